@@ -1,0 +1,29 @@
+// The console's text rules: its fixed 9 by 15 pixel grid, which typed keys become characters,
+// and the small string helpers. Pure logic for the main thread, testable without a display.
+#pragma once
+
+#include <string>
+
+#include "KeyboardEvent.h"
+
+// Cells are 9 pixels wide and lines 15 high, counted from a fixed origin inside the console strip;
+// the grid is not measured from the font, so the font must be a monospaced one of that pitch.
+constexpr int CONSOLE_TEXT_LEFT = 34;
+constexpr int CONSOLE_CELL_WIDTH = 9;
+
+// The baseline of a console line: 417 for line 1, 432 for line 2.
+constexpr int console_baseline(int line) { return 402 + 15 * line; }
+// The left edge of character cell k of any line.
+constexpr int console_cell_x(int cell) { return CONSOLE_TEXT_LEFT + CONSOLE_CELL_WIDTH * cell; }
+
+// typed_character's answer for a key that gives no character.
+constexpr int NO_CHARACTER = 128;
+// The character a key press types: its code from 1 to 127 whatever the modifiers, NO_CHARACTER for
+// the named keys from 128 on and for the key value 0 that modifier keys arrive as.
+int typed_character(KeyboardEvent const& key);
+
+// The count characters of s from index start on; empty for a count of zero or less.
+std::string mid(std::string s, int start, int count);
+
+// The model width as the File menu shows it: a 32-bit unsigned number, so -1 reads 4294967295.
+std::string width_label(int width);
