@@ -1,0 +1,347 @@
+// The image cache and the drawing of its pictures. Cache calls run on whichever thread asks;
+// drawImage and createImage run on the renderer with the window's context current. The cache
+// mutex is held for the whole of each call, GL drawing included, so no thread sees half a change.
+#include "ImageInstance.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#include "Diagnostics.h"
+#include "Globals.h"
+#include "Transform.h"
+
+namespace {
+
+const char* const OUT_OF_MEMORY =
+    "Could not allocate sufficent memory to create a new ImageInstance.  Free up some memory and try again";
+const unsigned char GUARD_BYTE = 0x4A;  // "J", written just past the staging block to catch overruns
+
+GLUTImpImageInstanceStatics& cache() { return *Globals<GLUTImpImageInstanceStatics>::impl(); }
+
+// A zeroed pixel block, as new[] so that an instance can adopt it.
+unsigned char* allocatePixels(std::size_t bytes) {
+    unsigned char* pixels = new (std::nothrow) unsigned char[bytes]();
+    if (!pixels) FATAL_ERROR(OUT_OF_MEMORY);
+    return pixels;
+}
+
+// Sizes of made images travel as 16 bits; anything else would be silently cut.
+unsigned short checkedSide(int side) {
+    if (side < 0 || side > USHRT_MAX) FATAL_ERROR("An image must be between 0 and 65535 pixels wide and high");
+    return static_cast<unsigned short>(side);
+}
+
+std::size_t storeBytes(const GLUTImp::ImageInstance& image) {
+    return std::size_t(image.getWidth()) * image.getHeight() * GLUTImp::ImageInstance::componentsOf(image.getType());
+}
+
+}  // namespace
+
+GLUTImp::ImageInstance::ImageInstance(const std::string& filename, Image::Type type, unsigned short* width,
+                                      unsigned short* height)
+    : type(type) {
+    unsigned char* pixels = nullptr;
+    *width = 0;
+    *height = 0;
+    switch (type) {
+        case Image::JPEG:
+            jpegload(filename.c_str(), width, height, &pixels);
+            break;
+        case Image::PNG:
+            pngload(filename.c_str(), width, height, &pixels);
+            break;
+        case Image::SCREEN:
+            FATAL_ERROR("Can't load an image of type SCREEN, it isn't a file format");
+        case Image::NOT_INITIALIZED:
+            break;  // not a file format either: an empty picture
+    }
+    data.reset(pixels);
+    this->width = *width;
+    this->height = *height;
+}
+
+GLUTImp::ImageInstance::ImageInstance(unsigned char* data, Image::Type type, unsigned short width,
+                                      unsigned short height)
+    : width(width), height(height), data(data), type(type) {}
+
+int GLUTImp::ImageInstance::registerInstance(ImageInstance* instance) {
+    if (!instance) FATAL_ERROR(OUT_OF_MEMORY);
+    GLUTImpImageInstanceStatics& images = cache();
+    int handle = images.nextHandle;
+    if (handle == INT_MAX) {
+        NON_FATAL_ASSERTION("Did you really create that many images?  The Image handle counter has overflown.");
+        images.nextHandle = 0;
+    } else {
+        images.nextHandle = handle + 1;
+    }
+    images.refcounts[handle] = 1;
+    images.instances[handle].reset(instance);
+    return handle;
+}
+
+GLUTImp::ImageInstance& GLUTImp::ImageInstance::liveInstance(int handle) {
+    auto found = cache().instances.find(handle);
+    if (found == cache().instances.end() || !found->second) FATAL_ASSERTION("There is no image with that handle");
+    return *found->second;
+}
+
+int GLUTImp::ImageInstance::getImageHandle(const std::string& filename, Image::Type type, int* width, int* height) {
+    GLUTImpImageInstanceStatics& images = cache();
+    std::lock_guard<PortMutex> lock(images.mutex);
+    auto known = images.handles.find(filename);
+    if (known != images.handles.end() && images.instances[known->second]) {
+        int handle = known->second;
+        if (++images.refcounts[handle] == INT_MAX) NON_FATAL_ASSERTION("Image refcounts for handle have overflown?");
+        *width = images.instances[handle]->width;
+        *height = images.instances[handle]->height;
+        return handle;
+    }
+    unsigned short loadedWidth = 0;
+    unsigned short loadedHeight = 0;
+    int handle = registerInstance(new (std::nothrow) ImageInstance(filename, type, &loadedWidth, &loadedHeight));
+    images.handles[filename] = handle;
+    *width = loadedWidth;
+    *height = loadedHeight;
+    return handle;
+}
+
+void GLUTImp::ImageInstance::releaseImageHandle(int handle) {
+    if (handle < 0) return;
+    GLUTImpImageInstanceStatics& images = cache();
+    std::lock_guard<PortMutex> lock(images.mutex);
+    int count = --images.refcounts[handle];
+    if (count < 0) NON_FATAL_ASSERTION("Refcounts for an image handle have somehow become negative");
+    if (count == 0) images.instances[handle].reset();
+}
+
+void GLUTImp::ImageInstance::bumpImageRefCount(int handle) {
+    if (handle == -1) return;
+    GLUTImpImageInstanceStatics& images = cache();
+    std::lock_guard<PortMutex> lock(images.mutex);
+    int& count = images.refcounts[handle];
+    if (count == 0) FATAL_ASSERTION("Image has been destroyed; cannot bump refcount");
+    if (++count == INT_MAX) NON_FATAL_ASSERTION("Image refcounts for handle have overflown?");
+}
+
+int GLUTImp::ImageInstance::subImage(int handle, int x, int y, int width, int height) {
+    unsigned short cutWidth = checkedSide(width);
+    unsigned short cutHeight = checkedSide(height);
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    const ImageInstance& source = liveInstance(handle);
+    int components = componentsOf(source.type);
+    unsigned char* pixels = allocatePixels(std::size_t(cutWidth) * cutHeight * components);
+    // Rows count from the bottom, as in the store; whatever lies outside the source stays zero.
+    for (int j = 0; j < cutHeight; ++j) {
+        long sourceY = long(y) + j;
+        if (sourceY < 0 || sourceY >= source.height) continue;
+        for (int i = 0; i < cutWidth; ++i) {
+            long sourceX = long(x) + i;
+            if (sourceX < 0 || sourceX >= source.width) continue;
+            std::memcpy(pixels + (std::size_t(j) * cutWidth + i) * components,
+                        source.data.get() + (std::size_t(sourceY) * source.width + sourceX) * components, components);
+        }
+    }
+    return registerInstance(new (std::nothrow) ImageInstance(pixels, source.type, cutWidth, cutHeight));
+}
+
+int GLUTImp::ImageInstance::createEditableImage(int handle) {
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    const ImageInstance& source = liveInstance(handle);
+    std::size_t pixelCount = std::size_t(source.width) * source.height;
+    unsigned char* pixels = allocatePixels(pixelCount * 4);
+    convertPixels(source.data.get(), componentsOf(source.type), pixels, 4, pixelCount);
+    return registerInstance(new (std::nothrow) ImageInstance(pixels, Image::SCREEN, source.width, source.height));
+}
+
+int GLUTImp::ImageInstance::createEditableImage(int width, int height) {
+    unsigned short editableWidth = checkedSide(width);
+    unsigned short editableHeight = checkedSide(height);
+    std::size_t bytes = std::size_t(editableWidth) * editableHeight * 4;
+    unsigned char* pixels = allocatePixels(bytes);
+    std::memset(pixels, 255, bytes);  // opaque white
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    return registerInstance(new (std::nothrow) ImageInstance(pixels, Image::SCREEN, editableWidth, editableHeight));
+}
+
+unsigned char* GLUTImp::ImageInstance::getImageData(int handle) {
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    return liveInstance(handle).data.get();
+}
+
+GLUTImp::ImageInstance* GLUTImp::ImageInstance::getImageInstance(int handle) {
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    auto found = cache().instances.find(handle);
+    return found == cache().instances.end() ? nullptr : found->second.get();
+}
+
+std::vector<unsigned char> GLUTImp::ImageInstance::copyPixels(int handle) {
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    const ImageInstance& image = liveInstance(handle);
+    return std::vector<unsigned char>(image.data.get(), image.data.get() + storeBytes(image));
+}
+
+void GLUTImp::ImageInstance::replacePixels(int handle, const std::vector<unsigned char>& pixels) {
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    ImageInstance& image = liveInstance(handle);
+    if (pixels.size() != storeBytes(image)) FATAL_ERROR("The pixels given to an image do not match its size");
+    std::copy(pixels.begin(), pixels.end(), image.data.get());
+    image.texData.reset();  // staged again from the new pixels by the next transformed draw
+}
+
+int GLUTImp::ImageInstance::handleOfFile(const std::string& filename) {
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    auto found = cache().handles.find(filename);
+    return found == cache().handles.end() ? -1 : found->second;
+}
+
+int GLUTImp::ImageInstance::refCount(int handle) {
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    auto found = cache().refcounts.find(handle);
+    return found == cache().refcounts.end() ? 0 : found->second;
+}
+
+void GLUTImp::ImageInstance::convertPixels(const unsigned char* from, int fromComponents, unsigned char* to,
+                                           int toComponents, std::size_t pixels) {
+    for (std::size_t p = 0; p < pixels; ++p) {
+        const unsigned char* source = from + p * fromComponents;
+        unsigned char* target = to + p * toComponents;
+        for (int c = 0; c < toComponents; ++c) target[c] = c < fromComponents ? source[c] : 255;
+    }
+}
+
+unsigned int GLUTImp::ImageInstance::textureSide(unsigned int side) {
+    unsigned int power = 1;
+    while (power < side) power <<= 1;
+    return power;
+}
+
+int GLUTImp::ImageInstance::componentsOf(Image::Type type) {
+    switch (type) {
+        case Image::JPEG:
+            return 3;
+        case Image::PNG:
+        case Image::SCREEN:
+            return 4;
+        case Image::NOT_INITIALIZED:
+            break;
+    }
+    return 0;
+}
+
+void GLUTImp::ImageInstance::drawImage(int handle, int x, int y) {
+    if (handle < 0) return;
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    const ImageInstance& image = liveInstance(handle);
+    int components = componentsOf(image.type);
+    if (components == 0) return;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glDrawBuffer(GL_BACK);
+    // The raster position is the picture's bottom-left corner: store rows run upward from it.
+    glRasterPos2i(x, y + image.height);
+    if (components == 3) {
+        glDrawPixels(image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, image.data.get());
+        return;
+    }
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glDrawPixels(image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.data.get());
+    glDisable(GL_BLEND);
+}
+
+void GLUTImp::ImageInstance::stageTexture(int components) {
+    texWidth = textureSide(width);
+    texHeight = textureSide(height);
+    std::size_t bytes = std::size_t(texWidth) * texHeight * components;
+    texData.reset(allocatePixels(bytes + 100));
+    texData[bytes] = GUARD_BYTE;
+    std::size_t rowBytes = std::size_t(width) * components;
+    for (std::size_t row = 0; row < height; ++row) {
+        std::memcpy(texData.get() + row * texWidth * components, data.get() + row * rowBytes, rowBytes);
+    }
+    if (texData[bytes] != GUARD_BYTE) FATAL_ASSERTION("wrote out of bounds on texdata");
+}
+
+void GLUTImp::ImageInstance::drawImage(int handle, int x, int y, const Transform& transform) {
+    if (handle < 0) return;
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    ImageInstance& image = liveInstance(handle);
+    int components = componentsOf(image.type);
+    if (components == 0) return;
+    GLenum format = components == 3 ? GL_RGB : GL_RGBA;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glDrawBuffer(GL_BACK);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    // OpenGL 1.1 wants power-of-two sides: the picture sits in the bottom-left of a padded block.
+    if (!image.texData) image.stageTexture(components);
+
+    glPushMatrix();
+    glTranslatef(x, y, 0);
+    glRotatef(transform.getRotation(), 0, 0, 1);  // clockwise on screen, the y axis pointing down
+    if (components == 4) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_BLEND);
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, components, image.texWidth, image.texHeight, 0, format, GL_UNSIGNED_BYTE,
+                 image.texData.get());
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, 1);
+    float u = float(image.width) / image.texWidth;
+    float v = float(image.height) / image.texHeight;
+    float right = float(image.width * transform.getScaleX());
+    float bottom = float(image.height * transform.getScaleY());
+    // Texture rows run bottom-up and screen rows top-down, so the quad's top edge takes t = v.
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, v);
+    glVertex2f(0, 0);
+    glTexCoord2f(0, 0);
+    glVertex2f(0, bottom);
+    glTexCoord2f(u, 0);
+    glVertex2f(right, bottom);
+    glTexCoord2f(u, v);
+    glVertex2f(right, 0);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    if (components == 4) glDisable(GL_BLEND);
+    glPopMatrix();
+}
+
+int GLUTImp::ImageInstance::createImage(int windowHeight, int left, int top, int width, int height) {
+    unsigned short capturedWidth = checkedSide(width);
+    unsigned short capturedHeight = checkedSide(height);
+    unsigned char* pixels = allocatePixels(std::size_t(capturedWidth) * capturedHeight * 4 + 100);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);  // what has been drawn, shown by a page flip or not
+    glReadPixels(left, windowHeight - top - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    // Only the registration needs the cache: the read above touches no shared data.
+    std::lock_guard<PortMutex> lock(cache().mutex);
+    return registerInstance(new (std::nothrow) ImageInstance(pixels, Image::SCREEN, capturedWidth, capturedHeight));
+}
+
+int GLUTImp::getImageHandle(const std::string& filename, Image::Type type, int* width, int* height) {
+    if (!width) FATAL_ASSERTION("Passed a null pointer for the width");
+    if (!height) FATAL_ASSERTION("Passed a null pointer for the height");
+    return ImageInstance::getImageHandle(filename, type, width, height);
+}
+void GLUTImp::releaseImageHandle(int handle) { ImageInstance::releaseImageHandle(handle); }
+void GLUTImp::bumpImageRefCount(int handle) { ImageInstance::bumpImageRefCount(handle); }
+void GLUTImp::saveImage(int handle, const std::string& filename, Image::Type type) {
+    ImageInstance::saveImage(handle, filename, type);
+}
+bool GLUTImp::checkImage(const std::string& filename, Image::Type type) {
+    return ImageInstance::checkImage(filename, type);
+}
+int GLUTImp::subImage(int handle, int x, int y, int width, int height) {
+    return ImageInstance::subImage(handle, x, y, width, height);
+}
+int GLUTImp::createEditableImage(int handle) { return ImageInstance::createEditableImage(handle); }
+int GLUTImp::createEditableImage(int width, int height) { return ImageInstance::createEditableImage(width, height); }
+unsigned char* GLUTImp::getImageData(int handle) { return ImageInstance::getImageData(handle); }
+GLUTImp::ImageInstance* GLUTImp::getImageInstance(int handle) { return ImageInstance::getImageInstance(handle); }

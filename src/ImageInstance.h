@@ -1,0 +1,98 @@
+// GLUTImp::ImageInstance: the pixels behind every Image, in one process-wide cache of handles and
+// reference counts. Cache calls run on the caller's thread, drawing and capturing on the renderer
+// thread; the cache mutex guards every map and every instance's pixels. Private: no GL types here.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GLUTImp.h"
+#include "Image.h"
+#include "PortMutex.h"
+
+class Transform;
+
+class GLUTImp::ImageInstance {
+public:
+    // Loads a JPEG or PNG file; halts for SCREEN, which is not a file format.
+    ImageInstance(const std::string& filename, Image::Type type, unsigned short* width, unsigned short* height);
+    // Adopts a pixel block allocated with new[].
+    ImageInstance(unsigned char* data, Image::Type type, unsigned short width, unsigned short height);
+
+    // Cache operations, on the caller's thread.
+    static int getImageHandle(const std::string& filename, Image::Type type, int* width, int* height);
+    static void releaseImageHandle(int handle);
+    static void bumpImageRefCount(int handle);
+    static void saveImage(int handle, const std::string& filename, Image::Type type);
+    static bool checkImage(const std::string& filename, Image::Type type);
+    static int subImage(int handle, int x, int y, int width, int height);
+    static int createEditableImage(int handle);
+    static int createEditableImage(int width, int height);
+    static unsigned char* getImageData(int handle);
+    static ImageInstance* getImageInstance(int handle);
+    // Copies of the pixels in and out under the cache mutex, so editing never races a drawing.
+    static std::vector<unsigned char> copyPixels(int handle);
+    static void replacePixels(int handle, const std::vector<unsigned char>& pixels);
+
+    // Renderer thread, with the window's GL context current.
+    static void drawImage(int handle, int x, int y);
+    static void drawImage(int handle, int x, int y, const Transform& transform);
+    static int createImage(int windowHeight, int left, int top, int width, int height);
+
+    // File formats; the pixel store's rows run bottom to top, a file's top to bottom.
+    static void jpegload(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data);
+    static void pngload(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data);
+    static void jpegsave(const char* filename, unsigned short width, unsigned short height, unsigned char* data);
+    static void pngsave(const char* filename, unsigned short width, unsigned short height, unsigned char* data);
+
+    // Pure helpers, no GL and no files.
+    // The store row that holds row n of a file: files list rows top first, stores bottom first.
+    static unsigned char* fileRow(unsigned char* store, std::size_t rowBytes, unsigned short height, unsigned int n);
+    // Copies pixels between layouts of 3 or 4 components, dropping alpha or adding 255 as alpha.
+    static void convertPixels(const unsigned char* from, int fromComponents, unsigned char* to, int toComponents,
+                              std::size_t pixels);
+    // The smallest power of two not below side (1 for 0).
+    static unsigned int textureSide(unsigned int side);
+    // Bytes per pixel in the store: 3 for JPEG, 4 for PNG and SCREEN, 0 for anything else.
+    static int componentsOf(Image::Type type);
+
+    // For tests: the handle last made for a file (-1 if none) and a handle's reference count.
+    static int handleOfFile(const std::string& filename);
+    static int refCount(int handle);
+
+    unsigned short getWidth() const { return width; }
+    unsigned short getHeight() const { return height; }
+    Image::Type getType() const { return type; }
+    // Sides of the staging block of transformed draws; 0 until the first one.
+    unsigned int getTexWidth() const { return texWidth; }
+    unsigned int getTexHeight() const { return texHeight; }
+
+private:
+    // Registers a new instance under a new handle with count 1; the caller holds the mutex.
+    static int registerInstance(ImageInstance* instance);
+    // The live instance of a handle; halts if there is none. The caller holds the mutex.
+    static ImageInstance& liveInstance(int handle);
+    // Fills texData from the store on the first transformed draw.
+    void stageTexture(int components);
+
+    unsigned short width = 0;
+    unsigned short height = 0;
+    std::unique_ptr<unsigned char[]> data;
+    std::unique_ptr<unsigned char[]> texData;
+    // Wider than the store's sizes: a side above 32768 pads to 65536.
+    unsigned int texWidth = 0;
+    unsigned int texHeight = 0;
+    Image::Type type;
+};
+
+// The image cache, built on first use: file-scope Images of a program load before main.
+struct GLUTImpImageInstanceStatics {
+    std::map<std::string, int> handles;  // never shrinks: the handle last made for each file
+    std::map<int, std::unique_ptr<GLUTImp::ImageInstance>> instances;  // null once freed
+    std::map<int, int> refcounts;
+    int nextHandle = 0;
+    PortMutex mutex;
+};

@@ -1,0 +1,642 @@
+// Image files as a user sees them, with no window: what a saved PNG or JPEG holds (read back with
+// libpng, libjpeg and the system's own checkers), what files of every PNG layout load as, and how
+// missing, foreign and damaged files are refused. Fixtures are written here with libpng and libjpeg.
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "Image.h"
+#include "ImageInstance.h"
+#include "ReportPattern.h"
+
+using diagnostics::Kind;
+using testing::ExitedWithCode;
+using testing::KilledBySignal;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// A PNG as libpng takes it: rows top first, packed for the colour type and depth.
+struct PngPicture {
+    int width = 0;
+    int height = 0;
+    int colorType = PNG_COLOR_TYPE_RGBA;
+    int bitDepth = 8;
+    std::vector<Bytes> rows;
+    std::vector<png_color> palette;
+    Bytes paletteAlpha;           // tRNS for a palette picture
+    bool hasClearColour = false;  // tRNS for a grey or RGB picture
+    png_color_16 clearColour{};
+};
+
+void writePng(const std::string& path, const PngPicture& picture) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, file);
+    png_set_IHDR(png, info, picture.width, picture.height, picture.bitDepth, picture.colorType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!picture.palette.empty())
+        png_set_PLTE(png, info, picture.palette.data(), static_cast<int>(picture.palette.size()));
+    if (!picture.paletteAlpha.empty())
+        png_set_tRNS(png, info, picture.paletteAlpha.data(), static_cast<int>(picture.paletteAlpha.size()), nullptr);
+    if (picture.hasClearColour) png_set_tRNS(png, info, nullptr, 0, &picture.clearColour);
+    png_write_info(png, info);
+    for (const Bytes& row : picture.rows) png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+}
+
+// A PNG file exactly as stored, with no conversion.
+struct PngFile {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int colorType = 0;
+    int bitDepth = 0;
+    int interlace = 0;
+    std::vector<Bytes> rows;  // top first
+};
+
+PngFile readPng(const std::string& path) {
+    PngFile result;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return result;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, file);
+    png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_get_IHDR(png, info, &result.width, &result.height, &result.bitDepth, &result.colorType, &result.interlace,
+                 nullptr, nullptr);
+    png_bytepp rows = png_get_rows(png, info);
+    for (png_uint_32 r = 0; r < result.height; ++r)
+        result.rows.emplace_back(rows[r], rows[r] + png_get_rowbytes(png, info));
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return result;
+}
+
+void writeJpeg(const std::string& path, int width, int height, int components, const Bytes& topFirstPixels) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    jpeg_compress_struct encoder;
+    jpeg_error_mgr errors;
+    encoder.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&encoder);
+    jpeg_stdio_dest(&encoder, file);
+    encoder.image_width = width;
+    encoder.image_height = height;
+    encoder.input_components = components;
+    encoder.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&encoder);
+    jpeg_set_quality(&encoder, 100, TRUE);
+    jpeg_start_compress(&encoder, TRUE);
+    while (encoder.next_scanline < encoder.image_height) {
+        JSAMPROW row = const_cast<unsigned char*>(topFirstPixels.data()) + encoder.next_scanline * width * components;
+        jpeg_write_scanlines(&encoder, &row, 1);
+    }
+    jpeg_finish_compress(&encoder);
+    jpeg_destroy_compress(&encoder);
+    std::fclose(file);
+}
+
+// A JPEG file decoded as it stands, with what its header says about how it was made.
+struct JpegFile {
+    int width = 0;
+    int height = 0;
+    int components = 0;
+    bool progressive = false;
+    bool allQuantisersOne = false;  // what quality 100 makes
+    Bytes pixels;                   // top first
+};
+
+JpegFile readJpeg(const std::string& path) {
+    JpegFile result;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return result;
+    jpeg_decompress_struct decoder;
+    jpeg_error_mgr errors;
+    decoder.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&decoder);
+    jpeg_stdio_src(&decoder, file);
+    jpeg_read_header(&decoder, TRUE);
+    result.progressive = decoder.progressive_mode;
+    result.allQuantisersOne = true;
+    for (JQUANT_TBL* table : decoder.quant_tbl_ptrs) {
+        if (!table) continue;
+        for (UINT16 value : table->quantval) result.allQuantisersOne = result.allQuantisersOne && value == 1;
+    }
+    jpeg_start_decompress(&decoder);
+    result.width = decoder.output_width;
+    result.height = decoder.output_height;
+    result.components = decoder.output_components;
+    result.pixels.resize(std::size_t(result.width) * result.height * result.components);
+    while (decoder.output_scanline < decoder.output_height) {
+        JSAMPROW row = result.pixels.data() + decoder.output_scanline * result.width * result.components;
+        jpeg_read_scanlines(&decoder, &row, 1);
+    }
+    jpeg_finish_decompress(&decoder);
+    jpeg_destroy_decompress(&decoder);
+    std::fclose(file);
+    return result;
+}
+
+Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A store (rows bottom first) from rows listed top first, as a picture is read.
+Bytes storeOf(const std::vector<Bytes>& topFirstRows) {
+    Bytes store;
+    for (auto row = topFirstRows.rbegin(); row != topFirstRows.rend(); ++row)
+        store.insert(store.end(), row->begin(), row->end());
+    return store;
+}
+
+// A 5 by 3 picture in which every byte differs, alpha included, so any swap of rows, pixels or
+// channels shows.
+std::vector<Bytes> distinctRgbaRows() {
+    std::vector<Bytes> rows(3);
+    for (int r = 0; r < 3; ++r)
+        for (int i = 0; i < 5 * 4; ++i) rows[r].push_back(static_cast<unsigned char>(10 + r * 80 + i * 3));
+    return rows;
+}
+
+// The offset of the first chunk of the given type in a PNG file, or 0.
+std::size_t chunkOffset(const Bytes& file, const char* type) {
+    for (std::size_t at = 8; at + 8 <= file.size();) {
+        std::size_t length = (std::size_t(file[at]) << 24) | (file[at + 1] << 16) | (file[at + 2] << 8) | file[at + 3];
+        if (std::equal(type, type + 4, file.begin() + at + 4)) return at;
+        at += 12 + length;
+    }
+    return 0;
+}
+
+// Recomputes the CRC of the chunk at offset, so that a changed chunk reaches the decoder.
+void fixCrc(Bytes& file, std::size_t offset) {
+    std::size_t length =
+        (std::size_t(file[offset]) << 24) | (file[offset + 1] << 16) | (file[offset + 2] << 8) | file[offset + 3];
+    uLong crc = crc32(0, file.data() + offset + 4, static_cast<uInt>(length + 4));
+    for (int i = 0; i < 4; ++i) file[offset + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
+}
+
+std::string pngDecodeFailure() {
+    return reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image");
+}
+
+}  // namespace
+
+class ImageFilesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+        directory = std::filesystem::path(BRINDLEWOOD_BINARY_DIR) / "test-images" / test->name();
+        std::filesystem::create_directories(directory);
+    }
+    void TearDown() override { std::filesystem::remove_all(directory); }
+
+    std::string path(const std::string& name) const { return (directory / name).string(); }
+
+    // The distinct 5 by 3 picture, saved with the library as PNG.
+    std::string savedDistinctPng() {
+        Image picture = Image::createEditable(5, 3);
+        picture.setPixels(storeOf(distinctRgbaRows()));
+        picture.save(path("distinct.png"), Image::PNG);
+        return path("distinct.png");
+    }
+
+    // A 16 by 8 JPEG: red on top, blue below, written with libjpeg.
+    std::string redOverBlueJpeg() {
+        Bytes pixels;
+        for (int r = 0; r < 8; ++r)
+            for (int i = 0; i < 16; ++i)
+                pixels.insert(pixels.end(),
+                              {Bytes::value_type(r < 4 ? 255 : 0), 0, Bytes::value_type(r < 4 ? 0 : 255)});
+        writeJpeg(path("red-over-blue.jpg"), 16, 8, 3, pixels);
+        return path("red-over-blue.jpg");
+    }
+
+    // A valid 4 by 4 RGB PNG for the damaged-file cases to start from.
+    Bytes smallPng() {
+        PngPicture picture;
+        picture.width = 4;
+        picture.height = 4;
+        picture.colorType = PNG_COLOR_TYPE_RGB;
+        picture.rows.assign(4, Bytes(12, 200));
+        writePng(path("small.png"), picture);
+        return readFile(path("small.png"));
+    }
+
+    std::filesystem::path directory;
+};
+
+TEST(PixelRowOrderTest, AFilesFirstRowIsTheStoresLastRow) {
+    unsigned char store[3 * 2] = {};
+    EXPECT_EQ(GLUTImp::ImageInstance::fileRow(store, 2, 3, 0), store + 4);
+    EXPECT_EQ(GLUTImp::ImageInstance::fileRow(store, 2, 3, 1), store + 2);
+    EXPECT_EQ(GLUTImp::ImageInstance::fileRow(store, 2, 3, 2), store + 0);
+}
+
+TEST_F(ImageFilesTest, PngWrittenAndReadBackIsTheSameByteForByte) {
+    Image loaded(savedDistinctPng(), Image::PNG);
+    EXPECT_EQ(loaded.getWidth(), 5);
+    EXPECT_EQ(loaded.getHeight(), 3);
+    EXPECT_EQ(loaded.getType(), Image::PNG);
+    EXPECT_EQ(loaded.getPixels(), storeOf(distinctRgbaRows()));
+}
+
+TEST_F(ImageFilesTest, SavedPngIsEightBitRgbaWithThePicturesTopRowFirst) {
+    PngFile file = readPng(savedDistinctPng());
+    EXPECT_EQ(file.width, 5u);
+    EXPECT_EQ(file.height, 3u);
+    EXPECT_EQ(file.colorType, PNG_COLOR_TYPE_RGBA);
+    EXPECT_EQ(file.bitDepth, 8);
+    EXPECT_EQ(file.interlace, PNG_INTERLACE_NONE);
+    EXPECT_EQ(file.rows, distinctRgbaRows());
+}
+
+TEST_F(ImageFilesTest, SavedPngIsUnfilteredAndMaximallyCompressed) {
+    Bytes file = readFile(savedDistinctPng());
+    std::size_t idat = chunkOffset(file, "IDAT");
+    ASSERT_NE(idat, 0u);
+    std::size_t length =
+        (std::size_t(file[idat]) << 24) | (file[idat + 1] << 16) | (file[idat + 2] << 8) | file[idat + 3];
+    // A deflate stream whose zlib header says level 3 of 3, "maximum compression", for level 9.
+    EXPECT_EQ(file[idat + 8] & 0x0F, 8);
+    EXPECT_EQ(file[idat + 9] >> 6, 3);
+    Bytes raw(3 * (1 + 5 * 4));
+    uLongf rawLength = raw.size();
+    ASSERT_EQ(uncompress(raw.data(), &rawLength, file.data() + idat + 8, length), Z_OK);
+    ASSERT_EQ(rawLength, raw.size());
+    for (int row = 0; row < 3; ++row) EXPECT_EQ(raw[row * (1 + 5 * 4)], 0) << "filter of row " << row;
+}
+
+TEST_F(ImageFilesTest, SavedPngPassesPngcheck) {
+    std::string file = savedDistinctPng();
+    EXPECT_EQ(std::system(("pngcheck -q " + file + " > /dev/null").c_str()), 0);
+}
+
+TEST_F(ImageFilesTest, SavedJpegIsBaselineAtQualityHundredAndPassesDjpeg) {
+    Image::createEditable(16, 16).save(path("white.jpg"), Image::JPEG);
+    JpegFile file = readJpeg(path("white.jpg"));
+    EXPECT_FALSE(file.progressive);
+    EXPECT_TRUE(file.allQuantisersOne);
+    EXPECT_EQ(std::system(("djpeg -outfile /dev/null " + path("white.jpg") + " 2>&1").c_str()), 0);
+}
+
+TEST_F(ImageFilesTest, SavedJpegHasThePicturesTopRowFirst) {
+    Image picture = Image::createEditable(16, 8);
+    Bytes store = picture.getPixels();
+    for (std::size_t p = 0; p < 16 * 4; ++p) store[p * 4 + 1] = 0;  // bottom four rows magenta
+    picture.setPixels(store);
+    picture.save(path("white-over-magenta.jpg"), Image::JPEG);
+    JpegFile file = readJpeg(path("white-over-magenta.jpg"));
+    ASSERT_EQ(file.pixels.size(), 16u * 8 * 3);
+    EXPECT_NEAR(file.pixels[1], 255, 4) << "top row is white";
+    EXPECT_NEAR(file.pixels[7 * 16 * 3 + 1], 0, 4) << "bottom row is magenta";
+}
+
+TEST_F(ImageFilesTest, JpegLoadsAsThreeBytesAPixelWithItsBottomRowFirst) {
+    Image loaded(redOverBlueJpeg(), Image::JPEG);
+    EXPECT_EQ(loaded.getType(), Image::JPEG);
+    Bytes store = loaded.getPixels();
+    ASSERT_EQ(store.size(), 16u * 8 * 3);
+    // Store row 0 is the blue bottom of the picture, the last row its red top.
+    EXPECT_NEAR(store[0], 0, 4);
+    EXPECT_NEAR(store[2], 255, 4);
+    EXPECT_NEAR(store[store.size() - 3], 255, 4);
+    EXPECT_NEAR(store[store.size() - 1], 0, 4);
+}
+
+TEST_F(ImageFilesTest, JpegImageSavedAsPngGetsOpaqueAlpha) {
+    Image jpeg(redOverBlueJpeg(), Image::JPEG);
+    jpeg.save(path("converted.png"), Image::PNG);
+    Image png(path("converted.png"), Image::PNG);
+    Bytes rgb = jpeg.getPixels();
+    Bytes rgba = png.getPixels();
+    ASSERT_EQ(rgba.size(), 16u * 8 * 4);
+    for (std::size_t p = 0; p < 16 * 8; ++p) {
+        EXPECT_EQ(rgba[p * 4 + 3], 255) << "pixel " << p;
+        EXPECT_EQ(Bytes(rgba.begin() + p * 4, rgba.begin() + p * 4 + 3),
+                  Bytes(rgb.begin() + p * 3, rgb.begin() + p * 3 + 3));
+    }
+}
+
+TEST_F(ImageFilesTest, PngImageSavedAsJpegLosesItsAlphaAndKeepsItsColours) {
+    Image picture = Image::createEditable(16, 16);
+    Bytes store(16 * 16 * 4);
+    for (std::size_t p = 0; p < 16 * 16; ++p) {
+        store[p * 4] = 40;
+        store[p * 4 + 1] = 120;
+        store[p * 4 + 2] = 200;
+        store[p * 4 + 3] = static_cast<unsigned char>(p);  // any alpha: it is dropped, not blended
+    }
+    picture.setPixels(store);
+    picture.save(path("opaque.jpg"), Image::JPEG);
+    Image jpeg(path("opaque.jpg"), Image::JPEG);
+    Bytes rgb = jpeg.getPixels();
+    ASSERT_EQ(rgb.size(), 16u * 16 * 3);
+    for (std::size_t p = 0; p < 16 * 16; ++p) {
+        EXPECT_NEAR(rgb[p * 3], 40, 3);
+        EXPECT_NEAR(rgb[p * 3 + 1], 120, 3);
+        EXPECT_NEAR(rgb[p * 3 + 2], 200, 3);
+    }
+}
+
+TEST_F(ImageFilesTest, GreyJpegLoadsAsRgb) {
+    writeJpeg(path("grey.jpg"), 8, 8, 1, Bytes(64, 90));
+    Image grey(path("grey.jpg"), Image::JPEG);
+    Bytes store = grey.getPixels();
+    ASSERT_EQ(store.size(), 8u * 8 * 3);
+    for (unsigned char value : store) EXPECT_NEAR(value, 90, 2);
+}
+
+TEST_F(ImageFilesTest, GreyPngLoadsAsOpaqueRgb) {
+    PngPicture picture;
+    picture.width = 2;
+    picture.height = 1;
+    picture.colorType = PNG_COLOR_TYPE_GRAY;
+    picture.rows = {{30, 220}};
+    writePng(path("grey.png"), picture);
+    EXPECT_EQ(Image(path("grey.png"), Image::PNG).getPixels(), (Bytes{30, 30, 30, 255, 220, 220, 220, 255}));
+}
+
+TEST_F(ImageFilesTest, TwoBitGreyPngWidensToEightBits) {
+    PngPicture picture;
+    picture.width = 4;
+    picture.height = 1;
+    picture.colorType = PNG_COLOR_TYPE_GRAY;
+    picture.bitDepth = 2;
+    picture.rows = {{0b00011011}};  // the four levels 0, 1, 2, 3
+    writePng(path("grey2.png"), picture);
+    EXPECT_EQ(Image(path("grey2.png"), Image::PNG).getPixels(),
+              (Bytes{0, 0, 0, 255, 85, 85, 85, 255, 170, 170, 170, 255, 255, 255, 255, 255}));
+}
+
+TEST_F(ImageFilesTest, GreyPngWithAlphaKeepsItsAlpha) {
+    PngPicture picture;
+    picture.width = 1;
+    picture.height = 1;
+    picture.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    picture.rows = {{77, 128}};
+    writePng(path("grey-alpha.png"), picture);
+    EXPECT_EQ(Image(path("grey-alpha.png"), Image::PNG).getPixels(), (Bytes{77, 77, 77, 128}));
+}
+
+TEST_F(ImageFilesTest, PalettePngLoadsItsColoursOpaque) {
+    PngPicture picture;
+    picture.width = 2;
+    picture.height = 1;
+    picture.colorType = PNG_COLOR_TYPE_PALETTE;
+    picture.palette = {{10, 20, 30}, {200, 100, 50}};
+    picture.rows = {{1, 0}};
+    writePng(path("palette.png"), picture);
+    EXPECT_EQ(Image(path("palette.png"), Image::PNG).getPixels(), (Bytes{200, 100, 50, 255, 10, 20, 30, 255}));
+}
+
+TEST_F(ImageFilesTest, PalettePngWithTransparencyLoadsItsAlpha) {
+    PngPicture picture;
+    picture.width = 2;
+    picture.height = 1;
+    picture.colorType = PNG_COLOR_TYPE_PALETTE;
+    picture.palette = {{10, 20, 30}, {200, 100, 50}};
+    picture.paletteAlpha = {0, 180};
+    picture.rows = {{1, 0}};
+    writePng(path("palette-alpha.png"), picture);
+    EXPECT_EQ(Image(path("palette-alpha.png"), Image::PNG).getPixels(), (Bytes{200, 100, 50, 180, 10, 20, 30, 0}));
+}
+
+TEST_F(ImageFilesTest, RgbPngWithAClearColourMakesThatColourTransparent) {
+    PngPicture picture;
+    picture.width = 2;
+    picture.height = 1;
+    picture.colorType = PNG_COLOR_TYPE_RGB;
+    picture.hasClearColour = true;
+    picture.clearColour.red = 1;
+    picture.clearColour.green = 2;
+    picture.clearColour.blue = 3;
+    picture.rows = {{1, 2, 3, 4, 5, 6}};
+    writePng(path("clear.png"), picture);
+    EXPECT_EQ(Image(path("clear.png"), Image::PNG).getPixels(), (Bytes{1, 2, 3, 0, 4, 5, 6, 255}));
+}
+
+TEST_F(ImageFilesTest, SixteenBitPngKeepsTheHighBytes) {
+    PngPicture picture;
+    picture.width = 1;
+    picture.height = 2;
+    picture.colorType = PNG_COLOR_TYPE_RGB;
+    picture.bitDepth = 16;
+    picture.rows = {{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}, {0xFF, 0xFF, 0x00, 0x01, 0x80, 0x00}};
+    writePng(path("deep.png"), picture);
+    // Bottom row first in the store.
+    EXPECT_EQ(Image(path("deep.png"), Image::PNG).getPixels(), (Bytes{0xFF, 0x00, 0x80, 255, 0x12, 0x56, 0x9A, 255}));
+}
+
+TEST_F(ImageFilesTest, CheckImageSaysWhetherAFileCanBeLoaded) {
+    std::string png = savedDistinctPng();
+    writeFile(path("text.txt"), {'h', 'e', 'l', 'l', 'o', ' ', 't', 'h', 'e', 'r', 'e'});
+    EXPECT_TRUE(Image::checkImage(png, Image::PNG));
+    EXPECT_FALSE(Image::checkImage(path("text.txt"), Image::PNG));
+    EXPECT_FALSE(Image::checkImage(path("absent.png"), Image::PNG));
+    // A JPEG's content is not examined: any readable file will do.
+    EXPECT_TRUE(Image::checkImage(path("text.txt"), Image::JPEG));
+    EXPECT_FALSE(Image::checkImage(path("absent.jpg"), Image::JPEG));
+}
+
+TEST_F(ImageFilesTest, CheckImageRejectsAFileShorterThanTheSignature) {
+    writeFile(path("short.png"), {0x89, 'P', 'N', 'G'});
+    EXPECT_FALSE(Image::checkImage(path("short.png"), Image::PNG));
+}
+
+using ImageFilesDeathTest = ImageFilesTest;
+
+TEST_F(ImageFilesDeathTest, EmptyFileNameHaltsLoadingAndSaving) {
+    const std::string report = onlyReport(Kind::FATAL_ERROR, "Image.cpp", "\"\" is an invalid filename for an image");
+    EXPECT_EXIT(Image("", Image::PNG), KilledBySignal(SIGABRT), report);
+    EXPECT_EXIT(Image::createEditable(2, 2).save("", Image::PNG), KilledBySignal(SIGABRT), report);
+}
+
+TEST_F(ImageFilesDeathTest, SavingAsScreenHaltsEvenForAScreenImage) {
+    EXPECT_EXIT(
+        Image::createEditable(2, 2).save(path("x"), Image::SCREEN), KilledBySignal(SIGABRT),
+        onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't save an image to type SCREEN, it isn't a file format"));
+}
+
+TEST_F(ImageFilesDeathTest, LoadingAsScreenHalts) {
+    std::string png = savedDistinctPng();
+    EXPECT_EXIT(Image(png, Image::SCREEN), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "ImageInstance.cpp",
+                           "Can't load an image of type SCREEN, it isn't a file format"));
+}
+
+TEST_F(ImageFilesDeathTest, MissingFilesHalt) {
+    EXPECT_EXIT(Image(path("absent.png"), Image::PNG), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open the specified image"));
+    EXPECT_EXIT(Image(path("absent.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open specified image"));
+}
+
+TEST_F(ImageFilesDeathTest, SavingWhereNoFileCanBeMadeHalts) {
+    const std::string report = onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening the specified file");
+    EXPECT_EXIT(Image::createEditable(2, 2).save(path("no/such/dir.png"), Image::PNG), KilledBySignal(SIGABRT), report);
+    EXPECT_EXIT(Image::createEditable(2, 2).save(path("no/such/dir.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
+                report);
+}
+
+TEST_F(ImageFilesDeathTest, NullArgumentsOfTheLoadersHalt) {
+    unsigned short side = 0;
+    unsigned char* data = nullptr;
+    const std::string name = savedDistinctPng();
+    using Instance = GLUTImp::ImageInstance;
+    auto assertion = [](const char* message) { return onlyReport(Kind::FATAL_ASSERTION, "ImageFiles.cpp", message); };
+    for (auto load : {&Instance::pngload, &Instance::jpegload}) {
+        EXPECT_EXIT(load(nullptr, &side, &side, &data), KilledBySignal(SIGABRT),
+                    assertion("Passed a null pointer for the filename"));
+        EXPECT_EXIT(load(name.c_str(), &side, &side, nullptr), KilledBySignal(SIGABRT),
+                    assertion("Passed a null pointer for the image data"));
+        EXPECT_EXIT(load(name.c_str(), nullptr, &side, &data), KilledBySignal(SIGABRT),
+                    assertion("Passed a null pointer for the width"));
+        EXPECT_EXIT(load(name.c_str(), &side, nullptr, &data), KilledBySignal(SIGABRT),
+                    assertion("Passed a null pointer for the height"));
+    }
+    unsigned char pixel[4] = {};
+    EXPECT_EXIT(Instance::pngsave(nullptr, 1, 1, pixel), KilledBySignal(SIGABRT),
+                assertion("Passed a null pointer for the filename"));
+    EXPECT_EXIT(Instance::pngsave(path("x.png").c_str(), 1, 1, nullptr), KilledBySignal(SIGABRT),
+                assertion("Passed a null pointer for the image data"));
+}
+
+TEST_F(ImageFilesDeathTest, NullSizePointersOfTheCacheHalt) {
+    int side = 0;
+    const std::string name = savedDistinctPng();
+    EXPECT_EXIT(GLUTImp::getImageHandle(name, Image::PNG, nullptr, &side), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ASSERTION, "ImageInstance.cpp", "Passed a null pointer for the width"));
+    EXPECT_EXIT(GLUTImp::getImageHandle(name, Image::PNG, &side, nullptr), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ASSERTION, "ImageInstance.cpp", "Passed a null pointer for the height"));
+}
+
+// Damaged and foreign PNG files: the signature check refuses what is not a PNG at all; libpng
+// writes its own message for anything it cannot decode, then the loader halts.
+
+TEST_F(ImageFilesDeathTest, FileThatIsNotAPngHaltsAsPng) {
+    writeFile(path("text.png"), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g', '!'});
+    EXPECT_EXIT(Image(path("text.png"), Image::PNG), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open the specified image"));
+}
+
+TEST_F(ImageFilesDeathTest, EmptyPngHalts) {
+    writeFile(path("empty.png"), {});
+    EXPECT_EXIT(Image(path("empty.png"), Image::PNG), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open the specified image"));
+}
+
+TEST_F(ImageFilesDeathTest, PngWithOnlyItsSignatureHalts) {
+    Bytes file = smallPng();
+    writeFile(path("signature.png"), Bytes(file.begin(), file.begin() + 8));
+    EXPECT_EXIT(Image(path("signature.png"), Image::PNG), KilledBySignal(SIGABRT),
+                "^libpng error: [^\n]+\n" + pngDecodeFailure() + "$");
+}
+
+TEST_F(ImageFilesDeathTest, TruncatedPngHalts) {
+    Bytes file = smallPng();
+    std::size_t idat = chunkOffset(file, "IDAT");
+    writeFile(path("truncated.png"), Bytes(file.begin(), file.begin() + idat + 12));
+    EXPECT_EXIT(Image(path("truncated.png"), Image::PNG), KilledBySignal(SIGABRT),
+                "^libpng error: [^\n]+\n" + pngDecodeFailure() + "$");
+}
+
+TEST_F(ImageFilesDeathTest, PngWithABadChecksumHalts) {
+    Bytes file = smallPng();
+    file[chunkOffset(file, "IHDR") + 8] ^= 0x01;  // a width byte changed behind the CRC's back
+    writeFile(path("bad-crc.png"), file);
+    EXPECT_EXIT(Image(path("bad-crc.png"), Image::PNG), KilledBySignal(SIGABRT),
+                "^libpng error: IHDR: CRC error\n" + pngDecodeFailure() + "$");
+}
+
+TEST_F(ImageFilesDeathTest, PngWithCorruptImageDataHalts) {
+    Bytes file = smallPng();
+    std::size_t idat = chunkOffset(file, "IDAT");
+    file[idat + 8] = 0x00;  // no longer a zlib header
+    fixCrc(file, idat);
+    writeFile(path("corrupt.png"), file);
+    EXPECT_EXIT(Image(path("corrupt.png"), Image::PNG), KilledBySignal(SIGABRT),
+                "^libpng error: [^\n]+\n" + pngDecodeFailure() + "$");
+}
+
+TEST_F(ImageFilesDeathTest, PngWiderThanSixteenBitsHaltsInsteadOfShrinking) {
+    Bytes file = smallPng();
+    std::size_t ihdr = chunkOffset(file, "IHDR");
+    // Width 70000 = 0x00011170.
+    file[ihdr + 8] = 0x00;
+    file[ihdr + 9] = 0x01;
+    file[ihdr + 10] = 0x11;
+    file[ihdr + 11] = 0x70;
+    fixCrc(file, ihdr);
+    writeFile(path("wide.png"), file);
+    EXPECT_EXIT(
+        Image(path("wide.png"), Image::PNG), KilledBySignal(SIGABRT),
+        "^libpng warning: Image width exceeds user limit in IHDR\nlibpng error: [^\n]+\n" + pngDecodeFailure() + "$");
+}
+
+// Damaged and foreign JPEG files end the process through libjpeg's standard error exit, status 1,
+// with libjpeg's own message and nothing else.
+
+TEST_F(ImageFilesDeathTest, EmptyJpegExitsWithLibjpegsMessage) {
+    writeFile(path("empty.jpg"), {});
+    EXPECT_EXIT(Image(path("empty.jpg"), Image::JPEG), ExitedWithCode(1), "^Empty input file\n$");
+}
+
+TEST_F(ImageFilesDeathTest, PngLoadedAsJpegExitsWithLibjpegsMessage) {
+    std::string png = savedDistinctPng();
+    EXPECT_EXIT(Image(png, Image::JPEG), ExitedWithCode(1), "^Not a JPEG file: starts with 0x89 0x50\n$");
+}
+
+TEST_F(ImageFilesDeathTest, TruncatedJpegExitsWithLibjpegsMessage) {
+    Bytes file = readFile(redOverBlueJpeg());
+    writeFile(path("truncated.jpg"), Bytes(file.begin(), file.end() - 40));
+    EXPECT_EXIT(Image(path("truncated.jpg"), Image::JPEG), ExitedWithCode(1), "^Premature end of JPEG file\n$");
+}
+
+TEST_F(ImageFilesDeathTest, JpegTooLargeForLibjpegExitsWithItsMessage) {
+    Bytes file = readFile(redOverBlueJpeg());
+    // The baseline frame header FF C0: length (2), precision (1), then height and width.
+    const unsigned char frameMarker[] = {0xFF, 0xC0};
+    auto sof = std::search(file.begin(), file.end(), std::begin(frameMarker), std::end(frameMarker));
+    ASSERT_NE(sof, file.end());
+    std::fill(sof + 5, sof + 9, 0xFF);
+    writeFile(path("huge.jpg"), file);
+    EXPECT_EXIT(Image(path("huge.jpg"), Image::JPEG), ExitedWithCode(1),
+                "^Maximum supported image dimension is 65500 pixels\n$");
+}
+
+TEST_F(ImageFilesDeathTest, CorruptJpegDataExitsWithLibjpegsMessage) {
+    Bytes file = readFile(redOverBlueJpeg());
+    // Just after the start of scan, a restart marker that no restart interval allows.
+    const unsigned char scanMarker[] = {0xFF, 0xDA};
+    auto sos = std::search(file.begin(), file.end(), std::begin(scanMarker), std::end(scanMarker));
+    ASSERT_NE(sos, file.end());
+    std::size_t scanData = (sos - file.begin()) + 2 + ((sos[2] << 8) | sos[3]);
+    file[scanData + 4] = 0xFF;
+    file[scanData + 5] = 0xD3;
+    writeFile(path("corrupt.jpg"), file);
+    EXPECT_EXIT(Image(path("corrupt.jpg"), Image::JPEG), ExitedWithCode(1), "^Corrupt JPEG data: [^\n]+\n$");
+}
