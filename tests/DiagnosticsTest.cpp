@@ -1,0 +1,128 @@
+// The four reports as a caller sees them: the exact line on stderr, and whether the program goes on.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "Diagnostics.h"
+#include "ReportPattern.h"
+
+using diagnostics::Kind;
+using testing::KilledBySignal;
+
+namespace {
+
+const std::string continues = ".  Program execution will continue, but may not behave as anticipated.\n";
+
+// The line a report from this file, at the given line, must write.
+std::string lineFromHere(const std::string& prefix, int line, const std::string& message, const std::string& closing) {
+    return prefix + __FILE__ + " @ line " + std::to_string(line) + " : " + message + closing;
+}
+
+}  // namespace
+
+TEST(DiagnosticsDeathTest, FatalErrorWritesItsLineAndAborts) {
+    EXPECT_EXIT(FATAL_ERROR("You tried to create a Style with a linewidth less than one"), KilledBySignal(SIGABRT),
+                "^FATAL ERROR in ([^ ]*/)?DiagnosticsTest\\.cpp @ line [0-9]+ : You tried to create a Style with a "
+                "linewidth less than one\\.  Program excecution will now halt\\.\n$");
+}
+
+TEST(DiagnosticsDeathTest, FatalAssertionClosesWithTheCorrectlySpeltExecution) {
+    EXPECT_EXIT(FATAL_ASSERTION("I seem to have recieved a NULL Window pointer"), KilledBySignal(SIGABRT),
+                "^FATAL ASSERTION in ([^ ]*/)?DiagnosticsTest\\.cpp @ line [0-9]+ : I seem to have recieved a NULL "
+                "Window pointer\\.  Program execution will now halt\\.\n$");
+}
+
+TEST(DiagnosticsDeathTest, HaltingReportNeverReturnsToTheCaller) {
+    // Were the report to return, the exit would be a normal one with status 0 instead of the abort.
+    EXPECT_EXIT(
+        {
+            FATAL_ERROR("Stop here");
+            std::exit(0);
+        },
+        KilledBySignal(SIGABRT), onlyReport(Kind::FATAL_ERROR, "DiagnosticsTest.cpp", "Stop here"));
+    EXPECT_EXIT(
+        {
+            FATAL_ASSERTION("Stop here too");
+            std::exit(0);
+        },
+        KilledBySignal(SIGABRT), onlyReport(Kind::FATAL_ASSERTION, "DiagnosticsTest.cpp", "Stop here too"));
+}
+
+TEST(DiagnosticsDeathTest, EmptyMessageStillYieldsEveryOtherPiece) {
+    EXPECT_EXIT(FATAL_ERROR(""), KilledBySignal(SIGABRT),
+                "^FATAL ERROR in ([^ ]*/)?DiagnosticsTest\\.cpp @ line [0-9]+ : \\.  Program excecution will now "
+                "halt\\.\n$");
+}
+
+TEST(DiagnosticsTest, WarningWritesItsLineAndTheNextStatementRuns) {
+    bool wentOn = false;
+    testing::internal::CaptureStderr();
+    const int line = __LINE__ + 1;
+    WARNING("Rectangle is outside the window");
+    wentOn = true;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              lineFromHere("WARNING in ", line, "Rectangle is outside the window", continues));
+    EXPECT_TRUE(wentOn);
+}
+
+TEST(DiagnosticsTest, NonFatalAssertionWritesItsLineAndReturns) {
+    bool wentOn = false;
+    testing::internal::CaptureStderr();
+    const int line = __LINE__ + 1;
+    NON_FATAL_ASSERTION("Reference count became negative");
+    wentOn = true;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              lineFromHere("NON-FATAL ASSERTION in ", line, "Reference count became negative", continues));
+    EXPECT_TRUE(wentOn);
+}
+
+TEST(DiagnosticsTest, EmptyWarningKeepsTheBlankAfterTheColon) {
+    testing::internal::CaptureStderr();
+    const int line = __LINE__ + 1;
+    WARNING("");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), lineFromHere("WARNING in ", line, "", continues));
+}
+
+TEST(DiagnosticsTest, ComposedMessageIsWrittenUntrimmedAndUnquoted) {
+    const std::string composed = std::string("  Green") + " \"color\" component\t";
+    testing::internal::CaptureStderr();
+    const int line = __LINE__ + 1;
+    WARNING(composed);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), lineFromHere("WARNING in ", line, composed, continues));
+}
+
+TEST(DiagnosticsTest, RepeatedWarningIsWrittenEveryTime) {
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i) {
+        WARNING("Pixel outside the window");
+    }
+    const std::string line = reportPattern(Kind::WARNING, "DiagnosticsTest.cpp", "Pixel outside the window");
+    EXPECT_PRED2(matchesWhole, testing::internal::GetCapturedStderr(), line + line + line);
+}
+
+TEST(DiagnosticsTest, ReportsFromTwoThreadsNeverMixWithinALine) {
+    const int reportsPerThread = 300;
+    auto warnRepeatedly = [reportsPerThread](const std::string& message) {
+        for (int i = 0; i < reportsPerThread; ++i) {
+            WARNING(message);
+        }
+    };
+    testing::internal::CaptureStderr();
+    std::thread renderer(warnRepeatedly, "From the renderer thread");
+    warnRepeatedly("From the user's thread");
+    renderer.join();
+    std::istringstream lines(testing::internal::GetCapturedStderr());
+
+    const std::string fromRenderer = reportPattern(Kind::WARNING, "DiagnosticsTest.cpp", "From the renderer thread");
+    const std::string fromUser = reportPattern(Kind::WARNING, "DiagnosticsTest.cpp", "From the user's thread");
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        EXPECT_PRED2(matchesWhole, line + "\n", fromRenderer + "|" + fromUser);
+    }
+    EXPECT_EQ(count, 2 * reportsPerThread);
+}

@@ -1,0 +1,18 @@
+// Regular expressions for the library's report lines, for death tests and for captured stderr.
+// The message is matched literally; the path may carry any directories and the line any number.
+#pragma once
+
+#include <string>
+
+#include "Diagnostics.h"
+
+// One whole report line, newline included, written by the source file named sourceFile
+// (for instance "Style.cpp").
+std::string reportPattern(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message);
+
+// The same line anchored at both ends: the stream held that report and nothing else.
+std::string onlyReport(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message);
+
+// True when the whole text matches pattern, read in the POSIX extended syntax that death tests use.
+// For EXPECT_PRED2, which then prints both on failure.
+bool matchesWhole(const std::string& text, const std::string& pattern);
