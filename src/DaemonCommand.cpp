@@ -1,0 +1,40 @@
+// DaemonCommand: the record that carries one request from the user's thread to the renderer.
+// Built on the producing thread, then used only by the renderer; it has no lock of its own.
+// Its checks guard the agreement between the builders and the executor.
+#include "DaemonCommand.h"
+
+#include "Diagnostics.h"
+
+DaemonCommand::DaemonCommand() : commandType(static_cast<DaemonCommand_t>(-1)), window(nullptr), style(Style::BLACK) {}
+
+DaemonCommand::DaemonCommand(DaemonCommand_t type, Window* window)
+    : commandType(type), window(window), style(Style::BLACK) {
+    if (window == nullptr) {
+        FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
+    }
+}
+
+Window* DaemonCommand::getWindow() const {
+    if (window == nullptr) {
+        FATAL_ASSERTION("Tried to remove a NULL Window pointer from a command");
+    }
+    return window;
+}
+
+void DaemonCommand::addArgument(int value) { arguments.push_back(value); }
+
+int DaemonCommand::removeArgument() {
+    if (arguments.empty()) {
+        FATAL_ASSERTION("Tried to remove more arguments from a command than it contained");
+    }
+    const int value = arguments.front();
+    arguments.pop_front();
+    return value;
+}
+
+void DaemonCommand::setString(const std::string& text) {
+    if (!stringarg.empty()) {
+        FATAL_ASSERTION("Tried to set a command's string argument more than once");
+    }
+    stringarg = text;
+}

@@ -1,0 +1,90 @@
+// DaemonCommand: one drawing or window request on its way from the user's thread to the renderer:
+// a type, the window it acts on, integer arguments in order, a style and a string. Built whole on
+// the producing thread, then owned by the queue and finally by the renderer, which deletes it.
+#pragma once
+
+#include <deque>
+#include <string>
+
+#include "Style.h"
+
+class Window;
+
+class DaemonCommand {
+public:
+    enum DaemonCommand_t : int {
+        CREATE_WINDOW = 0,
+        DESTROY_WINDOW = 1,
+        HIDE_WINDOW = 2,
+        SHOW_WINDOW = 3,
+        SET_TITLE = 4,
+        RESIZE = 5,
+        SET_POSITION = 6,
+        GET_POSITION = 7,
+        REGISTER_NEW_TIMER_EVENT = 8,
+        START_TIMER = 9,
+        STOP_TIMER = 10,
+        ENABLE_ANTIALIASING = 11,
+        DISABLE_ANTIALIASING = 12,
+        ENABLE_AUTO_PAGE_FLIP = 13,
+        DISABLE_AUTO_PAGE_FLIP = 14,
+        ENABLE_FULL_SCREEN = 15,
+        DISABLE_FULL_SCREEN = 16,
+        FLIP_PAGE = 17,
+        DRAW_PIXEL = 18,
+        DRAW_LINE = 19,
+        DRAW_ARC = 20,
+        DRAW_RECTANGLE_FILLED = 21,
+        DRAW_RECTANGLE_OUTLINE = 22,
+        DRAW_TRIANGLE_FILLED = 23,
+        DRAW_TRIANGLE_OUTLINE = 24,
+        DRAW_CIRCLE_FILLED = 25,
+        DRAW_CIRCLE_OUTLINE = 26,
+        DRAW_ELLIPSE_FILLED = 27,
+        DRAW_ELLIPSE_OUTLINE = 28,
+        DRAW_WEDGE_FILLED = 29,
+        DRAW_WEDGE_OUTLINE = 30,
+        DRAW_CHORD_FILLED = 31,
+        DRAW_CHORD_OUTLINE = 32,
+        DRAW_TEXT = 33,
+        DRAW_POLYGON_FILLED = 34,
+        DRAW_POLYGON_OUTLINE = 35,
+        DRAW_POLY_LINE = 36,
+        DRAW_BEZIER_CURVE = 37,
+        DRAW_IMAGE = 38,
+        DRAW_IMAGE_TRANSFORMED = 39,
+        CREATE_IMAGE = 40,
+        COPY_REGION = 41,
+        READ_PIXEL = 42,
+        IGNORE_KEY_REPEAT = 43
+    };
+
+    // Type -1, no window, Style::BLACK, empty string.
+    DaemonCommand();
+    // Halts on a null window.
+    DaemonCommand(DaemonCommand_t type, Window* window);
+    DaemonCommand(const DaemonCommand& other) = default;
+    DaemonCommand& operator=(const DaemonCommand& other) = default;
+
+    DaemonCommand_t type() const { return commandType; }
+    // Halts on a null window.
+    Window* getWindow() const;
+
+    void addArgument(int value);
+    // The oldest argument not yet removed; halts when none is left.
+    int removeArgument();
+    int countArguments() const { return static_cast<int>(arguments.size()); }
+
+    void setStyle(const Style& newStyle) { style = newStyle; }
+    Style getStyle() const { return style; }
+    // Halts if the string was already set to something non-empty.
+    void setString(const std::string& text);
+    std::string getString() const { return stringarg; }
+
+private:
+    DaemonCommand_t commandType;
+    std::deque<int> arguments;
+    Window* window;
+    Style style;
+    std::string stringarg;
+};
