@@ -1,13 +1,15 @@
 // JPEG and PNG files in and out of the image cache's pixel stores, through libjpeg and libpng.
 // Runs on the thread that asked for the load or save, inside the cache mutex. A file lists its
 // rows top first and a store bottom first, so every load and save turns the rows over.
-#include <jpeglib.h>
 #include <png.h>
 
 #include <climits>
 #include <cstdio>
 #include <mutex>
 #include <new>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jpeglib.h>
 
 #include "Diagnostics.h"
 #include "Globals.h"

@@ -2,7 +2,6 @@
 // libpng, libjpeg and the system's own checkers), what files of every PNG layout load as, and how
 // missing, foreign and damaged files are refused. Fixtures are written here with libpng and libjpeg.
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 #include <png.h>
 #include <zlib.h>
 
@@ -15,6 +14,9 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jpeglib.h>
 
 #include "Image.h"
 #include "ImageInstance.h"
