@@ -1,0 +1,225 @@
+// The font cache and GLUTImp::FontInstance. Handles, counts and instances live under one mutex
+// and are never freed; the lock covers map work only, never drawing or measuring. Opening a
+// TrueType file happens on the thread that first asks for it; GL work on the renderer only.
+#include "FontInstance.h"
+
+#include <GL/glut.h>
+
+#include <climits>
+#include <cstdio>
+#include <mutex>
+#include <new>
+
+#include "Diagnostics.h"
+#include "Font.h"
+#include "Globals.h"
+#include "Transform.h"
+#include "TrueTypeFont.h"
+
+struct GLUTImpFontInstanceStatics {
+    std::map<std::string, int> handles;  // key -> handle, one entry per key ever asked for
+    std::map<int, GLUTImp::FontInstance*> instances;
+    std::map<int, int> refcounts;
+    int nextHandle = 0;
+    PortMutex mutex;
+};
+
+namespace {
+
+using Cache = Globals<GLUTImpFontInstanceStatics>;
+
+// Each list ends in 0; the GLUT fonts at the same positions follow.
+const int HELVETICA_SIZES[] = {10, 12, 18, 0};
+void* const HELVETICA_FONTS[] = {GLUT_BITMAP_HELVETICA_10, GLUT_BITMAP_HELVETICA_12, GLUT_BITMAP_HELVETICA_18};
+const int TIMES_SIZES[] = {10, 24, 0};
+void* const TIMES_FONTS[] = {GLUT_BITMAP_TIMES_ROMAN_10, GLUT_BITMAP_TIMES_ROMAN_24};
+
+std::string fontKey(const std::string& face, int size, int fontId) {
+    return face + ":" + std::to_string(size) + ":" + std::to_string(fontId);
+}
+
+// The bitmap font nearest to size among fonts, warning when it is not exactly size.
+void* nearestBitmapFont(int size, const int* sizes, void* const* fonts) {
+    const int index = GLUTImp::FontInstance::getNearestIndex(size, sizes);
+    if (sizes[index] != size)
+        WARNING(std::to_string(size) + " is not a valid size for this font. rounding to " +
+                std::to_string(sizes[index]));
+    return fonts[index];
+}
+
+const unsigned char* glutText(const std::string& text) { return reinterpret_cast<const unsigned char*>(text.c_str()); }
+
+}  // namespace
+
+GLUTImp::FontInstance::FontInstance(std::string face, int size) : face(std::move(face)), pointSize(size) {
+    ttFont.reset(new (std::nothrow) TrueTypeFont);
+    if (!ttFont)
+        FATAL_ERROR("Could not allocate sufficent memory to allocate a new font.  Free up some memory and try again");
+    if (!ttFont->open(this->face))
+        FATAL_ERROR("Unable to open font in file \"" + this->face + "\". Check to be sure that this file exists");
+}
+
+GLUTImp::FontInstance::FontInstance(int fontId, int size) : pointSize(size), fontId(fontId) {
+    switch (fontId) {
+        case Font::ROMAN:
+            glutFont = GLUT_STROKE_ROMAN;
+            break;
+        case Font::MONO_ROMAN:
+            glutFont = GLUT_STROKE_MONO_ROMAN;
+            break;
+        case Font::HELVETICA:
+            glutFont = nearestBitmapFont(size, HELVETICA_SIZES, HELVETICA_FONTS);
+            break;
+        case Font::TIMES:
+            glutFont = nearestBitmapFont(size, TIMES_SIZES, TIMES_FONTS);
+            break;
+        default:
+            FATAL_ERROR("Invalid Font ID -- use the constants!!");
+    }
+}
+
+GLUTImp::FontInstance::~FontInstance() = default;
+
+bool GLUTImp::FontInstance::isStrokeFont() const { return fontId == Font::ROMAN || fontId == Font::MONO_ROMAN; }
+
+int GLUTImp::FontInstance::getNearestIndex(int size, const int* sizes) {
+    int index = 0;
+    while (sizes[index] != 0 && size > sizes[index]) ++index;
+    return sizes[index] != 0 ? index : index - 1;
+}
+
+void GLUTImp::FontInstance::create(Window* w) {
+    if (!w) FATAL_ASSERTION("I seem to have been passed a null window pointer");
+    if (createdFor.count(w)) return;
+    if (!ttFont->create(pointSize))
+        FATAL_ERROR("Unable to create a font using  \"" + face + "\" of the specified size");
+    createdFor[w] = true;
+}
+
+int GLUTImp::FontInstance::getFontHandle(std::string face, int size, int fontId) {
+    GLUTImpFontInstanceStatics* cache = Cache::impl();
+    const std::string key = fontKey(face, size, fontId);
+    std::lock_guard<PortMutex> lock(cache->mutex);
+
+    auto known = cache->handles.find(key);
+    if (known != cache->handles.end()) {
+        const int handle = known->second;
+        if (++cache->refcounts[handle] == INT_MAX) NON_FATAL_ASSERTION("Font refcounts for handle have overflown?");
+        return handle;
+    }
+
+    const int handle = cache->nextHandle++;
+    cache->handles[key] = handle;
+    if (handle == INT_MAX)
+        NON_FATAL_ASSERTION("Did you really create that many fonts?  The Font handle counter has overflown");
+    cache->refcounts[handle] = 1;
+    // Made under the lock, so a TrueType file being opened holds up other font calls meanwhile.
+    FontInstance* instance =
+        face.empty() ? new (std::nothrow) FontInstance(fontId, size) : new (std::nothrow) FontInstance(face, size);
+    if (!instance)
+        FATAL_ERROR(
+            "Could not allocate sufficent memory to create a new FontInstance.  Free up some memory and try again");
+    cache->instances[handle] = instance;
+    return handle;
+}
+
+void GLUTImp::FontInstance::releaseFontHandle(int handle) {
+    GLUTImpFontInstanceStatics* cache = Cache::impl();
+    std::lock_guard<PortMutex> lock(cache->mutex);
+    // Nothing is freed at 0: the next Font of the same key takes the instance back.
+    if (--cache->refcounts[handle] < 0) NON_FATAL_ASSERTION("Refcounts for a font handle have somehow become negative");
+}
+
+void GLUTImp::FontInstance::bumpFontRefCount(int handle) {
+    GLUTImpFontInstanceStatics* cache = Cache::impl();
+    std::lock_guard<PortMutex> lock(cache->mutex);
+    if (++cache->refcounts[handle] == INT_MAX) NON_FATAL_ASSERTION("Font refcounts for handle have overflown?");
+}
+
+int GLUTImp::FontInstance::getRefCount(int handle) {
+    GLUTImpFontInstanceStatics* cache = Cache::impl();
+    std::lock_guard<PortMutex> lock(cache->mutex);
+    auto count = cache->refcounts.find(handle);
+    return count != cache->refcounts.end() ? count->second : 0;
+}
+
+bool GLUTImp::FontInstance::checkFont(std::string face, int) {
+    std::FILE* file = std::fopen(face.c_str(), "rb");
+    if (!file) return false;
+    std::fclose(file);
+    return true;
+}
+
+GLUTImp::FontInstance* GLUTImp::FontInstance::find(int handle) {
+    GLUTImpFontInstanceStatics* cache = Cache::impl();
+    std::lock_guard<PortMutex> lock(cache->mutex);
+    auto instance = cache->instances.find(handle);
+    return instance != cache->instances.end() ? instance->second : nullptr;
+}
+
+void GLUTImp::FontInstance::drawText(int handle, Window* w, int x, int y, const std::string* text,
+                                     const Transform* transform) {
+    if (!w) FATAL_ASSERTION("I seem to have been passed a NULL Window pointer");
+    if (!text) FATAL_ASSERTION("I seem to have been passed a NULL string pointer");
+    glPushMatrix();
+    FontInstance* font = find(handle);
+    if (!font) FATAL_ASSERTION("I seem to have been passed an invalid font handle");
+
+    // Glyphs are designed with y up: flip them upright in the window's y-down pixels.
+    glTranslatef(x, y, 0);
+    glScalef(1, -1, 0);
+    if (transform) {
+        // Rotating after the flip by minus the angle turns positive angles clockwise on screen.
+        glScalef(transform->getScaleX(), transform->getScaleY(), 0);
+        glRotatef(-transform->getRotation(), 0, 0, 1);
+    }
+
+    if (font->isTrueType()) {
+        font->create(w);
+        font->ttFont->output(*text);
+    } else if (font->isStrokeFont()) {
+        const float scale = font->pointSize / 100.0f;
+        glScalef(scale, scale, 0);
+        for (unsigned char c : *text) glutStrokeCharacter(font->glutFont, c);
+    } else {
+        // The raster position goes through the window's own matrix, not the one built above.
+        glPopMatrix();
+        glRasterPos2f(x, y);
+        for (unsigned char c : *text) glutBitmapCharacter(font->glutFont, c);
+        glPushMatrix();
+        if (transform) WARNING("You can't transform a bitmapped font.");
+    }
+    glPopMatrix();
+}
+
+void GLUTImp::FontInstance::getStringSize(int handle, const std::string& text, int& width, int& height) {
+    FontInstance* font = find(handle);
+    if (!font) {
+        NON_FATAL_ASSERTION("I seem to have been passed an invalid font handle");
+        width = height = 0;
+        return;
+    }
+    if (font->isTrueType()) {
+        font->ttFont->measure(text, width, height);
+        return;
+    }
+    // freeglut ends the process when its metrics are asked for before it is initialised.
+    if (!GLUTImp::waitUntilToolkitReady()) FATAL_ERROR("Cannot measure text in a built-in font before a Window exists");
+    width = font->isStrokeFont() ? glutStrokeLength(font->glutFont, glutText(text))
+                                 : glutBitmapLength(font->glutFont, glutText(text));
+    height = font->pointSize;
+}
+
+int GLUTImp::getFontHandle(const std::string& face, int size) { return FontInstance::getFontHandle(face, size, -1); }
+
+int GLUTImp::getFontHandle(int fontId, int size) { return FontInstance::getFontHandle("", size, fontId); }
+
+void GLUTImp::releaseFontHandle(int handle) { FontInstance::releaseFontHandle(handle); }
+
+void GLUTImp::bumpFontRefCount(int handle) { FontInstance::bumpFontRefCount(handle); }
+
+bool GLUTImp::checkFont(const std::string& face, int size) { return FontInstance::checkFont(face, size); }
+
+void GLUTImp::getStringSize(int handle, const std::string& text, int& width, int& height) {
+    FontInstance::getStringSize(handle, text, width, height);
+}

@@ -1,0 +1,83 @@
+// TrueTypeFont: FTGL draws on the renderer thread; a private FreeType face of our own, under a
+// mutex, answers measurements on the user's thread with the same numbers FTGL would give.
+#include "TrueTypeFont.h"
+
+#include <cmath>
+
+#include <FTGL/ftgl.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+namespace {
+
+// FTGL's own glyph loading, so that measured advances match the drawn ones to the hundredth.
+constexpr FT_Int32 OUTLINE_LOAD_FLAGS = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
+// Both FTGL and our face are sized in pixels: one point per pixel at 72 dpi.
+constexpr unsigned int ONE_POINT_PER_PIXEL = 72;
+
+std::wstring latin1(const std::string& text) {
+    std::wstring wide;
+    wide.reserve(text.size());
+    for (unsigned char c : text) wide.push_back(static_cast<wchar_t>(c));
+    return wide;
+}
+
+double toPixels(FT_Pos value) { return value / 64.0; }
+
+}  // namespace
+
+TrueTypeFont::TrueTypeFont() = default;
+
+TrueTypeFont::~TrueTypeFont() {
+    if (face) FT_Done_Face(face);
+    if (library) FT_Done_FreeType(library);
+}
+
+bool TrueTypeFont::open(const std::string& filePath) {
+    std::lock_guard<std::mutex> lock(measureMutex);
+    path = filePath;
+    return FT_Init_FreeType(&library) == 0 && FT_New_Face(library, path.c_str(), 0, &face) == 0;
+}
+
+bool TrueTypeFont::create(int pointSize) {
+    const int pixels = pixelSize(pointSize);
+    if (pixels == outlinePixels) return true;
+    if (!outlines) {
+        outlines = std::make_unique<FTPolygonFont>(path.c_str());
+        // Glyphs kept as meshes rather than display lists draw in every window's GL context.
+        outlines->UseDisplayList(false);
+    }
+    if (outlines->Error() || !outlines->FaceSize(pixels, ONE_POINT_PER_PIXEL)) return false;
+    outlinePixels = pixels;
+
+    std::lock_guard<std::mutex> lock(measureMutex);
+    if (FT_Set_Char_Size(face, 0, pixels * 64, ONE_POINT_PER_PIXEL, ONE_POINT_PER_PIXEL) != 0) return false;
+    measurePixels = pixels;
+    return true;
+}
+
+void TrueTypeFont::output(const std::string& text) { outlines->Render(latin1(text).c_str()); }
+
+void TrueTypeFont::measure(const std::string& text, int& width, int& height) {
+    std::lock_guard<std::mutex> lock(measureMutex);
+    if (measurePixels == 0) {
+        width = height = 0;
+        return;
+    }
+    double advance = 0;
+    FT_UInt previous = 0;
+    for (unsigned char c : text) {
+        const FT_UInt glyph = FT_Get_Char_Index(face, c);
+        if (previous && FT_HAS_KERNING(face)) {
+            FT_Vector kerning;
+            if (FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNFITTED, &kerning) == 0)
+                advance += toPixels(kerning.x);
+        }
+        if (FT_Load_Glyph(face, glyph, OUTLINE_LOAD_FLAGS) == 0) advance += toPixels(face->glyph->advance.x);
+        previous = glyph;
+    }
+    width = static_cast<int>(std::lround(advance));
+    height = static_cast<int>(std::lround(toPixels(face->size->metrics.ascender - face->size->metrics.descender)));
+}
+
+int TrueTypeFont::pixelSize(int pointSize) { return static_cast<int>(std::lround(pointSize * 90.0 / 72.0)); }

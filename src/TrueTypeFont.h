@@ -1,0 +1,45 @@
+// TrueTypeFont: one TrueType file, drawn as filled OpenGL polygons through FTGL on the renderer
+// thread and measured with FreeType directly on any thread. FTGL's glyph cache is neither
+// thread-safe nor usable from a thread without a GL context, so only the renderer touches it.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+class FTFont;
+struct FT_LibraryRec_;
+struct FT_FaceRec_;
+
+class TrueTypeFont {
+public:
+    TrueTypeFont();
+    ~TrueTypeFont();
+    TrueTypeFont(const TrueTypeFont&) = delete;
+    TrueTypeFont& operator=(const TrueTypeFont&) = delete;
+
+    // Reads the file; false if it cannot be opened as a font. Call once, on any thread.
+    bool open(const std::string& path);
+    // Renderer thread, in a window's GL context: readies the outlines at pointSize. False if the
+    // font cannot be made at that size. Until this succeeds, text measures 0 by 0.
+    bool create(int pointSize);
+    // Renderer thread, after create: draws text as filled polygons in the current matrix, the
+    // baseline on the origin and y up. Each byte is one character (ISO 8859-1), as in GLUT's fonts.
+    void output(const std::string& text);
+    // Any thread: the advance width of text and the height from the lowest descender to the
+    // highest ascender, in pixels; 0 by 0 before create.
+    void measure(const std::string& text, int& width, int& height);
+
+    // Points to pixels at 90 dots per inch: 12 points are 15 pixels.
+    static int pixelSize(int pointSize);
+
+private:
+    std::string path;
+    int outlinePixels = 0;             // renderer thread only
+    std::unique_ptr<FTFont> outlines;  // renderer thread only
+
+    std::mutex measureMutex;  // guards the three members below
+    FT_LibraryRec_* library = nullptr;
+    FT_FaceRec_* face = nullptr;
+    int measurePixels = 0;  // 0 until create has sized the font
+};

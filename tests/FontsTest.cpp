@@ -1,0 +1,342 @@
+// Fonts as a program sees them: values sharing one counted handle per face and size, the sizes
+// of the built-in bitmap fonts, the reports, and text drawn in a window and read back pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Brindlewood.h"
+#include "FontInstance.h"
+#include "ReportPattern.h"
+#include "TestWindow.h"
+
+using diagnostics::Kind;
+using testing::KilledBySignal;
+
+namespace {
+
+const std::string MONO = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+const std::string MISSING = "/no/such/directory/Missing.ttf";
+
+// The handle the cache holds for a key, asked for and given straight back.
+int handleOf(const std::string& face, int size) {
+    const int handle = GLUTImp::getFontHandle(face, size);
+    GLUTImp::releaseFontHandle(handle);
+    return handle;
+}
+
+int handleOf(int fontId, int size) {
+    const int handle = GLUTImp::getFontHandle(fontId, size);
+    GLUTImp::releaseFontHandle(handle);
+    return handle;
+}
+
+// Everything written while built-in fonts of these ids and sizes are made, in order.
+std::string reportsOfMaking(const std::vector<std::pair<int, int>>& idsAndSizes) {
+    return stderrOf([&] {
+        for (const auto& [fontId, size] : idsAndSizes) const Font made(fontId, size);
+    });
+}
+
+int refCount(int handle) { return GLUTImp::FontInstance::getRefCount(handle); }
+
+std::string roundingWarning(int asked, int used) {
+    return reportPattern(
+        Kind::WARNING, "FontInstance.cpp",
+        std::to_string(asked) + " is not a valid size for this font. rounding to " + std::to_string(used));
+}
+
+}  // namespace
+
+TEST(FontSharing, FontsOfOneFaceAndSizeShareOneCountedHandle) {
+    Font first(MONO, 12);
+    Font second(MONO, 12);
+    const int handle = handleOf(MONO, 12);
+    EXPECT_EQ(refCount(handle), 2);
+    EXPECT_NE(handleOf(MONO, 13), handle);
+}
+
+TEST(FontSharing, HandleOfDeadFontsComesBackForTheSameFaceAndSize) {
+    int handle = -1;
+    {
+        Font first(MONO, 12);
+        Font second(MONO, 12);
+        handle = handleOf(MONO, 12);
+    }
+    EXPECT_EQ(refCount(handle), 0);
+    Font again(MONO, 12);
+    EXPECT_EQ(handleOf(MONO, 12), handle);
+    EXPECT_EQ(refCount(handle), 1);
+}
+
+TEST(FontSharing, CopyHoldsAReferenceUntilItDies) {
+    Font original(Font::TIMES, 10);
+    const int handle = handleOf(Font::TIMES, 10);
+    {
+        Font copy(original);
+        EXPECT_EQ(refCount(handle), 2);
+    }
+    EXPECT_EQ(refCount(handle), 1);
+}
+
+TEST(FontSharing, AssignmentMovesTheReferenceToTheOtherFont) {
+    Font target(Font::TIMES, 10);
+    const Font source(Font::ROMAN, 20);
+    target = source;
+    EXPECT_EQ(refCount(handleOf(Font::TIMES, 10)), 0);
+    EXPECT_EQ(refCount(handleOf(Font::ROMAN, 20)), 2);
+    EXPECT_EQ(target, source);
+}
+
+TEST(FontSharing, SelfAssignmentKeepsTheCount) {
+    Font font(MONO, 12);
+    Font& same = font;
+    font = same;
+    EXPECT_EQ(refCount(handleOf(MONO, 12)), 1);
+    EXPECT_EQ(font.getFace(), MONO);
+}
+
+TEST(FontSharing, NewPointSizeTakesTheFontOfThatSize) {
+    Font font(MONO, 12);
+    font.setPointSize(20);
+    EXPECT_EQ(font.getPointSize(), 20);
+    EXPECT_EQ(refCount(handleOf(MONO, 12)), 0);
+    EXPECT_EQ(refCount(handleOf(MONO, 20)), 1);
+}
+
+TEST(FontSharing, NewFaceOnABuiltInFontTakesTheTrueTypeFile) {
+    Font font(Font::HELVETICA, 12);
+    font.setFace(MONO);
+    EXPECT_EQ(font.getFace(), MONO);
+    EXPECT_EQ(refCount(handleOf(Font::HELVETICA, 12)), 0);
+    EXPECT_EQ(refCount(handleOf(MONO, 12)), 1);
+}
+
+TEST(BitmapFontSizes, UnlistedSizeWarnsOnceWithTheSizeItRoundsTo) {
+    const std::string output = reportsOfMaking({{Font::HELVETICA, 14}, {Font::HELVETICA, 14}});
+    EXPECT_PRED2(matchesWhole, output, roundingWarning(14, 18));
+}
+
+TEST(BitmapFontSizes, EachUnlistedSizeRoundsUpToTheNextListedOrDownToTheLargest) {
+    const std::string output = reportsOfMaking(
+        {{Font::HELVETICA, 11}, {Font::HELVETICA, 13}, {Font::HELVETICA, 40}, {Font::TIMES, 5}, {Font::TIMES, 11}});
+    EXPECT_PRED2(matchesWhole, output,
+                 roundingWarning(11, 12) + roundingWarning(13, 18) + roundingWarning(40, 18) + roundingWarning(5, 10) +
+                     roundingWarning(11, 24));
+}
+
+TEST(BitmapFontSizes, ListedSizesAndStrokeFontsWarnNothing) {
+    EXPECT_EQ(reportsOfMaking({{Font::HELVETICA, 10},
+                               {Font::HELVETICA, 12},
+                               {Font::HELVETICA, 18},
+                               {Font::TIMES, 10},
+                               {Font::TIMES, 24},
+                               {Font::ROMAN, 7},
+                               {Font::MONO_ROMAN, 0}}),
+              "");
+}
+
+TEST(BitmapFontSizes, RequestedSizesAreSeparateFontsEvenOnOneGlutFont) {
+    Font rounded(Font::HELVETICA, 14);
+    Font exact(Font::HELVETICA, 18);
+    EXPECT_NE(handleOf(Font::HELVETICA, 14), handleOf(Font::HELVETICA, 18));
+    EXPECT_EQ(rounded.getPointSize(), 14);
+}
+
+TEST(FontValue, BuiltInFaceNamesItsId) { EXPECT_EQ(Font(Font::HELVETICA, 12).getFace(), "default font #3"); }
+
+TEST(FontValue, PrintsAsAConstructorCall) {
+    std::ostringstream out;
+    out << Font(Font::ROMAN, 0) << "|" << Font(MONO, 12);
+    EXPECT_EQ(out.str(), "Font(default font #1, 0)|Font(" + MONO + ", 12)");
+}
+
+TEST(FontValue, EqualWhenFaceAndSizeAgree) {
+    EXPECT_EQ(Font(MONO, 12), Font(MONO, 12));
+    EXPECT_NE(Font(MONO, 12), Font(MONO, 14));
+    EXPECT_NE(Font(Font::TIMES, 10), Font(Font::HELVETICA, 10));
+}
+
+TEST(FontValue, CheckFontTellsWhetherTheFileCanBeRead) {
+    EXPECT_TRUE(Font::checkFont(MONO, 12));
+    EXPECT_FALSE(Font::checkFont(MISSING, 12));
+    EXPECT_FALSE(Font::checkFont(MONO, 0));
+}
+
+TEST(FontDeathTest, UnknownBuiltInIdHalts) {
+    EXPECT_EXIT(Font(7, 12), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "FontInstance.cpp", "Invalid Font ID -- use the constants!!"));
+}
+
+TEST(FontDeathTest, MissingTrueTypeFileHaltsWhenTheFontIsMade) {
+    EXPECT_EXIT(Font(MISSING, 12), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "FontInstance.cpp",
+                           "Unable to open font in file \"" + MISSING + "\". Check to be sure that this file exists"));
+}
+
+TEST(FontDeathTest, EmptyFaceHalts) {
+    EXPECT_EXIT(Font("", 12), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "Font.cpp", "\"\" is an invalid filename for a font"));
+}
+
+TEST(FontDeathTest, SettingAnEmptyFaceHalts) {
+    Font font(MONO, 12);
+    EXPECT_EXIT(font.setFace(""), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "Font.cpp", "\"\" is an invalid filename for a font"));
+}
+
+TEST(FontDeathTest, SizeBelowOneHalts) {
+    EXPECT_EXIT(Font(MONO, 0), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "Font.cpp", "Font pointsizes must be positive integers"));
+}
+
+TEST(FontDeathTest, SettingASizeBelowOneHalts) {
+    Font font(MONO, 12);
+    EXPECT_EXIT(font.setPointSize(-3), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "Font.cpp", "Font pointsizes must be positive integers"));
+}
+
+TEST(FontDeathTest, MeasuringABuiltInFontBeforeAnyWindowHalts) {
+    const Font font(Font::HELVETICA, 12);
+    int width = 0, height = 0;
+    EXPECT_EXIT(font.getStringSize("text", width, height), KilledBySignal(SIGABRT),
+                onlyReport(Kind::FATAL_ERROR, "FontInstance.cpp",
+                           "Cannot measure text in a built-in font before a Window exists"));
+}
+
+namespace {
+
+bool isDark(const Color& c) { return c.getRed() + c.getGreen() + c.getBlue() < 3 * 128; }
+
+// A window of white pixels; each test draws "HHHH" somewhere and reads rows and columns back.
+// H has no descender and solid stems, so its pixels lie above the baseline and across any row
+// through its middle.
+class FontDrawing : public testing::Test {
+protected:
+    void SetUp() override { waitUntilShown(window); }
+
+    int darkInRow(int y, int x1, int x2) {
+        int dark = 0;
+        for (int x = x1; x <= x2; ++x) dark += isDark(window.readPixel(x, y));
+        return dark;
+    }
+
+    int darkInColumn(int x, int y1, int y2) {
+        int dark = 0;
+        for (int y = y1; y <= y2; ++y) dark += isDark(window.readPixel(x, y));
+        return dark;
+    }
+
+    // Upright text drawn from x on baseline: dark across the row middle pixels above the
+    // baseline, nothing left of it on that row, nothing just below the baseline.
+    void expectUprightText(int x, int baseline, int middle, int width) {
+        EXPECT_GT(darkInRow(baseline - middle, x, x + width), 6);
+        EXPECT_EQ(darkInRow(baseline - middle, 0, x - 2), 0);
+        EXPECT_EQ(darkInRow(baseline + 2, 0, window.getWidth() - 1), 0);
+    }
+
+    // The rightmost dark pixel of row y, or -1.
+    int lastDarkInRow(int y) {
+        for (int x = window.getWidth() - 1; x >= 0; --x)
+            if (isDark(window.readPixel(x, y))) return x;
+        return -1;
+    }
+
+    Window window{400, 300, "Fonts"};
+};
+
+// DejaVu Sans Mono at 24 points is 30 pixels: H is 22 pixels tall and advances 18.06.
+constexpr int MONO_24_CAP = 22;
+constexpr int MONO_24_WIDTH = 72;
+
+}  // namespace
+
+TEST_F(FontDrawing, TrueTypeTextStandsOnItsBaseline) {
+    window.drawText(Style::BLACK, Font(MONO, 24), 40, 100, "HHHH");
+    expectUprightText(40, 100, MONO_24_CAP / 2, MONO_24_WIDTH);
+    EXPECT_EQ(darkInRow(100 - MONO_24_CAP / 2, 40 + MONO_24_WIDTH + 2, 399), 0);
+    EXPECT_EQ(darkInRow(100 - MONO_24_CAP - 3, 0, 399), 0);
+}
+
+TEST_F(FontDrawing, TrueTypeMeasuresOnlyOnceDrawnAndThenAsDrawn) {
+    const Font font(MONO, 12);
+    int width = -1, height = -1;
+    font.getStringSize("HHHH", width, height);
+    EXPECT_EQ(width, 0);
+    EXPECT_EQ(height, 0);
+
+    window.drawText(Style::BLACK, font, 40, 100, "HHHH");
+    window.readPixel(0, 0);  // the text has been drawn once this returns
+    font.getStringSize("HHHH", width, height);
+    // 12 points are 15 pixels, where each character advances 9.03: the 9 by 15 console grid.
+    EXPECT_EQ(width, 36);
+    EXPECT_EQ(height, 18);  // ascender 14, descender 4
+    const int lastDark = lastDarkInRow(95);
+    EXPECT_GT(lastDark, 40 + width - 9);
+    EXPECT_LE(lastDark, 40 + width);
+}
+
+TEST_F(FontDrawing, RotatedTrueTypeTextTurnsClockwiseAndRunsDownward) {
+    window.drawText(Style::BLACK, Font(MONO, 24), 200, 40, "HHHH", Transform(90));
+    // The stems of H now lie across a column right of the start, below it.
+    EXPECT_GT(darkInColumn(200 + MONO_24_CAP / 2, 40, 40 + MONO_24_WIDTH), 20);
+    // Nothing where the text would run unrotated, or turned the other way.
+    EXPECT_EQ(darkInRow(40 - MONO_24_CAP / 2, 200 + MONO_24_CAP + 3, 399), 0);
+    EXPECT_EQ(darkInColumn(200 - MONO_24_CAP / 2, 0, 299), 0);
+    EXPECT_EQ(darkInRow(38, 0, 399), 0);
+}
+
+TEST_F(FontDrawing, ScaledTrueTypeTextGrowsFromItsStart) {
+    window.drawText(Style::BLACK, Font(MONO, 24), 40, 150, "HHHH", Transform(0, 2, 2));
+    const int twiceCap = 2 * MONO_24_CAP;
+    EXPECT_GT(darkInRow(150 - twiceCap + 4, 40, 40 + 2 * MONO_24_WIDTH), 20);
+    EXPECT_GT(lastDarkInRow(150 - MONO_24_CAP), 40 + MONO_24_WIDTH + MONO_24_WIDTH / 2);
+    EXPECT_EQ(darkInRow(152, 0, 399), 0);
+}
+
+TEST_F(FontDrawing, BitmapTextStandsOnItsBaseline) {
+    window.drawText(Style::BLACK, Font(Font::HELVETICA, 18), 40, 100, "HHHH");
+    expectUprightText(40, 100, 6, 80);
+}
+
+TEST_F(FontDrawing, BitmapTextIgnoresATransformAndWarns) {
+    const std::string output = stderrOf([&] {
+        window.drawText(Style::BLACK, Font(Font::HELVETICA, 18), 40, 100, "HHHH", Transform(90, 3, 3));
+        window.readPixel(0, 0);  // the renderer has written its report once this returns
+    });
+    EXPECT_PRED2(matchesWhole, output,
+                 reportPattern(Kind::WARNING, "FontInstance.cpp", "You can't transform a bitmapped font."));
+    expectUprightText(40, 100, 6, 80);
+    EXPECT_EQ(darkInColumn(45, 102, 299), 0);
+}
+
+TEST_F(FontDrawing, StrokeTextScalesWithItsPointSize) {
+    // The stroke H is about 100 units tall: 40 pixels at 40 points.
+    window.drawText(Style::BLACK, Font(Font::ROMAN, 40), 40, 200, "HHHH");
+    expectUprightText(40, 200, 20, 120);
+    EXPECT_GT(darkInRow(165, 40, 160), 6);
+    EXPECT_EQ(darkInRow(150, 0, 399), 0);
+}
+
+TEST_F(FontDrawing, BitmapHeightIsTheRequestedSizeAndWidthIsInPixels) {
+    int width = 0, height = 0;
+    Font(Font::HELVETICA, 14).getStringSize("HHHH", width, height);
+    EXPECT_EQ(height, 14);
+    int narrower = 0;
+    Font(Font::HELVETICA, 14).getStringSize("HH", narrower, height);
+    EXPECT_EQ(width, 2 * narrower);
+    EXPECT_GT(narrower, 10);
+}
+
+TEST_F(FontDrawing, StrokeWidthIsInTheFontsOwnUnitsWhateverTheSize) {
+    int small = 0, large = 0, height = 0;
+    Font(Font::ROMAN, 10).getStringSize("HHHH", small, height);
+    EXPECT_EQ(height, 10);
+    Font(Font::ROMAN, 50).getStringSize("HHHH", large, height);
+    EXPECT_EQ(height, 50);
+    EXPECT_EQ(small, large);
+    EXPECT_GT(small, 200);
+}
