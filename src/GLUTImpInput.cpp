@@ -1,0 +1,247 @@
+// The renderer's input callbacks and timers: freeglut calls them on the renderer thread, and each
+// turns what the toolkit reports into events and key, button and pointer state of the current
+// window. The timer-creating calls at the end run on the user's thread and only queue commands.
+#include <GL/freeglut.h>
+#include <sched.h>
+
+#include <array>
+
+#include "Diagnostics.h"
+#include "GLUTImp.h"
+#include "Globals.h"
+#include "NamedKey.h"
+#include "Window.h"
+
+namespace {
+
+GLUTImpStatics* statics() { return Globals<GLUTImpStatics>::impl(); }
+
+bool isLowerCase(int key) { return key >= 'a' && key <= 'z'; }
+bool isUpperCase(int key) { return key >= 'A' && key <= 'Z'; }
+
+// The modifier that a toolkit special key is itself (freeglut reports Shift, Control and Alt as
+// special keys), NO_MODIFIERS for any other key.
+KeyModifiers modifierKey(int key) {
+    switch (key) {
+    case GLUT_KEY_SHIFT_L:
+    case GLUT_KEY_SHIFT_R:
+        return KeyModifiers::SHIFT;
+    case GLUT_KEY_CTRL_L:
+    case GLUT_KEY_CTRL_R:
+        return KeyModifiers::CONTROL;
+    case GLUT_KEY_ALT_L:
+    case GLUT_KEY_ALT_R:
+        return KeyModifiers::ALT;
+    default:
+        return KeyModifiers::NO_MODIFIERS;
+    }
+}
+
+// The modifiers held once the key has gone down or up. The toolkit reports the modifiers as they
+// were before the key, which is stale exactly when the key is a modifier itself.
+KeyModifiers modifiersAfter(int specialKey, bool down, KeyModifiers reported) {
+    KeyModifiers own = modifierKey(specialKey);
+    return down ? reported | own : reported & ~own;
+}
+
+// The entries a character key is recorded under: both cases of a letter, so that isKeyDown('a')
+// and isKeyDown('A') agree; the key itself twice for any other character.
+std::array<int, 2> bothCases(int key) {
+    if (isLowerCase(key)) return {key, key - 'a' + 'A'};
+    if (isUpperCase(key)) return {key - 'A' + 'a', key};
+    return {key, key};
+}
+
+MouseEvent::Button toolkitButton(int button) {
+    switch (button) {
+    case GLUT_LEFT_BUTTON:
+        return MouseEvent::LEFT_BUTTON;
+    case GLUT_MIDDLE_BUTTON:
+        return MouseEvent::MIDDLE_BUTTON;
+    case GLUT_RIGHT_BUTTON:
+        return MouseEvent::RIGHT_BUTTON;
+    default:
+        return MouseEvent::NO_BUTTON;  // the wheel and any extra buttons
+    }
+}
+
+}  // namespace
+
+KeyModifiers GLUTImp::getModifiers() {
+    int held = glutGetModifiers();
+    KeyModifiers modifiers = KeyModifiers::NO_MODIFIERS;
+    if (held & GLUT_ACTIVE_SHIFT) modifiers |= KeyModifiers::SHIFT;
+    if (held & GLUT_ACTIVE_CTRL) modifiers |= KeyModifiers::CONTROL;
+    if (held & GLUT_ACTIVE_ALT) modifiers |= KeyModifiers::ALT;
+    return modifiers;
+}
+
+int GLUTImp::glutKeyToNamedKey(int key) {
+    if (key >= GLUT_KEY_F1 && key <= GLUT_KEY_F12) return NamedKey::FUNCTION_1 + (key - GLUT_KEY_F1);
+    if (key >= GLUT_KEY_LEFT && key <= GLUT_KEY_INSERT) return NamedKey::LEFT_ARROW + (key - GLUT_KEY_LEFT);
+    return 0;
+}
+
+// Key state is recorded before the event is queued, so a program that has taken the event sees
+// the state the key press caused. Character codes above NamedKey::LAST (Latin-1 letters) have no
+// KeyboardEvent and are ignored altogether.
+void GLUTImp::keyboard(unsigned char key, int, int) {
+    Window* w = currentWindow();
+    if (w && key <= NamedKey::LAST) {
+        KeyModifiers modifiers = getModifiers();
+        for (int entry : bothCases(key)) w->recordKey(entry, true, modifiers);
+        w->addKeyboardEvent(KeyboardEvent(key, modifiers));
+    }
+    sched_yield();
+}
+
+void GLUTImp::keyboardup(unsigned char key, int, int) {
+    Window* w = currentWindow();
+    if (w && key <= NamedKey::LAST) {
+        KeyModifiers modifiers = getModifiers();
+        for (int entry : bothCases(key)) w->recordKey(entry, false, modifiers);
+    }
+    sched_yield();
+}
+
+void GLUTImp::special(int key, int, int) {
+    Window* w = currentWindow();
+    KeyboardEvent event;
+    if (w && recordSpecialKey(w, key, true, event)) w->addKeyboardEvent(event);
+    sched_yield();
+}
+
+void GLUTImp::specialup(int key, int, int) {
+    Window* w = currentWindow();
+    KeyboardEvent event;
+    if (w) recordSpecialKey(w, key, false, event);
+    sched_yield();
+}
+
+// A special key without a named key (Shift, Control and Alt themselves, Num Lock...) makes no event
+// and leaves the key table alone; only the modifiers it changes are recorded.
+bool GLUTImp::recordSpecialKey(Window* w, int key, bool down, KeyboardEvent& event) {
+    KeyModifiers modifiers = modifiersAfter(key, down, getModifiers());
+    int value = glutKeyToNamedKey(key);
+    if (value == 0) {
+        w->keyqueue.withLock([&] { w->modifiersdown = modifiers; });
+        return false;
+    }
+    w->recordKey(value, down, modifiers);
+    event = KeyboardEvent(value, modifiers);
+    return true;
+}
+
+// Every release makes a click, however far the pointer travelled since the press.
+void GLUTImp::mouse(int button, int state, int x, int y) {
+    Window* w = currentWindow();
+    if (w) {
+        GLUTImpStatics* g = statics();
+        KeyModifiers modifiers = getModifiers();
+        MouseEvent::Button b = toolkitButton(button);
+        if (state == GLUT_UP) {
+            g->currentbutton = MouseEvent::NO_BUTTON;
+            w->recordButton(b, false);
+            w->addMouseEvent(MouseEvent(MouseEvent::BUTTON_UP_EVENT, b, x, y, modifiers));
+            w->addMouseEvent(MouseEvent(MouseEvent::BUTTON_CLICK_EVENT, b, x, y, modifiers));
+        } else {
+            g->currentbutton = b;
+            w->recordButton(b, true);
+            w->addMouseEvent(MouseEvent(MouseEvent::BUTTON_DOWN_EVENT, b, x, y, modifiers));
+        }
+    }
+    sched_yield();
+}
+
+void GLUTImp::motion(int x, int y) {
+    Window* w = currentWindow();
+    if (w) {
+        w->addMouseEvent(
+            MouseEvent(MouseEvent::MOUSE_MOVE_EVENT, statics()->currentbutton, x, y, KeyModifiers::NO_MODIFIERS));
+    }
+    sched_yield();
+}
+
+void GLUTImp::passivemotion(int x, int y) {
+    Window* w = currentWindow();
+    if (w) {
+        w->addMouseEvent(
+            MouseEvent(MouseEvent::MOUSE_MOVE_EVENT, MouseEvent::NO_BUTTON, x, y, KeyModifiers::NO_MODIFIERS));
+    }
+    sched_yield();
+}
+
+// freeglut (built with XInput2) reports every crossing twice; a repeat of the last state reported
+// for this toolkit window is dropped, so one crossing makes one event.
+void GLUTImp::entry(int state) {
+    Window* w = currentWindow();
+    if (w) {
+        GLUTImpStatics* g = statics();
+        int id = glutGetWindow();
+        auto last = g->lastentry.find(id);
+        if (last == g->lastentry.end() || last->second != state) {
+            g->lastentry[id] = state;
+            MouseEvent::Event event = state == GLUT_LEFT ? MouseEvent::EXIT_WINDOW_EVENT : MouseEvent::ENTER_WINDOW_EVENT;
+            w->addMouseEvent(MouseEvent(event, g->currentbutton, -1, -1, KeyModifiers::NO_MODIFIERS));
+        }
+    }
+    sched_yield();
+}
+
+// A timer notifies its window only while it is armed and the window is alive: stopped timers,
+// fired one-shot timers and timers of destroyed windows end here without being armed again.
+void GLUTImp::timer(int id) {
+    GLUTImpStatics* g = statics();
+    auto state = g->timerstates.find(id);
+    auto window = g->timerwindows.find(id);
+    if (state != g->timerstates.end() && window != g->timerwindows.end() &&
+        state->second != GLUTImpStatics::STOPPED) {
+        window->second->addTimerEvent(TimerEvent(id));
+        if (state->second == GLUTImpStatics::RUNNING) {
+            glutTimerFunc(g->timerintervals[id], GLUTImp::timer, id);
+        } else {
+            state->second = GLUTImpStatics::STOPPED;
+        }
+    }
+    sched_yield();
+}
+
+void GLUTImp::stopTimersOf(Window* w) {
+    GLUTImpStatics* g = statics();
+    for (auto entry = g->timerwindows.begin(); entry != g->timerwindows.end();) {
+        if (entry->second == w) {
+            g->timerstates[entry->first] = GLUTImpStatics::STOPPED;
+            entry = g->timerwindows.erase(entry);
+        } else {
+            ++entry;
+        }
+    }
+}
+
+namespace {
+
+// Ids come from one process-wide counter and are handed out here, so creating a timer never
+// waits for the renderer.
+int newTimerId(Window* w) {
+    if (!w) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
+    return statics()->nexttimerid++;
+}
+
+}  // namespace
+
+int GLUTImp::registerNewTimerEvent(Window* w, int interval) {
+    int id = newTimerId(w);
+    queue(w, DaemonCommand::REGISTER_NEW_TIMER_EVENT, {interval, id});
+    return id;
+}
+
+int GLUTImp::startTimer(Window* w, int interval) {
+    int id = newTimerId(w);
+    queue(w, DaemonCommand::START_TIMER, {interval, id});
+    return id;
+}
+
+void GLUTImp::stopTimer(Window* w, int id) {
+    if (!w) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
+    queue(w, DaemonCommand::STOP_TIMER, {id});
+}
