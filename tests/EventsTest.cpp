@@ -1,0 +1,455 @@
+// Input from real X events (sent with xdotool) reaching a window's queues and key, button and
+// pointer state; the queue operations; WindowManager's event loop; the special-key mapping.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Brindlewood.h"
+#include "GLUTImp.h"
+#include "ReportPattern.h"
+#include "TestWindow.h"
+#include "XDoTool.h"
+
+namespace {
+
+std::string testName() { return testing::UnitTest::GetInstance()->current_test_info()->name(); }
+
+// Takes events from one of w's queues until one equal to last arrives (or five seconds pass) and
+// returns every event taken, last included.
+template <typename Event>
+std::vector<Event> takeThrough(Window& w, bool (Window::*isEmpty)(), Event (Window::*take)(), const Event& last) {
+    std::vector<Event> taken;
+    eventually([&] {
+        while (!(w.*isEmpty)()) {
+            taken.push_back((w.*take)());
+            if (taken.back() == last) return true;
+        }
+        return false;
+    });
+    return taken;
+}
+
+std::vector<MouseEvent> mouseEventsThrough(Window& w, MouseEvent::Event last) {
+    return takeThrough(w, &Window::isMouseQueueEmpty, &Window::getMouseEvent,
+                       MouseEvent(last, MouseEvent::ANY_BUTTON, -1, -1, KeyModifiers::ANY_MODIFIERS));
+}
+
+std::vector<KeyboardEvent> keyboardEventsThrough(Window& w, int lastValue) {
+    return takeThrough(w, &Window::isKeyboardQueueEmpty, &Window::getKeyboardEvent,
+                       KeyboardEvent(lastValue, KeyModifiers::ANY_MODIFIERS));
+}
+
+std::vector<MouseEvent> ofKind(const std::vector<MouseEvent>& events, std::initializer_list<MouseEvent::Event> kinds) {
+    std::vector<MouseEvent> kept;
+    for (const MouseEvent& e : events) {
+        if (std::find(kinds.begin(), kinds.end(), e.getEvent()) != kinds.end()) kept.push_back(e);
+    }
+    return kept;
+}
+
+std::vector<int> valuesOf(const std::vector<KeyboardEvent>& events) {
+    std::vector<int> values;
+    for (const KeyboardEvent& e : events) values.push_back(e.getValue());
+    return values;
+}
+
+// A 300 by 200 window at (100, 100) on the screen, shown, with the pointer parked outside it and
+// empty queues. Without a window manager keys go to the window under the pointer.
+class WindowInput : public testing::Test {
+protected:
+    WindowInput() : title(uniqueTitle(testName())), window(100, 100, 300, 200, title) {}
+
+    void SetUp() override {
+        xdo = std::make_unique<XDoTool>(title);
+        waitUntilShown(window);
+        XDoTool::moveOnScreenTo(10, 10);
+        window.flushMouseQueue();
+        window.flushKeyboardQueue();
+    }
+
+    // Moves the pointer into the window and waits until the window has seen it arrive there, so
+    // the crossing into the window is queued too.
+    void pointAt(int x, int y) {
+        xdo->moveTo(x, y);
+        ASSERT_TRUE(eventually([&] { return window.getMouseX() == x && window.getMouseY() == y; }));
+    }
+
+    std::string title;
+    Window window;
+    std::unique_ptr<XDoTool> xdo;
+};
+
+using WindowMouse = WindowInput;
+using WindowKeys = WindowInput;
+
+TEST_F(WindowMouse, LeftPressAndReleaseQueueDownUpAndClickAtTheirPositions) {
+    xdo->moveTo(10, 20);
+    xdo->press(1);
+    std::vector<MouseEvent> events = mouseEventsThrough(window, MouseEvent::BUTTON_DOWN_EVENT);
+    EXPECT_TRUE(window.isButtonDown(MouseEvent::LEFT_BUTTON));
+    xdo->moveTo(30, 40);
+    xdo->release(1);
+    for (const MouseEvent& e : mouseEventsThrough(window, MouseEvent::BUTTON_CLICK_EVENT)) events.push_back(e);
+
+    std::vector<MouseEvent> expected = {
+        MouseEvent(MouseEvent::BUTTON_DOWN_EVENT, MouseEvent::LEFT_BUTTON, 10, 20, KeyModifiers::NO_MODIFIERS),
+        MouseEvent(MouseEvent::BUTTON_UP_EVENT, MouseEvent::LEFT_BUTTON, 30, 40, KeyModifiers::NO_MODIFIERS),
+        MouseEvent(MouseEvent::BUTTON_CLICK_EVENT, MouseEvent::LEFT_BUTTON, 30, 40, KeyModifiers::NO_MODIFIERS)};
+    EXPECT_EQ(ofKind(events, {MouseEvent::BUTTON_DOWN_EVENT, MouseEvent::BUTTON_UP_EVENT,
+                              MouseEvent::BUTTON_CLICK_EVENT}),
+              expected);
+    EXPECT_EQ(window.getMouseX(), 30);
+    EXPECT_EQ(window.getMouseY(), 40);
+    EXPECT_FALSE(window.isButtonDown(MouseEvent::LEFT_BUTTON));
+}
+
+TEST_F(WindowMouse, RightDragMovesCarryTheRightButtonAndNoModifiersEvenWithShiftHeld) {
+    xdo->moveTo(50, 50);
+    xdo->keyDown("shift");
+    xdo->press(3);
+    xdo->moveTo(80, 90);
+    xdo->moveTo(120, 100);
+    xdo->release(3);
+    xdo->keyUp("shift");
+    std::vector<MouseEvent> events = mouseEventsThrough(window, MouseEvent::BUTTON_CLICK_EVENT);
+
+    auto down = std::find_if(events.begin(), events.end(),
+                             [](const MouseEvent& e) { return e.getEvent() == MouseEvent::BUTTON_DOWN_EVENT; });
+    ASSERT_NE(down, events.end());
+    EXPECT_EQ(down->getModifiers(), KeyModifiers::SHIFT) << "shift was held for the press";
+    std::vector<MouseEvent> drag = ofKind(std::vector<MouseEvent>(down, events.end()), {MouseEvent::MOUSE_MOVE_EVENT});
+    ASSERT_FALSE(drag.empty());
+    for (const MouseEvent& move : drag) {
+        EXPECT_EQ(move.getButton(), MouseEvent::RIGHT_BUTTON) << move;
+        EXPECT_EQ(move.getModifiers(), KeyModifiers::NO_MODIFIERS) << move;
+    }
+    EXPECT_EQ(drag.back().getX(), 120);
+    EXPECT_EQ(drag.back().getY(), 100);
+}
+
+TEST_F(WindowMouse, LeavingQueuesOneExitEventWithoutAPositionAndKeepsThePointerPosition) {
+    pointAt(50, 60);
+    window.flushMouseQueue();
+
+    XDoTool::moveOnScreenTo(10, 10);
+    std::vector<MouseEvent> events = mouseEventsThrough(window, MouseEvent::EXIT_WINDOW_EVENT);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().getX(), -1);
+    EXPECT_EQ(events.back().getY(), -1);
+    EXPECT_EQ(events.back().getButton(), MouseEvent::NO_BUTTON);
+    EXPECT_EQ(events.back().getModifiers(), KeyModifiers::NO_MODIFIERS);
+    EXPECT_EQ(window.getMouseX(), 50);
+    EXPECT_EQ(window.getMouseY(), 60);
+
+    // Coming back in orders a later event after anything the crossing out could still have queued.
+    xdo->moveTo(70, 80);
+    for (const MouseEvent& e : mouseEventsThrough(window, MouseEvent::ENTER_WINDOW_EVENT)) events.push_back(e);
+    EXPECT_EQ(ofKind(events, {MouseEvent::EXIT_WINDOW_EVENT}).size(), 1u);
+}
+
+TEST_F(WindowMouse, EnteringQueuesOneEnterEvent) {
+    xdo->moveTo(50, 60);
+    std::vector<MouseEvent> events = mouseEventsThrough(window, MouseEvent::ENTER_WINDOW_EVENT);
+    XDoTool::moveOnScreenTo(10, 10);
+    for (const MouseEvent& e : mouseEventsThrough(window, MouseEvent::EXIT_WINDOW_EVENT)) events.push_back(e);
+
+    std::vector<MouseEvent> enters = ofKind(events, {MouseEvent::ENTER_WINDOW_EVENT});
+    ASSERT_EQ(enters.size(), 1u);
+    EXPECT_EQ(enters[0].getX(), -1);
+    EXPECT_EQ(enters[0].getY(), -1);
+}
+
+TEST_F(WindowMouse, AutoFlushDropsEventsWhileThePositionFollows) {
+    window.autoFlushMouseQueue(true);
+    xdo->moveTo(25, 35);
+    xdo->click(1);
+    xdo->moveTo(26, 36);  // arrives after the click, so the click has been dropped once it shows
+    ASSERT_TRUE(eventually([&] { return window.getMouseX() == 26 && window.getMouseY() == 36; }));
+    EXPECT_TRUE(window.isMouseQueueEmpty());
+
+    window.autoFlushMouseQueue(false);
+    xdo->click(1);
+    std::vector<MouseEvent> events = mouseEventsThrough(window, MouseEvent::BUTTON_CLICK_EVENT);
+    EXPECT_EQ(ofKind(events, {MouseEvent::BUTTON_CLICK_EVENT}).size(), 1u);
+}
+
+TEST_F(WindowMouse, WaitForMouseEventReturnsTheClickThatArrives) {
+    pointAt(40, 45);
+    window.flushMouseQueue();
+    std::thread clicker([&] { xdo->click(1); });
+    MouseEvent first = window.waitForMouseEvent();
+    clicker.join();
+    EXPECT_EQ(first, MouseEvent(MouseEvent::BUTTON_DOWN_EVENT, MouseEvent::LEFT_BUTTON, 40, 45,
+                                KeyModifiers::NO_MODIFIERS));
+}
+
+TEST_F(WindowKeys, ShiftAQueuesOneUpperCaseEventAndHoldsBothCasesUntilReleased) {
+    xdo->moveTo(50, 50);
+    xdo->keyDown("shift+a");
+    std::vector<KeyboardEvent> events = keyboardEventsThrough(window, 'A');
+    EXPECT_EQ(events, std::vector<KeyboardEvent>{KeyboardEvent('A', KeyModifiers::SHIFT)});
+    EXPECT_TRUE(window.isKeyDown('a'));
+    EXPECT_TRUE(window.isKeyDown('A'));
+
+    xdo->keyUp("shift+a");
+    ASSERT_TRUE(eventually([&] { return !window.isKeyDown('a'); }));
+    EXPECT_FALSE(window.isKeyDown('A'));
+    EXPECT_TRUE(window.isKeyboardQueueEmpty()) << "neither the release nor shift itself makes an event";
+}
+
+TEST_F(WindowKeys, ShiftAloneQueuesNothingButIsHeldUntilReleased) {
+    xdo->moveTo(50, 50);
+    xdo->keyDown("shift");
+    ASSERT_TRUE(eventually([&] { return window.isModifierDown(KeyModifiers::SHIFT); }));
+    EXPECT_FALSE(window.isModifierDown(KeyModifiers::CONTROL));
+
+    xdo->keyUp("shift");
+    ASSERT_TRUE(eventually([&] { return !window.isModifierDown(KeyModifiers::SHIFT); }));
+    EXPECT_TRUE(window.isKeyboardQueueEmpty());
+}
+
+TEST_F(WindowKeys, ControlCarriesItsModifier) {
+    xdo->moveTo(50, 50);
+    xdo->key("ctrl+c");
+    EXPECT_EQ(keyboardEventsThrough(window, 3), std::vector<KeyboardEvent>{KeyboardEvent(3, KeyModifiers::CONTROL)});
+}
+
+TEST_F(WindowKeys, FunctionAndArrowKeysArriveAsNamedKeys) {
+    xdo->moveTo(50, 50);
+    xdo->key("F5 Left Up Right Down Prior Next Home End Insert");
+    std::vector<int> expected = {NamedKey::FUNCTION_5, NamedKey::LEFT_ARROW, NamedKey::UP_ARROW,
+                                 NamedKey::RIGHT_ARROW, NamedKey::DOWN_ARROW, NamedKey::PAGE_UP,
+                                 NamedKey::PAGE_DOWN,   NamedKey::HOME,       NamedKey::END,
+                                 NamedKey::INSERT};
+    EXPECT_EQ(valuesOf(keyboardEventsThrough(window, NamedKey::INSERT)), expected);
+}
+
+TEST_F(WindowKeys, HeldF5IsDownByItsNamedKey) {
+    xdo->moveTo(50, 50);
+    xdo->keyDown("F5");
+    keyboardEventsThrough(window, NamedKey::FUNCTION_5);
+    EXPECT_TRUE(window.isKeyDown(NamedKey::FUNCTION_5));
+    xdo->keyUp("F5");
+    EXPECT_TRUE(eventually([&] { return !window.isKeyDown(NamedKey::FUNCTION_5); }));
+}
+
+TEST_F(WindowKeys, EditingKeysArriveAsTheirCharacters) {
+    xdo->moveTo(50, 50);
+    xdo->key("Return BackSpace Escape Delete");
+    EXPECT_EQ(valuesOf(keyboardEventsThrough(window, 127)), (std::vector<int>{13, 8, 27, 127}));
+}
+
+TEST_F(WindowKeys, TypedTextArrivesCharacterByCharacter) {
+    xdo->moveTo(50, 50);
+    xdo->type("-20 x");
+    EXPECT_EQ(valuesOf(keyboardEventsThrough(window, 'x')), (std::vector<int>{'-', '2', '0', ' ', 'x'}));
+}
+
+// The renderer writes the key table while this thread reads it; under ThreadSanitizer a lookup
+// that inserted, or a read outside the lock, would be reported here.
+TEST_F(WindowKeys, QueryingKeysWhileTypingSeesOnlyTypedKeys) {
+    xdo->moveTo(50, 50);
+    std::atomic<bool> typed{false};
+    std::thread typist([&] {
+        xdo->type("qwerty");
+        typed = true;
+    });
+    const std::string typedKeys = "qwertyQWERTY";
+    bool otherKeyDown = false;
+    while (!typed) {
+        for (int key = 1; key <= NamedKey::LAST; ++key) {
+            if (typedKeys.find(static_cast<char>(key)) == std::string::npos) otherKeyDown |= window.isKeyDown(key);
+        }
+        window.isModifierDown(KeyModifiers::SHIFT);
+    }
+    typist.join();
+    EXPECT_FALSE(otherKeyDown);
+    EXPECT_EQ(valuesOf(keyboardEventsThrough(window, 'y')), (std::vector<int>{'q', 'w', 'e', 'r', 't', 'y'}));
+}
+
+// The report for taking from an empty queue; kind is "Mouse" or "Keyboard".
+std::string emptyQueueReport(const std::string& kind) {
+    return onlyReport(diagnostics::Kind::FATAL_ERROR, "Window.cpp",
+                      "Tried to remove a " + kind + "Event from an empty queue!  Call is" + kind +
+                          "QueueEmpty() first to ensure that this does not occur");
+}
+
+TEST(WindowQueues, TakingFromAnEmptyMouseQueueHalts) {
+    EXPECT_DEATH(Window(100, 100, 300, 200, uniqueTitle(testName())).getMouseEvent(), emptyQueueReport("Mouse"));
+}
+
+TEST(WindowQueues, TakingFromAnEmptyKeyboardQueueHalts) {
+    EXPECT_DEATH(Window(100, 100, 300, 200, uniqueTitle(testName())).getKeyboardEvent(),
+                 emptyQueueReport("Keyboard"));
+}
+
+// A window whose handlers log one letter per call (T timer, K keyboard, M mouse, I idle) and then
+// run what the test asks; by default the idle handler ends the event loop.
+class ScriptedWindow : public Window {
+public:
+    explicit ScriptedWindow(const std::string& title) : Window(100, 100, 300, 200, title) {}
+
+    void handleTimerEvent(const TimerEvent&) override { log += 'T'; }
+    void handleKeyboardEvent(const KeyboardEvent&) override { log += 'K'; }
+    void handleMouseEvent(const MouseEvent&) override { log += 'M'; }
+    void handleIdleEvent() override {
+        log += 'I';
+        onIdle();
+    }
+
+    std::string log;
+    std::function<void()> onIdle = [] { WindowManager::exitHandler(); };
+};
+
+// Closes itself from its timer handler, counting the timer events it was handed.
+class SelfClosingWindow : public Window {
+public:
+    SelfClosingWindow(const std::string& title, int& handled) : Window(100, 100, 300, 200, title), handled(handled) {}
+
+    void handleTimerEvent(const TimerEvent&) override {
+        ++handled;
+        delete this;
+    }
+
+private:
+    int& handled;
+};
+
+// The log with each run of one letter written once: "TTKMMMI" reads "TKMI".
+std::string squeezed(const std::string& log) {
+    std::string runs;
+    for (char c : log) {
+        if (runs.empty() || runs.back() != c) runs += c;
+    }
+    return runs;
+}
+
+TEST(EventLoop, DeliversTimerThenKeyboardThenMouseEventsThenIdle) {
+    std::string title = uniqueTitle(testName());
+    ScriptedWindow window(title);
+    XDoTool xdo(title);
+    waitUntilShown(window);
+    xdo.moveTo(50, 50);
+    window.flushMouseQueue();
+
+    // Queued in the order key, click, timer; handed over in the order timer, key, click.
+    xdo.key("k");
+    xdo.click(1);
+    TimerEvent timer = window.registerNewTimerEvent(1);
+    ASSERT_TRUE(eventually([&] {
+        return window.getTimerCount(timer) == 1 && !window.isKeyboardQueueEmpty() && !window.isMouseQueueEmpty();
+    }));
+
+    WindowManager::handleEvents();
+    EXPECT_EQ(squeezed(window.log), "TKMI");
+}
+
+TEST(EventLoop, FiltersChangedByAHandlerAreRestoredAfterTheLoop) {
+    ScriptedWindow window(uniqueTitle(testName()));
+    window.setTimerFilter(TimerEvent(7));
+    window.setKeyboardFilter(KeyboardEvent('q', KeyModifiers::CONTROL));
+    window.onIdle = [&] {
+        window.setTimerFilter(TimerEvent(9));
+        window.setKeyboardFilter(KeyboardEvent('z', KeyModifiers::ALT));
+        window.setMouseFilter(
+            MouseEvent(MouseEvent::BUTTON_CLICK_EVENT, MouseEvent::LEFT_BUTTON, 5, 6, KeyModifiers::SHIFT));
+        WindowManager::exitHandler();
+    };
+
+    WindowManager::handleEvents();
+    EXPECT_EQ(window.getTimerFilter(), TimerEvent(7));
+    EXPECT_EQ(window.getKeyboardFilter().getValue(), 'q');
+    EXPECT_EQ(window.getKeyboardFilter().getModifiers(), KeyModifiers::CONTROL);
+    MouseEvent mouse = window.getMouseFilter();
+    EXPECT_EQ(mouse.getEvent(), MouseEvent::MOUSE_MOVE_EVENT);
+    EXPECT_EQ(mouse.getButton(), MouseEvent::NO_BUTTON);
+    EXPECT_EQ(mouse.getX(), -1);
+    EXPECT_EQ(mouse.getY(), -1);
+    EXPECT_EQ(mouse.getModifiers(), KeyModifiers::NO_MODIFIERS);
+}
+
+TEST(EventLoop, AWindowOpenedByAHandlerIsVisitedAndGetsItsFilterBack) {
+    ScriptedWindow window(uniqueTitle(testName()));
+    std::unique_ptr<ScriptedWindow> opened;
+    window.onIdle = [&] {
+        if (opened) return;
+        opened = std::make_unique<ScriptedWindow>(uniqueTitle(testName() + "-opened"));
+        opened->setTimerFilter(TimerEvent(9));
+    };
+
+    WindowManager::handleEvents();  // ended by the opened window's idle handler
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->log, "I");
+    EXPECT_EQ(opened->getTimerFilter(), TimerEvent(-1));
+}
+
+TEST(EventLoop, AHandlerMayCloseItsOwnWindow) {
+    int handled = 0;
+    auto* closing = new SelfClosingWindow(uniqueTitle(testName()), handled);
+    TimerEvent first = closing->registerNewTimerEvent(1);
+    TimerEvent second = closing->registerNewTimerEvent(1);
+    ASSERT_TRUE(eventually([&] { return closing->getTimerCount(first) == 1 && closing->getTimerCount(second) == 1; }));
+
+    ScriptedWindow watcher(uniqueTitle(testName() + "-watcher"));
+    int passes = 0;
+    watcher.onIdle = [&] {
+        if (++passes == 3) WindowManager::exitHandler();
+    };
+
+    WindowManager::handleEvents();
+    EXPECT_EQ(handled, 1) << "the second timer event must not reach the closed window";
+    EXPECT_EQ(passes, 3);
+}
+
+TEST(EventLoop, EndsWhenAnotherThreadCallsExitHandler) {
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    std::thread loop([finished] {
+        WindowManager::handleEvents();
+        *finished = true;
+    });
+    EXPECT_TRUE(eventually([&] {
+        WindowManager::exitHandler();
+        return finished->load();
+    }));
+    if (*finished) {
+        loop.join();
+    } else {
+        loop.detach();
+    }
+}
+
+TEST(WindowRegistry, RegisteringANullWindowHalts) {
+    EXPECT_DEATH(WindowManager::registerWindow(nullptr),
+                 onlyReport(diagnostics::Kind::FATAL_ASSERTION, "WindowManager.cpp",
+                            "How did you do that?  registerWindow has been passed a NULL pointer"));
+}
+
+TEST(WindowRegistry, RemovingANullWindowHalts) {
+    EXPECT_DEATH(WindowManager::removeWindow(nullptr),
+                 onlyReport(diagnostics::Kind::FATAL_ASSERTION, "WindowManager.cpp",
+                            "How did you do that?  removeWindow has been passed a NULL pointer"));
+}
+
+TEST(KeyMapping, FunctionKeysBecomeFunctionOneToTwelve) {
+    for (int key = 1; key <= 12; ++key) EXPECT_EQ(GLUTImp::glutKeyToNamedKey(key), NamedKey::FUNCTION_1 + key - 1);
+}
+
+TEST(KeyMapping, ArrowAndPageKeysBecomeTheirNamedKeys) {
+    std::vector<int> expected = {NamedKey::LEFT_ARROW, NamedKey::UP_ARROW,  NamedKey::RIGHT_ARROW,
+                                 NamedKey::DOWN_ARROW, NamedKey::PAGE_UP,   NamedKey::PAGE_DOWN,
+                                 NamedKey::HOME,       NamedKey::END,       NamedKey::INSERT};
+    for (int key = 100; key <= 108; ++key) EXPECT_EQ(GLUTImp::glutKeyToNamedKey(key), expected[key - 100]) << key;
+}
+
+TEST(KeyMapping, OtherSpecialKeysBecomeZero) {
+    for (int key : {0, 13, 99, 109, 111, 112, 113, 114, 115, 116, 117, 127, -1})
+        EXPECT_EQ(GLUTImp::glutKeyToNamedKey(key), 0) << key;
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+// XDoTool: runs the xdotool command for the tests and checks that every run succeeded.
+#include "XDoTool.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs one xdotool command line and returns what it printed; a failed run fails the test.
+std::string xdotool(const std::string& arguments) {
+    // A bounded run: a window that never appears fails the test instead of hanging it.
+    std::string command = "timeout 20 xdotool " + arguments + " 2>/dev/null";
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        ADD_FAILURE() << "could not run: " << command;
+        return output;
+    }
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    int status = pclose(pipe);
+    EXPECT_EQ(status, 0) << "failed: " << command;
+    return output;
+}
+
+}  // namespace
+
+XDoTool::XDoTool(const std::string& title) {
+    std::string found = xdotool("search --sync --limit 1 --name '^" + title + "$'");
+    window = found.substr(0, found.find('\n'));
+}
+
+void XDoTool::moveTo(int x, int y) {
+    xdotool("mousemove --sync --window " + window + " " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void XDoTool::moveOnScreenTo(int x, int y) {
+    xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void XDoTool::click(int button) { xdotool("click " + std::to_string(button)); }
+void XDoTool::press(int button) { xdotool("mousedown " + std::to_string(button)); }
+void XDoTool::release(int button) { xdotool("mouseup " + std::to_string(button)); }
+void XDoTool::key(const std::string& keys) { xdotool("key " + keys); }
+void XDoTool::keyDown(const std::string& keys) { xdotool("keydown " + keys); }
+void XDoTool::keyUp(const std::string& keys) { xdotool("keyup " + keys); }
+void XDoTool::type(const std::string& text) { xdotool("type -- '" + text + "'"); }
+void XDoTool::focus() { xdotool("windowfocus --sync " + window); }
+
+std::string uniqueTitle(const std::string& name) { return name + "-" + std::to_string(getpid()); }
+
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}

@@ -1,0 +1,39 @@
+// XDoTool: real X input for the tests, sent with the xdotool command to the display in $DISPLAY.
+// Without a window manager keys go to the window under the pointer, so move the pointer into the
+// window (or focus it) before typing. Each call returns once xdotool has finished.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+class XDoTool {
+public:
+    // Waits until a window titled exactly title is mapped, and drives it from then on.
+    explicit XDoTool(const std::string& title);
+
+    // Moves the pointer to (x, y) in window pixels, or to (x, y) on the screen.
+    void moveTo(int x, int y);
+    static void moveOnScreenTo(int x, int y);
+    // Buttons as X numbers them: 1 left, 2 middle, 3 right, 4 and 5 the wheel.
+    void click(int button);
+    void press(int button);
+    void release(int button);
+    // Key names as xdotool takes them, such as "shift+a", "F5" or "Return".
+    void key(const std::string& keys);
+    void keyDown(const std::string& keys);
+    void keyUp(const std::string& keys);
+    void type(const std::string& text);
+    void focus();
+
+private:
+    std::string window;  // the X window id, as xdotool prints it
+};
+
+// A window title no other test process uses at the same time.
+std::string uniqueTitle(const std::string& name);
+
+// Polls condition until it holds or the limit passes; returns whether it held. For waiting on
+// events that another thread delivers, without sleeping a guessed time.
+bool eventually(const std::function<bool()>& condition,
+                std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
