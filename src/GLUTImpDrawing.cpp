@@ -1,0 +1,338 @@
+// The renderer's drawing: styles put into effect and taken back, every primitive command turned
+// into OpenGL calls, pixel reads and copies, and full-screen mode. Renderer thread only, inside
+// handleCommand, with the command's window current.
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "ArcTracer.h"
+#include "Diagnostics.h"
+#include "GLUTImp.h"
+#include "Globals.h"
+#include "Window.h"
+
+namespace {
+
+// A point as the tessellator and the evaluators take it: x, y, z.
+using Record = std::array<GLdouble, 3>;
+static_assert(sizeof(Record) == 3 * sizeof(GLdouble), "records must be packed for glMap1d");
+
+constexpr std::uint16_t SOLID_PATTERN = 0xFFFF;
+
+bool isAntialiased(long window) { return Globals<GLUTImpStatics>::impl()->antialias[window]; }
+
+// A point list arrives as its count, then x and y of each point.
+std::vector<Record> takePoints(DaemonCommand& command) {
+    const int count = command.removeArgument();
+    std::vector<Record> points;
+    for (int i = 0; i < count; ++i) {
+        const int x = command.removeArgument();
+        const int y = command.removeArgument();
+        points.push_back({static_cast<GLdouble>(x), static_cast<GLdouble>(y), 0.0});
+    }
+    return points;
+}
+
+void drawVertices(GLenum mode, const std::vector<std::array<int, 2>>& vertices) {
+    glBegin(mode);
+    for (const auto& v : vertices) glVertex2i(v[0], v[1]);
+    glEnd();
+}
+
+// Takes as many x, y pairs as the vertices of a fixed-size primitive.
+std::vector<std::array<int, 2>> takeCorners(DaemonCommand& command, int count) {
+    std::vector<std::array<int, 2>> corners;
+    for (int i = 0; i < count; ++i) {
+        const int x = command.removeArgument();
+        corners.push_back({x, command.removeArgument()});
+    }
+    return corners;
+}
+
+template <typename Callback>
+_GLUfuncptr tessCallback(Callback callback) {
+    return reinterpret_cast<_GLUfuncptr>(callback);
+}
+
+// Runs the polygon through the tessellator. With emitVertices false only its errors come out:
+// nothing is drawn.
+void tessellate(std::vector<Record>& points, bool emitVertices) {
+    GLUtesselator* tessellator = gluNewTess();
+    if (emitVertices) gluTessCallback(tessellator, GLU_TESS_VERTEX, tessCallback(&GLUTImp::handleTessVertex));
+    gluTessCallback(tessellator, GLU_TESS_ERROR, tessCallback(&GLUTImp::handleTessError));
+    gluTessCallback(tessellator, GLU_TESS_BEGIN, tessCallback(&GLUTImp::handleTessBegin));
+    gluTessCallback(tessellator, GLU_TESS_END, tessCallback(&GLUTImp::handleTessEnd));
+    gluBeginPolygon(tessellator);
+    for (Record& point : points) gluTessVertex(tessellator, point.data(), emitVertices ? point.data() : nullptr);
+    gluEndPolygon(tessellator);
+    gluDeleteTess(tessellator);
+}
+
+void drawRecords(GLenum mode, const std::vector<Record>& points) {
+    glBegin(mode);
+    for (const Record& point : points) glVertex2dv(point.data());
+    glEnd();
+}
+
+// The tessellator only checks the outline; the loop is drawn whatever it reports.
+void drawCheckedOutline(std::vector<Record>& points) {
+    tessellate(points, false);
+    drawRecords(GL_LINE_LOOP, points);
+}
+
+// One Bézier segment of degree n - 1, evaluated once per whole pixel of the control polygon's
+// length: a curve whose control points all coincide draws nothing.
+void drawBezierSegment(const std::vector<Record>& points) {
+    if (points.empty()) return;
+    GLint length = 0;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const double dx = points[i][0] - points[i - 1][0];
+        const double dy = points[i][1] - points[i - 1][1];
+        length += static_cast<GLint>(std::sqrt(dx * dx + dy * dy));
+    }
+    glEnable(GL_MAP1_VERTEX_3);
+    glMap1d(GL_MAP1_VERTEX_3, 0.0, 1.0, 3, static_cast<GLint>(points.size()), points[0].data());
+    glMapGrid1d(length, 0.0, 1.0);
+    glEvalMesh1(GL_LINE, 0, length);
+    glDisable(GL_MAP1_VERTEX_3);
+}
+
+// Draws with a fresh quadric centred at (x, y), squeezed vertically by yScale.
+template <typename Draw>
+void drawQuadric(GLenum drawStyle, int x, int y, GLfloat yScale, Draw draw) {
+    GLUquadric* quadric = gluNewQuadric();
+    glPushMatrix();
+    glTranslatef(static_cast<GLfloat>(x), static_cast<GLfloat>(y), 0);
+    glScalef(1, yScale, 1);
+    gluQuadricDrawStyle(quadric, drawStyle);
+    draw(quadric);
+    glPopMatrix();
+    gluDeleteQuadric(quadric);
+}
+
+void drawCircle(DaemonCommand& command, GLenum drawStyle, int slicesPerPixel) {
+    const int x = command.removeArgument();
+    const int y = command.removeArgument();
+    const int r = command.removeArgument();
+    drawQuadric(drawStyle, x, y, 1, [&](GLUquadric* q) { gluDisk(q, 0.0, r, slicesPerPixel * r, 1); });
+}
+
+// An ellipse's box as its centre and signed half sizes, all truncated toward zero.
+struct EllipseBox {
+    int mx, my, hx, hy;
+    // A box less than two pixels wide has no horizontal radius to scale from: it draws nothing.
+    bool isDrawable() const { return hx != 0; }
+    GLfloat yScale() const { return static_cast<GLfloat>(static_cast<double>(hy) / hx); }
+};
+
+EllipseBox takeEllipseBox(DaemonCommand& command) {
+    const int x1 = command.removeArgument();
+    const int y1 = command.removeArgument();
+    const int x2 = command.removeArgument();
+    const int y2 = command.removeArgument();
+    return {(x1 + x2) / 2, (y1 + y2) / 2, (x2 - x1) / 2, (y2 - y1) / 2};
+}
+
+void drawEllipse(DaemonCommand& command, GLenum drawStyle, int slicesPerPixel) {
+    const EllipseBox box = takeEllipseBox(command);
+    if (!box.isDrawable()) return;
+    drawQuadric(drawStyle, box.mx, box.my, box.yScale(),
+                [&](GLUquadric* q) { gluDisk(q, 0.0, box.hx, slicesPerPixel * (box.hx + box.hy), 1); });
+}
+
+// Wedge angles go to the quadric as they are: its 0 degrees lies on +y, straight below the centre
+// on screen, and its angles turn counterclockwise on screen because y points down.
+void drawWedge(DaemonCommand& command, GLenum drawStyle) {
+    const EllipseBox box = takeEllipseBox(command);
+    const double start = command.removeArgument() / 1024.0;
+    double sweep = command.removeArgument() / 1024.0 - start;
+    while (sweep < 0) sweep += 360;
+    if (!box.isDrawable()) return;
+    drawQuadric(drawStyle, box.mx, box.my, box.yScale(),
+                [&](GLUquadric* q) { gluPartialDisk(q, 0.0, box.hx, box.hx + box.hy, 1, start, sweep); });
+}
+
+void drawTracedArc(DaemonCommand& command, GLenum mode) {
+    const int x1 = command.removeArgument();
+    const int y1 = command.removeArgument();
+    const int x2 = command.removeArgument();
+    const int y2 = command.removeArgument();
+    const int a = command.removeArgument();
+    const int b = command.removeArgument();
+    glBegin(mode);
+    GLUTImp::drawArcInternal(x1, y1, x2, y2, a, b);
+    glEnd();
+}
+
+const char* tessErrorMessage(unsigned int code) {
+    static const std::map<unsigned int, const char*> messages{
+        {100154, "Error tesselating polygon, a vertex edge intersection was found"},
+        {100155, "Error tesselating polygon, a misoriented or self-intersecting loop was found"},
+        {100156, "Error tesselating polygon, coincident vertices were found"},
+        {100157, "Error tesselating polygon, a vertices in you polygon are colinear"},
+        {100158, "Error tesselating polygon, some of your edges have been found to interesect"},
+    };
+    const auto found = messages.find(code);
+    return found == messages.end() ? "Error tesselating polygon, unknown cause" : found->second;
+}
+
+}  // namespace
+
+void GLUTImp::setColor(const Color& color) {
+    glColor4ub(color.getRed(), color.getGreen(), color.getBlue(), color.getAlpha());
+}
+
+void GLUTImp::enableStyle(long window, const Style& style) {
+    if (window == 0) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
+    const Color color = style.getColor();
+    // A logic operation and line smoothing's blending cannot be combined: the logic op wins.
+    if (style.getRasterOp() != Style::COPY_OP)
+        enableLogicalOp(style.getRasterOp());
+    else if (isAntialiased(window))
+        enableAntialias();
+    if (style.getPatternAsUShort() != SOLID_PATTERN) {
+        glEnable(GL_LINE_STIPPLE);
+        glLineStipple(1, style.getPatternAsUShort());
+    }
+    if (color.getAlpha() != 255) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_BLEND);
+    }
+    setColor(color);
+    glLineWidth(static_cast<GLfloat>(style.getLineWidth()));
+}
+
+void GLUTImp::disableStyle(long window, const Style& style) {
+    if (window == 0) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
+    if (style.getColor().getAlpha() != 255) glDisable(GL_BLEND);
+    if (style.getPatternAsUShort() != SOLID_PATTERN) glDisable(GL_LINE_STIPPLE);
+    if (style.getRasterOp() != Style::COPY_OP)
+        disableLogicalOp();
+    else if (isAntialiased(window))
+        disableAntialias();
+}
+
+void GLUTImp::enableLogicalOp(Style::RasterOp op) {
+    static const std::map<Style::RasterOp, GLenum> logicOps{
+        {Style::COPY_OP, GL_COPY}, {Style::INVERT_OP, GL_INVERT}, {Style::XOR_OP, GL_XOR},
+        {Style::AND_OP, GL_AND},   {Style::OR_OP, GL_OR},
+    };
+    const auto found = logicOps.find(op);
+    if (found == logicOps.end()) return;
+    glEnable(GL_COLOR_LOGIC_OP);
+    glLogicOp(found->second);
+}
+
+void GLUTImp::disableLogicalOp() {
+    glDisable(GL_COLOR_LOGIC_OP);
+    glLogicOp(GL_COPY);
+}
+
+void GLUTImp::enableAntialias() {
+    glEnable(GL_LINE_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glHint(GL_LINE_SMOOTH_HINT, GL_DONT_CARE);
+}
+
+void GLUTImp::disableAntialias() {
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_BLEND);
+}
+
+int GLUTImp::enableFullscreen(int width, int height, int depth, int rate) {
+    char mode[64];
+    std::snprintf(mode, sizeof mode, "%dx%d:%d@%d", width, height, depth, rate);
+    glutGameModeString(mode);
+    return glutEnterGameMode();
+}
+
+void GLUTImp::disableFullscreen() { glutLeaveGameMode(); }
+
+void GLUTImp::drawPrimitive(DaemonCommand& command, Window* w) {
+    const long window = reinterpret_cast<long>(w);
+    const Style style = command.getStyle();
+    enableStyle(window, style);
+    switch (command.type()) {
+        case DaemonCommand::DRAW_PIXEL: drawVertices(GL_POINTS, takeCorners(command, 1)); break;
+        case DaemonCommand::DRAW_LINE: drawVertices(GL_LINES, takeCorners(command, 2)); break;
+        case DaemonCommand::DRAW_RECTANGLE_FILLED: {
+            const auto corners = takeCorners(command, 2);
+            glRecti(corners[0][0], corners[0][1], corners[1][0], corners[1][1]);
+            break;
+        }
+        case DaemonCommand::DRAW_RECTANGLE_OUTLINE: {
+            const auto corners = takeCorners(command, 2);
+            const int x1 = corners[0][0], y1 = corners[0][1], x2 = corners[1][0], y2 = corners[1][1];
+            drawVertices(GL_LINE_LOOP, {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}});
+            break;
+        }
+        case DaemonCommand::DRAW_TRIANGLE_FILLED: drawVertices(GL_TRIANGLES, takeCorners(command, 3)); break;
+        case DaemonCommand::DRAW_TRIANGLE_OUTLINE: drawVertices(GL_LINE_LOOP, takeCorners(command, 3)); break;
+        case DaemonCommand::DRAW_CIRCLE_FILLED: drawCircle(command, GLU_FILL, 1); break;
+        case DaemonCommand::DRAW_CIRCLE_OUTLINE: drawCircle(command, GLU_SILHOUETTE, 10); break;
+        case DaemonCommand::DRAW_ELLIPSE_FILLED: drawEllipse(command, GLU_FILL, 1); break;
+        case DaemonCommand::DRAW_ELLIPSE_OUTLINE: drawEllipse(command, GLU_SILHOUETTE, 5); break;
+        case DaemonCommand::DRAW_WEDGE_FILLED: drawWedge(command, GLU_FILL); break;
+        case DaemonCommand::DRAW_WEDGE_OUTLINE: drawWedge(command, GLU_SILHOUETTE); break;
+        case DaemonCommand::DRAW_ARC: drawTracedArc(command, GL_LINE_STRIP); break;
+        case DaemonCommand::DRAW_CHORD_OUTLINE: drawTracedArc(command, GL_LINE_LOOP); break;
+        case DaemonCommand::DRAW_CHORD_FILLED: drawTracedArc(command, GL_POLYGON); break;
+        case DaemonCommand::DRAW_POLY_LINE: drawRecords(GL_LINE_STRIP, takePoints(command)); break;
+        case DaemonCommand::DRAW_POLYGON_FILLED: {
+            std::vector<Record> points = takePoints(command);
+            tessellate(points, true);
+            break;
+        }
+        case DaemonCommand::DRAW_POLYGON_OUTLINE: {
+            std::vector<Record> points = takePoints(command);
+            drawCheckedOutline(points);
+            break;
+        }
+        case DaemonCommand::DRAW_BEZIER_CURVE: drawBezierSegment(takePoints(command)); break;
+        default: break;
+    }
+    disableStyle(window, style);
+}
+
+void GLUTImp::drawArcInternal(int x1, int y1, int x2, int y2, int a, int b) {
+    for (const ArcPoint& p : traceArc(x1, y1, x2, y2, a, b)) glVertex2i(p.x, p.y);
+}
+
+void GLUTImp::copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch) {
+    const int height = w->getHeight();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    // The destination's bottom-left corner, reached by moving from the window's top-left corner:
+    // a raster position set outside the window would be invalid and copy nothing, while a moved
+    // one stays valid, so destinations at or over the bottom and left edges still copy.
+    glRasterPos2i(0, 0);
+    glBitmap(0, 0, 0, 0, static_cast<GLfloat>(dl), -static_cast<GLfloat>(dt + ch), nullptr);
+    glCopyPixels(sl, height - st - ch, cw, ch, GL_COLOR);
+}
+
+Color GLUTImp::readPixel(Window* w, int x, int y) {
+    const int height = w->getHeight();
+    GLubyte rgba[4] = {0, 0, 0, 0};
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return Color(rgba[0], rgba[1], rgba[2], rgba[3]);
+}
+
+void GLUTImp::handleTessBegin(unsigned int type) { glBegin(type); }
+
+void GLUTImp::handleTessVertex(double* vertex) {
+    if (!vertex) FATAL_ASSERTION("I seem to have recieved a NULL vertex pointer");
+    glVertex2dv(vertex);
+}
+
+void GLUTImp::handleTessEnd() { glEnd(); }
+
+void GLUTImp::handleTessError(unsigned int code) { WARNING(tessErrorMessage(code)); }

@@ -1,0 +1,533 @@
+// Drawing primitives under a display: each test draws into a fresh white window and reads the
+// pixels back. Pixel-exact expectations hold on every driver (run under llvmpipe and softpipe).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ArcTracer.h"
+#include "ReportPattern.h"
+#include "TestWindow.h"
+#include "Window.h"
+#include "XDoTool.h"
+
+namespace {
+
+using Pixel = std::pair<int, int>;
+using Pixels = std::set<Pixel>;
+
+constexpr int WIDTH = 400;
+constexpr int HEIGHT = 300;
+
+const Color CYAN(0, 255, 255);
+
+Style styleOf(Color color, Style::RasterOp op = Style::COPY_OP, std::uint16_t pattern = 0xFFFF, int width = 1) {
+    std::vector<bool> bits;
+    for (int i = 0; i < 16; ++i) bits.push_back((pattern >> i) & 1);
+    return Style(color, width, op, bits);
+}
+
+// Every pixel of the rectangle from (x1, y1) to (x2, y2), both corners included.
+Pixels rectangle(int x1, int y1, int x2, int y2) {
+    Pixels pixels;
+    for (int y = y1; y <= y2; ++y)
+        for (int x = x1; x <= x2; ++x) pixels.insert({x, y});
+    return pixels;
+}
+
+Pixels border(int x1, int y1, int x2, int y2) {
+    Pixels pixels;
+    for (const Pixel& p : rectangle(x1, y1, x2, y2))
+        if (p.first == x1 || p.first == x2 || p.second == y1 || p.second == y2) pixels.insert(p);
+    return pixels;
+}
+
+std::string warningOf(const std::string& message) {
+    return reportPattern(diagnostics::Kind::WARNING, "Window.cpp", message);
+}
+
+int countMatches(const std::string& output, const std::string& pattern) {
+    int count = 0;
+    std::string rest = output;
+    for (std::size_t end = rest.find('\n'); end != std::string::npos; end = rest.find('\n')) {
+        count += matchesWhole(rest.substr(0, end + 1), pattern);
+        rest = rest.substr(end + 1);
+    }
+    return count;
+}
+
+// The colour the X screen shows at a pixel of the window: what has been flipped, not what has
+// only been drawn.
+Color onScreen(Window& window, int x, int y) {
+    int left = 0, top = 0;
+    window.getPosition(left, top);
+    const std::string command = "import -window root -crop 1x1+" + std::to_string(left + x) + "+" +
+                                std::to_string(top + y) + " -depth 8 txt:- 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return Color(1, 2, 3);
+    char line[256] = "";
+    int r = -1, g = -1, b = -1;
+    while (fgets(line, sizeof line, pipe))
+        if (std::sscanf(line, "0,0: (%d,%d,%d", &r, &g, &b) == 3) break;
+    pclose(pipe);
+    return r < 0 ? Color(1, 2, 3) : Color(r, g, b);
+}
+
+}  // namespace
+
+// A fresh window, cleared to white, for each test.
+class DrawingWindow : public testing::Test {
+protected:
+    Window window{WIDTH, HEIGHT, uniqueTitle("PrimitivesTest")};
+
+    void SetUp() override { waitUntilShown(window); }
+
+    bool isDrawn(int x, int y) { return window.readPixel(x, y) != Color::WHITE; }
+
+    // The pixels of the rectangle from (x1, y1) to (x2, y2) that are not white.
+    Pixels drawnWithin(int x1, int y1, int x2, int y2) {
+        Pixels drawn;
+        for (const Pixel& p : rectangle(x1, y1, x2, y2))
+            if (isDrawn(p.first, p.second)) drawn.insert(p);
+        return drawn;
+    }
+};
+
+class StraightPrimitives : public DrawingWindow {};
+class StyleApplication : public DrawingWindow {};
+class CurvedPrimitives : public DrawingWindow {};
+class Polygons : public DrawingWindow {};
+class PixelTransfer : public DrawingWindow {};
+class WindowChecks : public DrawingWindow {};
+using WindowChecksDeathTest = WindowChecks;
+
+// ---- Points, lines, rectangles and triangles: exact pixels. ----
+
+TEST_F(StraightPrimitives, PixelLightsExactlyItsOwnPixel) {
+    window.drawPixel(Style::BLACK, 5, 5);
+    EXPECT_EQ(drawnWithin(0, 0, 10, 10), (Pixels{{5, 5}}));
+    EXPECT_EQ(window.readPixel(5, 5), Color::BLACK);
+}
+
+TEST_F(StraightPrimitives, PixelAtTheOriginLightsTheTopLeftPixel) {
+    window.drawPixel(Style::BLACK, 0, 0);
+    EXPECT_EQ(drawnWithin(0, 0, 3, 3), (Pixels{{0, 0}}));
+}
+
+TEST_F(StraightPrimitives, HorizontalLineLeavesOutItsLastPoint) {
+    window.drawLine(Style::BLACK, 10, 10, 50, 10);
+    EXPECT_EQ(drawnWithin(5, 8, 55, 12), rectangle(10, 10, 49, 10));
+}
+
+TEST_F(StraightPrimitives, VerticalLineLeavesOutItsLastPoint) {
+    window.drawLine(Style::BLACK, 10, 10, 10, 50);
+    EXPECT_EQ(drawnWithin(8, 5, 12, 55), rectangle(10, 10, 10, 49));
+}
+
+TEST_F(StraightPrimitives, LineTakesTheStyleColour) {
+    window.drawLine(Style::RED, 10, 10, 50, 10);
+    EXPECT_EQ(window.readPixel(30, 10), Color::RED);
+}
+
+TEST_F(StraightPrimitives, RectangleOutlineLightsItsWholeBorder) {
+    window.drawRectangleOutline(Style::BLACK, 20, 20, 40, 30);
+    EXPECT_EQ(drawnWithin(17, 17, 43, 33), border(20, 20, 40, 30));
+}
+
+TEST_F(StraightPrimitives, FilledRectangleCoversFromTheFirstCornerUpToTheSecond) {
+    window.drawRectangleFilled(Style::BLACK, 10, 10, 20, 20);
+    EXPECT_EQ(drawnWithin(7, 7, 23, 23), rectangle(10, 10, 19, 19));
+}
+
+TEST_F(StraightPrimitives, FilledTriangleCoversItsInside) {
+    window.drawTriangleFilled(Style::BLACK, 10, 10, 60, 10, 10, 60);
+    EXPECT_TRUE(isDrawn(20, 20));
+    EXPECT_TRUE(isDrawn(12, 55));
+    EXPECT_TRUE(isDrawn(55, 12));
+    EXPECT_FALSE(isDrawn(40, 40));  // beyond the hypotenuse
+}
+
+TEST_F(StraightPrimitives, TriangleOutlineLeavesItsInsideEmpty) {
+    window.drawTriangleOutline(Style::BLACK, 10, 10, 60, 10, 10, 60);
+    EXPECT_TRUE(isDrawn(30, 10));
+    EXPECT_TRUE(isDrawn(10, 30));
+    EXPECT_TRUE(isDrawn(35, 35) || isDrawn(35, 36) || isDrawn(34, 35));
+    EXPECT_FALSE(isDrawn(20, 20));
+}
+
+TEST_F(StraightPrimitives, PolyLineJoinsItsPointsInOrder) {
+    window.drawPolyLine(Style::BLACK, {10, 50, 50}, {10, 10, 50});
+    EXPECT_TRUE(isDrawn(30, 10));
+    EXPECT_TRUE(isDrawn(50, 30));
+    EXPECT_FALSE(isDrawn(30, 30));  // not closed back to the start
+    EXPECT_FALSE(isDrawn(50, 50));  // its last point is left out like a line's
+}
+
+// ---- Styles: logic operations, blending, patterns, widths. ----
+
+TEST_F(StyleApplication, XorDrawnTwiceRestoresTheBackground) {
+    const Style xorRed = styleOf(Color::RED, Style::XOR_OP);
+    window.drawRectangleFilled(xorRed, 10, 10, 30, 30);
+    EXPECT_EQ(window.readPixel(20, 20), CYAN);  // white xor red
+    window.drawRectangleFilled(xorRed, 10, 10, 30, 30);
+    EXPECT_EQ(window.readPixel(20, 20), Color::WHITE);
+}
+
+TEST_F(StyleApplication, XorWithAntialiasingDrawsWithoutSmoothing) {
+    window.enableAntialiasing();
+    const Style xorRed = styleOf(Color::RED, Style::XOR_OP);
+    window.drawLine(xorRed, 10, 10, 90, 40);
+    // Smoothing would leave partly covered pixels in other colours.
+    for (const Pixel& p : rectangle(5, 5, 95, 45)) {
+        const Color c = window.readPixel(p.first, p.second);
+        ASSERT_TRUE(c == Color::WHITE || c == CYAN) << "at (" << p.first << ", " << p.second << "): " << c;
+    }
+    window.drawLine(xorRed, 10, 10, 90, 40);
+    EXPECT_TRUE(drawnWithin(5, 5, 95, 45).empty());
+}
+
+TEST_F(StyleApplication, AntialiasedLineIsStillDrawnAfterALogicOperation) {
+    window.enableAntialiasing();
+    window.drawLine(styleOf(Color::RED, Style::XOR_OP), 10, 10, 50, 10);
+    window.drawLine(Style::BLACK, 10, 20, 50, 20);  // the logic op must be off again
+    EXPECT_NE(window.readPixel(30, 20), CYAN);
+    EXPECT_TRUE(isDrawn(30, 20));
+}
+
+TEST_F(StyleApplication, InvertedTurnsWhiteToBlackAndBack) {
+    window.drawRectangleFilled(Style::INVERTED, 10, 10, 30, 30);
+    EXPECT_EQ(window.readPixel(20, 20), Color::BLACK);
+    window.drawRectangleFilled(Style::INVERTED, 15, 15, 35, 35);
+    EXPECT_EQ(window.readPixel(20, 20), Color::WHITE);
+    EXPECT_EQ(window.readPixel(32, 32), Color::BLACK);
+}
+
+TEST_F(StyleApplication, HalfTransparentBlackOverWhiteBlendsToGrey) {
+    window.drawRectangleFilled(styleOf(Color(0, 0, 0, 128)), 10, 10, 30, 30);
+    const Color grey = window.readPixel(20, 20);
+    EXPECT_NEAR(grey.getRed(), 127, 2);
+    EXPECT_NEAR(grey.getGreen(), 127, 2);
+    EXPECT_NEAR(grey.getBlue(), 127, 2);
+}
+
+TEST_F(StyleApplication, BlendingEndsWithTheTransparentCommand) {
+    window.drawRectangleFilled(styleOf(Color(0, 0, 0, 128)), 10, 10, 30, 30);
+    window.enableAntialiasing();
+    window.disableAntialiasing();
+    // An opaque style with alpha 255 overwrites: no trace of the grey below.
+    window.drawRectangleFilled(styleOf(Color(0, 0, 255, 255)), 10, 10, 30, 30);
+    EXPECT_EQ(window.readPixel(20, 20), Color::BLUE);
+}
+
+TEST_F(StyleApplication, PatternDrawsEightPixelsOnThenEightOff) {
+    window.drawLine(styleOf(Color::BLACK, Style::COPY_OP, 0x00FF), 10, 20, 74, 20);
+    Pixels expected;
+    for (int x = 10; x < 74; ++x)
+        if ((x - 10) % 16 < 8) expected.insert({x, 20});
+    EXPECT_EQ(drawnWithin(5, 18, 80, 22), expected);
+}
+
+TEST_F(StyleApplication, PatternStartsAfreshWithEachCommand) {
+    const Style dashed = styleOf(Color::BLACK, Style::COPY_OP, 0x0F0F);
+    window.drawLine(dashed, 10, 20, 15, 20);
+    window.drawLine(dashed, 15, 20, 30, 20);
+    // Each line begins with four pixels on: x 10..13, then 15..18, 23..26.
+    Pixels expected{{10, 20}, {11, 20}, {12, 20}, {13, 20}, {15, 20}, {16, 20}, {17, 20}, {18, 20},
+                    {23, 20}, {24, 20}, {25, 20}, {26, 20}};
+    EXPECT_EQ(drawnWithin(5, 18, 35, 22), expected);
+}
+
+TEST_F(StyleApplication, WideLineCoversNeighbouringRows) {
+    window.drawLine(styleOf(Color::BLACK, Style::COPY_OP, 0xFFFF, 3), 10, 50, 60, 50);
+    EXPECT_TRUE(isDrawn(30, 49));
+    EXPECT_TRUE(isDrawn(30, 50));
+    EXPECT_TRUE(isDrawn(30, 51));
+    EXPECT_FALSE(isDrawn(30, 47));
+    EXPECT_FALSE(isDrawn(30, 53));
+}
+
+// ---- Arcs, chords, circles, ellipses, wedges and Bézier curves. ----
+
+// The box (20, 20)-(120, 120): a circle of radius 50 about (70, 70).
+constexpr int BOX_LEFT = 20, BOX_RIGHT = 120, CX = 70, CY = 70;
+
+TEST_F(CurvedPrimitives, ArcFromZeroToNinetyLiesInTheUpperRightQuarter) {
+    window.drawArc(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0.0, 90.0);
+    const std::vector<ArcPoint> arc = traceArc(BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0, 90 * 1024);
+    ASSERT_GT(arc.size(), 10u);
+    // Every vertex but the last starts a segment of the strip and is lit.
+    for (std::size_t i = 0; i + 1 < arc.size(); ++i)
+        EXPECT_TRUE(isDrawn(arc[i].x, arc[i].y)) << "vertex " << i << " at (" << arc[i].x << ", " << arc[i].y << ")";
+    // Nothing of the other three quarters is.
+    for (const Pixel& p : drawnWithin(BOX_LEFT - 2, BOX_LEFT - 2, BOX_RIGHT + 2, BOX_RIGHT + 2)) {
+        EXPECT_GE(p.first, CX) << "at (" << p.first << ", " << p.second << ")";
+        EXPECT_LE(p.second, CY) << "at (" << p.first << ", " << p.second << ")";
+    }
+}
+
+TEST_F(CurvedPrimitives, ArcAnglesTravelInUnitsOfA1024thOfADegree) {
+    // Around -45 degrees on a circle of radius 400 about the origin, half a degree is 3.5 pixels:
+    // the arc from -45.5 lights vertices that an arc from -45 would not.
+    window.drawArc(Style::BLACK, -400, -400, 400, 400, -45.5, 0.0);
+    const std::vector<ArcPoint> fromHalf = traceArc(-400, -400, 400, 400, -46592, 0);
+    const std::vector<ArcPoint> fromWhole = traceArc(-400, -400, 400, 400, -45 * 1024, 0);
+    ASSERT_GE(fromHalf.size(), fromWhole.size() + 2);
+    ASSERT_NE(fromHalf[0], fromWhole[0]);
+    EXPECT_TRUE(isDrawn(fromHalf[0].x, fromHalf[0].y));
+    EXPECT_TRUE(isDrawn(fromHalf[1].x, fromHalf[1].y));
+    EXPECT_FALSE(isDrawn(fromHalf[0].x - 2, fromHalf[0].y + 2));  // and not before it
+}
+
+TEST_F(CurvedPrimitives, FilledWedgeFromZeroToNinetyFillsFromTheBottomToTheRight) {
+    window.drawWedgeFilled(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0.0, 90.0);
+    EXPECT_TRUE(isDrawn(CX + 20, CY + 20));  // lower right
+    EXPECT_TRUE(isDrawn(CX + 3, CY + 40));   // just right of the bottom
+    EXPECT_TRUE(isDrawn(CX + 40, CY + 3));   // just below the right
+    EXPECT_FALSE(isDrawn(CX - 20, CY + 20));
+    EXPECT_FALSE(isDrawn(CX - 20, CY - 20));
+    EXPECT_FALSE(isDrawn(CX + 20, CY - 20));
+}
+
+TEST_F(CurvedPrimitives, WedgeFromThreeHundredFiftyToTenStraddlesTheBottom) {
+    window.drawWedgeFilled(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 350.0, 10.0);
+    EXPECT_TRUE(isDrawn(CX, CY + 40));
+    EXPECT_FALSE(isDrawn(CX + 20, CY + 20));
+    EXPECT_FALSE(isDrawn(CX, CY - 40));
+}
+
+TEST_F(CurvedPrimitives, WedgeWithEqualAnglesDrawsNothing) {
+    window.drawWedgeFilled(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 30.0, 30.0);
+    EXPECT_TRUE(drawnWithin(CX - 5, CY - 5, CX + 5, CY + 5).empty());
+}
+
+TEST_F(CurvedPrimitives, WedgeOutlineLeavesItsInsideEmpty) {
+    window.drawWedgeOutline(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0.0, 90.0);
+    EXPECT_FALSE(isDrawn(CX + 20, CY + 20));
+    EXPECT_FALSE(drawnWithin(CX + 34, CY + 34, CX + 37, CY + 37).empty());  // on the rim
+}
+
+TEST_F(CurvedPrimitives, FilledChordFillsBetweenTheArcAndItsChord) {
+    window.drawChordFilled(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0.0, 90.0);
+    EXPECT_TRUE(isDrawn(CX + 30, CY - 30));   // inside the circle, beyond the chord
+    EXPECT_FALSE(isDrawn(CX + 15, CY - 15));  // on the centre's side of the chord
+    EXPECT_FALSE(isDrawn(CX, CY));
+}
+
+TEST_F(CurvedPrimitives, ChordOutlineIsClosedByAStraightLine) {
+    window.drawChordOutline(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0.0, 90.0);
+    // The chord runs from (120, 70) to (70, 20); its middle is (95, 45).
+    EXPECT_FALSE(drawnWithin(CX + 24, CY - 26, CX + 26, CY - 24).empty());
+    EXPECT_FALSE(isDrawn(CX + 30, CY - 30));
+}
+
+TEST_F(CurvedPrimitives, FilledCircleCoversItsDisk) {
+    window.drawCircleFilled(Style::BLACK, CX, CY, 30);
+    EXPECT_TRUE(isDrawn(CX, CY));
+    EXPECT_TRUE(isDrawn(CX + 25, CY));
+    EXPECT_TRUE(isDrawn(CX, CY - 25));
+    EXPECT_FALSE(isDrawn(CX + 33, CY));
+    EXPECT_FALSE(isDrawn(CX + 25, CY + 25));
+}
+
+TEST_F(CurvedPrimitives, CircleOutlineLightsOnlyItsRim) {
+    window.drawCircleOutline(Style::BLACK, CX, CY, 30);
+    EXPECT_FALSE(isDrawn(CX, CY));
+    EXPECT_FALSE(isDrawn(CX + 25, CY));
+    EXPECT_FALSE(drawnWithin(CX + 28, CY - 1, CX + 31, CY + 1).empty());
+    EXPECT_FALSE(drawnWithin(CX - 1, CY - 31, CX + 1, CY - 28).empty());
+}
+
+TEST_F(CurvedPrimitives, FilledEllipseFillsItsBox) {
+    window.drawEllipseFilled(Style::BLACK, 20, 40, 120, 80);  // centre (70, 60), radii 50 and 20
+    EXPECT_TRUE(isDrawn(110, 60));
+    EXPECT_TRUE(isDrawn(70, 44));
+    EXPECT_FALSE(isDrawn(70, 35));
+    EXPECT_FALSE(isDrawn(115, 75));
+}
+
+TEST_F(CurvedPrimitives, EllipseOutlineLeavesItsInsideEmpty) {
+    window.drawEllipseOutline(Style::BLACK, 20, 40, 120, 80);
+    EXPECT_FALSE(isDrawn(70, 60));
+    EXPECT_FALSE(drawnWithin(67, 38, 73, 42).empty());
+}
+
+TEST_F(CurvedPrimitives, EllipseWithNoWidthDrawsNothing) {
+    window.drawEllipseFilled(Style::BLACK, 50, 20, 50, 80);
+    window.drawWedgeFilled(Style::BLACK, 50, 20, 50, 80, 0.0, 180.0);
+    EXPECT_TRUE(drawnWithin(47, 18, 53, 82).empty());
+}
+
+TEST_F(CurvedPrimitives, OnePointBezierCurveDrawsNothing) {
+    window.drawBezierCurve(Style::BLACK, {50}, {50});
+    window.drawBezierCurve(Style::BLACK, {80, 80, 80}, {50, 50, 50});
+    EXPECT_TRUE(drawnWithin(45, 45, 85, 55).empty());
+}
+
+TEST_F(CurvedPrimitives, BezierCurveIsOneSegmentThroughItsEnds) {
+    window.drawBezierCurve(Style::BLACK, {20, 70, 120}, {100, 20, 100});
+    EXPECT_TRUE(isDrawn(20, 100));
+    EXPECT_FALSE(drawnWithin(69, 59, 71, 61).empty());  // the middle, at t = 1/2
+    EXPECT_FALSE(isDrawn(70, 20));                      // the control point pulls, not passes
+}
+
+// ---- Polygons through the tessellator. ----
+
+TEST_F(Polygons, ConcavePolygonLeavesItsNotchEmpty) {
+    window.drawPolygonFilled(Style::BLACK, {10, 90, 90, 50, 10}, {10, 10, 90, 40, 90});
+    EXPECT_TRUE(isDrawn(50, 20));
+    EXPECT_TRUE(isDrawn(14, 80));   // the left leg
+    EXPECT_TRUE(isDrawn(86, 80));   // the right leg
+    EXPECT_FALSE(isDrawn(50, 70));  // the notch, which a convex fill would cover
+}
+
+// Any of the tessellator's reports: which one a bad polygon gets depends on the GLU library.
+std::string tessellationWarning() {
+    const char* const messages[] = {
+        "Error tesselating polygon, a vertex edge intersection was found",
+        "Error tesselating polygon, a misoriented or self-intersecting loop was found",
+        "Error tesselating polygon, coincident vertices were found",
+        "Error tesselating polygon, a vertices in you polygon are colinear",
+        "Error tesselating polygon, some of your edges have been found to interesect",
+        "Error tesselating polygon, unknown cause",
+    };
+    std::string pattern;
+    for (const char* message : messages)
+        pattern += (pattern.empty() ? "" : "|") + reportPattern(diagnostics::Kind::WARNING, "GLUTImpDrawing.cpp", message);
+    return pattern;
+}
+
+TEST_F(Polygons, SelfIntersectingPolygonWarnsAndGoesOn) {
+    const std::string output = stderrOf([&] {
+        window.drawPolygonFilled(Style::BLACK, {10, 90, 90, 10}, {10, 90, 10, 90});
+        window.readPixel(0, 0);  // the command has run
+    });
+    EXPECT_GE(countMatches(output, tessellationWarning()), 1) << output;
+    window.drawPixel(Style::BLACK, 150, 150);
+    EXPECT_TRUE(isDrawn(150, 150));
+}
+
+TEST_F(Polygons, SelfIntersectingOutlineIsDrawnCompletelyAndWarns) {
+    const std::string output = stderrOf([&] {
+        window.drawPolygonOutline(Style::BLACK, {10, 90, 90, 10}, {10, 90, 10, 90});
+        window.readPixel(0, 0);
+    });
+    EXPECT_GE(countMatches(output, tessellationWarning()), 1) << output;
+    EXPECT_TRUE(isDrawn(30, 30));  // first diagonal
+    EXPECT_TRUE(isDrawn(90, 50));  // right side
+    EXPECT_TRUE(isDrawn(70, 30));  // second diagonal
+    EXPECT_TRUE(isDrawn(10, 50));  // closing side
+}
+
+TEST_F(Polygons, SimplePolygonOutlineWritesNothing) {
+    const std::string output = stderrOf([&] {
+        window.drawPolygonOutline(Style::BLACK, {10, 90, 90, 10}, {10, 10, 90, 90});
+        window.readPixel(0, 0);
+    });
+    EXPECT_EQ(output, "");
+    EXPECT_EQ(drawnWithin(8, 8, 92, 92), border(10, 10, 90, 90));
+}
+
+// ---- Copies and reads. ----
+
+TEST_F(PixelTransfer, CopyRegionMovesABlock) {
+    window.drawRectangleFilled(Style::RED, 10, 10, 20, 20);
+    window.copyRegion(10, 10, 50, 60, 10, 10);
+    EXPECT_EQ(drawnWithin(45, 55, 65, 75), rectangle(50, 60, 59, 69));
+    EXPECT_EQ(window.readPixel(50, 60), Color::RED);
+    EXPECT_EQ(window.readPixel(15, 15), Color::RED);  // the source stays
+}
+
+TEST_F(PixelTransfer, CopyRegionReachesTheBottomAndLeftEdges) {
+    window.drawRectangleFilled(Style::RED, 10, 10, 20, 20);
+    window.copyRegion(10, 10, 0, HEIGHT - 10, 10, 10);
+    EXPECT_EQ(window.readPixel(0, HEIGHT - 1), Color::RED);
+    EXPECT_EQ(window.readPixel(9, HEIGHT - 10), Color::RED);
+    EXPECT_EQ(window.readPixel(10, HEIGHT - 1), Color::WHITE);
+}
+
+TEST_F(PixelTransfer, ReadPixelSeesDrawingThatIsNotYetFlipped) {
+    window.disableAutoPageFlip();
+    window.drawRectangleFilled(Style::BLACK, 10, 10, 30, 30);
+    EXPECT_EQ(window.readPixel(20, 20), Color::BLACK);
+    EXPECT_EQ(onScreen(window, 20, 20), Color::WHITE);
+    window.flipPage();
+    EXPECT_TRUE(eventually([&] { return onScreen(window, 20, 20) == Color::BLACK; }));
+}
+
+// ---- The window's argument checks around these operations. ----
+
+TEST_F(WindowChecks, ReadPixelWarnsOncePerCheckOutsideTheWindow) {
+    const std::string outside = warningOf("The pixel being read is outside the bounds of the window");
+    auto warningsFor = [&](int x, int y) { return countMatches(stderrOf([&] { window.readPixel(x, y); }), outside); };
+    EXPECT_EQ(warningsFor(0, 0), 0);
+    EXPECT_EQ(warningsFor(WIDTH, HEIGHT), 0);  // only beyond the size warns
+    EXPECT_EQ(warningsFor(-1, 0), 1);
+    EXPECT_EQ(warningsFor(WIDTH + 1, 0), 1);
+    EXPECT_EQ(warningsFor(-1, HEIGHT + 1), 2);
+}
+
+TEST_F(WindowChecks, CreateImageWarnsOncePerCheckOutsideTheWindow) {
+    const std::string outside = warningOf("The rectangle chosen to create an image from is outside the bounds of the window");
+    auto warningsFor = [&](int x, int y, int w, int h) {
+        return countMatches(stderrOf([&] { window.createImage(x, y, w, h); }), outside);
+    };
+    EXPECT_EQ(warningsFor(0, 0, 10, 10), 0);
+    EXPECT_EQ(warningsFor(-5, 0, 10, 10), 1);
+    EXPECT_EQ(warningsFor(WIDTH - 5, 0, 10, 10), 1);
+    EXPECT_EQ(warningsFor(WIDTH + 100, 0, 10, 10), 2);
+    EXPECT_EQ(warningsFor(-1, HEIGHT + 1, WIDTH + 10, 10), 3);
+}
+
+TEST_F(WindowChecks, CopyRegionWarnsOncePerCheckOutsideTheWindow) {
+    const std::string outside = warningOf("The rectangle chosen for copying a region is outside the bounds of the window");
+    auto warningsFor = [&](int x, int y, int w, int h) {
+        const std::string output = stderrOf([&] {
+            window.copyRegion(x, y, 0, 0, w, h);
+            window.readPixel(0, 0);
+        });
+        return countMatches(output, outside);
+    };
+    EXPECT_EQ(warningsFor(0, 0, 10, 10), 0);
+    EXPECT_EQ(warningsFor(-5, 0, 10, 10), 1);
+    EXPECT_EQ(warningsFor(0, HEIGHT - 5, 10, 10), 1);
+    EXPECT_EQ(warningsFor(WIDTH + 100, 0, 10, 10), 2);
+    EXPECT_EQ(warningsFor(-1, HEIGHT + 1, WIDTH + 10, 10), 3);
+}
+
+std::string haltsWith(const std::string& message) {
+    return onlyReport(diagnostics::Kind::FATAL_ERROR, "Window.cpp", message);
+}
+
+TEST_F(WindowChecksDeathTest, PointListsOfDifferentSizesHalt) {
+    const std::vector<int> two{1, 2}, three{1, 2, 3};
+    EXPECT_DEATH(window.drawPolygonFilled(Style::BLACK, two, three),
+                 haltsWith("The xcoords and ycoords vectors passed to drawPolygonFilled are different sizes"));
+    EXPECT_DEATH(window.drawPolygonOutline(Style::BLACK, three, two),
+                 haltsWith("The xcoords and ycoords vectors passed to drawPolygonOutline are different sizes"));
+    EXPECT_DEATH(window.drawPolyLine(Style::BLACK, two, three),
+                 haltsWith("The xcoords and ycoords vectors passed to drawPolyLine are different sizes"));
+    EXPECT_DEATH(window.drawBezierCurve(Style::BLACK, three, two),
+                 haltsWith("The xcoords and ycoords vectors passed to drawBezierCurve are different sizes"));
+}
+
+TEST_F(WindowChecks, EmptyPointListsOfEqualSizePass) {
+    window.drawPolygonFilled(Style::BLACK, {}, {});
+    window.drawPolyLine(Style::BLACK, {}, {});
+    window.drawBezierCurve(Style::BLACK, {}, {});
+    EXPECT_TRUE(drawnWithin(0, 0, 3, 3).empty());
+}
+
+TEST_F(WindowChecksDeathTest, RectanglesLessThanOnePixelHalt) {
+    EXPECT_DEATH(window.createImage(0, 0, 0, 10),
+                 haltsWith("The rectangle chosen to create an image from is less than one pixel wide"));
+    EXPECT_DEATH(window.createImage(0, 0, 10, 0),
+                 haltsWith("The rectangle chosen to create an image from is less than one pixel high"));
+    EXPECT_DEATH(window.copyRegion(0, 0, 10, 10, 0, 10),
+                 haltsWith("The rectangle chosen for copying a region from is less than one pixel wide"));
+    EXPECT_DEATH(window.copyRegion(0, 0, 10, 10, 10, 0),
+                 haltsWith("The rectangle chosen for copying a region from is less than one pixel high"));
+}
