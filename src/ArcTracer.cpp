@@ -63,53 +63,39 @@ ArcPoint placeInPass(int pass, const ArcPoint& offset, int cx, int cy) {
     return {x, y};
 }
 
+// The midpoint trace of the ellipse with radii ru across and rv along the axis it starts on,
+// from (0, rv) while the curve falls less steeply than 45 degrees: one step across per point.
+std::vector<ArcPoint> traceRegionFromAxis(int ru, int rv) {
+    const std::int64_t a = std::int64_t{ru} * ru;
+    const std::int64_t b = std::int64_t{rv} * rv;
+    int u = 0;
+    int v = rv;
+    std::int64_t pu = 0;
+    std::int64_t pv = 2 * a * rv;
+    std::int64_t p = a / 4 - a * rv;
+    std::vector<ArcPoint> points{{u, v}};
+    do {
+        p += pu + b;
+        if (p >= 0) {
+            pv -= 2 * a;
+            --v;
+            p -= pv;
+        }
+        pu += 2 * b;
+        ++u;
+        points.push_back({u, v});
+    } while (pu < pv);
+    return points;
+}
+
 }  // namespace
 
 std::vector<ArcPoint> traceQuarter(int rx, int ry) {
-    const std::int64_t a = std::int64_t{rx} * rx;
-    const std::int64_t b = std::int64_t{ry} * ry;
-    std::vector<ArcPoint> points;
-
-    // The steep region from the top, one column per step, until the slope passes -1.
-    int x = 0;
-    int y = ry;
-    std::int64_t px = 0;
-    std::int64_t py = 2 * a * ry;
-    std::int64_t p = a / 4 - a * ry;
-    points.push_back({x, y});
-    do {
-        p += px + b;
-        if (p >= 0) {
-            py -= 2 * a;
-            --y;
-            p -= py;
-        }
-        px += 2 * b;
-        ++x;
-        points.push_back({x, y});
-    } while (px < py);
-
-    // The flat region from the right end, one row per step, appended in reverse.
-    std::vector<ArcPoint> fromRight;
-    x = rx;
-    y = 0;
-    std::int64_t qy = 0;
-    std::int64_t qx = 2 * b * rx;
-    p = b / 4 - b * rx;
-    fromRight.push_back({x, y});
-    do {
-        p += a + qy;
-        if (p >= 0) {
-            qx -= 2 * b;
-            --x;
-            p -= qx;
-        }
-        qy += 2 * a;
-        ++y;
-        fromRight.push_back({x, y});
-    } while (qx > qy);
-
-    points.insert(points.end(), fromRight.rbegin(), fromRight.rend());
+    std::vector<ArcPoint> points = traceRegionFromAxis(rx, ry);
+    // The flat region is the steep one of the ellipse with its axes swapped, traced from the right
+    // end: swap its points back and append them from the meeting point on.
+    const std::vector<ArcPoint> flat = traceRegionFromAxis(ry, rx);
+    for (auto p = flat.rbegin(); p != flat.rend(); ++p) points.push_back({p->y, p->x});
     return points;
 }
 
