@@ -7,9 +7,7 @@
 #include "KeyModifiers.h"
 
 int typed_character(KeyboardEvent const& key) {
-    // Code 0 is left out: the library reports Shift, Ctrl and Alt themselves as key value 0, and
-    // a NUL in the text would cut a file name short.
-    for (int c = 1; c < NO_CHARACTER; ++c) {
+    for (int c = 0; c < NO_CHARACTER; ++c) {
         if (key == KeyboardEvent(c, KeyModifiers::ANY_MODIFIERS)) return c;
     }
     return NO_CHARACTER;

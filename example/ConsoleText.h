@@ -5,21 +5,22 @@
 #include <string>
 
 #include "KeyboardEvent.h"
+#include "ScreenAreas.h"
 
 // Cells are 9 pixels wide and lines 15 high, counted from a fixed origin inside the console strip;
 // the grid is not measured from the font, so the font must be a monospaced one of that pitch.
-constexpr int CONSOLE_TEXT_LEFT = 34;
+constexpr int CONSOLE_TEXT_LEFT = area::io_window.x1 + 9;
 constexpr int CONSOLE_CELL_WIDTH = 9;
 
 // The baseline of a console line: 417 for line 1, 432 for line 2.
-constexpr int console_baseline(int line) { return 402 + 15 * line; }
+constexpr int console_baseline(int line) { return area::io_window.y1 + 3 + 15 * line; }
 // The left edge of character cell k of any line.
 constexpr int console_cell_x(int cell) { return CONSOLE_TEXT_LEFT + CONSOLE_CELL_WIDTH * cell; }
 
 // typed_character's answer for a key that gives no character.
 constexpr int NO_CHARACTER = 128;
-// The character a key press types: its code from 1 to 127 whatever the modifiers, NO_CHARACTER for
-// the named keys from 128 on and for the key value 0 that modifier keys arrive as.
+// The character a key press types: its code from 0 to 127 whatever the modifiers, NO_CHARACTER for
+// the named keys from 128 on.
 int typed_character(KeyboardEvent const& key);
 
 // The count characters of s from index start on; empty for a count of zero or less.

@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 void add_vertex_pair(model& m, int x, int y) {
-    int px = x - CANVAS_LEFT;
-    int py = y - CANVAS_TOP;
+    int px = x - area::canvas.x1;
+    int py = y - area::canvas.y1;
     m.verts.push_back({px, py, m.width});
     m.verts.push_back({px, py, -m.width});
 }
@@ -27,8 +27,8 @@ void add_edge(model& m, int p, int q) {
 }
 
 int get_close_vert(model const& m, int x, int y) {
-    int px = x - CANVAS_LEFT;
-    int py = y - CANVAS_TOP;
+    int px = x - area::canvas.x1;
+    int py = y - area::canvas.y1;
     int best = 10000;
     int result = -1;
     for (std::size_t i = 0; i < m.verts.size(); i += 2) {

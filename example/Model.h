@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ScreenAreas.h"
+
 // One point in canvas pixels (x right, y down from the canvas's top-left corner); z is the depth.
 struct vert {
     int x;
@@ -28,11 +30,8 @@ struct model {
     int width = 50;  // depth given to the vertices made from now on
 };
 
-// The canvas's top-left corner in window pixels: model coordinates are relative to it.
-constexpr int CANVAS_LEFT = 25;
-constexpr int CANVAS_TOP = 87;
-
 // Appends the front and back vertex for a click at window point (x, y), at the current width.
+// Model coordinates count from the canvas's top-left corner.
 void add_vertex_pair(model& m, int x, int y);
 // Appends the front face p, q, r and its back twin wound the other way.
 void add_face(model& m, int p, int q, int r);

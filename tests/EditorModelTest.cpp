@@ -29,8 +29,8 @@ std::string file_text(fs::path const& file) {
 void write_file(fs::path const& file, std::string const& text) { std::ofstream(file, std::ios::binary) << text; }
 
 // Window point of a canvas point: the model counts from the canvas's top-left corner.
-int window_x(int canvas_x) { return CANVAS_LEFT + canvas_x; }
-int window_y(int canvas_y) { return CANVAS_TOP + canvas_y; }
+int window_x(int canvas_x) { return area::canvas.x1 + canvas_x; }
+int window_y(int canvas_y) { return area::canvas.y1 + canvas_y; }
 
 // A fresh, empty folder for one test's files, removed afterwards.
 class EditorFiles : public testing::Test {

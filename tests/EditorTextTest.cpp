@@ -24,6 +24,7 @@ TEST(EditorConsoleKeys, ALetterTypesItselfWhateverTheModifiers) {
 }
 
 TEST(EditorConsoleKeys, ControlCodesAreCharactersToo) {
+    EXPECT_EQ(typed_character(KeyboardEvent(0, KeyModifiers::CONTROL)), 0);
     EXPECT_EQ(typed_character(KeyboardEvent(NamedKey::ESCAPE, KeyModifiers::NO_MODIFIERS)), 27);
     EXPECT_EQ(typed_character(KeyboardEvent(NamedKey::DELETE_KEY, KeyModifiers::NO_MODIFIERS)), 127);
     EXPECT_EQ(typed_character(KeyboardEvent(NamedKey::BACKSPACE, KeyModifiers::NO_MODIFIERS)), 8);
@@ -32,10 +33,6 @@ TEST(EditorConsoleKeys, ControlCodesAreCharactersToo) {
 TEST(EditorConsoleKeys, NamedKeysTypeNothing) {
     EXPECT_EQ(typed_character(KeyboardEvent(NamedKey::LEFT_ARROW, KeyModifiers::NO_MODIFIERS)), NO_CHARACTER);
     EXPECT_EQ(typed_character(KeyboardEvent(NamedKey::FUNCTION_5, KeyModifiers::SHIFT)), NO_CHARACTER);
-}
-
-TEST(EditorConsoleKeys, AModifierKeyOnItsOwnTypesNothing) {
-    EXPECT_EQ(typed_character(KeyboardEvent(0, KeyModifiers::SHIFT)), NO_CHARACTER);
 }
 
 TEST(EditorConsoleText, MidTakesCountCharactersFromStart) {

@@ -1,0 +1,42 @@
+// Picks and draws the editor's model on the canvas. Main thread; each drawing call is queued for
+// the library's renderer.
+
+#include "ModelView.h"
+
+#include "Tamsel.h"
+
+namespace {
+
+// Where a vertex lies in the window: model coordinates count from the canvas's corner.
+int window_x(vert const& v) { return area::canvas.x1 + v.x; }
+int window_y(vert const& v) { return area::canvas.y1 + v.y; }
+
+}  // namespace
+
+int get_close_vert(int x, int y) { return get_close_vert(OBJ, x, y); }
+
+void draw_model(model const& m) {
+    draw_face(m.faces);
+    draw_vert(m.verts);
+}
+
+void draw_face(std::vector<face> const& faces) {
+    for (face const& f : faces) draw_face(f, FACE_STYLE);
+}
+
+void draw_face(face const& f, Style const& s) {
+    int const corners[] = {f.a, f.b, f.c, f.a};
+    for (int k = 0; k < 3; ++k) {
+        vert const& from = OBJ.verts[corners[k]];
+        vert const& to = OBJ.verts[corners[k + 1]];
+        window.drawLine(s, window_x(from), window_y(from), window_x(to), window_y(to));
+    }
+}
+
+void draw_vert(std::vector<vert> const& verts) {
+    for (vert const& v : verts) draw_vert(v, VERT_STYLE);
+}
+
+void draw_vert(vert const& v, Style const& s) {
+    window.drawCircleFilled(s, window_x(v), window_y(v), 4);
+}

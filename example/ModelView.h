@@ -1,0 +1,25 @@
+// The editor's one model, OBJ, and how it is picked and drawn on the canvas of the window.
+// Main thread only; drawing adds to what is on the canvas and never erases.
+#pragma once
+
+#include <vector>
+
+#include "Brindlewood.h"
+#include "Model.h"
+
+extern model OBJ;
+extern Style VERT_STYLE;  // red dots
+extern Style FACE_STYLE;  // thin green lines, and green pick marks
+extern Style EDGE_STYLE;  // wide blue lines, and blue pick marks
+
+// The front vertex of OBJ nearest to window point (x, y); OBJ must have a vertex.
+int get_close_vert(int x, int y);
+
+// Every face, then every vertex over them.
+void draw_model(model const& m);
+void draw_face(std::vector<face> const& faces);
+// The outline of one triangle at the corners it names in OBJ.
+void draw_face(face const& f, Style const& s);
+void draw_vert(std::vector<vert> const& verts);
+// A filled dot of radius 4 on the vertex.
+void draw_vert(vert const& v, Style const& s);

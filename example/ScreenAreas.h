@@ -1,0 +1,40 @@
+// Where everything sits in the editor's 700 by 500 window, in window pixels. One table shared by
+// the editor (which builds its layout globals from it) and the program that draws its pictures.
+#pragma once
+
+#include "Rect.h"
+
+namespace area {
+
+constexpr int window_width = 700;
+constexpr int window_height = 500;
+
+constexpr rect canvas{25, 87, 676, 363};      // the template's top-left corner is the model's origin
+constexpr rect io_window{25, 399, 676, 475};  // the text console
+constexpr rect menu{376, 27, 690, 61};        // the open menu's picture goes at its top-left corner
+
+// The menu bar.
+constexpr rect file_menu{380, 4, 428, 25};
+constexpr rect add_menu{436, 4, 483, 25};
+constexpr rect mod_menu{490, 4, 541, 25};
+constexpr rect del_menu{547, 4, 591, 25};
+constexpr rect colors_menu{596, 4, 686, 25};
+
+// Entries of File.
+constexpr rect load_2d{383, 33, 469, 54};
+constexpr rect width{475, 33, 573, 54};
+constexpr rect save{579, 33, 631, 54};
+constexpr rect exit{639, 33, 681, 54};
+// Entries of Add (and of Delete and Colours, which never open).
+constexpr rect verts{391, 33, 449, 54};
+constexpr rect faces{498, 33, 560, 54};
+constexpr rect edges{605, 33, 670, 54};
+// Entries of Modify, which never opens.
+constexpr rect move_verts{383, 33, 496, 54};
+constexpr rect vert_width{574, 33, 684, 54};
+
+// The width label's baseline start, inside the Width entry after its name.
+constexpr int width_label_x = width.x1 + 70;
+constexpr int width_label_y = width.y1 + 15;
+
+}  // namespace area

@@ -1,0 +1,22 @@
+// The editor's window and main-loop state, shared by every editor file. All of it lives on the
+// main thread; the objects are defined, in their start-up order, in Tamsel.cpp.
+#pragma once
+
+#include "Brindlewood.h"
+
+// The editing modes, the values of PROG_MODE. Loading, setting the width and saving run once and
+// fall back to IDLE; the three add tools stay on until another entry is chosen.
+enum : int {
+    IDLE = 0,
+    LOAD_TEMPLATE = 1,
+    SET_WIDTH = 2,
+    SAVE_OBJ = 3,
+    EXIT = 4,
+    ADD_VERTS = 5,
+    ADD_FACES = 6,
+    ADD_EDGES = 7
+};
+
+extern Window window;
+extern int PROG_MODE;
+extern Image TEMPLATE_IMAGE;

@@ -1,0 +1,124 @@
+// Draws the four pictures the editor loads (its static look and the three menus' entries) with
+// Brindlewood itself, and saves them as PNG files in the folder given, or the current one.
+// Run it under a display; it opens one window, captures from it and closes it.
+
+#include <string>
+
+#include "Brindlewood.h"
+#include "FontFile.h"
+#include "ScreenAreas.h"
+
+namespace {
+
+const Color PAPER(238, 235, 228);
+const Color BAR(222, 228, 238);
+const Color KEY(248, 249, 252);
+const Color FRAME(140, 148, 162);
+const Color INK(33, 37, 46);
+const Color FADED(150, 150, 158);
+const Color GRID(236, 239, 243);
+
+Style fill(Color color) { return Style(color, 1, Style::COPY_OP, Style::defaultpattern); }
+
+struct Fonts {
+    Font label{truetype_font_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "DejaVu Sans"), 10};
+    Font title{truetype_font_file("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "DejaVu Sans:bold"), 13};
+    Font caption{truetype_font_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "DejaVu Sans"), 9};
+};
+
+class Artist {
+public:
+    Artist(Window& window, Fonts& fonts) : window(window), fonts(fonts) {
+        // A TrueType font measures nothing until it has drawn once; the paper covers these.
+        for (Font* font : {&fonts.label, &fonts.title, &fonts.caption}) window.drawText(fill(INK), *font, 0, 20, "Mg");
+    }
+
+    void panel(rect const& r, Color inside) {
+        window.drawRectangleFilled(fill(inside), r.x1, r.y1, r.x2, r.y2);
+        window.drawRectangleOutline(fill(FRAME), r.x1, r.y1, r.x2, r.y2);
+    }
+
+    // A framed key with its name centred, as the editor's outlines expect them.
+    void key(rect const& r, const std::string& name, Color ink = INK) {
+        panel(r, KEY);
+        int width = 0, height = 0;
+        fonts.label.getStringSize(name, width, height);
+        text(fonts.label, (r.x1 + r.x2 + 1 - width) / 2, (r.y1 + r.y2) / 2 + 5, name, ink);
+    }
+
+    void text(Font const& font, int x, int baseline, const std::string& words, Color ink = INK) {
+        window.drawText(fill(ink), font, x, baseline, words);
+    }
+
+    // A white area framed one pixel outside r, so that clearing r keeps the frame.
+    void framed_white(rect const& r) {
+        panel({r.x1 - 1, r.y1 - 1, r.x2 + 1, r.y2 + 1}, FRAME);
+        window.drawRectangleFilled(fill(Color::WHITE), r.x1, r.y1, r.x2, r.y2);
+    }
+
+    void save(rect const& r, const std::string& file) {
+        window.createImage(r.x1, r.y1, r.x2 - r.x1 + 1, r.y2 - r.y1 + 1).save(file, Image::PNG);
+    }
+
+    Window& window;
+    Fonts& fonts;
+};
+
+void draw_background(Artist& art) {
+    rect const whole{0, 0, area::window_width - 1, area::window_height - 1};
+    art.window.drawRectangleFilled(fill(PAPER), whole.x1, whole.y1, whole.x2, whole.y2);
+    art.window.drawRectangleFilled(fill(BAR), 0, 0, whole.x2, 29);
+    art.window.drawLine(fill(FRAME), 0, 29, whole.x2 + 1, 29);
+    art.text(art.fonts.title, 14, 21, "Tamsel");
+    art.text(art.fonts.caption, 90, 20, "flat picture to OBJ slab", FADED);
+
+    art.key(area::file_menu, "File");
+    art.key(area::add_menu, "Add");
+    art.key(area::mod_menu, "Modify", FADED);
+    art.key(area::del_menu, "Delete", FADED);
+    art.key(area::colors_menu, "Colours", FADED);
+
+    art.text(art.fonts.caption, area::canvas.x1, area::canvas.y1 - 7, "Canvas: template 651 x 276, vertices in red");
+    art.framed_white(area::canvas);
+    // A faint grid every 50 pixels helps place vertices; it stops short of the frame.
+    for (int x = area::canvas.x1 + 50; x < area::canvas.x2 - 25; x += 50)
+        art.window.drawLine(fill(GRID), x, area::canvas.y1, x, area::canvas.y2 + 1);
+    for (int y = area::canvas.y1 + 50; y < area::canvas.y2 - 25; y += 50)
+        art.window.drawLine(fill(GRID), area::canvas.x1, y, area::canvas.x2 + 1, y);
+
+    art.text(art.fonts.caption, area::io_window.x1, area::io_window.y1 - 7, "Console");
+    art.framed_white(area::io_window);
+    art.text(art.fonts.caption, area::io_window.x1, 491,
+             "File > Load 2D picks a PNG template   Add > Vertices, Faces, Edges   File > Save writes the OBJ",
+             FADED);
+}
+
+// The strip of one open menu with its entries.
+void draw_menu(Artist& art, std::initializer_list<std::pair<rect, const char*>> entries) {
+    art.panel(area::menu, BAR);
+    for (auto const& [where, name] : entries) art.key(where, name);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string const folder = argc > 1 ? std::string(argv[1]) + "/" : "";
+    Window window(1034, 310, area::window_width, area::window_height, "Tamsel artwork", false, 32, 60);
+    Fonts fonts;
+    Artist art(window, fonts);
+
+    draw_background(art);
+    art.save({0, 0, area::window_width - 1, area::window_height - 1}, folder + "quill_back.png");
+
+    draw_menu(art, {{area::load_2d, "Load 2D"}, {area::width, ""}, {area::save, "Save"}, {area::exit, "Exit"}});
+    // The Width entry names itself on the left and leaves the right for the editor's number.
+    art.text(fonts.label, area::width.x1 + 8, (area::width.y1 + area::width.y2) / 2 + 5, "Width:");
+    art.save(area::menu, folder + "quill_file.png");
+
+    draw_menu(art, {{area::verts, "Vertices"}, {area::faces, "Faces"}, {area::edges, "Edges"}});
+    art.save(area::menu, folder + "quill_add_del_colors.png");
+
+    draw_menu(art, {{area::move_verts, "Move Verts"}, {area::vert_width, "Vert Width"}});
+    art.save(area::menu, folder + "quill_mod.png");
+    return 0;
+}

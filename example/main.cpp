@@ -1,0 +1,123 @@
+// Tamsel's main loop: waits for a mouse event, lets the menus react, then carries out the current
+// editing mode. Main thread; the library's renderer thread draws what is queued here.
+
+#include <cstdlib>
+#include <string>
+
+#include "Console.h"
+#include "Layout.h"
+#include "ModelView.h"
+#include "Tamsel.h"
+
+namespace {
+
+// Clears the console, writes the heading on line 1 and reads the answer to prompt on line 2.
+std::string ask(std::string const& heading, std::string const& prompt) {
+    clear(IO_WINDOW);
+    output(heading, 1);
+    return input_string(2, prompt);
+}
+
+// Ends a one-shot mode: back to idle with a clean console, where a problem may then be shown.
+void finish_one_shot() {
+    PROG_MODE = IDLE;
+    clear(IO_WINDOW);
+}
+
+void load_template() {
+    std::string name = ask("Load 2D Template Image 651x276", "Enter PNG:");
+    finish_one_shot();
+    // Checked first: the library would halt the whole editor on a file it cannot read.
+    if (!Image::checkImage(name, Image::PNG)) {
+        output("Cannot load \"" + name + "\" as a PNG picture", 2);
+        return;
+    }
+    TEMPLATE_IMAGE = Image(name, Image::PNG);
+    window.drawImage(TEMPLATE_IMAGE, CANVAS.x1, CANVAS.y1);
+}
+
+void set_width() {
+    OBJ.width = std::atoi(ask("Set Default Model Width (+/- z at each vert)", "Enter Width:").c_str());
+    window.drawImage(FILE_IMAGE, MENU_RECT.x1, MENU_RECT.y1);  // also wipes the old label
+    draw_width_label();
+    finish_one_shot();
+}
+
+void save() {
+    std::string name = ask("Save 3D Wavefront Model OBJ File", "Enter OBJ:");
+    finish_one_shot();
+    if (!save_model(OBJ, name)) output("Cannot save the model as \"" + name + "\"", 2);
+}
+
+// Picks the front vertex nearest to (x, y) and marks it in the given style.
+int pick_vertex(int x, int y, Style const& mark) {
+    int picked = get_close_vert(x, y);
+    draw_vert(OBJ.verts[picked], mark);
+    return picked;
+}
+
+// Waits for the next left press on the canvas, dropping every other event, and picks there.
+int pick_next_vertex(Style const& mark) {
+    MouseEvent e;
+    int x, y;
+    do {
+        e = window.waitForMouseEvent();
+        x = window.getMouseX();
+        y = window.getMouseY();
+    } while (!clicked(CANVAS, e));
+    return pick_vertex(x, y, mark);
+}
+
+// Once the first vertex is picked the tool holds on until all three are.
+void add_face_from(int x, int y) {
+    int p = pick_vertex(x, y, FACE_STYLE);
+    int q = pick_next_vertex(FACE_STYLE);
+    int r = pick_next_vertex(FACE_STYLE);
+    add_face(OBJ, p, q, r);
+    draw_model(OBJ);
+}
+
+void add_edge_from(int x, int y) {
+    int p = pick_vertex(x, y, EDGE_STYLE);
+    int q = pick_next_vertex(EDGE_STYLE);
+    add_edge(OBJ, p, q);
+    // A wide blue line from p to q, which the thin green faces of draw_model then split.
+    draw_face(OBJ.faces.back(), EDGE_STYLE);
+    draw_model(OBJ);
+}
+
+}  // namespace
+
+int main() {
+    window.drawImage(BACKGROUND_IMAGE, 0, 0);
+    PROG_MODE = IDLE;
+    for (;;) {
+        MouseEvent e = window.waitForMouseEvent();
+        int mx = window.getMouseX();
+        int my = window.getMouseY();
+        handle_menus(e);
+        handle_buttons(e);
+        // An empty model has nothing to pick, so the face and edge tools ignore it.
+        bool canvas_click = clicked(CANVAS, e);
+        bool can_pick = canvas_click && !OBJ.verts.empty();
+        switch (PROG_MODE) {
+            case LOAD_TEMPLATE: load_template(); break;
+            case SET_WIDTH: set_width(); break;
+            case SAVE_OBJ: save(); break;
+            case EXIT: return 0;  // the window, font and pictures are released with the globals
+            case ADD_VERTS:
+                if (canvas_click) {
+                    add_vertex_pair(OBJ, mx, my);
+                    draw_model(OBJ);
+                }
+                break;
+            case ADD_FACES:
+                if (can_pick) add_face_from(mx, my);
+                break;
+            case ADD_EDGES:
+                if (can_pick) add_edge_from(mx, my);
+                break;
+            default: break;
+        }
+    }
+}

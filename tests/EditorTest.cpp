@@ -1,0 +1,451 @@
+// Tamsel end to end: the built editor runs as its own process in a scratch folder holding its
+// pictures, and the tests drive it like a user, with real X input through xdotool, reading back
+// what it shows from screenshots and what it saved from its files. Needs the test display.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "Color.h"
+#include "ConsoleText.h"
+#include "ScreenAreas.h"
+#include "XDoTool.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string EDITOR = BRINDLEWOOD_BINARY_DIR "/example/tamsel";
+const fs::path PICTURES = BRINDLEWOOD_SOURCE_DIR "/example";
+const fs::path REFERENCES = BRINDLEWOOD_SOURCE_DIR "/tests/data";
+// Where the editor places its window on the 1920 by 1080 test screen.
+const std::string WINDOW_ON_SCREEN = "700x500+1034+310";
+
+const Color PURPLE(128, 0, 128);
+
+// An RGB picture read back through ImageMagick.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+
+    Color at(int x, int y) const {
+        std::size_t i = (std::size_t(y) * width + x) * 3;
+        return Color(rgb[i], rgb[i + 1], rgb[i + 2]);
+    }
+    // Whether some pixel within one of (x, y) has the colour: lines land a pixel apart by driver.
+    bool near(int x, int y, Color color) const {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (at(x + dx, y + dy) == color) return true;
+        return false;
+    }
+};
+
+Picture read_rgb(const std::string& command, int width, int height) {
+    Picture picture{width, height, std::vector<unsigned char>(std::size_t(width) * height * 3)};
+    FILE* pipe = popen(command.c_str(), "r");
+    std::size_t got = pipe ? fread(picture.rgb.data(), 1, picture.rgb.size(), pipe) : 0;
+    if (pipe) pclose(pipe);
+    EXPECT_EQ(got, picture.rgb.size()) << command;
+    return picture;
+}
+
+Picture screen() {
+    return read_rgb("import -window root -crop " + WINDOW_ON_SCREEN + " -depth 8 rgb:- 2>/dev/null",
+                    area::window_width, area::window_height);
+}
+
+Picture picture_file(const fs::path& file, int width, int height) {
+    return read_rgb("convert '" + file.string() + "' -depth 8 rgb:-", width, height);
+}
+
+std::string file_text(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Whether the text strip of a console line holds any dark pixel, from the first cell up to x.
+bool console_line_has_text(const Picture& shot, int line, int up_to_x = area::io_window.x2 - 1) {
+    int baseline = console_baseline(line);
+    for (int y = baseline - 11; y <= baseline + 2; ++y)
+        for (int x = CONSOLE_TEXT_LEFT; x <= up_to_x; ++x) {
+            Color c = shot.at(x, y);
+            if (c.getRed() < 100 && c.getGreen() < 100 && c.getBlue() < 100) return true;
+        }
+    return false;
+}
+
+// The middle of a rectangle, where a user clicks a menu or an entry.
+int middle_x(const rect& r) { return (r.x1 + r.x2) / 2; }
+int middle_y(const rect& r) { return (r.y1 + r.y2) / 2; }
+
+// One run of the editor in a scratch folder holding copies of its four pictures.
+class Editor : public testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("tamsel-run-" + std::to_string(getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        for (const char* name : {"quill_back.png", "quill_file.png", "quill_add_del_colors.png", "quill_mod.png"})
+            fs::copy_file(PICTURES / name, folder / name);
+        start();
+    }
+
+    void TearDown() override {
+        if (editor > 0) {
+            kill(editor, SIGKILL);
+            waitpid(editor, nullptr, 0);
+        }
+        fs::remove_all(folder);
+        fs::remove(log_file());
+    }
+
+    fs::path log_file() const { return folder.string() + ".log"; }
+
+    void start() {
+        editor = fork();
+        if (editor == 0) {
+            int log = open(log_file().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(log, 1);
+            dup2(log, 2);
+            if (chdir(folder.c_str()) == 0) execl(EDITOR.c_str(), "tamsel", nullptr);
+            _exit(127);
+        }
+        ASSERT_GT(editor, 0);
+        xdo = std::make_unique<XDoTool>("Tamsel");
+        // Drawing is queued in order, so whatever the steps draw lands over the background.
+        ASSERT_TRUE(shows([](const Picture& shot) { return shot.at(5, 5) != Color::BLACK; }))
+            << "the window never appeared";
+    }
+
+    // Waits (boundedly) until a screenshot satisfies the condition.
+    bool shows(const std::function<bool(const Picture&)>& condition) {
+        return eventually([&] { return condition(screen()); }, std::chrono::seconds(15));
+    }
+
+    // The editor reads the pointer when it handles an event, so each step waits for its effect
+    // before the pointer moves on.
+    void click(int x, int y) {
+        move(x, y);
+        xdo->click(1);
+    }
+
+    // xdotool's synchronous move waits for motion, so a move to where the pointer is already would hang.
+    void move(int x, int y) {
+        if (pointer == std::make_pair(x, y)) return;
+        xdo->moveTo(x, y);
+        pointer = {x, y};
+    }
+
+    void open_menu(const rect& menu) {
+        click(middle_x(menu), middle_y(menu));
+        ASSERT_TRUE(shows([&](const Picture& shot) { return shot.near(menu.x1, middle_y(menu), Color::GREEN); }))
+            << "the menu never opened";
+    }
+
+    // Chooses an Add tool: its heading replaces whatever line 1 of the console held.
+    void choose_tool(const rect& entry) {
+        Picture before = screen();
+        click(middle_x(entry), middle_y(entry));
+        ASSERT_TRUE(shows([&](const Picture& shot) {
+            return console_line_has_text(shot, 1) && shot.rgb != before.rgb;
+        })) << "the tool was never chosen";
+    }
+
+    // Chooses a File entry that asks a question, and waits for its cursor after the prompt.
+    void choose_dialogue(const rect& entry, const std::string& prompt) {
+        click(middle_x(entry), middle_y(entry));
+        wait_for_cursor(static_cast<int>(prompt.size()) + 1);
+        typed = static_cast<int>(prompt.size());
+    }
+
+    void wait_for_cursor(int cell) {
+        int x = console_cell_x(cell) + CONSOLE_CELL_WIDTH / 2;
+        ASSERT_TRUE(shows([&](const Picture& shot) { return shot.near(x, console_baseline(2), Color::BLACK); }))
+            << "no cursor in cell " << cell;
+    }
+
+    // Types one key and waits until the editor has taken it: it flushes keys typed while it draws.
+    void type_key(const std::string& key) {
+        xdo->key(key);
+        wait_for_cursor(++typed + 1);
+    }
+
+    void answer(const std::vector<std::string>& keys) {
+        for (const std::string& key : keys) type_key(key);
+        xdo->key("Return");
+        ASSERT_TRUE(shows([&](const Picture& shot) { return !console_line_has_text(shot, 1); }))
+            << "the dialogue never ended";
+    }
+
+    void add_vertex(int x, int y) {
+        click(x, y);
+        ASSERT_TRUE(shows([&](const Picture& shot) { return shot.at(x, y) == Color::RED; })) << x << ", " << y;
+    }
+
+    void save_as(const std::vector<std::string>& keys) {
+        open_menu(area::file_menu);
+        choose_dialogue(area::save, "Enter OBJ:");
+        answer(keys);
+    }
+
+    // Chooses Exit and returns the editor's exit status, or -1 if it did not end normally.
+    int exit_editor() {
+        open_menu(area::file_menu);
+        click(middle_x(area::exit), middle_y(area::exit));
+        int status = 0;
+        bool ended = eventually([&] { return waitpid(editor, &status, WNOHANG) == editor; }, std::chrono::seconds(15));
+        if (!ended) return -1;
+        editor = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Names in the scratch folder other than the editor's pictures.
+    std::vector<std::string> files_made() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            std::string name = entry.path().filename();
+            if (name.rfind("quill_", 0) != 0) names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path folder;
+    pid_t editor = 0;
+    std::unique_ptr<XDoTool> xdo;
+    std::pair<int, int> pointer{-1, -1};  // in window pixels
+    int typed = 0;  // characters on console line 2, prompt included
+};
+
+}  // namespace
+
+TEST_F(Editor, TheBackgroundPictureFillsTheWindowAtStart) {
+    Picture background = picture_file(PICTURES / "quill_back.png", area::window_width, area::window_height);
+    // Corners, the canvas and its frame, the console and its frame; away from any outline.
+    const std::pair<int, int> points[] = {{0, 0},     {699, 0},  {0, 499},   {699, 499}, {5, 5},
+                                          {24, 200},  {300, 88}, {677, 300}, {350, 440}, {24, 430}};
+    ASSERT_TRUE(shows([&](const Picture& shot) { return shot.at(5, 5) == background.at(5, 5); }))
+        << "the background never appeared";
+    Picture shot = screen();
+    for (auto [x, y] : points) EXPECT_EQ(shot.at(x, y), background.at(x, y)) << x << ", " << y;
+}
+
+TEST_F(Editor, AUserBuildsAModelAndSavesItUnderTheNameTyped) {
+    open_menu(area::add_menu);
+    choose_tool(area::verts);
+    add_vertex(125, 187);
+    add_vertex(225, 187);
+    add_vertex(125, 287);
+
+    choose_tool(area::faces);
+    click(125, 187);
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.at(125, 187) == Color::GREEN; }));
+    click(225, 187);
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.at(225, 187) == Color::GREEN; }));
+    click(125, 287);
+    // The face's diagonal, away from the dots.
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(175, 237, Color::GREEN); }));
+
+    choose_tool(area::edges);
+    click(125, 187);
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.at(125, 187) == Color::BLUE; }));
+    click(225, 187);
+    // A wide blue line along the edge, split by the thin green one.
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(175, 185, Color::BLUE); }));
+
+    open_menu(area::file_menu);
+    choose_dialogue(area::width, "Enter Width:");
+    answer({"minus", "2", "0"});
+
+    open_menu(area::add_menu);
+    choose_tool(area::verts);
+    add_vertex(325, 237);
+
+    save_as({"shift+s", "l", "a", "b", "period", "o", "b", "j"});
+    EXPECT_EQ(exit_editor(), 0);
+
+    EXPECT_EQ(files_made(), std::vector<std::string>{"Slab.obj"});
+    EXPECT_EQ(file_text(folder / "Slab.obj"),
+              "v 100 100 50\n"
+              "v 100 100 -50\n"
+              "v 200 100 50\n"
+              "v 200 100 -50\n"
+              "v 100 200 50\n"
+              "v 100 200 -50\n"
+              "v 300 150 -20\n"
+              "v 300 150 20\n"
+              "f 1 3 5\n"
+              "f 6 4 2\n"
+              "f 3 1 4\n"
+              "f 2 4 1\n");
+    // An independent reader accepts the file.
+    std::string check = "assimp info '" + (folder / "Slab.obj").string() + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(check.c_str()), 0);
+    EXPECT_EQ(file_text(log_file()), "") << "the editor reported something";
+}
+
+TEST_F(Editor, APressOnTheCanvasEdgePixelsCounts) {
+    open_menu(area::add_menu);
+    choose_tool(area::verts);
+    add_vertex(area::canvas.x1, area::canvas.y1);
+    add_vertex(area::canvas.x2, area::canvas.y2);
+    save_as({"e"});
+
+    EXPECT_EQ(file_text(folder / "e"), "v 0 0 50\nv 0 0 -50\nv 651 276 50\nv 651 276 -50\n");
+}
+
+TEST_F(Editor, APressJustOutsideTheCanvasAddsNothing) {
+    open_menu(area::add_menu);
+    choose_tool(area::verts);
+    click(area::canvas.x1 - 1, area::canvas.y1);
+    // Nothing shows for a press that does nothing; give the editor time to handle it where it was.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    add_vertex(area::canvas.x1 + 100, area::canvas.y1 + 100);
+    save_as({"o"});
+
+    EXPECT_EQ(file_text(folder / "o"), "v 100 100 50\nv 100 100 -50\n");
+}
+
+TEST_F(Editor, ACanvasClickWhileIdleAddsNothing) {
+    click(300, 200);
+    open_menu(area::add_menu);
+    choose_tool(area::verts);
+    add_vertex(125, 187);
+    save_as({"i"});
+
+    EXPECT_EQ(file_text(folder / "i"), "v 100 100 50\nv 100 100 -50\n");
+    EXPECT_NE(screen().at(300, 200), Color::RED);
+}
+
+TEST_F(Editor, PickingFacesOnAnEmptyModelDoesNothing) {
+    open_menu(area::add_menu);
+    choose_tool(area::faces);
+    click(125, 187);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    choose_tool(area::verts);
+    add_vertex(225, 187);
+    save_as({"f"});
+    EXPECT_EQ(exit_editor(), 0);
+
+    EXPECT_EQ(file_text(folder / "f"), "v 200 100 50\nv 200 100 -50\n");
+}
+
+TEST_F(Editor, ATemplateFillsTheCanvasFromItsCorner) {
+    ASSERT_EQ(std::system(("convert -size 651x276 xc:'rgb(200,120,40)' '" + (folder / "t.png").string() + "'").c_str()), 0);
+    open_menu(area::file_menu);
+    choose_dialogue(area::load_2d, "Enter PNG:");
+    answer({"t", "period", "p", "n", "g"});
+
+    const Color orange(200, 120, 40);
+    ASSERT_TRUE(shows([&](const Picture& shot) { return shot.at(area::canvas.x1, area::canvas.y1) == orange; }));
+    Picture shot = screen();
+    EXPECT_EQ(shot.at(area::canvas.x1 + 650, area::canvas.y1 + 275), orange);
+    EXPECT_NE(shot.at(area::canvas.x1 - 2, area::canvas.y1), orange);
+    EXPECT_NE(shot.at(area::canvas.x1 + 651, area::canvas.y1 + 276), orange);
+}
+
+TEST_F(Editor, AnUnreadableTemplateIsReportedAndChangesNothing) {
+    std::ofstream(folder / "n.png") << "not a picture";
+    Picture before = screen();
+    open_menu(area::file_menu);
+    choose_dialogue(area::load_2d, "Enter PNG:");
+    answer({"n", "period", "p", "n", "g"});
+
+    ASSERT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 2); }))
+        << "no message on the console";
+    Picture after = screen();
+    EXPECT_EQ(after.at(300, 200), before.at(300, 200));
+
+    // The editor goes on: an empty name is refused the same way, and Exit still ends it well.
+    choose_dialogue(area::load_2d, "Enter PNG:");
+    answer({});
+    ASSERT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 2); }));
+    EXPECT_EQ(exit_editor(), 0);
+    EXPECT_EQ(file_text(log_file()), "");
+}
+
+TEST_F(Editor, AFailedSaveIsReportedAndLeavesWhatWasInTheWay) {
+    fs::create_directory(folder / "Box");
+    std::ofstream(folder / "Box" / "kept") << "kept";
+    open_menu(area::add_menu);
+    choose_tool(area::verts);
+    add_vertex(125, 187);
+    save_as({"shift+b", "o", "x"});
+
+    ASSERT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 2); }))
+        << "no message on the console";
+    EXPECT_EQ(file_text(folder / "Box" / "kept"), "kept");
+    EXPECT_EQ(files_made(), std::vector<std::string>{"Box"});
+    EXPECT_EQ(exit_editor(), 0);
+}
+
+TEST_F(Editor, ASuccessfulSaveLeavesTheConsoleClear) {
+    save_as({"q"});
+
+    Picture shot = screen();
+    EXPECT_FALSE(console_line_has_text(shot, 1));
+    EXPECT_FALSE(console_line_has_text(shot, 2));
+    EXPECT_EQ(file_text(folder / "q"), "");
+}
+
+TEST_F(Editor, ExitEndsWellWithoutSaving) {
+    open_menu(area::add_menu);
+    choose_tool(area::verts);
+    add_vertex(125, 187);
+
+    EXPECT_EQ(exit_editor(), 0);
+    EXPECT_EQ(files_made(), std::vector<std::string>{});
+}
+
+TEST_F(Editor, MenusAreOutlinedByTheirState) {
+    move(middle_x(area::mod_menu), middle_y(area::mod_menu));
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(area::file_menu.x1, 14, Color::BLUE); }));
+    Picture over_modify = screen();
+    EXPECT_TRUE(over_modify.near(area::mod_menu.x1, 14, PURPLE)) << "a disabled menu lights up under the mouse";
+    EXPECT_TRUE(over_modify.near(area::colors_menu.x1, 14, PURPLE));
+
+    move(middle_x(area::file_menu), middle_y(area::file_menu));
+    EXPECT_TRUE(shows([](const Picture& shot) { return shot.near(area::file_menu.x1, 14, Color::RED); }));
+
+    open_menu(area::file_menu);
+    move(middle_x(area::save), middle_y(area::save));
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(area::save.x1, 43, Color::RED); }));
+    Picture file_open = screen();
+    EXPECT_TRUE(file_open.near(area::file_menu.x1, 14, Color::GREEN)) << "the open menu keeps its outline";
+    EXPECT_TRUE(file_open.near(area::load_2d.x1, 43, Color::BLUE));
+    EXPECT_TRUE(file_open.near(area::exit.x1, 43, Color::BLUE));
+}
+
+// Compared with a reviewed screenshot: the File menu open with the width label, the pointer on
+// Width, and the width dialogue waiting on the console.
+TEST_F(Editor, MenusAndConsoleLookAsReviewed) {
+    open_menu(area::file_menu);
+    choose_dialogue(area::width, "Enter Width:");
+    type_key("7");
+
+    fs::path actual = fs::temp_directory_path() / ("tamsel-look-" + std::to_string(getpid()) + ".png");
+    ASSERT_EQ(std::system(("import -window root -crop " + WINDOW_ON_SCREEN + " +repage '" + actual.string() + "'").c_str()), 0);
+    std::string compare = "compare -metric AE -fuzz 10% '" + actual.string() + "' '" +
+                          (REFERENCES / "tamsel_width_dialogue.png").string() + "' null: 2>&1";
+    FILE* pipe = popen(compare.c_str(), "r");
+    char buffer[256] = {};
+    std::size_t got = pipe ? fread(buffer, 1, sizeof buffer - 1, pipe) : 0;
+    int status = pipe ? pclose(pipe) : -1;
+    std::string differing(buffer, got);
+    // compare ends with 0 when alike, 1 when not, 2 when it could not compare at all.
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) < 2) << differing;
+    // A few dozen pixels of slack for antialiased glyph edges; a misplaced label or cell is hundreds.
+    EXPECT_LT(std::stod(differing), 60) << "differing pixels; this run's screen is " << actual;
+    if (!HasFailure()) fs::remove(actual);
+}
