@@ -1,0 +1,12 @@
+# The system libraries behind the renderer, shared by the build and the installed package.
+include(CMakeFindDependencyMacro)
+set(OpenGL_GL_PREFERENCE GLVND)
+find_dependency(Threads)
+find_dependency(OpenGL COMPONENTS OpenGL)
+find_dependency(GLUT)
+find_dependency(PNG)
+find_dependency(JPEG)
+find_dependency(Freetype)
+find_dependency(Fontconfig)
+find_dependency(PkgConfig)
+pkg_check_modules(FTGL REQUIRED IMPORTED_TARGET GLOBAL ftgl)

@@ -1,0 +1,17 @@
+// Helpers for tests that open windows on the test display.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "Window.h"
+
+// Blocks (at most a few seconds) until the renderer has created and first cleared the window, so
+// that drawing from now on stays in its back buffer.
+void waitUntilShown(Window& window);
+
+// Everything written to stderr while action runs.
+std::string stderrOf(const std::function<void()>& action);
+
+// Counts the non-overlapping occurrences of text in output.
+int occurrences(const std::string& output, const std::string& text);
