@@ -1,0 +1,20 @@
+// Brindlewood: windows with immediate 2D drawing, input events, fonts and images, for programs
+// written in a plain sequential style. Include this header; it brings no OpenGL or toolkit names.
+//
+//     Window window(640, 480, "Hello");
+//     window.drawLine(Style::BLACK, 10, 10, 200, 120);
+//     window.waitForMouseEvent();
+#pragma once
+
+#include "Color.h"
+#include "Font.h"
+#include "Image.h"
+#include "KeyModifiers.h"
+#include "KeyboardEvent.h"
+#include "MouseEvent.h"
+#include "NamedKey.h"
+#include "Style.h"
+#include "TimerEvent.h"
+#include "Transform.h"
+#include "Window.h"
+#include "WindowManager.h"

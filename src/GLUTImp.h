@@ -1,0 +1,151 @@
+// GLUTImp: the renderer, the one thread that owns freeglut and every OpenGL call. It drains the
+// command queue in the toolkit's idle turn, executes each command in handleCommand and turns the
+// toolkit's input and timer callbacks into window events. Private: no GL type appears here, so
+// pure parts (key mapping) can be tested without a display.
+//
+// Files: GLUTImp.cpp (thread, queue, window commands, page flips), GLUTImpDrawing.cpp (styles and
+// primitives), GLUTImpInput.cpp (input callbacks and timers), FontInstance.cpp, ImageInstance.cpp.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <string>
+
+#include "DaemonImp.h"
+#include "Image.h"
+#include "MouseEvent.h"
+#include "Style.h"
+
+class Color;
+class KeyboardEvent;
+class Transform;
+class Window;
+
+// The renderer's state. The maps are touched on the renderer thread only; nexttimerid is drawn
+// from by user threads.
+struct GLUTImpStatics {
+    enum TimerType { REGISTERED = 0, RUNNING = 1, STOPPED = 2 };
+    struct Frame {
+        bool pending = false;  // drawn into the back buffer but not yet swapped
+        std::chrono::steady_clock::time_point lastSwap;
+        int width = -1;  // the size last set up by reshape
+        int height = -1;
+    };
+
+    std::atomic<int> nexttimerid{0};
+    std::map<long, int> glutids;     // window -> toolkit window id
+    std::map<int, Window*> windows;  // toolkit window id -> window
+    std::map<int, Window*> timerwindows;
+    std::map<int, TimerType> timerstates;
+    std::map<int, int> timerintervals;
+    std::map<long, bool> antialias;
+    std::map<long, bool> autoflip;
+    std::map<long, bool> fullscreen;
+    std::map<long, Frame> frames;
+    MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
+    std::map<int, int> lastentry;  // toolkit window id -> last entry state, to drop freeglut's repeats
+};
+
+class GLUTImp : public DaemonImp {
+public:
+    class FontInstance;
+    class ImageInstance;
+
+    // Sets the display mode and starts the renderer thread. Made once, by the first Daemon.
+    GLUTImp();
+
+    // Whether the toolkit is initialised; waits for it if the renderer is starting. False if no
+    // window was ever made (so no toolkit call may be made from a user thread).
+    static bool waitUntilToolkitReady();
+    // Blocks until the first window exists and the renderer will be stopped cleanly at exit, so a
+    // program that returns at once still ends cleanly.
+    static void waitUntilRunning();
+    // Whether the calling thread is the renderer.
+    static bool onRendererThread();
+    // Whether the renderer runs: started and not yet stopped at process exit.
+    static bool isRunning();
+
+    // Thread body and toolkit callbacks.
+    static void* start_glut(void*);
+    static void setCallbacks();
+    static void idle();
+    static void display();
+    static void reshape(int width, int height);
+    static void reshapeWindow(int width, int height);
+    static void handleCommand(DaemonCommand& command);
+
+    // Styles and primitives (GLUTImpDrawing.cpp).
+    static void setColor(const Color& color);
+    static void enableStyle(long window, const Style& style);
+    static void disableStyle(long window, const Style& style);
+    static void enableLogicalOp(Style::RasterOp op);
+    static void disableLogicalOp();
+    static void enableAntialias();
+    static void disableAntialias();
+    static int enableFullscreen(int width, int height, int depth, int rate);
+    static void disableFullscreen();
+    // Draws one primitive command (DRAW_PIXEL to DRAW_BEZIER_CURVE but DRAW_TEXT) under its style.
+    static void drawPrimitive(DaemonCommand& command, Window* w);
+    static void drawArcInternal(int x1, int y1, int x2, int y2, int a, int b);
+    static void copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch);
+    static Color readPixel(Window* w, int x, int y);
+    static void handleTessBegin(unsigned int type);
+    static void handleTessVertex(double* vertex);
+    static void handleTessEnd();
+    static void handleTessError(unsigned int code);
+
+    // Input callbacks and timers (GLUTImpInput.cpp).
+    static void keyboard(unsigned char key, int x, int y);
+    static void keyboardup(unsigned char key, int x, int y);
+    static void special(int key, int x, int y);
+    static void specialup(int key, int x, int y);
+    static void mouse(int button, int state, int x, int y);
+    static void motion(int x, int y);
+    static void passivemotion(int x, int y);
+    static void entry(int state);
+    static void timer(int id);
+    static KeyModifiers getModifiers();
+    // The NamedKey for a toolkit special-key code, 0 for none. Pure: no toolkit call.
+    static int glutKeyToNamedKey(int key);
+    // User thread: queue a timer command and return its id.
+    static int registerNewTimerEvent(Window* w, int interval);
+    static int startTimer(Window* w, int interval);
+    static void stopTimer(Window* w, int id);
+    // Renderer side of DESTROY_WINDOW: a gone window's timers notify nobody.
+    static void stopTimersOf(Window* w);
+
+    // Font cache, on the caller's thread (FontInstance.cpp).
+    static int getFontHandle(const std::string& face, int size);
+    static int getFontHandle(int fontId, int size);
+    static void releaseFontHandle(int handle);
+    static void bumpFontRefCount(int handle);
+    static bool checkFont(const std::string& face, int size);
+    static void getStringSize(int handle, const std::string& text, int& width, int& height);
+
+    // Image cache, on the caller's thread (ImageInstance.cpp).
+    static int getImageHandle(const std::string& filename, Image::Type type, int* width, int* height);
+    static void releaseImageHandle(int handle);
+    static void bumpImageRefCount(int handle);
+    static void saveImage(int handle, const std::string& filename, Image::Type type);
+    static bool checkImage(const std::string& filename, Image::Type type);
+    static int subImage(int handle, int x, int y, int width, int height);
+    static int createEditableImage(int handle);
+    static int createEditableImage(int width, int height);
+    static unsigned char* getImageData(int handle);
+    static ImageInstance* getImageInstance(int handle);
+
+private:
+    // The window that the toolkit's current window draws, or null once its Window is gone.
+    static Window* currentWindow();
+    static void makeCurrent(Window* w);
+    // Marks w as drawn; with autoflip on, the next frame shows it.
+    static void requestRedisplay(Window* w);
+    // Swaps every window whose drawing is due on screen; returns how long until the next one is.
+    static std::chrono::microseconds presentFrames();
+    static void createWindow(DaemonCommand& command, Window* w);
+    static void destroyWindow(Window* w);
+    static void stopAtExit();
+    // Records a special key going down or up in w; true, with the event to queue, for a named key.
+    static bool recordSpecialKey(Window* w, int key, bool down, KeyboardEvent& event);
+};

@@ -1,0 +1,62 @@
+// Image: a picture loaded from a JPEG or PNG file, captured from a window or cut from another
+// image. A small value holding a handle into the process-wide image cache; copies share the
+// pixels, which are freed when the last copy (or queued drawing of it) is gone.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+class Image {
+public:
+    enum Type { JPEG = 0, PNG = 1, SCREEN = 2, NOT_INITIALIZED = 3 };
+
+    // Loads the file (shared with other Images of the same name); halts on an empty name or a
+    // file that cannot be read as that type.
+    Image(const std::string& filename, Type type);
+    // Adopts one reference to a cache handle that the caller already holds.
+    Image(int handle, int width, int height, Type type);
+    // No picture: 0 by 0, NOT_INITIALIZED.
+    Image();
+    Image(const Image& other);
+    // Assigning an image with no picture leaves this one as it was.
+    Image& operator=(const Image& other);
+    ~Image();
+
+    bool operator==(const Image& other) const;
+    bool operator!=(const Image& other) const;
+
+    int getWidth() const { return width; }
+    int getHeight() const { return height; }
+    Type getType() const { return type; }
+
+    // Writes the picture as a JPEG or PNG file; does nothing for an image with no picture.
+    void save(const std::string& filename, Type fileType) const;
+    // Whether the file can be opened and, for PNG, starts with the PNG signature.
+    static bool checkImage(const std::string& filename, Type fileType);
+    // The rectangle whose bottom-left corner is (x, y) counted from the picture's bottom-left;
+    // parts outside the picture come back as zero bytes.
+    Image subImage(int x, int y, int width, int height) const;
+
+    // A width by height picture of opaque white (SCREEN), ready to be painted with setPixels.
+    static Image createEditable(int width, int height);
+    // A SCREEN copy with pixels of its own, 4 bytes each; a JPEG's pixels get alpha 255.
+    Image makeEditable() const;
+    // A copy of the pixels: rows from the bottom of the picture up, each left to right, 3 bytes
+    // (red, green, blue) per pixel for JPEG and 4 (then alpha) otherwise. Empty with no picture.
+    std::vector<unsigned char> getPixels() const;
+    // Replaces the pixels, laid out as getPixels gives them; every copy of this image sees the
+    // change, so edit a makeEditable() copy rather than a file's shared picture.
+    void setPixels(const std::vector<unsigned char>& pixels);
+
+private:
+    friend class DaemonImp;
+
+    int width;
+    int height;
+    int handle;
+    Type type;
+};
+
+// Writes Image(width, height, TYPE).
+std::ostream& operator<<(std::ostream& out, const Image& image);

@@ -1,0 +1,16 @@
+// Semaphore: the two-state event behind every reply from the renderer. Runs on both threads.
+#include "PortMutex.h"
+
+void Semaphore::wait() {
+    std::unique_lock<std::mutex> guard(mutex);
+    condition.wait(guard, [this] { return signalled; });
+    signalled = false;
+}
+
+void Semaphore::signal() {
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        signalled = true;
+    }
+    condition.notify_one();
+}

@@ -1,0 +1,58 @@
+// The library's locking: PortMutex (a plain, non-recursive mutex), Semaphore (a two-state event)
+// and Reply<T> (a Semaphore with a result, through which the renderer answers a waiting caller).
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+
+class PortMutex {
+public:
+    PortMutex() = default;
+    PortMutex(const PortMutex&) = delete;
+    PortMutex& operator=(const PortMutex&) = delete;
+
+    void lock() { mutex.lock(); }
+    void unlock() { mutex.unlock(); }
+
+private:
+    std::mutex mutex;
+};
+
+// Any number of signal() calls before a wait() are consumed by that one wait().
+class Semaphore {
+public:
+    Semaphore() = default;
+    Semaphore(const Semaphore&) = delete;
+    Semaphore& operator=(const Semaphore&) = delete;
+
+    // Blocks until signalled, then clears the signal.
+    void wait();
+    void signal();
+
+private:
+    std::mutex mutex;
+    std::condition_variable condition;
+    bool signalled = false;
+};
+
+// A reply slot: the renderer stores a result and signals; the one waiting caller takes it.
+template <typename T>
+class Reply {
+public:
+    explicit Reply(const T& initial = T()) : result(initial) {}
+
+    // Renderer side: the result is written before the signal, so the caller sees it whole.
+    void put(const T& value) {
+        result = value;
+        ready.signal();
+    }
+    // Caller side: blocks until the renderer has answered.
+    T take() {
+        ready.wait();
+        return result;
+    }
+
+private:
+    Semaphore ready;
+    T result;
+};

@@ -1,0 +1,424 @@
+// Window: the user's window, on the user's thread. Drawing and window calls are checked here and
+// handed to the window's Daemon; the renderer thread calls back only through _setWindowSize, the
+// add operations and the key and button recorders, each under the lock of what it touches.
+#include "Window.h"
+
+#include <sched.h>
+
+#include <cstdio>
+
+#include "Daemon.h"
+#include "Diagnostics.h"
+#include "GLUTImp.h"
+#include "WindowManager.h"
+
+namespace {
+
+// Where the window system chooses the position.
+constexpr int ANY_POSITION = 2147483647;
+
+int encodeAngle(double degrees) { return static_cast<int>(degrees * 1024.0); }
+
+}  // namespace
+
+Window::Window(int width, int height, const std::string& title, bool fullScreen, int depth, int refresh) {
+    _init(ANY_POSITION, ANY_POSITION, width, height, title, fullScreen, depth, refresh);
+}
+
+Window::Window(int x, int y, int width, int height, const std::string& title, bool fullScreen, int depth,
+               int refresh) {
+    _init(x, y, width, height, title, fullScreen, depth, refresh);
+}
+
+void Window::_init(int x, int y, int newWidth, int newHeight, const std::string& title, bool fullScreen, int depth,
+                   int refresh) {
+    _setWindowSize(newWidth, newHeight);
+    mousefilter = MouseEvent(MouseEvent::MOUSE_MOVE_EVENT, MouseEvent::NO_BUTTON, -1, -1, KeyModifiers::NO_MODIFIERS);
+    keyfilter = KeyboardEvent(0, KeyModifiers::NO_MODIFIERS);
+    timerfilter = TimerEvent(-1);
+    if (newWidth < 1) FATAL_ERROR("Window width is not a positive integer");
+    if (newHeight < 1) FATAL_ERROR("Window height is a not a positive integer");
+    daemon = std::make_unique<Daemon>(this);
+    daemon->createWindow(x, y, newWidth, newHeight, title, fullScreen, depth, refresh);
+    GLUTImp::waitUntilRunning();
+    WindowManager::registerWindow(this);
+    autopageflip = true;
+    sched_yield();
+}
+
+Window::~Window() {
+    WindowManager::removeWindow(this);
+    daemon->destroyWindow();
+    // The renderer may still hold this window in commands or callbacks in flight: wait until it has
+    // closed the toolkit window and forgotten this one, so nothing there touches freed storage.
+    if (GLUTImp::isRunning()) destroyedsignal.wait();
+    sched_yield();
+}
+
+FullScreenWindow::FullScreenWindow(int width, int height, int depth, int refresh)
+    : Window(width, height, "BrindlewoodGraphics", true, depth, refresh) {}
+
+void Window::handleKeyboardEvent(const KeyboardEvent&) { sched_yield(); }
+void Window::handleMouseEvent(const MouseEvent&) { sched_yield(); }
+void Window::handleIdleEvent() { sched_yield(); }
+void Window::handleTimerEvent(const TimerEvent&) { sched_yield(); }
+
+void Window::drawPixel(const Style& style, int x, int y) {
+    sched_yield();
+    daemon->drawPixel(style, x, y);
+}
+void Window::drawLine(const Style& style, int x1, int y1, int x2, int y2) {
+    sched_yield();
+    daemon->drawLine(style, x1, y1, x2, y2);
+}
+void Window::drawRectangleFilled(const Style& style, int x1, int y1, int x2, int y2) {
+    sched_yield();
+    daemon->drawRectangleFilled(style, x1, y1, x2, y2);
+}
+void Window::drawRectangleOutline(const Style& style, int x1, int y1, int x2, int y2) {
+    sched_yield();
+    daemon->drawRectangleOutline(style, x1, y1, x2, y2);
+}
+void Window::drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3) {
+    sched_yield();
+    daemon->drawTriangleFilled(style, x1, y1, x2, y2, x3, y3);
+}
+void Window::drawTriangleOutline(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3) {
+    sched_yield();
+    daemon->drawTriangleOutline(style, x1, y1, x2, y2, x3, y3);
+}
+void Window::drawCircleFilled(const Style& style, int x, int y, int radius) {
+    sched_yield();
+    daemon->drawCircleFilled(style, x, y, radius);
+}
+void Window::drawCircleOutline(const Style& style, int x, int y, int radius) {
+    sched_yield();
+    daemon->drawCircleOutline(style, x, y, radius);
+}
+void Window::drawEllipseFilled(const Style& style, int x1, int y1, int x2, int y2) {
+    sched_yield();
+    daemon->drawEllipseFilled(style, x1, y1, x2, y2);
+}
+void Window::drawEllipseOutline(const Style& style, int x1, int y1, int x2, int y2) {
+    sched_yield();
+    daemon->drawEllipseOutline(style, x1, y1, x2, y2);
+}
+void Window::drawArc(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
+    sched_yield();
+    daemon->drawArc(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
+}
+void Window::drawWedgeFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
+    sched_yield();
+    daemon->drawWedgeFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
+}
+void Window::drawWedgeOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle,
+                              double endAngle) {
+    sched_yield();
+    daemon->drawWedgeOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
+}
+void Window::drawChordFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
+    sched_yield();
+    daemon->drawChordFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
+}
+void Window::drawChordOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle,
+                              double endAngle) {
+    sched_yield();
+    daemon->drawChordOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
+}
+void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text) {
+    sched_yield();
+    daemon->drawText(style, font, x, y, text);
+}
+void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text,
+                      const Transform& transform) {
+    sched_yield();
+    daemon->drawText(style, font, x, y, text, transform);
+}
+void Window::drawPolygonFilled(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
+    sched_yield();
+    if (xcoords.size() != ycoords.size())
+        FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonFilled are different sizes");
+    daemon->drawPolygonFilled(style, xcoords, ycoords);
+}
+void Window::drawPolygonOutline(const Style& style, const std::vector<int>& xcoords,
+                                const std::vector<int>& ycoords) {
+    sched_yield();
+    if (xcoords.size() != ycoords.size())
+        FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonOutline are different sizes");
+    daemon->drawPolygonOutline(style, xcoords, ycoords);
+}
+void Window::drawPolyLine(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
+    sched_yield();
+    if (xcoords.size() != ycoords.size())
+        FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolyLine are different sizes");
+    daemon->drawPolyLine(style, xcoords, ycoords);
+}
+void Window::drawBezierCurve(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
+    sched_yield();
+    if (xcoords.size() != ycoords.size())
+        FATAL_ERROR("The xcoords and ycoords vectors passed to drawBezierCurve are different sizes");
+    daemon->drawBezierCurve(style, xcoords, ycoords);
+}
+void Window::drawImage(const Image& image, int x, int y) {
+    sched_yield();
+    daemon->drawImage(image, x, y);
+}
+void Window::drawImage(const Image& image, int x, int y, const Transform& transform) {
+    sched_yield();
+    daemon->drawImage(image, x, y, transform);
+}
+
+Image Window::createImage(int x, int y, int imageWidth, int imageHeight) {
+    sched_yield();
+    if (imageWidth < 1) FATAL_ERROR("The rectangle chosen to create an image from is less than one pixel wide");
+    if (imageHeight < 1) FATAL_ERROR("The rectangle chosen to create an image from is less than one pixel high");
+    const int w = getWidth(), h = getHeight();
+    if (x < 0 || y < 0) WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
+    if (x > w || y > h) WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
+    if (x + imageWidth > w || y + imageHeight > h)
+        WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
+    return daemon->createImage(x, y, imageWidth, imageHeight);
+}
+
+void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int regionHeight) {
+    if (regionWidth < 1) FATAL_ERROR("The rectangle chosen for copying a region from is less than one pixel wide");
+    if (regionHeight < 1) FATAL_ERROR("The rectangle chosen for copying a region from is less than one pixel high");
+    const int w = getWidth(), h = getHeight();
+    if (x < 0 || y < 0) WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
+    if (x > w || y > h) WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
+    if (x + regionWidth > w || y + regionHeight > h)
+        WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
+    daemon->copyRegion(x, y, destX, destY, regionWidth, regionHeight);
+}
+
+Color Window::readPixel(int x, int y) {
+    sched_yield();
+    if (x < 0 || y < 0) WARNING("The pixel being read is outside the bounds of the window");
+    // Only beyond the size warns: a coordinate equal to the width or height passes, as it always has.
+    if (x > getWidth() || y > getHeight()) WARNING("The pixel being read is outside the bounds of the window");
+    return daemon->readPixel(x, y);
+}
+
+void Window::flipPage() {
+    sched_yield();
+    daemon->flipPage();
+}
+void Window::enableAutoPageFlip() {
+    sched_yield();
+    autopageflip = true;
+    daemon->enableAutoPageFlip();
+}
+void Window::disableAutoPageFlip() {
+    sched_yield();
+    autopageflip = false;
+    daemon->disableAutoPageFlip();
+}
+void Window::enableAntialiasing() {
+    sched_yield();
+    daemon->enableAntialiasing();
+}
+void Window::disableAntialiasing() {
+    sched_yield();
+    daemon->disableAntialiasing();
+}
+void Window::enableFullScreen(int depth, int refresh) {
+    sched_yield();
+    daemon->enableFullScreen(depth, refresh);
+}
+void Window::disableFullScreen() {
+    sched_yield();
+    daemon->disableFullScreen();
+}
+void Window::hide() {
+    sched_yield();
+    if (hidden) return;
+    daemon->hideWindow();
+    hidden = true;
+}
+void Window::show() {
+    sched_yield();
+    if (!hidden) return;
+    daemon->showWindow();
+    hidden = false;
+}
+void Window::resize(int newHeight, int newWidth) {
+    sched_yield();
+    daemon->resize(newWidth, newHeight);
+    _setWindowSize(newWidth, newHeight);
+}
+void Window::setPosition(int x, int y) {
+    sched_yield();
+    daemon->setPosition(x, y);
+}
+void Window::getPosition(int& x, int& y) {
+    sched_yield();
+    daemon->getPosition(x, y);
+}
+void Window::setTitle(const std::string& title) {
+    sched_yield();
+    daemon->setTitle(title);
+}
+void Window::ignoreKeyRepeat(bool ignore) {
+    sched_yield();
+    daemon->ignoreKeyRepeat(ignore);
+}
+
+int Window::getWidth() const {
+    std::lock_guard<PortMutex> guard(sizemutex);
+    return width;
+}
+int Window::getHeight() const {
+    std::lock_guard<PortMutex> guard(sizemutex);
+    return height;
+}
+void Window::_setWindowSize(int newWidth, int newHeight) {
+    std::lock_guard<PortMutex> guard(sizemutex);
+    width = newWidth;
+    height = newHeight;
+}
+
+bool Window::isKeyboardQueueEmpty() { return keyqueue.isEmpty(); }
+KeyboardEvent Window::getKeyboardEvent() {
+    sched_yield();
+    KeyboardEvent event;
+    if (!keyqueue.tryTake(event))
+        FATAL_ERROR(
+            "Tried to remove a KeyboardEvent from an empty queue!  Call isKeyboardQueueEmpty() first to ensure that "
+            "this does not occur");
+    return event;
+}
+KeyboardEvent Window::waitForKeyboardEvent() {
+    sched_yield();
+    return keyqueue.waitTake();
+}
+void Window::flushKeyboardQueue() {
+    sched_yield();
+    keyqueue.flush();
+}
+void Window::autoFlushKeyboardQueue(bool on) { keyqueue.setAutoFlush(on); }
+
+bool Window::isMouseQueueEmpty() { return mousequeue.isEmpty(); }
+MouseEvent Window::getMouseEvent() {
+    sched_yield();
+    MouseEvent event;
+    if (!mousequeue.tryTake(event))
+        FATAL_ERROR(
+            "Tried to remove a MouseEvent from an empty queue!  Call isMouseQueueEmpty() first to ensure that this "
+            "does not occur");
+    return event;
+}
+MouseEvent Window::waitForMouseEvent() {
+    sched_yield();
+    return mousequeue.waitTake();
+}
+void Window::flushMouseQueue() {
+    sched_yield();
+    mousequeue.flush();
+}
+void Window::autoFlushMouseQueue(bool on) { mousequeue.setAutoFlush(on); }
+
+bool Window::isTimerQueueEmpty() { return timerqueue.isEmpty(); }
+TimerEvent Window::getTimerEvent() {
+    sched_yield();
+    TimerEvent event;
+    if (!timerqueue.tryTake(event))
+        FATAL_ERROR(
+            "Tried to remove a TimerEvent from an empty queue!  Call isTimerQueueEmpty() first to ensure that this "
+            "does not occur");
+    return event;
+}
+TimerEvent Window::waitForTimerEvent() {
+    sched_yield();
+    return timerqueue.waitTake();
+}
+void Window::flushTimerQueue() {
+    sched_yield();
+    timerqueue.flush();
+}
+void Window::autoFlushTimerQueue(bool on) { timerqueue.setAutoFlush(on); }
+
+// The state tables are written by the renderer; lookups never insert, so reading is safe under the lock.
+bool Window::isKeyDown(int key) const {
+    return keyqueue.withLock([&] {
+        auto found = keysdown.find(key);
+        return found != keysdown.end() && found->second;
+    });
+}
+bool Window::isButtonDown(MouseEvent::Button button) const {
+    return mousequeue.withLock([&] {
+        auto found = buttonsdown.find(button);
+        return found != buttonsdown.end() && found->second;
+    });
+}
+bool Window::isModifierDown(KeyModifiers modifiers) const {
+    KeyModifiers held =
+        keyqueue.withLock([&] { return modifiersdown; });
+    return (modifiers & held) == modifiers;
+}
+int Window::getMouseX() const {
+    return mousequeue.withLock([&] { return mousex; });
+}
+int Window::getMouseY() const {
+    return mousequeue.withLock([&] { return mousey; });
+}
+
+void Window::addKeyboardEvent(const KeyboardEvent& event) { keyqueue.add(event); }
+void Window::addMouseEvent(const MouseEvent& event) {
+    mousequeue.add(event, [&] {
+        // Enter and exit events carry no position; auto-flushed moves still update it.
+        if (event.getX() != -1 && event.getY() != -1) {
+            mousex = event.getX();
+            mousey = event.getY();
+        }
+    });
+}
+void Window::addTimerEvent(const TimerEvent& event) {
+    timerqueue.add(event, [&] { ++timercounts[event.getTimerID()]; });
+}
+void Window::recordKey(int key, bool down, KeyModifiers modifiers) {
+    keyqueue.withLock([&] {
+        keysdown[key] = down;
+        modifiersdown = modifiers;
+    });
+}
+void Window::recordButton(MouseEvent::Button button, bool down) {
+    mousequeue.withLock([&] { buttonsdown[button] = down; });
+}
+
+TimerEvent Window::registerNewTimerEvent(int interval) {
+    sched_yield();
+    return TimerEvent(daemon->registerNewTimerEvent(interval));
+}
+TimerEvent Window::startTimer(int interval) {
+    sched_yield();
+    return TimerEvent(daemon->startTimer(interval));
+}
+void Window::stopTimer(const TimerEvent& timer) {
+    sched_yield();
+    daemon->stopTimer(timer.getTimerID());
+}
+int Window::getTimerCount(const TimerEvent& timer) {
+    return timerqueue.withLock([&] {
+        auto found = timercounts.find(timer.getTimerID());
+        return found == timercounts.end() ? 0 : found->second;
+    });
+}
+void Window::setTimerCount(const TimerEvent& timer, int count) {
+    timerqueue.withLock([&] { timercounts[timer.getTimerID()] = count; });
+}
+
+std::string Window::numberToString(int n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", n);
+    return text;
+}
+
+std::string Window::numberToString(double d, int precision) {
+    char format[16] = "%f";
+    if (precision >= 0) std::snprintf(format, sizeof format, "%%.%df", precision > 100 ? 100 : precision);
+    int length = std::snprintf(nullptr, 0, format, d);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(&text[0], text.size(), format, d);
+    text.pop_back();
+    return text;
+}
