@@ -19,6 +19,4 @@ std::string mid(std::string s, int start, int count) {
     return result;
 }
 
-std::string width_label(int width) {
-    return std::to_string(static_cast<std::uint32_t>(width));
-}
+std::string width_label(int width) { return std::to_string(static_cast<std::uint32_t>(width)); }

@@ -3,6 +3,7 @@
 #include "FontFile.h"
 
 #include <fontconfig/fontconfig.h>
+
 #include <fstream>
 
 namespace {

@@ -87,8 +87,10 @@ void handle_buttons(MouseEvent const& e) {
     };
     // "Verticies" is the editor's own spelling, kept as users know it.
     const entry_action actions[] = {
-        {&LOAD_2D_BTN, LOAD_TEMPLATE, nullptr}, {&WIDTH_BTN, SET_WIDTH, nullptr},
-        {&SAVE_BTN, SAVE_OBJ, nullptr},         {&EXIT_BTN, EXIT, nullptr},
+        {&LOAD_2D_BTN, LOAD_TEMPLATE, nullptr},
+        {&WIDTH_BTN, SET_WIDTH, nullptr},
+        {&SAVE_BTN, SAVE_OBJ, nullptr},
+        {&EXIT_BTN, EXIT, nullptr},
         {&ADD_VERTS_BTN, ADD_VERTS, "Add Verticies."},
         {&ADD_FACES_BTN, ADD_FACES, "Add Faces."},
         {&ADD_EDGES_BTN, ADD_EDGES, "Add Edges."},

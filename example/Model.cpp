@@ -2,12 +2,13 @@
 
 #include "Model.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 void add_vertex_pair(model& m, int x, int y) {
     int px = x - area::canvas.x1;

@@ -37,6 +37,4 @@ void draw_vert(std::vector<vert> const& verts) {
     for (vert const& v : verts) draw_vert(v, VERT_STYLE);
 }
 
-void draw_vert(vert const& v, Style const& s) {
-    window.drawCircleFilled(s, window_x(v), window_y(v), 4);
-}
+void draw_vert(vert const& v, Style const& s) { window.drawCircleFilled(s, window_x(v), window_y(v), 4); }

@@ -10,6 +10,4 @@ struct rect {
 };
 
 // Whether the point (x, y) lies in r, edges included.
-constexpr bool contains(rect const& r, int x, int y) {
-    return r.x1 <= x && x <= r.x2 && r.y1 <= y && y <= r.y2;
-}
+constexpr bool contains(rect const& r, int x, int y) { return r.x1 <= x && x <= r.x2 && r.y1 <= y && y <= r.y2; }

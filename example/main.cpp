@@ -101,10 +101,17 @@ int main() {
         bool canvas_click = clicked(CANVAS, e);
         bool can_pick = canvas_click && !OBJ.verts.empty();
         switch (PROG_MODE) {
-            case LOAD_TEMPLATE: load_template(); break;
-            case SET_WIDTH: set_width(); break;
-            case SAVE_OBJ: save(); break;
-            case EXIT: return 0;  // the window, font and pictures are released with the globals
+            case LOAD_TEMPLATE:
+                load_template();
+                break;
+            case SET_WIDTH:
+                set_width();
+                break;
+            case SAVE_OBJ:
+                save();
+                break;
+            case EXIT:
+                return 0;  // the window, font and pictures are released with the globals
             case ADD_VERTS:
                 if (canvas_click) {
                     add_vertex_pair(OBJ, mx, my);
@@ -117,7 +124,8 @@ int main() {
             case ADD_EDGES:
                 if (can_pick) add_edge_from(mx, my);
                 break;
-            default: break;
+            default:
+                break;
         }
     }
 }

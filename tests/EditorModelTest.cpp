@@ -2,14 +2,15 @@
 // picks, and the OBJ file it saves.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
-#include <signal.h>
 #include <sstream>
-#include <sys/resource.h>
 
 #include "Model.h"
+#include "ScratchFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -21,11 +22,6 @@ std::string obj_text(model const& m) {
     return out.str();
 }
 
-std::string file_text(fs::path const& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void write_file(fs::path const& file, std::string const& text) { std::ofstream(file, std::ios::binary) << text; }
 
 // Window point of a canvas point: the model counts from the canvas's top-left corner.
@@ -35,22 +31,7 @@ int window_y(int canvas_y) { return area::canvas.y1 + canvas_y; }
 // A fresh, empty folder for one test's files, removed afterwards.
 class EditorFiles : public testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("tamsel-model-" + std::to_string(getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    // The names in the folder, so a test can see that no temporary file was left behind.
-    std::vector<std::string> folder_names() const {
-        std::vector<std::string> names;
-        for (auto const& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    fs::path folder;
+    ScratchFolder folder{"tamsel-model"};
 };
 
 }  // namespace
@@ -175,8 +156,8 @@ TEST_F(EditorFiles, SavingWritesTheFileUnderTheNameGiven) {
 
     EXPECT_TRUE(save_model(m, folder / "Shape"));
 
-    EXPECT_EQ(file_text(folder / "Shape"), "v 100 100 50\nv 100 100 -50\nf 1 1 1\nf 2 2 2\n");
-    EXPECT_EQ(folder_names(), std::vector<std::string>{"Shape"});
+    EXPECT_EQ(fileText(folder / "Shape"), "v 100 100 50\nv 100 100 -50\nf 1 1 1\nf 2 2 2\n");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"Shape"});
 }
 
 TEST_F(EditorFiles, SavingAnEmptyModelLeavesAnEmptyFileInPlaceOfTheOld) {
@@ -189,14 +170,14 @@ TEST_F(EditorFiles, SavingAnEmptyModelLeavesAnEmptyFileInPlaceOfTheOld) {
 
 TEST_F(EditorFiles, ARelativeNameSavesInTheCurrentFolder) {
     fs::path before = fs::current_path();
-    fs::current_path(folder);
+    fs::current_path(folder.path());
     model m;
     add_vertex_pair(m, 125, 187);
     bool saved = save_model(m, "here.obj");
     fs::current_path(before);
 
     EXPECT_TRUE(saved);
-    EXPECT_EQ(file_text(folder / "here.obj"), "v 100 100 50\nv 100 100 -50\n");
+    EXPECT_EQ(fileText(folder / "here.obj"), "v 100 100 50\nv 100 100 -50\n");
 }
 
 TEST_F(EditorFiles, SavingIntoAFolderThatIsAFileFails) {
@@ -206,8 +187,8 @@ TEST_F(EditorFiles, SavingIntoAFolderThatIsAFileFails) {
 
     EXPECT_FALSE(save_model(m, folder / "plain" / "model.obj"));
 
-    EXPECT_EQ(file_text(folder / "plain"), "not a folder");
-    EXPECT_EQ(folder_names(), std::vector<std::string>{"plain"});
+    EXPECT_EQ(fileText(folder / "plain"), "not a folder");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"plain"});
 }
 
 TEST_F(EditorFiles, AFolderInTheWayOfTheNameFailsAndLeavesNoTemporaryFile) {
@@ -218,8 +199,8 @@ TEST_F(EditorFiles, AFolderInTheWayOfTheNameFailsAndLeavesNoTemporaryFile) {
 
     EXPECT_FALSE(save_model(m, folder / "model.obj"));
 
-    EXPECT_EQ(file_text(folder / "model.obj" / "inside"), "kept");
-    EXPECT_EQ(folder_names(), std::vector<std::string>{"model.obj"});
+    EXPECT_EQ(fileText(folder / "model.obj" / "inside"), "kept");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"model.obj"});
 }
 
 TEST_F(EditorFiles, ASaveThatCannotFinishWritingLeavesTheOldFileIntact) {
@@ -238,8 +219,8 @@ TEST_F(EditorFiles, ASaveThatCannotFinishWritingLeavesTheOldFileIntact) {
     setrlimit(RLIMIT_FSIZE, &old_limit);
 
     EXPECT_FALSE(saved);
-    EXPECT_EQ(file_text(folder / "model.obj"), "v 1 2 3\n");
-    EXPECT_EQ(folder_names(), std::vector<std::string>{"model.obj"});
+    EXPECT_EQ(fileText(folder / "model.obj"), "v 1 2 3\n");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"model.obj"});
 }
 
 TEST_F(EditorFiles, ASavedFileCanBeReadByOthers) {

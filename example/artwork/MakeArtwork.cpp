@@ -89,8 +89,7 @@ void draw_background(Artist& art) {
     art.text(art.fonts.caption, area::io_window.x1, area::io_window.y1 - 7, "Console");
     art.framed_white(area::io_window);
     art.text(art.fonts.caption, area::io_window.x1, 491,
-             "File > Load 2D picks a PNG template   Add > Vertices, Faces, Edges   File > Save writes the OBJ",
-             FADED);
+             "File > Load 2D picks a PNG template   Add > Vertices, Faces, Edges   File > Save writes the OBJ", FADED);
 }
 
 // The strip of one open menu with its entries.
