@@ -29,7 +29,7 @@ std::string input_string(int line, std::string prompt) {
             result += static_cast<char>(character);
             window.drawText(FORE_FONT_STYLE, FONT, cursor, baseline, result.substr(result.size() - 1));
         }
-        // Keys that arrived while we drew are dropped, so each key lands in the cell it was aimed at.
+        // Keys pressed while the echo was drawn are dropped: only keys typed at the cursor count.
         window.flushKeyboardQueue();
     }
 }

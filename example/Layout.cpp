@@ -17,16 +17,16 @@ bool is_left_press(MouseEvent const& e) {
     return e == left_press;
 }
 
-bool mouse_inside(hit_area const& b) {
-    return contains(rect{b.x1, b.y1, b.x2, b.y2}, window.getMouseX(), window.getMouseY());
-}
+// Where the window saw the mouse last, which may be later than the event being handled.
+bool mouse_inside(rect const& r) { return contains(r, window.getMouseX(), window.getMouseY()); }
+bool mouse_inside(hit_area const& b) { return mouse_inside(rect{b.x1, b.y1, b.x2, b.y2}); }
 
 void outline(hit_area const& b, Style const& s) { window.drawRectangleOutline(s, b.x1, b.y1, b.x2, b.y2); }
 
 }  // namespace
 
 bool clicked(rect const& r, MouseEvent const& e) {
-    return is_left_press(e) && contains(r, window.getMouseX(), window.getMouseY());
+    return is_left_press(e) && mouse_inside(r);
 }
 
 bool clicked(menu_button& m, MouseEvent const& e) {
