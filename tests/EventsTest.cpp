@@ -251,6 +251,16 @@ TEST_F(WindowKeys, TypedTextArrivesCharacterByCharacter) {
     EXPECT_EQ(valuesOf(keyboardEventsThrough(window, 'x')), (std::vector<int>{'-', '2', '0', ' ', 'x'}));
 }
 
+// Latin-1 letters have codes above NamedKey::LAST, which no KeyboardEvent can hold.
+TEST_F(WindowKeys, LatinOneLettersAreIgnoredWithoutHalting) {
+    xdo->moveTo(50, 50);
+    xdo->keyDown("eacute");
+    xdo->key("x");
+    EXPECT_EQ(valuesOf(keyboardEventsThrough(window, 'x')), std::vector<int>{'x'});
+    EXPECT_FALSE(window.isKeyDown(0xE9)) << "held, but it has no key value";
+    xdo->keyUp("eacute");
+}
+
 // The renderer writes the key table while this thread reads it; under ThreadSanitizer a lookup
 // that inserted, or a read outside the lock, would be reported here.
 TEST_F(WindowKeys, QueryingKeysWhileTypingSeesOnlyTypedKeys) {
