@@ -33,6 +33,14 @@ void haltOnCorruptData(j_common_ptr decoder, int level) {
     if (level < 0) decoder->err->error_exit(decoder);
 }
 
+// Both loaders test their arguments in this order.
+void checkLoadArguments(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data) {
+    if (!filename) FATAL_ASSERTION(NULL_FILENAME);
+    if (!data) FATAL_ASSERTION(NULL_DATA);
+    if (!width) FATAL_ASSERTION(NULL_WIDTH);
+    if (!height) FATAL_ASSERTION(NULL_HEIGHT);
+}
+
 bool hasPngSignature(std::FILE* file) {
     png_byte signature[8];
     return std::fread(signature, 1, sizeof signature, file) == sizeof signature && png_sig_cmp(signature, 0, 8) == 0;
@@ -47,10 +55,7 @@ unsigned char* GLUTImp::ImageInstance::fileRow(unsigned char* store, std::size_t
 
 void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* width, unsigned short* height,
                                       unsigned char** data) {
-    if (!filename) FATAL_ASSERTION(NULL_FILENAME);
-    if (!data) FATAL_ASSERTION(NULL_DATA);
-    if (!width) FATAL_ASSERTION(NULL_WIDTH);
-    if (!height) FATAL_ASSERTION(NULL_HEIGHT);
+    checkLoadArguments(filename, width, height, data);
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) FATAL_ERROR("Can't open specified image");
 
@@ -85,10 +90,7 @@ void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* widt
 // locals live in this frame past that point.
 void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width, unsigned short* height,
                                      unsigned char** data) {
-    if (!filename) FATAL_ASSERTION(NULL_FILENAME);
-    if (!data) FATAL_ASSERTION(NULL_DATA);
-    if (!width) FATAL_ASSERTION(NULL_WIDTH);
-    if (!height) FATAL_ASSERTION(NULL_HEIGHT);
+    checkLoadArguments(filename, width, height, data);
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) FATAL_ERROR(PNG_OPEN_FAILED);
     if (!hasPngSignature(file)) {

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 // jpeglib.h needs FILE and size_t declared before it.
@@ -32,10 +33,13 @@ using Bytes = std::vector<unsigned char>;
 
 // A PNG as libpng takes it: rows top first, packed for the colour type and depth.
 struct PngPicture {
-    int width = 0;
-    int height = 0;
-    int colorType = PNG_COLOR_TYPE_RGBA;
-    int bitDepth = 8;
+    PngPicture(int width, int height, int colorType, std::vector<Bytes> rows, int bitDepth = 8)
+        : width(width), height(height), colorType(colorType), bitDepth(bitDepth), rows(std::move(rows)) {}
+
+    int width;
+    int height;
+    int colorType;
+    int bitDepth;
     std::vector<Bytes> rows;
     std::vector<png_color> palette;
     Bytes paletteAlpha;           // tRNS for a palette picture
@@ -184,9 +188,14 @@ std::vector<Bytes> distinctRgbaRows() {
 }
 
 // The offset of the first chunk of the given type in a PNG file, or 0.
+// The data length of the PNG chunk at offset (big-endian, as every PNG number).
+std::size_t chunkLength(const Bytes& file, std::size_t offset) {
+    return (std::size_t(file[offset]) << 24) | (file[offset + 1] << 16) | (file[offset + 2] << 8) | file[offset + 3];
+}
+
 std::size_t chunkOffset(const Bytes& file, const char* type) {
     for (std::size_t at = 8; at + 8 <= file.size();) {
-        std::size_t length = (std::size_t(file[at]) << 24) | (file[at + 1] << 16) | (file[at + 2] << 8) | file[at + 3];
+        std::size_t length = chunkLength(file, at);
         if (std::equal(type, type + 4, file.begin() + at + 4)) return at;
         at += 12 + length;
     }
@@ -195,14 +204,9 @@ std::size_t chunkOffset(const Bytes& file, const char* type) {
 
 // Recomputes the CRC of the chunk at offset, so that a changed chunk reaches the decoder.
 void fixCrc(Bytes& file, std::size_t offset) {
-    std::size_t length =
-        (std::size_t(file[offset]) << 24) | (file[offset + 1] << 16) | (file[offset + 2] << 8) | file[offset + 3];
+    std::size_t length = chunkLength(file, offset);
     uLong crc = crc32(0, file.data() + offset + 4, static_cast<uInt>(length + 4));
     for (int i = 0; i < 4; ++i) file[offset + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
-}
-
-std::string pngDecodeFailure() {
-    return reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image");
 }
 
 }  // namespace
@@ -239,13 +243,28 @@ protected:
 
     // A valid 4 by 4 RGB PNG for the damaged-file cases to start from.
     Bytes smallPng() {
-        PngPicture picture;
-        picture.width = 4;
-        picture.height = 4;
-        picture.colorType = PNG_COLOR_TYPE_RGB;
-        picture.rows.assign(4, Bytes(12, 200));
-        writePng(path("small.png"), picture);
+        writePng(path("small.png"), PngPicture(4, 4, PNG_COLOR_TYPE_RGB, std::vector<Bytes>(4, Bytes(12, 200))));
         return readFile(path("small.png"));
+    }
+
+    // Loading these bytes as a PNG writes libpng's lines (a pattern) and then halts the loader.
+    void expectLibpngRefuses(const Bytes& file, const std::string& libpngLines) {
+        writeFile(path("damaged.png"), file);
+        EXPECT_EXIT(Image(path("damaged.png"), Image::PNG), KilledBySignal(SIGABRT),
+                    "^" + libpngLines +
+                        reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image") + "$");
+    }
+
+    // Loading these bytes as a JPEG ends the process with status 1 and libjpeg's one line.
+    void expectLibjpegRefuses(const Bytes& file, const std::string& libjpegLine) {
+        writeFile(path("damaged.jpg"), file);
+        EXPECT_EXIT(Image(path("damaged.jpg"), Image::JPEG), ExitedWithCode(1), "^" + libjpegLine + "\n$");
+    }
+
+    // The store that the library loads from the picture written as a PNG file.
+    Bytes loadedStore(const PngPicture& picture) {
+        writePng(path("fixture.png"), picture);
+        return Image(path("fixture.png"), Image::PNG).getPixels();
     }
 
     std::filesystem::path directory;
@@ -280,8 +299,7 @@ TEST_F(ImageFilesTest, SavedPngIsUnfilteredAndMaximallyCompressed) {
     Bytes file = readFile(savedDistinctPng());
     std::size_t idat = chunkOffset(file, "IDAT");
     ASSERT_NE(idat, 0u);
-    std::size_t length =
-        (std::size_t(file[idat]) << 24) | (file[idat + 1] << 16) | (file[idat + 2] << 8) | file[idat + 3];
+    std::size_t length = chunkLength(file, idat);
     // A deflate stream whose zlib header says level 3 of 3, "maximum compression", for level 9.
     EXPECT_EQ(file[idat + 8] & 0x0F, 8);
     EXPECT_EQ(file[idat + 9] >> 6, 3);
@@ -373,84 +391,47 @@ TEST_F(ImageFilesTest, GreyJpegLoadsAsRgb) {
 }
 
 TEST_F(ImageFilesTest, GreyPngLoadsAsOpaqueRgb) {
-    PngPicture picture;
-    picture.width = 2;
-    picture.height = 1;
-    picture.colorType = PNG_COLOR_TYPE_GRAY;
-    picture.rows = {{30, 220}};
-    writePng(path("grey.png"), picture);
-    EXPECT_EQ(Image(path("grey.png"), Image::PNG).getPixels(), (Bytes{30, 30, 30, 255, 220, 220, 220, 255}));
+    EXPECT_EQ(loadedStore(PngPicture(2, 1, PNG_COLOR_TYPE_GRAY, {{30, 220}})),
+              (Bytes{30, 30, 30, 255, 220, 220, 220, 255}));
 }
 
 TEST_F(ImageFilesTest, TwoBitGreyPngWidensToEightBits) {
-    PngPicture picture;
-    picture.width = 4;
-    picture.height = 1;
-    picture.colorType = PNG_COLOR_TYPE_GRAY;
-    picture.bitDepth = 2;
-    picture.rows = {{0b00011011}};  // the four levels 0, 1, 2, 3
-    writePng(path("grey2.png"), picture);
-    EXPECT_EQ(Image(path("grey2.png"), Image::PNG).getPixels(),
+    // One byte holds the four levels 0, 1, 2, 3.
+    EXPECT_EQ(loadedStore(PngPicture(4, 1, PNG_COLOR_TYPE_GRAY, {{0b00011011}}, 2)),
               (Bytes{0, 0, 0, 255, 85, 85, 85, 255, 170, 170, 170, 255, 255, 255, 255, 255}));
 }
 
 TEST_F(ImageFilesTest, GreyPngWithAlphaKeepsItsAlpha) {
-    PngPicture picture;
-    picture.width = 1;
-    picture.height = 1;
-    picture.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
-    picture.rows = {{77, 128}};
-    writePng(path("grey-alpha.png"), picture);
-    EXPECT_EQ(Image(path("grey-alpha.png"), Image::PNG).getPixels(), (Bytes{77, 77, 77, 128}));
+    EXPECT_EQ(loadedStore(PngPicture(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, {{77, 128}})), (Bytes{77, 77, 77, 128}));
 }
 
 TEST_F(ImageFilesTest, PalettePngLoadsItsColoursOpaque) {
-    PngPicture picture;
-    picture.width = 2;
-    picture.height = 1;
-    picture.colorType = PNG_COLOR_TYPE_PALETTE;
+    PngPicture picture(2, 1, PNG_COLOR_TYPE_PALETTE, {{1, 0}});
     picture.palette = {{10, 20, 30}, {200, 100, 50}};
-    picture.rows = {{1, 0}};
-    writePng(path("palette.png"), picture);
-    EXPECT_EQ(Image(path("palette.png"), Image::PNG).getPixels(), (Bytes{200, 100, 50, 255, 10, 20, 30, 255}));
+    EXPECT_EQ(loadedStore(picture), (Bytes{200, 100, 50, 255, 10, 20, 30, 255}));
 }
 
 TEST_F(ImageFilesTest, PalettePngWithTransparencyLoadsItsAlpha) {
-    PngPicture picture;
-    picture.width = 2;
-    picture.height = 1;
-    picture.colorType = PNG_COLOR_TYPE_PALETTE;
+    PngPicture picture(2, 1, PNG_COLOR_TYPE_PALETTE, {{1, 0}});
     picture.palette = {{10, 20, 30}, {200, 100, 50}};
     picture.paletteAlpha = {0, 180};
-    picture.rows = {{1, 0}};
-    writePng(path("palette-alpha.png"), picture);
-    EXPECT_EQ(Image(path("palette-alpha.png"), Image::PNG).getPixels(), (Bytes{200, 100, 50, 180, 10, 20, 30, 0}));
+    EXPECT_EQ(loadedStore(picture), (Bytes{200, 100, 50, 180, 10, 20, 30, 0}));
 }
 
 TEST_F(ImageFilesTest, RgbPngWithAClearColourMakesThatColourTransparent) {
-    PngPicture picture;
-    picture.width = 2;
-    picture.height = 1;
-    picture.colorType = PNG_COLOR_TYPE_RGB;
+    PngPicture picture(2, 1, PNG_COLOR_TYPE_RGB, {{1, 2, 3, 4, 5, 6}});
     picture.hasClearColour = true;
     picture.clearColour.red = 1;
     picture.clearColour.green = 2;
     picture.clearColour.blue = 3;
-    picture.rows = {{1, 2, 3, 4, 5, 6}};
-    writePng(path("clear.png"), picture);
-    EXPECT_EQ(Image(path("clear.png"), Image::PNG).getPixels(), (Bytes{1, 2, 3, 0, 4, 5, 6, 255}));
+    EXPECT_EQ(loadedStore(picture), (Bytes{1, 2, 3, 0, 4, 5, 6, 255}));
 }
 
 TEST_F(ImageFilesTest, SixteenBitPngKeepsTheHighBytes) {
-    PngPicture picture;
-    picture.width = 1;
-    picture.height = 2;
-    picture.colorType = PNG_COLOR_TYPE_RGB;
-    picture.bitDepth = 16;
-    picture.rows = {{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}, {0xFF, 0xFF, 0x00, 0x01, 0x80, 0x00}};
-    writePng(path("deep.png"), picture);
+    PngPicture picture(1, 2, PNG_COLOR_TYPE_RGB,
+                       {{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}, {0xFF, 0xFF, 0x00, 0x01, 0x80, 0x00}}, 16);
     // Bottom row first in the store.
-    EXPECT_EQ(Image(path("deep.png"), Image::PNG).getPixels(), (Bytes{0xFF, 0x00, 0x80, 255, 0x12, 0x56, 0x9A, 255}));
+    EXPECT_EQ(loadedStore(picture), (Bytes{0xFF, 0x00, 0x80, 255, 0x12, 0x56, 0x9A, 255}));
 }
 
 TEST_F(ImageFilesTest, CheckImageSaysWhetherAFileCanBeLoaded) {
@@ -553,25 +534,19 @@ TEST_F(ImageFilesDeathTest, EmptyPngHalts) {
 
 TEST_F(ImageFilesDeathTest, PngWithOnlyItsSignatureHalts) {
     Bytes file = smallPng();
-    writeFile(path("signature.png"), Bytes(file.begin(), file.begin() + 8));
-    EXPECT_EXIT(Image(path("signature.png"), Image::PNG), KilledBySignal(SIGABRT),
-                "^libpng error: [^\n]+\n" + pngDecodeFailure() + "$");
+    expectLibpngRefuses(Bytes(file.begin(), file.begin() + 8), "libpng error: [^\n]+\n");
 }
 
 TEST_F(ImageFilesDeathTest, TruncatedPngHalts) {
     Bytes file = smallPng();
     std::size_t idat = chunkOffset(file, "IDAT");
-    writeFile(path("truncated.png"), Bytes(file.begin(), file.begin() + idat + 12));
-    EXPECT_EXIT(Image(path("truncated.png"), Image::PNG), KilledBySignal(SIGABRT),
-                "^libpng error: [^\n]+\n" + pngDecodeFailure() + "$");
+    expectLibpngRefuses(Bytes(file.begin(), file.begin() + idat + 12), "libpng error: [^\n]+\n");
 }
 
 TEST_F(ImageFilesDeathTest, PngWithABadChecksumHalts) {
     Bytes file = smallPng();
     file[chunkOffset(file, "IHDR") + 8] ^= 0x01;  // a width byte changed behind the CRC's back
-    writeFile(path("bad-crc.png"), file);
-    EXPECT_EXIT(Image(path("bad-crc.png"), Image::PNG), KilledBySignal(SIGABRT),
-                "^libpng error: IHDR: CRC error\n" + pngDecodeFailure() + "$");
+    expectLibpngRefuses(file, "libpng error: IHDR: CRC error\n");
 }
 
 TEST_F(ImageFilesDeathTest, PngWithCorruptImageDataHalts) {
@@ -579,9 +554,7 @@ TEST_F(ImageFilesDeathTest, PngWithCorruptImageDataHalts) {
     std::size_t idat = chunkOffset(file, "IDAT");
     file[idat + 8] = 0x00;  // no longer a zlib header
     fixCrc(file, idat);
-    writeFile(path("corrupt.png"), file);
-    EXPECT_EXIT(Image(path("corrupt.png"), Image::PNG), KilledBySignal(SIGABRT),
-                "^libpng error: [^\n]+\n" + pngDecodeFailure() + "$");
+    expectLibpngRefuses(file, "libpng error: [^\n]+\n");
 }
 
 TEST_F(ImageFilesDeathTest, PngWiderThanSixteenBitsHaltsInsteadOfShrinking) {
@@ -593,29 +566,21 @@ TEST_F(ImageFilesDeathTest, PngWiderThanSixteenBitsHaltsInsteadOfShrinking) {
     file[ihdr + 10] = 0x11;
     file[ihdr + 11] = 0x70;
     fixCrc(file, ihdr);
-    writeFile(path("wide.png"), file);
-    EXPECT_EXIT(
-        Image(path("wide.png"), Image::PNG), KilledBySignal(SIGABRT),
-        "^libpng warning: Image width exceeds user limit in IHDR\nlibpng error: [^\n]+\n" + pngDecodeFailure() + "$");
+    expectLibpngRefuses(file, "libpng warning: Image width exceeds user limit in IHDR\nlibpng error: [^\n]+\n");
 }
 
 // Damaged and foreign JPEG files end the process through libjpeg's standard error exit, status 1,
 // with libjpeg's own message and nothing else.
 
-TEST_F(ImageFilesDeathTest, EmptyJpegExitsWithLibjpegsMessage) {
-    writeFile(path("empty.jpg"), {});
-    EXPECT_EXIT(Image(path("empty.jpg"), Image::JPEG), ExitedWithCode(1), "^Empty input file\n$");
-}
+TEST_F(ImageFilesDeathTest, EmptyJpegExitsWithLibjpegsMessage) { expectLibjpegRefuses({}, "Empty input file"); }
 
 TEST_F(ImageFilesDeathTest, PngLoadedAsJpegExitsWithLibjpegsMessage) {
-    std::string png = savedDistinctPng();
-    EXPECT_EXIT(Image(png, Image::JPEG), ExitedWithCode(1), "^Not a JPEG file: starts with 0x89 0x50\n$");
+    expectLibjpegRefuses(readFile(savedDistinctPng()), "Not a JPEG file: starts with 0x89 0x50");
 }
 
 TEST_F(ImageFilesDeathTest, TruncatedJpegExitsWithLibjpegsMessage) {
     Bytes file = readFile(redOverBlueJpeg());
-    writeFile(path("truncated.jpg"), Bytes(file.begin(), file.end() - 40));
-    EXPECT_EXIT(Image(path("truncated.jpg"), Image::JPEG), ExitedWithCode(1), "^Premature end of JPEG file\n$");
+    expectLibjpegRefuses(Bytes(file.begin(), file.end() - 40), "Premature end of JPEG file");
 }
 
 TEST_F(ImageFilesDeathTest, JpegTooLargeForLibjpegExitsWithItsMessage) {
@@ -625,9 +590,7 @@ TEST_F(ImageFilesDeathTest, JpegTooLargeForLibjpegExitsWithItsMessage) {
     auto sof = std::search(file.begin(), file.end(), std::begin(frameMarker), std::end(frameMarker));
     ASSERT_NE(sof, file.end());
     std::fill(sof + 5, sof + 9, 0xFF);
-    writeFile(path("huge.jpg"), file);
-    EXPECT_EXIT(Image(path("huge.jpg"), Image::JPEG), ExitedWithCode(1),
-                "^Maximum supported image dimension is 65500 pixels\n$");
+    expectLibjpegRefuses(file, "Maximum supported image dimension is 65500 pixels");
 }
 
 TEST_F(ImageFilesDeathTest, CorruptJpegDataExitsWithLibjpegsMessage) {
@@ -639,6 +602,5 @@ TEST_F(ImageFilesDeathTest, CorruptJpegDataExitsWithLibjpegsMessage) {
     std::size_t scanData = (sos - file.begin()) + 2 + ((sos[2] << 8) | sos[3]);
     file[scanData + 4] = 0xFF;
     file[scanData + 5] = 0xD3;
-    writeFile(path("corrupt.jpg"), file);
-    EXPECT_EXIT(Image(path("corrupt.jpg"), Image::JPEG), ExitedWithCode(1), "^Corrupt JPEG data: [^\n]+\n$");
+    expectLibjpegRefuses(file, "Corrupt JPEG data: [^\n]+");
 }
