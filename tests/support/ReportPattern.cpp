@@ -2,7 +2,7 @@
 // independently of the library so that a changed letter in a report fails the tests.
 #include "ReportPattern.h"
 
-#include <regex>
+#include <regex.h>
 
 namespace {
 
@@ -43,5 +43,9 @@ std::string onlyReport(diagnostics::Kind kind, const std::string& sourceFile, co
 }
 
 bool matchesWhole(const std::string& text, const std::string& pattern) {
-    return std::regex_match(text, std::regex(pattern, std::regex::extended));
+    regex_t compiled;
+    if (regcomp(&compiled, ("^(" + pattern + ")$").c_str(), REG_EXTENDED | REG_NOSUB) != 0) return false;
+    const bool matched = regexec(&compiled, text.c_str(), 0, nullptr, 0) == 0;
+    regfree(&compiled);
+    return matched;
 }
