@@ -97,53 +97,54 @@ protected:
     }
 };
 
-class StraightPrimitives : public DrawingWindow {};
-class StyleApplication : public DrawingWindow {};
-class CurvedPrimitives : public DrawingWindow {};
-class Polygons : public DrawingWindow {};
-class PixelTransfer : public DrawingWindow {};
-class WindowChecks : public DrawingWindow {};
-using WindowChecksDeathTest = WindowChecks;
+// Every fixture's name starts with Primitives: the second-driver run selects the tests by it.
+class PrimitivesStraight : public DrawingWindow {};
+class PrimitivesStyle : public DrawingWindow {};
+class PrimitivesCurved : public DrawingWindow {};
+class PrimitivesPolygon : public DrawingWindow {};
+class PrimitivesPixelTransfer : public DrawingWindow {};
+class PrimitivesWindowChecks : public DrawingWindow {};
+using PrimitivesWindowChecksDeathTest = PrimitivesWindowChecks;
 
 // ---- Points, lines, rectangles and triangles: exact pixels. ----
 
-TEST_F(StraightPrimitives, PixelLightsExactlyItsOwnPixel) {
+TEST_F(PrimitivesStraight, PixelLightsExactlyItsOwnPixel) {
     window.drawPixel(Style::BLACK, 5, 5);
     EXPECT_EQ(drawnWithin(0, 0, 10, 10), (Pixels{{5, 5}}));
     EXPECT_EQ(window.readPixel(5, 5), Color::BLACK);
 }
 
-TEST_F(StraightPrimitives, PixelAtTheOriginLightsTheTopLeftPixel) {
+TEST_F(PrimitivesStraight, PixelAtTheOriginLightsTheTopLeftPixel) {
     window.drawPixel(Style::BLACK, 0, 0);
     EXPECT_EQ(drawnWithin(0, 0, 3, 3), (Pixels{{0, 0}}));
 }
 
-TEST_F(StraightPrimitives, HorizontalLineLeavesOutItsLastPoint) {
+TEST_F(PrimitivesStraight, HorizontalLineLeavesOutItsLastPoint) {
     window.drawLine(Style::BLACK, 10, 10, 50, 10);
     EXPECT_EQ(drawnWithin(5, 8, 55, 12), rectangle(10, 10, 49, 10));
 }
 
-TEST_F(StraightPrimitives, VerticalLineLeavesOutItsLastPoint) {
+TEST_F(PrimitivesStraight, VerticalLineLeavesOutItsLastPoint) {
     window.drawLine(Style::BLACK, 10, 10, 10, 50);
     EXPECT_EQ(drawnWithin(8, 5, 12, 55), rectangle(10, 10, 10, 49));
 }
 
-TEST_F(StraightPrimitives, LineTakesTheStyleColour) {
+TEST_F(PrimitivesStraight, LineTakesTheStyleColour) {
     window.drawLine(Style::RED, 10, 10, 50, 10);
     EXPECT_EQ(window.readPixel(30, 10), Color::RED);
 }
 
-TEST_F(StraightPrimitives, RectangleOutlineLightsItsWholeBorder) {
+TEST_F(PrimitivesStraight, RectangleOutlineLightsItsWholeBorder) {
     window.drawRectangleOutline(Style::BLACK, 20, 20, 40, 30);
     EXPECT_EQ(drawnWithin(17, 17, 43, 33), border(20, 20, 40, 30));
 }
 
-TEST_F(StraightPrimitives, FilledRectangleCoversFromTheFirstCornerUpToTheSecond) {
+TEST_F(PrimitivesStraight, FilledRectangleCoversFromTheFirstCornerUpToTheSecond) {
     window.drawRectangleFilled(Style::BLACK, 10, 10, 20, 20);
     EXPECT_EQ(drawnWithin(7, 7, 23, 23), rectangle(10, 10, 19, 19));
 }
 
-TEST_F(StraightPrimitives, FilledTriangleCoversItsInside) {
+TEST_F(PrimitivesStraight, FilledTriangleCoversItsInside) {
     window.drawTriangleFilled(Style::BLACK, 10, 10, 60, 10, 10, 60);
     EXPECT_TRUE(isDrawn(20, 20));
     EXPECT_TRUE(isDrawn(12, 55));
@@ -151,7 +152,7 @@ TEST_F(StraightPrimitives, FilledTriangleCoversItsInside) {
     EXPECT_FALSE(isDrawn(40, 40));  // beyond the hypotenuse
 }
 
-TEST_F(StraightPrimitives, TriangleOutlineLeavesItsInsideEmpty) {
+TEST_F(PrimitivesStraight, TriangleOutlineLeavesItsInsideEmpty) {
     window.drawTriangleOutline(Style::BLACK, 10, 10, 60, 10, 10, 60);
     EXPECT_TRUE(isDrawn(30, 10));
     EXPECT_TRUE(isDrawn(10, 30));
@@ -159,7 +160,7 @@ TEST_F(StraightPrimitives, TriangleOutlineLeavesItsInsideEmpty) {
     EXPECT_FALSE(isDrawn(20, 20));
 }
 
-TEST_F(StraightPrimitives, PolyLineJoinsItsPointsInOrder) {
+TEST_F(PrimitivesStraight, PolyLineJoinsItsPointsInOrder) {
     window.drawPolyLine(Style::BLACK, {10, 50, 50}, {10, 10, 50});
     EXPECT_TRUE(isDrawn(30, 10));
     EXPECT_TRUE(isDrawn(50, 30));
@@ -169,7 +170,7 @@ TEST_F(StraightPrimitives, PolyLineJoinsItsPointsInOrder) {
 
 // ---- Styles: logic operations, blending, patterns, widths. ----
 
-TEST_F(StyleApplication, XorDrawnTwiceRestoresTheBackground) {
+TEST_F(PrimitivesStyle, XorDrawnTwiceRestoresTheBackground) {
     const Style xorRed = styleOf(Color::RED, Style::XOR_OP);
     window.drawRectangleFilled(xorRed, 10, 10, 30, 30);
     EXPECT_EQ(window.readPixel(20, 20), CYAN);  // white xor red
@@ -177,7 +178,7 @@ TEST_F(StyleApplication, XorDrawnTwiceRestoresTheBackground) {
     EXPECT_EQ(window.readPixel(20, 20), Color::WHITE);
 }
 
-TEST_F(StyleApplication, XorWithAntialiasingDrawsWithoutSmoothing) {
+TEST_F(PrimitivesStyle, XorWithAntialiasingDrawsWithoutSmoothing) {
     window.enableAntialiasing();
     const Style xorRed = styleOf(Color::RED, Style::XOR_OP);
     window.drawLine(xorRed, 10, 10, 90, 40);
@@ -190,7 +191,7 @@ TEST_F(StyleApplication, XorWithAntialiasingDrawsWithoutSmoothing) {
     EXPECT_TRUE(drawnWithin(5, 5, 95, 45).empty());
 }
 
-TEST_F(StyleApplication, AntialiasedLineIsStillDrawnAfterALogicOperation) {
+TEST_F(PrimitivesStyle, AntialiasedLineIsStillDrawnAfterALogicOperation) {
     window.enableAntialiasing();
     window.drawLine(styleOf(Color::RED, Style::XOR_OP), 10, 10, 50, 10);
     window.drawLine(Style::BLACK, 10, 20, 50, 20);  // the logic op must be off again
@@ -198,7 +199,7 @@ TEST_F(StyleApplication, AntialiasedLineIsStillDrawnAfterALogicOperation) {
     EXPECT_TRUE(isDrawn(30, 20));
 }
 
-TEST_F(StyleApplication, InvertedTurnsWhiteToBlackAndBack) {
+TEST_F(PrimitivesStyle, InvertedTurnsWhiteToBlackAndBack) {
     window.drawRectangleFilled(Style::INVERTED, 10, 10, 30, 30);
     EXPECT_EQ(window.readPixel(20, 20), Color::BLACK);
     window.drawRectangleFilled(Style::INVERTED, 15, 15, 35, 35);
@@ -206,7 +207,7 @@ TEST_F(StyleApplication, InvertedTurnsWhiteToBlackAndBack) {
     EXPECT_EQ(window.readPixel(32, 32), Color::BLACK);
 }
 
-TEST_F(StyleApplication, HalfTransparentBlackOverWhiteBlendsToGrey) {
+TEST_F(PrimitivesStyle, HalfTransparentBlackOverWhiteBlendsToGrey) {
     window.drawRectangleFilled(styleOf(Color(0, 0, 0, 128)), 10, 10, 30, 30);
     const Color grey = window.readPixel(20, 20);
     EXPECT_NEAR(grey.getRed(), 127, 2);
@@ -214,7 +215,7 @@ TEST_F(StyleApplication, HalfTransparentBlackOverWhiteBlendsToGrey) {
     EXPECT_NEAR(grey.getBlue(), 127, 2);
 }
 
-TEST_F(StyleApplication, BlendingEndsWithTheTransparentCommand) {
+TEST_F(PrimitivesStyle, BlendingEndsWithTheTransparentCommand) {
     window.drawRectangleFilled(styleOf(Color(0, 0, 0, 128)), 10, 10, 30, 30);
     window.enableAntialiasing();
     window.disableAntialiasing();
@@ -223,7 +224,7 @@ TEST_F(StyleApplication, BlendingEndsWithTheTransparentCommand) {
     EXPECT_EQ(window.readPixel(20, 20), Color::BLUE);
 }
 
-TEST_F(StyleApplication, PatternDrawsEightPixelsOnThenEightOff) {
+TEST_F(PrimitivesStyle, PatternDrawsEightPixelsOnThenEightOff) {
     window.drawLine(styleOf(Color::BLACK, Style::COPY_OP, 0x00FF), 10, 20, 74, 20);
     Pixels expected;
     for (int x = 10; x < 74; ++x)
@@ -231,7 +232,7 @@ TEST_F(StyleApplication, PatternDrawsEightPixelsOnThenEightOff) {
     EXPECT_EQ(drawnWithin(5, 18, 80, 22), expected);
 }
 
-TEST_F(StyleApplication, PatternStartsAfreshWithEachCommand) {
+TEST_F(PrimitivesStyle, PatternStartsAfreshWithEachCommand) {
     const Style dashed = styleOf(Color::BLACK, Style::COPY_OP, 0x0F0F);
     window.drawLine(dashed, 10, 20, 15, 20);
     window.drawLine(dashed, 15, 20, 30, 20);
@@ -241,7 +242,7 @@ TEST_F(StyleApplication, PatternStartsAfreshWithEachCommand) {
     EXPECT_EQ(drawnWithin(5, 18, 35, 22), expected);
 }
 
-TEST_F(StyleApplication, WideLineCoversNeighbouringRows) {
+TEST_F(PrimitivesStyle, WideLineCoversNeighbouringRows) {
     window.drawLine(styleOf(Color::BLACK, Style::COPY_OP, 0xFFFF, 3), 10, 50, 60, 50);
     EXPECT_TRUE(isDrawn(30, 49));
     EXPECT_TRUE(isDrawn(30, 50));
@@ -255,7 +256,7 @@ TEST_F(StyleApplication, WideLineCoversNeighbouringRows) {
 // The box (20, 20)-(120, 120): a circle of radius 50 about (70, 70).
 constexpr int BOX_LEFT = 20, BOX_RIGHT = 120, CX = 70, CY = 70;
 
-TEST_F(CurvedPrimitives, ArcFromZeroToNinetyLiesInTheUpperRightQuarter) {
+TEST_F(PrimitivesCurved, ArcFromZeroToNinetyLiesInTheUpperRightQuarter) {
     window.drawArc(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0.0, 90.0);
     const std::vector<ArcPoint> arc = traceArc(BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0, 90 * 1024);
     ASSERT_GT(arc.size(), 10u);
@@ -269,7 +270,7 @@ TEST_F(CurvedPrimitives, ArcFromZeroToNinetyLiesInTheUpperRightQuarter) {
     }
 }
 
-TEST_F(CurvedPrimitives, ArcAnglesTravelInUnitsOfA1024thOfADegree) {
+TEST_F(PrimitivesCurved, ArcAnglesTravelInUnitsOfA1024thOfADegree) {
     // Around -45 degrees on a circle of radius 400 about the origin, half a degree is 3.5 pixels:
     // the arc from -45.5 lights vertices that an arc from -45 would not.
     window.drawArc(Style::BLACK, -400, -400, 400, 400, -45.5, 0.0);
@@ -282,7 +283,7 @@ TEST_F(CurvedPrimitives, ArcAnglesTravelInUnitsOfA1024thOfADegree) {
     EXPECT_FALSE(isDrawn(fromHalf[0].x - 2, fromHalf[0].y + 2));  // and not before it
 }
 
-TEST_F(CurvedPrimitives, FilledWedgeFromZeroToNinetyFillsFromTheBottomToTheRight) {
+TEST_F(PrimitivesCurved, FilledWedgeFromZeroToNinetyFillsFromTheBottomToTheRight) {
     window.drawWedgeFilled(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0.0, 90.0);
     EXPECT_TRUE(isDrawn(CX + 20, CY + 20));  // lower right
     EXPECT_TRUE(isDrawn(CX + 3, CY + 40));   // just right of the bottom
@@ -292,39 +293,39 @@ TEST_F(CurvedPrimitives, FilledWedgeFromZeroToNinetyFillsFromTheBottomToTheRight
     EXPECT_FALSE(isDrawn(CX + 20, CY - 20));
 }
 
-TEST_F(CurvedPrimitives, WedgeFromThreeHundredFiftyToTenStraddlesTheBottom) {
+TEST_F(PrimitivesCurved, WedgeFromThreeHundredFiftyToTenStraddlesTheBottom) {
     window.drawWedgeFilled(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 350.0, 10.0);
     EXPECT_TRUE(isDrawn(CX, CY + 40));
     EXPECT_FALSE(isDrawn(CX + 20, CY + 20));
     EXPECT_FALSE(isDrawn(CX, CY - 40));
 }
 
-TEST_F(CurvedPrimitives, WedgeWithEqualAnglesDrawsNothing) {
+TEST_F(PrimitivesCurved, WedgeWithEqualAnglesDrawsNothing) {
     window.drawWedgeFilled(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 30.0, 30.0);
     EXPECT_TRUE(drawnWithin(CX - 5, CY - 5, CX + 5, CY + 5).empty());
 }
 
-TEST_F(CurvedPrimitives, WedgeOutlineLeavesItsInsideEmpty) {
+TEST_F(PrimitivesCurved, WedgeOutlineLeavesItsInsideEmpty) {
     window.drawWedgeOutline(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0.0, 90.0);
     EXPECT_FALSE(isDrawn(CX + 20, CY + 20));
     EXPECT_FALSE(drawnWithin(CX + 34, CY + 34, CX + 37, CY + 37).empty());  // on the rim
 }
 
-TEST_F(CurvedPrimitives, FilledChordFillsBetweenTheArcAndItsChord) {
+TEST_F(PrimitivesCurved, FilledChordFillsBetweenTheArcAndItsChord) {
     window.drawChordFilled(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0.0, 90.0);
     EXPECT_TRUE(isDrawn(CX + 30, CY - 30));   // inside the circle, beyond the chord
     EXPECT_FALSE(isDrawn(CX + 15, CY - 15));  // on the centre's side of the chord
     EXPECT_FALSE(isDrawn(CX, CY));
 }
 
-TEST_F(CurvedPrimitives, ChordOutlineIsClosedByAStraightLine) {
+TEST_F(PrimitivesCurved, ChordOutlineIsClosedByAStraightLine) {
     window.drawChordOutline(Style::BLACK, BOX_LEFT, BOX_LEFT, BOX_RIGHT, BOX_RIGHT, 0.0, 90.0);
     // The chord runs from (120, 70) to (70, 20); its middle is (95, 45).
     EXPECT_FALSE(drawnWithin(CX + 24, CY - 26, CX + 26, CY - 24).empty());
     EXPECT_FALSE(isDrawn(CX + 30, CY - 30));
 }
 
-TEST_F(CurvedPrimitives, FilledCircleCoversItsDisk) {
+TEST_F(PrimitivesCurved, FilledCircleCoversItsDisk) {
     window.drawCircleFilled(Style::BLACK, CX, CY, 30);
     EXPECT_TRUE(isDrawn(CX, CY));
     EXPECT_TRUE(isDrawn(CX + 25, CY));
@@ -333,7 +334,7 @@ TEST_F(CurvedPrimitives, FilledCircleCoversItsDisk) {
     EXPECT_FALSE(isDrawn(CX + 25, CY + 25));
 }
 
-TEST_F(CurvedPrimitives, CircleOutlineLightsOnlyItsRim) {
+TEST_F(PrimitivesCurved, CircleOutlineLightsOnlyItsRim) {
     window.drawCircleOutline(Style::BLACK, CX, CY, 30);
     EXPECT_FALSE(isDrawn(CX, CY));
     EXPECT_FALSE(isDrawn(CX + 25, CY));
@@ -341,7 +342,7 @@ TEST_F(CurvedPrimitives, CircleOutlineLightsOnlyItsRim) {
     EXPECT_FALSE(drawnWithin(CX - 1, CY - 31, CX + 1, CY - 28).empty());
 }
 
-TEST_F(CurvedPrimitives, FilledEllipseFillsItsBox) {
+TEST_F(PrimitivesCurved, FilledEllipseFillsItsBox) {
     window.drawEllipseFilled(Style::BLACK, 20, 40, 120, 80);  // centre (70, 60), radii 50 and 20
     EXPECT_TRUE(isDrawn(110, 60));
     EXPECT_TRUE(isDrawn(70, 44));
@@ -349,34 +350,34 @@ TEST_F(CurvedPrimitives, FilledEllipseFillsItsBox) {
     EXPECT_FALSE(isDrawn(115, 75));
 }
 
-TEST_F(CurvedPrimitives, EllipseOutlineLeavesItsInsideEmpty) {
+TEST_F(PrimitivesCurved, EllipseOutlineLeavesItsInsideEmpty) {
     window.drawEllipseOutline(Style::BLACK, 20, 40, 120, 80);
     EXPECT_FALSE(isDrawn(70, 60));
     EXPECT_FALSE(drawnWithin(67, 38, 73, 42).empty());
 }
 
-TEST_F(CurvedPrimitives, EllipseWithNoWidthDrawsNothing) {
+TEST_F(PrimitivesCurved, EllipseWithNoWidthDrawsNothing) {
     window.drawEllipseFilled(Style::BLACK, 50, 20, 50, 80);
     window.drawWedgeFilled(Style::BLACK, 50, 20, 50, 80, 0.0, 180.0);
     EXPECT_TRUE(drawnWithin(47, 18, 53, 82).empty());
 }
 
-TEST_F(CurvedPrimitives, OnePointBezierCurveDrawsNothing) {
+TEST_F(PrimitivesCurved, OnePointBezierCurveDrawsNothing) {
     window.drawBezierCurve(Style::BLACK, {50}, {50});
     window.drawBezierCurve(Style::BLACK, {80, 80, 80}, {50, 50, 50});
     EXPECT_TRUE(drawnWithin(45, 45, 85, 55).empty());
 }
 
-TEST_F(CurvedPrimitives, BezierCurveIsOneSegmentThroughItsEnds) {
+TEST_F(PrimitivesCurved, BezierCurveIsOneSegmentThroughItsEnds) {
     window.drawBezierCurve(Style::BLACK, {20, 70, 120}, {100, 20, 100});
     EXPECT_TRUE(isDrawn(20, 100));
     EXPECT_FALSE(drawnWithin(69, 59, 71, 61).empty());  // the middle, at t = 1/2
     EXPECT_FALSE(isDrawn(70, 20));                      // the control point pulls, not passes
 }
 
-// ---- Polygons through the tessellator. ----
+// ---- PrimitivesPolygon through the tessellator. ----
 
-TEST_F(Polygons, ConcavePolygonLeavesItsNotchEmpty) {
+TEST_F(PrimitivesPolygon, ConcavePolygonLeavesItsNotchEmpty) {
     window.drawPolygonFilled(Style::BLACK, {10, 90, 90, 50, 10}, {10, 10, 90, 40, 90});
     EXPECT_TRUE(isDrawn(50, 20));
     EXPECT_TRUE(isDrawn(14, 80));   // the left leg
@@ -400,7 +401,7 @@ std::string tessellationWarning() {
     return pattern;
 }
 
-TEST_F(Polygons, SelfIntersectingPolygonWarnsAndGoesOn) {
+TEST_F(PrimitivesPolygon, SelfIntersectingPolygonWarnsAndGoesOn) {
     const std::string output = stderrOf([&] {
         window.drawPolygonFilled(Style::BLACK, {10, 90, 90, 10}, {10, 90, 10, 90});
         window.readPixel(0, 0);  // the command has run
@@ -410,7 +411,7 @@ TEST_F(Polygons, SelfIntersectingPolygonWarnsAndGoesOn) {
     EXPECT_TRUE(isDrawn(150, 150));
 }
 
-TEST_F(Polygons, SelfIntersectingOutlineIsDrawnCompletelyAndWarns) {
+TEST_F(PrimitivesPolygon, SelfIntersectingOutlineIsDrawnCompletelyAndWarns) {
     const std::string output = stderrOf([&] {
         window.drawPolygonOutline(Style::BLACK, {10, 90, 90, 10}, {10, 90, 10, 90});
         window.readPixel(0, 0);
@@ -422,7 +423,7 @@ TEST_F(Polygons, SelfIntersectingOutlineIsDrawnCompletelyAndWarns) {
     EXPECT_TRUE(isDrawn(10, 50));  // closing side
 }
 
-TEST_F(Polygons, SimplePolygonOutlineWritesNothing) {
+TEST_F(PrimitivesPolygon, SimplePolygonOutlineWritesNothing) {
     const std::string output = stderrOf([&] {
         window.drawPolygonOutline(Style::BLACK, {10, 90, 90, 10}, {10, 10, 90, 90});
         window.readPixel(0, 0);
@@ -433,7 +434,7 @@ TEST_F(Polygons, SimplePolygonOutlineWritesNothing) {
 
 // ---- Copies and reads. ----
 
-TEST_F(PixelTransfer, CopyRegionMovesABlock) {
+TEST_F(PrimitivesPixelTransfer, CopyRegionMovesABlock) {
     window.drawRectangleFilled(Style::RED, 10, 10, 20, 20);
     window.copyRegion(10, 10, 50, 60, 10, 10);
     EXPECT_EQ(drawnWithin(45, 55, 65, 75), rectangle(50, 60, 59, 69));
@@ -441,7 +442,7 @@ TEST_F(PixelTransfer, CopyRegionMovesABlock) {
     EXPECT_EQ(window.readPixel(15, 15), Color::RED);  // the source stays
 }
 
-TEST_F(PixelTransfer, CopyRegionReachesTheBottomAndLeftEdges) {
+TEST_F(PrimitivesPixelTransfer, CopyRegionReachesTheBottomAndLeftEdges) {
     window.drawRectangleFilled(Style::RED, 10, 10, 20, 20);
     window.copyRegion(10, 10, 0, HEIGHT - 10, 10, 10);
     EXPECT_EQ(window.readPixel(0, HEIGHT - 1), Color::RED);
@@ -449,7 +450,7 @@ TEST_F(PixelTransfer, CopyRegionReachesTheBottomAndLeftEdges) {
     EXPECT_EQ(window.readPixel(10, HEIGHT - 1), Color::WHITE);
 }
 
-TEST_F(PixelTransfer, ReadPixelSeesDrawingThatIsNotYetFlipped) {
+TEST_F(PrimitivesPixelTransfer, ReadPixelSeesDrawingThatIsNotYetFlipped) {
     window.disableAutoPageFlip();
     window.drawRectangleFilled(Style::BLACK, 10, 10, 30, 30);
     EXPECT_EQ(window.readPixel(20, 20), Color::BLACK);
@@ -460,7 +461,7 @@ TEST_F(PixelTransfer, ReadPixelSeesDrawingThatIsNotYetFlipped) {
 
 // ---- The window's argument checks around these operations. ----
 
-TEST_F(WindowChecks, ReadPixelWarnsOncePerCheckOutsideTheWindow) {
+TEST_F(PrimitivesWindowChecks, ReadPixelWarnsOncePerCheckOutsideTheWindow) {
     const std::string outside = warningOf("The pixel being read is outside the bounds of the window");
     auto warningsFor = [&](int x, int y) { return countMatches(stderrOf([&] { window.readPixel(x, y); }), outside); };
     EXPECT_EQ(warningsFor(0, 0), 0);
@@ -470,7 +471,7 @@ TEST_F(WindowChecks, ReadPixelWarnsOncePerCheckOutsideTheWindow) {
     EXPECT_EQ(warningsFor(-1, HEIGHT + 1), 2);
 }
 
-TEST_F(WindowChecks, CreateImageWarnsOncePerCheckOutsideTheWindow) {
+TEST_F(PrimitivesWindowChecks, CreateImageWarnsOncePerCheckOutsideTheWindow) {
     const std::string outside = warningOf("The rectangle chosen to create an image from is outside the bounds of the window");
     auto warningsFor = [&](int x, int y, int w, int h) {
         return countMatches(stderrOf([&] { window.createImage(x, y, w, h); }), outside);
@@ -482,7 +483,7 @@ TEST_F(WindowChecks, CreateImageWarnsOncePerCheckOutsideTheWindow) {
     EXPECT_EQ(warningsFor(-1, HEIGHT + 1, WIDTH + 10, 10), 3);
 }
 
-TEST_F(WindowChecks, CopyRegionWarnsOncePerCheckOutsideTheWindow) {
+TEST_F(PrimitivesWindowChecks, CopyRegionWarnsOncePerCheckOutsideTheWindow) {
     const std::string outside = warningOf("The rectangle chosen for copying a region is outside the bounds of the window");
     auto warningsFor = [&](int x, int y, int w, int h) {
         const std::string output = stderrOf([&] {
@@ -502,7 +503,7 @@ std::string haltsWith(const std::string& message) {
     return onlyReport(diagnostics::Kind::FATAL_ERROR, "Window.cpp", message);
 }
 
-TEST_F(WindowChecksDeathTest, PointListsOfDifferentSizesHalt) {
+TEST_F(PrimitivesWindowChecksDeathTest, PointListsOfDifferentSizesHalt) {
     const std::vector<int> two{1, 2}, three{1, 2, 3};
     EXPECT_DEATH(window.drawPolygonFilled(Style::BLACK, two, three),
                  haltsWith("The xcoords and ycoords vectors passed to drawPolygonFilled are different sizes"));
@@ -514,14 +515,14 @@ TEST_F(WindowChecksDeathTest, PointListsOfDifferentSizesHalt) {
                  haltsWith("The xcoords and ycoords vectors passed to drawBezierCurve are different sizes"));
 }
 
-TEST_F(WindowChecks, EmptyPointListsOfEqualSizePass) {
+TEST_F(PrimitivesWindowChecks, EmptyPointListsOfEqualSizePass) {
     window.drawPolygonFilled(Style::BLACK, {}, {});
     window.drawPolyLine(Style::BLACK, {}, {});
     window.drawBezierCurve(Style::BLACK, {}, {});
     EXPECT_TRUE(drawnWithin(0, 0, 3, 3).empty());
 }
 
-TEST_F(WindowChecksDeathTest, RectanglesLessThanOnePixelHalt) {
+TEST_F(PrimitivesWindowChecksDeathTest, RectanglesLessThanOnePixelHalt) {
     EXPECT_DEATH(window.createImage(0, 0, 0, 10),
                  haltsWith("The rectangle chosen to create an image from is less than one pixel wide"));
     EXPECT_DEATH(window.createImage(0, 0, 10, 0),
