@@ -5,6 +5,7 @@
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
+#include <pthread.h>
 #include <sched.h>
 
 #include <algorithm>
@@ -107,6 +108,7 @@ void GLUTImp::stopAtExit() {
 }
 
 void* GLUTImp::start_glut(void*) {
+    pthread_setname_np(pthread_self(), "brindlewood");  // so the renderer is easy to find in a debugger
     int argc = 1;
     char name[] = "brindlewood";
     char* argv[] = {name, nullptr};

@@ -8,9 +8,8 @@ void Semaphore::wait() {
 }
 
 void Semaphore::signal() {
-    {
-        std::lock_guard<std::mutex> guard(mutex);
-        signalled = true;
-    }
+    // Notify under the lock: the woken waiter may destroy the semaphore as soon as it returns.
+    std::lock_guard<std::mutex> guard(mutex);
+    signalled = true;
     condition.notify_one();
 }

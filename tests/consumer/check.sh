@@ -9,5 +9,5 @@ cmake -S "$here" -B "$out/cmake" -DCMAKE_PREFIX_PATH="$out/prefix" >/dev/null
 cmake --build "$out/cmake" >/dev/null
 "$out/cmake/consumer"
 export PKG_CONFIG_PATH="$out/prefix/lib/pkgconfig"
-g++ -std=c++17 "$here/main.cpp" -o "$out/consumer-pc" $(pkg-config --cflags --libs --static brindlewood)
+g++ -std=c++17 "$here/main.cpp" -o "$out/consumer-pc" $(pkg-config --cflags --libs brindlewood)
 "$out/consumer-pc"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 void waitUntilShown(Window& window) {
@@ -29,4 +30,15 @@ int occurrences(const std::string& output, const std::string& text) {
     int count = 0;
     for (auto at = output.find(text); at != std::string::npos; at = output.find(text, at + text.size())) ++count;
     return count;
+}
+
+Color screenPixel(int screenX, int screenY) {
+    const std::string command = "import -window root -crop 1x1+" + std::to_string(screenX) + "+" +
+                                std::to_string(screenY) + " -depth 8 rgb:- 2>/dev/null";
+    unsigned char rgb[3] = {0, 0, 0};
+    FILE* pipe = popen(command.c_str(), "r");
+    const bool whole = pipe && std::fread(rgb, 1, 3, pipe) == 3;
+    if (pipe) pclose(pipe);
+    EXPECT_TRUE(whole) << "could not take a screenshot with: " << command;
+    return Color(rgb[0], rgb[1], rgb[2]);
 }

@@ -10,6 +10,9 @@
 // that drawing from now on stays in its back buffer.
 void waitUntilShown(Window& window);
 
+// The colour shown on the screen (not the back buffer) at a point of the screen.
+Color screenPixel(int screenX, int screenY);
+
 // Everything written to stderr while action runs.
 std::string stderrOf(const std::function<void()>& action);
 

@@ -1,0 +1,186 @@
+// The command pipeline and the renderer thread: the producer's throttle, one renderer for every
+// window, window lifetime, page flipping, window size and position, and a clean exit.
+#include <gtest/gtest.h>
+#include <sched.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <thread>
+
+#include "DaemonImp.h"
+#include "Diagnostics.h"
+#include "ReportPattern.h"
+#include "TestWindow.h"
+#include "Window.h"
+#include "XDoTool.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Threads of this process whose name is the renderer's.
+int rendererThreads() {
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        if (name == "brindlewood") ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+// No window exists here, so no renderer: the test takes the queue itself.
+TEST(Throttle, AProducerWaitsUntilTheQueueHasBeenTaken) {
+    Window* anyWindow = reinterpret_cast<Window*>(0x1000);  // never dereferenced by the queue
+    DaemonImp::append(new DaemonCommand(DaemonCommand::FLIP_PAGE, anyWindow));
+    auto producer = std::async(std::launch::async, [] { DaemonImp::throttle(); });
+    EXPECT_EQ(producer.wait_for(200ms), std::future_status::timeout) << "throttle returned with a command queued";
+    for (DaemonCommand* command : DaemonImp::takeAll()) delete command;
+    EXPECT_EQ(producer.wait_for(2s), std::future_status::ready);
+}
+
+// Threads the renderer starts (the GL driver's) carry its name too: the count must not grow.
+TEST(Renderer, EveryWindowSharesOneRendererThread) {
+    EXPECT_EQ(rendererThreads(), 0);
+    Window first(120, 80, uniqueTitle("first"));
+    waitUntilShown(first);
+    const int afterFirst = rendererThreads();
+    EXPECT_GE(afterFirst, 1);
+    Window second(120, 80, uniqueTitle("second"));
+    waitUntilShown(second);
+    EXPECT_EQ(rendererThreads(), afterFirst);
+}
+
+TEST(Renderer, AWindowOpenedAfterTheOnlyOneClosedStillDraws) {
+    { Window only(120, 80, uniqueTitle("only")); }
+    Window next(120, 80, uniqueTitle("next"));
+    waitUntilShown(next);
+    next.drawPixel(Style::RED, 10, 10);
+    EXPECT_EQ(next.readPixel(10, 10), Color::RED);
+}
+
+TEST(Renderer, ACommandOfUnknownTypeWarnsAndTheRendererGoesOn) {
+    Window window(120, 80, uniqueTitle("unknown"));
+    waitUntilShown(window);
+    const std::string output = stderrOf([&] {
+        DaemonImp::throttle();
+        DaemonImp::append(new DaemonCommand(static_cast<DaemonCommand::DaemonCommand_t>(99), &window));
+        window.drawPixel(Style::BLUE, 5, 5);
+        EXPECT_EQ(window.readPixel(5, 5), Color::BLUE);
+    });
+    EXPECT_PRED2(matchesWhole, output,
+                 onlyReport(diagnostics::Kind::WARNING, "GLUTImp.cpp",
+                            "Renderer recieved a command that it could not process"));
+}
+
+TEST(Renderer, ProgramsThatDrawAndReturnFromMainExitCleanly) {
+    const std::string program = BRINDLEWOOD_BINARY_DIR "/tests/draw_and_return 2>&1";
+    for (int run = 0; run < 50; ++run) {
+        FILE* pipe = popen(program.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string output;
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+        const int status = pclose(pipe);
+        ASSERT_TRUE(WIFEXITED(status)) << "run " << run << " ended by a signal; output: " << output;
+        ASSERT_EQ(WEXITSTATUS(status), 0) << "run " << run << " output: " << output;
+        ASSERT_EQ(output, "") << "run " << run;
+    }
+}
+
+// Run under the sanitizer builds this catches any renderer access to a destroyed window.
+TEST(WindowLifetime, WindowsDestroyedRightAfterHeavyDrawingAreNeverTouchedAgain) {
+    for (int round = 0; round < 20; ++round) {
+        auto window = std::make_unique<Window>(40 + round, 40 + round, 160, 120, uniqueTitle("short-lived"));
+        for (int i = 0; i < 200; ++i) {
+            window->drawLine(Style::BLUE, 0, i % 120, 159, 119 - i % 120);
+            window->drawCircleOutline(Style::RED, 80, 60, i % 50);
+        }
+        window->startTimer(1);
+        window.reset();
+    }
+    Window survivor(120, 80, uniqueTitle("survivor"));
+    waitUntilShown(survivor);
+    survivor.drawPixel(Style::GREEN, 3, 3);
+    EXPECT_EQ(survivor.readPixel(3, 3), Color::GREEN);
+}
+
+TEST(PageFlip, ASwapKeepsWhatWasDrawnInTheBackBuffer) {
+    Window window(120, 80, uniqueTitle("keeps"));
+    waitUntilShown(window);
+    window.drawRectangleFilled(Style::RED, 10, 10, 30, 30);
+    for (int i = 0; i < 3; ++i) window.flipPage();
+    window.drawPixel(Style::BLUE, 50, 50);
+    EXPECT_EQ(window.readPixel(20, 20), Color::RED);
+    EXPECT_EQ(window.readPixel(50, 50), Color::BLUE);
+}
+
+TEST(PageFlip, WithAutoflipDrawingReachesTheScreenByItself) {
+    const std::string title = uniqueTitle("autoflip");
+    Window window(300, 200, 120, 80, title);
+    XDoTool mapped(title);
+    waitUntilShown(window);
+    window.drawRectangleFilled(Style::RED, 10, 10, 40, 40);
+    EXPECT_TRUE(eventually([] { return screenPixel(300 + 20, 200 + 20) == Color::RED; }, 2000ms));
+}
+
+TEST(PageFlip, WithoutAutoflipDrawingStaysOffScreenUntilFlipPageYetReadsBack) {
+    const std::string title = uniqueTitle("manual");
+    Window window(500, 200, 120, 80, title);
+    XDoTool mapped(title);
+    waitUntilShown(window);
+    window.disableAutoPageFlip();
+    window.drawRectangleFilled(Style::RED, 10, 10, 40, 40);
+    EXPECT_EQ(window.readPixel(20, 20), Color::RED);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(screenPixel(500 + 20, 200 + 20), Color::WHITE);
+    window.flipPage();
+    EXPECT_TRUE(eventually([] { return screenPixel(500 + 20, 200 + 20) == Color::RED; }, 2000ms));
+}
+
+TEST(WindowSize, ResizeTakesTheHeightFirstAndClearsToWhite) {
+    Window window(200, 150, uniqueTitle("resize"));
+    waitUntilShown(window);
+    window.drawRectangleFilled(Style::BLACK, 0, 0, 200, 150);
+    window.resize(300, 400);
+    EXPECT_EQ(window.getWidth(), 400);
+    EXPECT_EQ(window.getHeight(), 300);
+    EXPECT_TRUE(eventually([&] { return window.readPixel(5, 5) == Color::WHITE; }));
+    EXPECT_TRUE(eventually([&] { return window.readPixel(399, 299) == Color::WHITE; }));
+}
+
+TEST(WindowPosition, GetPositionReportsWhereTheWindowWasPlaced) {
+    Window window(150, 120, 100, 60, uniqueTitle("placed"));
+    waitUntilShown(window);
+    int x = 0, y = 0;
+    window.getPosition(x, y);
+    EXPECT_EQ(x, 150);
+    EXPECT_EQ(y, 120);
+}
+
+TEST(WindowChecks, AWidthBelowOneHalts) {
+    EXPECT_DEATH(Window(0, 10, "no width"),
+                 reportPattern(diagnostics::Kind::FATAL_ERROR, "Window.cpp", "Window width is not a positive integer"));
+}
+
+TEST(WindowChecks, AHeightBelowOneHaltsAfterTheWidthIsChecked) {
+    EXPECT_DEATH(Window(10, 0, "no height"),
+                 reportPattern(diagnostics::Kind::FATAL_ERROR, "Window.cpp",
+                               "Window height is a not a positive integer"));
+    EXPECT_DEATH(Window(0, 0, "neither"),
+                 reportPattern(diagnostics::Kind::FATAL_ERROR, "Window.cpp", "Window width is not a positive integer"));
+}
+
+TEST(NumberToString, FormatsIntegersAndFixedPointNumbers) {
+    EXPECT_EQ(Window::numberToString(-42), "-42");
+    EXPECT_EQ(Window::numberToString(3.14159, 2), "3.14");
+    EXPECT_EQ(Window::numberToString(2.5, -1), "2.500000");
+    EXPECT_EQ(Window::numberToString(1.0, 500), Window::numberToString(1.0, 100));
+    EXPECT_EQ(Window::numberToString(1.0, 100).size(), 102u);
+}
