@@ -39,20 +39,22 @@ std::vector<Record> takePoints(DaemonCommand& command) {
     return points;
 }
 
-void drawVertices(GLenum mode, const std::vector<std::array<int, 2>>& vertices) {
+using Vertex = std::array<int, 2>;
+
+void drawVertices(GLenum mode, const std::vector<Vertex>& vertices) {
     glBegin(mode);
-    for (const auto& v : vertices) glVertex2i(v[0], v[1]);
+    for (const Vertex& v : vertices) glVertex2i(v[0], v[1]);
     glEnd();
 }
 
-// Takes as many x, y pairs as the vertices of a fixed-size primitive.
-std::vector<std::array<int, 2>> takeCorners(DaemonCommand& command, int count) {
-    std::vector<std::array<int, 2>> corners;
+// The x, y pairs of a primitive with a fixed number of vertices.
+std::vector<Vertex> takeVertices(DaemonCommand& command, int count) {
+    std::vector<Vertex> vertices;
     for (int i = 0; i < count; ++i) {
         const int x = command.removeArgument();
-        corners.push_back({x, command.removeArgument()});
+        vertices.push_back({x, command.removeArgument()});
     }
-    return corners;
+    return vertices;
 }
 
 template <typename Callback>
@@ -260,21 +262,21 @@ void GLUTImp::drawPrimitive(DaemonCommand& command, Window* w) {
     const Style style = command.getStyle();
     enableStyle(window, style);
     switch (command.type()) {
-        case DaemonCommand::DRAW_PIXEL: drawVertices(GL_POINTS, takeCorners(command, 1)); break;
-        case DaemonCommand::DRAW_LINE: drawVertices(GL_LINES, takeCorners(command, 2)); break;
+        case DaemonCommand::DRAW_PIXEL: drawVertices(GL_POINTS, takeVertices(command, 1)); break;
+        case DaemonCommand::DRAW_LINE: drawVertices(GL_LINES, takeVertices(command, 2)); break;
         case DaemonCommand::DRAW_RECTANGLE_FILLED: {
-            const auto corners = takeCorners(command, 2);
+            const std::vector<Vertex> corners = takeVertices(command, 2);
             glRecti(corners[0][0], corners[0][1], corners[1][0], corners[1][1]);
             break;
         }
         case DaemonCommand::DRAW_RECTANGLE_OUTLINE: {
-            const auto corners = takeCorners(command, 2);
+            const std::vector<Vertex> corners = takeVertices(command, 2);
             const int x1 = corners[0][0], y1 = corners[0][1], x2 = corners[1][0], y2 = corners[1][1];
             drawVertices(GL_LINE_LOOP, {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}});
             break;
         }
-        case DaemonCommand::DRAW_TRIANGLE_FILLED: drawVertices(GL_TRIANGLES, takeCorners(command, 3)); break;
-        case DaemonCommand::DRAW_TRIANGLE_OUTLINE: drawVertices(GL_LINE_LOOP, takeCorners(command, 3)); break;
+        case DaemonCommand::DRAW_TRIANGLE_FILLED: drawVertices(GL_TRIANGLES, takeVertices(command, 3)); break;
+        case DaemonCommand::DRAW_TRIANGLE_OUTLINE: drawVertices(GL_LINE_LOOP, takeVertices(command, 3)); break;
         case DaemonCommand::DRAW_CIRCLE_FILLED: drawCircle(command, GLU_FILL, 1); break;
         case DaemonCommand::DRAW_CIRCLE_OUTLINE: drawCircle(command, GLU_SILHOUETTE, 10); break;
         case DaemonCommand::DRAW_ELLIPSE_FILLED: drawEllipse(command, GLU_FILL, 1); break;
