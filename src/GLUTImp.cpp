@@ -260,8 +260,11 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
     const int width = c.removeArgument(), height = c.removeArgument();
     const bool fullScreen = c.removeArgument() != 0;
     const int depth = c.removeArgument(), rate = c.removeArgument();
-    int id;
-    if (!fullScreen) {
+    // Game mode may be refused (Xvfb cannot change its screen): the window opens windowed then.
+    int id = fullScreen ? enableFullscreen(width, height, depth, rate) : 0;
+    if (fullScreen && id <= 0) WARNING("Could not enter full-screen mode: the window opens as a plain window");
+    const bool inGameMode = id > 0;
+    if (!inGameMode) {
         // Created at its final size and place, so the toolkit reports no interim size.
         glutInitWindowSize(width, height);
         if (x != ANY_POSITION && y != ANY_POSITION)
@@ -269,10 +272,8 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
         else
             glutInitWindowPosition(-1, -1);
         id = glutCreateWindow(title.c_str());
-    } else {
-        id = enableFullscreen(width, height, depth, rate);
     }
-    s.fullscreen[key(w)] = fullScreen;
+    s.fullscreen[key(w)] = inGameMode;
     s.glutids[key(w)] = id;
     s.antialias[key(w)] = false;
     s.autoflip[key(w)] = true;
@@ -286,9 +287,16 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
 void GLUTImp::destroyWindow(Window* w) {
     GLUTImpStatics& s = state();
     const long k = key(w);
-    if (s.fullscreen[k]) disableFullscreen();
+    if (s.fullscreen[k]) {
+        s.windows.erase(s.glutids[k]);
+        disableFullscreen();
+        auto windowed = s.windowedids.find(k);
+        if (windowed != s.windowedids.end()) s.glutids[k] = windowed->second;
+        s.windowedids.erase(k);
+    }
     const int id = s.glutids[k];
-    glutDestroyWindow(id);
+    // A window born in game mode has no other toolkit window: leaving game mode closed it.
+    if (s.windows.count(id)) glutDestroyWindow(id);
     // Forget the window entirely: callbacks and timers still in flight find nothing to reach.
     s.windows.erase(id);
     s.glutids.erase(k);
@@ -364,15 +372,31 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             s.autoflip[k] = c.type() == DaemonCommand::ENABLE_AUTO_PAGE_FLIP;
             break;
         case DaemonCommand::ENABLE_FULL_SCREEN: {
+            const int depth = c.removeArgument(), rate = c.removeArgument();
+            if (s.fullscreen[k]) break;
+            const int gameId = enableFullscreen(w->getWidth(), w->getHeight(), depth, rate);
+            if (gameId <= 0) {
+                WARNING("Could not enter full-screen mode: the window stays a plain window");
+                break;
+            }
+            // The game-mode window stands in for the window until full screen ends.
             s.fullscreen[k] = true;
-            const int depth = c.removeArgument();
-            enableFullscreen(w->getWidth(), w->getHeight(), depth, c.removeArgument());
+            s.windowedids[k] = s.glutids[k];
+            s.glutids[k] = gameId;
+            s.windows[gameId] = w;
+            setCallbacks();
             break;
         }
-        case DaemonCommand::DISABLE_FULL_SCREEN:
+        case DaemonCommand::DISABLE_FULL_SCREEN: {
+            auto windowed = s.windowedids.find(k);
+            if (!s.fullscreen[k] || windowed == s.windowedids.end()) break;  // born full screen: stays
             s.fullscreen[k] = false;
+            s.windows.erase(s.glutids[k]);
             disableFullscreen();
+            s.glutids[k] = windowed->second;
+            s.windowedids.erase(windowed);
             break;
+        }
         case DaemonCommand::FLIP_PAGE:
             makeCurrent(w);
             glutSwapBuffers();

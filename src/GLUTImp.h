@@ -42,6 +42,7 @@ struct GLUTImpStatics {
     std::map<long, bool> antialias;
     std::map<long, bool> autoflip;
     std::map<long, bool> fullscreen;
+    std::map<long, int> windowedids;  // a window's own toolkit window while game mode stands in
     std::map<long, Frame> frames;
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
     std::map<int, int> lastentry;  // toolkit window id -> last entry state, to drop freeglut's repeats

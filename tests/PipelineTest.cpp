@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <memory>
 #include <thread>
 
 #include "DaemonImp.h"
@@ -183,4 +184,18 @@ TEST(NumberToString, FormatsIntegersAndFixedPointNumbers) {
     EXPECT_EQ(Window::numberToString(2.5, -1), "2.500000");
     EXPECT_EQ(Window::numberToString(1.0, 500), Window::numberToString(1.0, 100));
     EXPECT_EQ(Window::numberToString(1.0, 100).size(), 102u);
+}
+
+TEST(FullScreen, AFullScreenWindowDrawsInGameModeOrSaysWhyNot) {
+    std::unique_ptr<FullScreenWindow> window;
+    const std::string output = stderrOf([&] {
+        window = std::make_unique<FullScreenWindow>(800, 600, 24, 60);
+        int x = 0, y = 0;
+        window->getPosition(x, y);
+    });
+    if (occurrences(output, "Could not enter full-screen mode") == 1)
+        GTEST_SKIP() << "this X server cannot enter game mode; the window opened as a plain window";
+    EXPECT_EQ(output, "");
+    window->drawPixel(Style::RED, 5, 5);
+    EXPECT_EQ(window->readPixel(5, 5), Color::RED);
 }
