@@ -74,7 +74,9 @@ void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* widt
     *width = static_cast<unsigned short>(decoder.output_width);
     *height = static_cast<unsigned short>(decoder.output_height);
     std::size_t rowBytes = std::size_t(decoder.output_width) * decoder.output_components;
-    unsigned char* pixels = new (std::nothrow) unsigned char[rowBytes * *height]();
+    // Not zeroed: the decoder writes every row, and a damaged file that declares a huge picture
+    // then costs no memory before libjpeg finds the damage.
+    unsigned char* pixels = new (std::nothrow) unsigned char[rowBytes * *height];
     if (!pixels) FATAL_ERROR(OUT_OF_MEMORY);
     while (decoder.output_scanline < decoder.output_height) {
         JSAMPROW row = fileRow(pixels, rowBytes, *height, decoder.output_scanline);
@@ -144,7 +146,8 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
     std::size_t rowBytes = std::size_t(pictureWidth) * 4;
     png_bytep* rows = new (std::nothrow) png_bytep[pictureHeight];
     if (!rows) FATAL_ERROR(OUT_OF_MEMORY);
-    unsigned char* pixels = new (std::nothrow) unsigned char[rowBytes * pictureHeight]();
+    // Not zeroed, as in jpegload: every row is read.
+    unsigned char* pixels = new (std::nothrow) unsigned char[rowBytes * pictureHeight];
     if (!pixels) FATAL_ERROR(OUT_OF_MEMORY);
     for (unsigned int n = 0; n < pictureHeight; ++n) rows[n] = fileRow(pixels, rowBytes, pictureHeight, n);
     png_read_image(png, rows);

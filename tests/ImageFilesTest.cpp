@@ -569,6 +569,15 @@ TEST_F(ImageFilesDeathTest, PngWiderThanSixteenBitsHaltsInsteadOfShrinking) {
     expectLibpngRefuses(file, "libpng warning: Image width exceeds user limit in IHDR\nlibpng error: [^\n]+\n");
 }
 
+TEST_F(ImageFilesDeathTest, PngDeclaringTheLargestSizeButHoldingLittleHalts) {
+    Bytes file = smallPng();
+    std::size_t ihdr = chunkOffset(file, "IHDR");
+    std::fill(file.begin() + ihdr + 8, file.begin() + ihdr + 16, 0x00);
+    for (std::size_t side : {ihdr + 10, ihdr + 14}) file[side] = file[side + 1] = 0xFF;  // 65535 by 65535
+    fixCrc(file, ihdr);
+    expectLibpngRefuses(file, "libpng error: [^\n]+\n");
+}
+
 // Damaged and foreign JPEG files end the process through libjpeg's standard error exit, status 1,
 // with libjpeg's own message and nothing else.
 
@@ -591,6 +600,19 @@ TEST_F(ImageFilesDeathTest, JpegTooLargeForLibjpegExitsWithItsMessage) {
     ASSERT_NE(sof, file.end());
     std::fill(sof + 5, sof + 9, 0xFF);
     expectLibjpegRefuses(file, "Maximum supported image dimension is 65500 pixels");
+}
+
+TEST_F(ImageFilesDeathTest, JpegDeclaringTheLargestSizeButHoldingLittleExits) {
+    Bytes file = readFile(redOverBlueJpeg());
+    const unsigned char frameMarker[] = {0xFF, 0xC0};
+    auto sof = std::search(file.begin(), file.end(), std::begin(frameMarker), std::end(frameMarker));
+    ASSERT_NE(sof, file.end());
+    // 65500 by 65500, the most libjpeg takes: about 12 GB of pixels that the file cannot fill.
+    for (int side : {5, 7}) {
+        sof[side] = 0xFF;
+        sof[side + 1] = 0xDC;
+    }
+    expectLibjpegRefuses(file, "(Premature end of JPEG file|Corrupt JPEG data: [^\n]+)");
 }
 
 TEST_F(ImageFilesDeathTest, CorruptJpegDataExitsWithLibjpegsMessage) {
