@@ -202,6 +202,13 @@ std::size_t chunkOffset(const Bytes& file, const char* type) {
     return 0;
 }
 
+// The offset of the first JPEG marker FF code, or 0.
+std::size_t markerOffset(const Bytes& file, unsigned char code) {
+    const unsigned char marker[] = {0xFF, code};
+    auto found = std::search(file.begin(), file.end(), std::begin(marker), std::end(marker));
+    return found == file.end() ? 0 : found - file.begin();
+}
+
 // Recomputes the CRC of the chunk at offset, so that a changed chunk reaches the decoder.
 void fixCrc(Bytes& file, std::size_t offset) {
     std::size_t length = chunkLength(file, offset);
@@ -239,6 +246,18 @@ protected:
                               {Bytes::value_type(r < 4 ? 255 : 0), 0, Bytes::value_type(r < 4 ? 0 : 255)});
         writeJpeg(path("red-over-blue.jpg"), 16, 8, 3, pixels);
         return path("red-over-blue.jpg");
+    }
+
+    // The red-over-blue JPEG with a baseline frame header (FF C0: length, precision, height,
+    // width) that declares another size.
+    Bytes jpegDeclaring(unsigned short width, unsigned short height) {
+        Bytes file = readFile(redOverBlueJpeg());
+        std::size_t sof = markerOffset(file, 0xC0);
+        file[sof + 5] = height >> 8;
+        file[sof + 6] = height & 0xFF;
+        file[sof + 7] = width >> 8;
+        file[sof + 8] = width & 0xFF;
+        return file;
     }
 
     // A valid 4 by 4 RGB PNG for the damaged-file cases to start from.
@@ -593,35 +612,20 @@ TEST_F(ImageFilesDeathTest, TruncatedJpegExitsWithLibjpegsMessage) {
 }
 
 TEST_F(ImageFilesDeathTest, JpegTooLargeForLibjpegExitsWithItsMessage) {
-    Bytes file = readFile(redOverBlueJpeg());
-    // The baseline frame header FF C0: length (2), precision (1), then height and width.
-    const unsigned char frameMarker[] = {0xFF, 0xC0};
-    auto sof = std::search(file.begin(), file.end(), std::begin(frameMarker), std::end(frameMarker));
-    ASSERT_NE(sof, file.end());
-    std::fill(sof + 5, sof + 9, 0xFF);
-    expectLibjpegRefuses(file, "Maximum supported image dimension is 65500 pixels");
+    expectLibjpegRefuses(jpegDeclaring(65535, 65535), "Maximum supported image dimension is 65500 pixels");
 }
 
 TEST_F(ImageFilesDeathTest, JpegDeclaringTheLargestSizeButHoldingLittleExits) {
-    Bytes file = readFile(redOverBlueJpeg());
-    const unsigned char frameMarker[] = {0xFF, 0xC0};
-    auto sof = std::search(file.begin(), file.end(), std::begin(frameMarker), std::end(frameMarker));
-    ASSERT_NE(sof, file.end());
-    // 65500 by 65500, the most libjpeg takes: about 12 GB of pixels that the file cannot fill.
-    for (int side : {5, 7}) {
-        sof[side] = 0xFF;
-        sof[side + 1] = 0xDC;
-    }
-    expectLibjpegRefuses(file, "(Premature end of JPEG file|Corrupt JPEG data: [^\n]+)");
+    // The most libjpeg takes: about 12 GB of pixels that the file cannot fill.
+    expectLibjpegRefuses(jpegDeclaring(65500, 65500), "(Premature end of JPEG file|Corrupt JPEG data: [^\n]+)");
 }
 
 TEST_F(ImageFilesDeathTest, CorruptJpegDataExitsWithLibjpegsMessage) {
     Bytes file = readFile(redOverBlueJpeg());
     // Just after the start of scan, a restart marker that no restart interval allows.
-    const unsigned char scanMarker[] = {0xFF, 0xDA};
-    auto sos = std::search(file.begin(), file.end(), std::begin(scanMarker), std::end(scanMarker));
-    ASSERT_NE(sos, file.end());
-    std::size_t scanData = (sos - file.begin()) + 2 + ((sos[2] << 8) | sos[3]);
+    std::size_t sos = markerOffset(file, 0xDA);
+    ASSERT_NE(sos, 0u);
+    std::size_t scanData = sos + 2 + ((file[sos + 2] << 8) | file[sos + 3]);
     file[scanData + 4] = 0xFF;
     file[scanData + 5] = 0xD3;
     expectLibjpegRefuses(file, "Corrupt JPEG data: [^\n]+");
