@@ -450,7 +450,19 @@ TEST_F(PrimitivesPixelTransfer, CopyRegionReachesTheBottomAndLeftEdges) {
     EXPECT_EQ(window.readPixel(10, HEIGHT - 1), Color::WHITE);
 }
 
-TEST_F(PrimitivesPixelTransfer, ReadPixelSeesDrawingThatIsNotYetFlipped) {
+// A small window of its own in the screen's bottom-right corner, away from the windows that other
+// tests open meanwhile, so that the screen there shows this window alone.
+class PrimitivesPageFlip : public testing::Test {
+protected:
+    Window window{1800, 960, 100, 100, uniqueTitle("PrimitivesTest")};
+
+    void SetUp() override {
+        waitUntilShown(window);
+        ASSERT_TRUE(eventually([&] { return onScreen(window, 20, 20) == Color::WHITE; }));
+    }
+};
+
+TEST_F(PrimitivesPageFlip, ReadPixelSeesDrawingThatIsNotYetFlipped) {
     window.disableAutoPageFlip();
     window.drawRectangleFilled(Style::BLACK, 10, 10, 30, 30);
     EXPECT_EQ(window.readPixel(20, 20), Color::BLACK);
