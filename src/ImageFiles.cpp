@@ -19,8 +19,6 @@ namespace {
 
 const char* const NULL_FILENAME = "Passed a null pointer for the filename";
 const char* const NULL_DATA = "Passed a null pointer for the image data";
-const char* const NULL_WIDTH = "Passed a null pointer for the width";
-const char* const NULL_HEIGHT = "Passed a null pointer for the height";
 const char* const PNG_OPEN_FAILED = "Can't open the specified image";
 const char* const PNG_DECODE_FAILED = "Error creating the specified image";
 const char* const PNG_ENCODE_FAILED = "Error opening writing the specified file";
@@ -37,8 +35,8 @@ void haltOnCorruptData(j_common_ptr decoder, int level) {
 void checkLoadArguments(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data) {
     if (!filename) FATAL_ASSERTION(NULL_FILENAME);
     if (!data) FATAL_ASSERTION(NULL_DATA);
-    if (!width) FATAL_ASSERTION(NULL_WIDTH);
-    if (!height) FATAL_ASSERTION(NULL_HEIGHT);
+    if (!width) FATAL_ASSERTION("Passed a null pointer for the width");
+    if (!height) FATAL_ASSERTION("Passed a null pointer for the height");
 }
 
 bool hasPngSignature(std::FILE* file) {
