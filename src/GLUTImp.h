@@ -4,7 +4,8 @@
 // pure parts (key mapping) can be tested without a display.
 //
 // Files: GLUTImp.cpp (thread, queue, window commands, page flips), GLUTImpDrawing.cpp (styles and
-// primitives), GLUTImpInput.cpp (input callbacks and timers), FontInstance.cpp, ImageInstance.cpp.
+// primitives), GLUTImpInput.cpp (input callbacks and timers), FontInstance.cpp, ImageInstance.cpp
+// and ImageFiles.cpp.
 #pragma once
 
 #include <atomic>
