@@ -81,7 +81,7 @@ bool DaemonImp::waitForCommands(std::chrono::microseconds timeout) {
     return q.appended.wait_for(guard, timeout, [&q] { return !q.comqueue.empty(); });
 }
 
-void DaemonImp::queue(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments,
+void DaemonImp::queue(Window* w, DaemonCommand::DaemonCommand_t type, const std::vector<int>& arguments,
                       const Style* style, const std::string& text) {
     if (!w) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
     throttle();
@@ -92,35 +92,22 @@ void DaemonImp::queue(Window* w, DaemonCommand::DaemonCommand_t type, std::initi
     append(command);
 }
 
-void DaemonImp::queuePoints(Window* w, DaemonCommand::DaemonCommand_t type, const Style& s,
-                            const std::vector<int>& xs, const std::vector<int>& ys) {
-    if (!w) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
-    throttle();
-    auto* command = new DaemonCommand(type, w);
-    command->addArgument(static_cast<int>(xs.size()));
-    for (std::size_t i = 0; i < xs.size(); ++i) {
-        command->addArgument(xs[i]);
-        command->addArgument(ys[i]);
-    }
-    command->setStyle(s);
-    append(command);
+void DaemonImp::queuePoints(Window* w, DaemonCommand::DaemonCommand_t type, const Style& s, const std::vector<int>& xs,
+                            const std::vector<int>& ys) {
+    std::vector<int> arguments{static_cast<int>(xs.size())};
+    for (std::size_t i = 0; i < xs.size(); ++i) arguments.insert(arguments.end(), {xs[i], ys[i]});
+    queue(w, type, arguments, &s);
 }
 
-void DaemonImp::queueTransformed(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments,
+void DaemonImp::queueTransformed(Window* w, DaemonCommand::DaemonCommand_t type, std::vector<int> arguments,
                                  const Transform& t, const Style* style, const std::string& text) {
-    std::vector<int> all(arguments);
-    all.insert(all.end(), {fixedPoint(t.getRotation()), fixedPoint(t.getScaleX()), fixedPoint(t.getScaleY())});
-    if (!w) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
-    throttle();
-    auto* command = new DaemonCommand(type, w);
-    for (int argument : all) command->addArgument(argument);
-    if (style) command->setStyle(*style);
-    command->setString(text);
-    append(command);
+    arguments.insert(arguments.end(),
+                     {fixedPoint(t.getRotation()), fixedPoint(t.getScaleX()), fixedPoint(t.getScaleY())});
+    queue(w, type, arguments, style, text);
 }
 
-void DaemonImp::createWindow(Window* w, int x, int y, int width, int height, const std::string& title,
-                             bool fullScreen, int depth, int refresh) {
+void DaemonImp::createWindow(Window* w, int x, int y, int width, int height, const std::string& title, bool fullScreen,
+                             int depth, int refresh) {
     queue(w, DaemonCommand::CREATE_WINDOW, {x, y, width, height, fullScreen ? 1 : 0, depth, refresh}, nullptr, title);
 }
 void DaemonImp::destroyWindow(Window* w) { queue(w, DaemonCommand::DESTROY_WINDOW, {}); }
@@ -147,9 +134,7 @@ void DaemonImp::enableFullScreen(Window* w, int depth, int refresh) {
 void DaemonImp::disableFullScreen(Window* w) { queue(w, DaemonCommand::DISABLE_FULL_SCREEN, {}); }
 void DaemonImp::flipPage(Window* w) { queue(w, DaemonCommand::FLIP_PAGE, {}); }
 
-void DaemonImp::drawPixel(Window* w, const Style& s, int x, int y) {
-    queue(w, DaemonCommand::DRAW_PIXEL, {x, y}, &s);
-}
+void DaemonImp::drawPixel(Window* w, const Style& s, int x, int y) { queue(w, DaemonCommand::DRAW_PIXEL, {x, y}, &s); }
 void DaemonImp::drawLine(Window* w, const Style& s, int x1, int y1, int x2, int y2) {
     queue(w, DaemonCommand::DRAW_LINE, {x1, y1, x2, y2}, &s);
 }

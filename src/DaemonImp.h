@@ -6,7 +6,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -34,8 +33,8 @@ public:
     // Renderer side: sleeps until a command is queued or the timeout passes; false on timeout.
     static bool waitForCommands(std::chrono::microseconds timeout);
 
-    static void createWindow(Window* w, int x, int y, int width, int height, const std::string& title,
-                             bool fullScreen, int depth, int refresh);
+    static void createWindow(Window* w, int x, int y, int width, int height, const std::string& title, bool fullScreen,
+                             int depth, int refresh);
     static void destroyWindow(Window* w);
     static void hideWindow(Window* w);
     static void showWindow(Window* w);
@@ -81,12 +80,13 @@ public:
 
 protected:
     // Throttles, then builds and queues one command of the given type for w.
-    static void queue(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments,
+    static void queue(Window* w, DaemonCommand::DaemonCommand_t type, const std::vector<int>& arguments,
                       const Style* style = nullptr, const std::string& text = std::string());
 
 private:
-    static void queuePoints(Window* w, DaemonCommand::DaemonCommand_t type, const Style& s,
-                            const std::vector<int>& xs, const std::vector<int>& ys);
-    static void queueTransformed(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments,
+    static void queuePoints(Window* w, DaemonCommand::DaemonCommand_t type, const Style& s, const std::vector<int>& xs,
+                            const std::vector<int>& ys);
+    // Appends the transform's three values, scaled to fixed point, to the arguments.
+    static void queueTransformed(Window* w, DaemonCommand::DaemonCommand_t type, std::vector<int> arguments,
                                  const Transform& t, const Style* style, const std::string& text);
 };

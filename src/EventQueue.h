@@ -3,9 +3,10 @@
 // variable lets a waiting caller sleep instead of spinning.
 #pragma once
 
+#include <sched.h>
+
 #include <condition_variable>
 #include <deque>
-#include <sched.h>
 
 #include "PortMutex.h"
 

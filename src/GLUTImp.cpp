@@ -354,8 +354,8 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             const int interval = c.removeArgument();
             const int id = c.removeArgument();
             s.timerwindows[id] = w;
-            s.timerstates[id] = c.type() == DaemonCommand::START_TIMER ? GLUTImpStatics::RUNNING
-                                                                        : GLUTImpStatics::REGISTERED;
+            s.timerstates[id] =
+                c.type() == DaemonCommand::START_TIMER ? GLUTImpStatics::RUNNING : GLUTImpStatics::REGISTERED;
             s.timerintervals[id] = interval;
             glutTimerFunc(static_cast<unsigned>(interval), timer, id);
             break;

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 class PortMutex {
 public:
@@ -35,24 +36,25 @@ private:
     bool signalled = false;
 };
 
-// A reply slot: the renderer stores a result and signals; the one waiting caller takes it.
+// A reply slot: the renderer stores a result and signals; the one waiting caller takes it. The
+// slot keeps nothing afterwards (a captured Image would otherwise stay referenced).
 template <typename T>
 class Reply {
 public:
-    explicit Reply(const T& initial = T()) : result(initial) {}
-
     // Renderer side: the result is written before the signal, so the caller sees it whole.
     void put(const T& value) {
-        result = value;
+        result.emplace(value);
         ready.signal();
     }
     // Caller side: blocks until the renderer has answered.
     T take() {
         ready.wait();
-        return result;
+        T value = *result;
+        result.reset();
+        return value;
     }
 
 private:
     Semaphore ready;
-    T result;
+    std::optional<T> result;
 };

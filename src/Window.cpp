@@ -19,14 +19,21 @@ constexpr int ANY_POSITION = 2147483647;
 
 int encodeAngle(double degrees) { return static_cast<int>(degrees * 1024.0); }
 
+template <typename Event>
+Event takeOrHalt(EventQueue<Event>& queue, const char* emptyMessage) {
+    sched_yield();
+    Event event;
+    if (!queue.tryTake(event)) FATAL_ERROR(emptyMessage);
+    return event;
+}
+
 }  // namespace
 
 Window::Window(int width, int height, const std::string& title, bool fullScreen, int depth, int refresh) {
     _init(ANY_POSITION, ANY_POSITION, width, height, title, fullScreen, depth, refresh);
 }
 
-Window::Window(int x, int y, int width, int height, const std::string& title, bool fullScreen, int depth,
-               int refresh) {
+Window::Window(int x, int y, int width, int height, const std::string& title, bool fullScreen, int depth, int refresh) {
     _init(x, y, width, height, title, fullScreen, depth, refresh);
 }
 
@@ -111,8 +118,7 @@ void Window::drawWedgeFilled(const Style& style, int x1, int y1, int x2, int y2,
     sched_yield();
     daemon->drawWedgeFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
-void Window::drawWedgeOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle,
-                              double endAngle) {
+void Window::drawWedgeOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
     sched_yield();
     daemon->drawWedgeOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
@@ -120,8 +126,7 @@ void Window::drawChordFilled(const Style& style, int x1, int y1, int x2, int y2,
     sched_yield();
     daemon->drawChordFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
-void Window::drawChordOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle,
-                              double endAngle) {
+void Window::drawChordOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
     sched_yield();
     daemon->drawChordOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
@@ -140,8 +145,7 @@ void Window::drawPolygonFilled(const Style& style, const std::vector<int>& xcoor
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonFilled are different sizes");
     daemon->drawPolygonFilled(style, xcoords, ycoords);
 }
-void Window::drawPolygonOutline(const Style& style, const std::vector<int>& xcoords,
-                                const std::vector<int>& ycoords) {
+void Window::drawPolygonOutline(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
     sched_yield();
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonOutline are different sizes");
@@ -279,13 +283,9 @@ void Window::_setWindowSize(int newWidth, int newHeight) {
 
 bool Window::isKeyboardQueueEmpty() { return keyqueue.isEmpty(); }
 KeyboardEvent Window::getKeyboardEvent() {
-    sched_yield();
-    KeyboardEvent event;
-    if (!keyqueue.tryTake(event))
-        FATAL_ERROR(
-            "Tried to remove a KeyboardEvent from an empty queue!  Call isKeyboardQueueEmpty() first to ensure that "
-            "this does not occur");
-    return event;
+    return takeOrHalt(keyqueue,
+                      "Tried to remove a KeyboardEvent from an empty queue!  Call "
+                      "isKeyboardQueueEmpty() first to ensure that this does not occur");
 }
 KeyboardEvent Window::waitForKeyboardEvent() {
     sched_yield();
@@ -299,13 +299,9 @@ void Window::autoFlushKeyboardQueue(bool on) { keyqueue.setAutoFlush(on); }
 
 bool Window::isMouseQueueEmpty() { return mousequeue.isEmpty(); }
 MouseEvent Window::getMouseEvent() {
-    sched_yield();
-    MouseEvent event;
-    if (!mousequeue.tryTake(event))
-        FATAL_ERROR(
-            "Tried to remove a MouseEvent from an empty queue!  Call isMouseQueueEmpty() first to ensure that this "
-            "does not occur");
-    return event;
+    return takeOrHalt(mousequeue,
+                      "Tried to remove a MouseEvent from an empty queue!  Call "
+                      "isMouseQueueEmpty() first to ensure that this does not occur");
 }
 MouseEvent Window::waitForMouseEvent() {
     sched_yield();
@@ -319,13 +315,9 @@ void Window::autoFlushMouseQueue(bool on) { mousequeue.setAutoFlush(on); }
 
 bool Window::isTimerQueueEmpty() { return timerqueue.isEmpty(); }
 TimerEvent Window::getTimerEvent() {
-    sched_yield();
-    TimerEvent event;
-    if (!timerqueue.tryTake(event))
-        FATAL_ERROR(
-            "Tried to remove a TimerEvent from an empty queue!  Call isTimerQueueEmpty() first to ensure that this "
-            "does not occur");
-    return event;
+    return takeOrHalt(timerqueue,
+                      "Tried to remove a TimerEvent from an empty queue!  Call "
+                      "isTimerQueueEmpty() first to ensure that this does not occur");
 }
 TimerEvent Window::waitForTimerEvent() {
     sched_yield();
@@ -351,8 +343,7 @@ bool Window::isButtonDown(MouseEvent::Button button) const {
     });
 }
 bool Window::isModifierDown(KeyModifiers modifiers) const {
-    KeyModifiers held =
-        keyqueue.withLock([&] { return modifiersdown; });
+    KeyModifiers held = keyqueue.withLock([&] { return modifiersdown; });
     return (modifiers & held) == modifiers;
 }
 int Window::getMouseX() const {

@@ -25,11 +25,10 @@ class Window {
 public:
     // A window of width by height pixels placed by the window system. Full screen uses the
     // toolkit's game mode at the given colour depth (bits) and refresh rate (hertz).
-    Window(int width, int height, const std::string& title, bool fullScreen = false, int depth = 32,
-           int refresh = 60);
+    Window(int width, int height, const std::string& title, bool fullScreen = false, int depth = 32, int refresh = 60);
     // A window whose top-left corner is at (x, y) on the screen.
-    Window(int x, int y, int width, int height, const std::string& title, bool fullScreen = false,
-           int depth = 32, int refresh = 60);
+    Window(int x, int y, int width, int height, const std::string& title, bool fullScreen = false, int depth = 32,
+           int refresh = 60);
     // Returns once the renderer has closed the window: nothing touches it afterwards.
     virtual ~Window();
     Window(const Window&) = delete;
@@ -161,8 +160,7 @@ public:
     void addTimerEvent(const TimerEvent& event);
 
 protected:
-    void _init(int x, int y, int width, int height, const std::string& title, bool fullScreen, int depth,
-               int refresh);
+    void _init(int x, int y, int width, int height, const std::string& title, bool fullScreen, int depth, int refresh);
 
 private:
     friend class DaemonImp;
@@ -177,7 +175,7 @@ private:
     void recordKey(int key, bool down, KeyModifiers modifiers);
     void recordButton(MouseEvent::Button button, bool down);
 
-    mutable EventQueue<MouseEvent> mousequeue;  // its lock also guards mousex, mousey, buttonsdown
+    mutable EventQueue<MouseEvent> mousequeue;   // its lock also guards mousex, mousey, buttonsdown
     mutable EventQueue<KeyboardEvent> keyqueue;  // its lock also guards keysdown, modifiersdown
     mutable EventQueue<TimerEvent> timerqueue;   // its lock also guards timercounts
     mutable PortMutex sizemutex;

@@ -75,9 +75,9 @@ TEST(Renderer, ACommandOfUnknownTypeWarnsAndTheRendererGoesOn) {
         window.drawPixel(Style::BLUE, 5, 5);
         EXPECT_EQ(window.readPixel(5, 5), Color::BLUE);
     });
-    EXPECT_PRED2(matchesWhole, output,
-                 onlyReport(diagnostics::Kind::WARNING, "GLUTImp.cpp",
-                            "Renderer recieved a command that it could not process"));
+    EXPECT_PRED2(
+        matchesWhole, output,
+        onlyReport(diagnostics::Kind::WARNING, "GLUTImp.cpp", "Renderer recieved a command that it could not process"));
 }
 
 TEST(Renderer, ProgramsThatDrawAndReturnFromMainExitCleanly) {
@@ -171,9 +171,8 @@ TEST(WindowChecks, AWidthBelowOneHalts) {
 }
 
 TEST(WindowChecks, AHeightBelowOneHaltsAfterTheWidthIsChecked) {
-    EXPECT_DEATH(Window(10, 0, "no height"),
-                 reportPattern(diagnostics::Kind::FATAL_ERROR, "Window.cpp",
-                               "Window height is a not a positive integer"));
+    EXPECT_DEATH(Window(10, 0, "no height"), reportPattern(diagnostics::Kind::FATAL_ERROR, "Window.cpp",
+                                                           "Window height is a not a positive integer"));
     EXPECT_DEATH(Window(0, 0, "neither"),
                  reportPattern(diagnostics::Kind::FATAL_ERROR, "Window.cpp", "Window width is not a positive integer"));
 }
