@@ -4,6 +4,10 @@
 
 #include <string>
 
+// A fontconfig pattern for a monospaced font, DejaVu Sans Mono first: at 12 points it advances
+// 9 pixels, the console's cell.
+constexpr const char* MONOSPACED_FONT = "DejaVu Sans Mono,monospace:spacing=mono";
+
 // preferred if that file can be read; otherwise the TrueType file fontconfig matches to the
 // pattern (for instance "monospace"), or preferred unchanged when nothing matches.
 std::string truetype_font_file(std::string const& preferred, std::string const& pattern);

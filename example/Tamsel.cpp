@@ -23,8 +23,7 @@ model OBJ;
 Style FORE_FONT_STYLE = solid(Color::BLACK, 2);
 Style BACK_FONT_STYLE = solid(Color::WHITE, 2);
 std::string FONT_FACE = "C:\\WINDOWS\\FONTS\\OCRAEXT.TTF";
-// DejaVu Sans Mono at 12 points advances 9 pixels, the console's cell.
-Font FONT(truetype_font_file(FONT_FACE, "DejaVu Sans Mono"), 12);
+Font FONT(truetype_font_file(FONT_FACE, MONOSPACED_FONT), 12);
 Style FORE_CURSOR_STYLE = solid(Color::BLACK, 3);
 Style BACK_CURSOR_STYLE = solid(Color::WHITE, 3);
 

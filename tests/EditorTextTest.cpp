@@ -60,7 +60,7 @@ TEST(EditorConsoleFont, AnExistingFontFileIsKept) {
 }
 
 TEST(EditorConsoleFont, AMissingFontFileFallsBackOnAMonospacedTrueTypeFont) {
-    std::string file = truetype_font_file("C:\\WINDOWS\\FONTS\\OCRAEXT.TTF", "DejaVu Sans Mono");
+    std::string file = truetype_font_file("C:\\WINDOWS\\FONTS\\OCRAEXT.TTF", MONOSPACED_FONT);
 
     EXPECT_NE(file.find("DejaVuSansMono.ttf"), std::string::npos) << file;
     EXPECT_TRUE(std::ifstream(file).good());
