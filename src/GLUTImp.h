@@ -90,6 +90,8 @@ public:
     // Draws one primitive command (DRAW_PIXEL to DRAW_BEZIER_CURVE but DRAW_TEXT) under its style.
     static void drawPrimitive(DaemonCommand& command, Window* w);
     static void drawArcInternal(int x1, int y1, int x2, int y2, int a, int b);
+    // Puts the raster position on (x, y) in window coordinates, wherever that lies.
+    static void moveRasterTo(int x, int y);
     static void copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch);
     static Color readPixel(Window* w, int x, int y);
     static void handleTessBegin(unsigned int type);

@@ -307,15 +307,18 @@ void GLUTImp::drawArcInternal(int x1, int y1, int x2, int y2, int a, int b) {
     for (const ArcPoint& p : traceArc(x1, y1, x2, y2, a, b)) glVertex2i(p.x, p.y);
 }
 
+void GLUTImp::moveRasterTo(int x, int y) {
+    // Moved from the window's top-left corner rather than set: a raster position set on or past
+    // the bottom or left edge would be invalid and draw nothing, while a moved one stays valid.
+    glRasterPos2i(0, 0);
+    glBitmap(0, 0, 0, 0, static_cast<GLfloat>(x), -static_cast<GLfloat>(y), nullptr);
+}
+
 void GLUTImp::copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch) {
     const int height = w->getHeight();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    // The destination's bottom-left corner, reached by moving from the window's top-left corner:
-    // a raster position set outside the window would be invalid and copy nothing, while a moved
-    // one stays valid, so destinations at or over the bottom and left edges still copy.
-    glRasterPos2i(0, 0);
-    glBitmap(0, 0, 0, 0, static_cast<GLfloat>(dl), -static_cast<GLfloat>(dt + ch), nullptr);
+    moveRasterTo(dl, dt + ch);  // the destination's bottom-left corner
     glCopyPixels(sl, height - st - ch, cw, ch, GL_COLOR);
 }
 

@@ -239,10 +239,15 @@ void GLUTImp::ImageInstance::drawImage(int handle, int x, int y) {
     const ImageInstance& image = liveInstance(handle);
     int components = componentsOf(image.type);
     if (components == 0) return;
+    // The picture's bottom-left corner must lie in the window (edges included), or nothing is drawn.
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int bottom = y + image.height;
+    if (x < 0 || x > viewport[2] || bottom < 0 || bottom > viewport[3]) return;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glDrawBuffer(GL_BACK);
     // The raster position is the picture's bottom-left corner: store rows run upward from it.
-    glRasterPos2i(x, y + image.height);
+    moveRasterTo(x, bottom);
     if (components == 3) {
         glDrawPixels(image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, image.data.get());
         return;
