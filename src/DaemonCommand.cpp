@@ -3,6 +3,9 @@
 // Its checks guard the agreement between the builders and the executor.
 #include "DaemonCommand.h"
 
+#include <cmath>
+#include <limits>
+
 #include "Diagnostics.h"
 
 DaemonCommand::DaemonCommand() : commandType(static_cast<DaemonCommand_t>(-1)), window(nullptr), style(Style::BLACK) {}
@@ -22,6 +25,14 @@ Window* DaemonCommand::getWindow() const {
 }
 
 void DaemonCommand::addArgument(int value) { arguments.push_back(value); }
+
+int DaemonCommand::fixedPoint(double value, double scale) {
+    const double scaled = std::trunc(value * scale);
+    if (std::isnan(scaled)) return 0;
+    if (scaled >= std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+    if (scaled <= std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+    return static_cast<int>(scaled);
+}
 
 int DaemonCommand::removeArgument() {
     if (arguments.empty()) {

@@ -59,6 +59,11 @@ public:
         IGNORE_KEY_REPEAT = 43
     };
 
+    // value x scale as a command argument, truncated toward zero. Values whose scaled form does not
+    // fit 32 bits (angles beyond about two million degrees, transforms beyond 214748.3647) are
+    // clamped to the nearest one that does, instead of overflowing.
+    static int fixedPoint(double value, double scale);
+
     // Type -1, no window, Style::BLACK, empty string.
     DaemonCommand();
     // Halts on a null window.

@@ -26,7 +26,7 @@ struct CommandQueue {
 
 CommandQueue& commands() { return *Globals<CommandQueue>::impl(); }
 
-int fixedPoint(double value) { return static_cast<int>(value * Transform::SCALE); }
+int fixedPoint(double value) { return DaemonCommand::fixedPoint(value, Transform::SCALE); }
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "Daemon.h"
+#include "DaemonCommand.h"
 #include "Diagnostics.h"
 #include "GLUTImp.h"
 #include "WindowManager.h"
@@ -17,7 +18,7 @@ namespace {
 // Where the window system chooses the position.
 constexpr int ANY_POSITION = 2147483647;
 
-int encodeAngle(double degrees) { return static_cast<int>(degrees * 1024.0); }
+int encodeAngle(double degrees) { return DaemonCommand::fixedPoint(degrees, 1024.0); }
 
 template <typename Event>
 Event takeOrHalt(EventQueue<Event>& queue, const char* emptyMessage) {

@@ -2,10 +2,12 @@
 // that carry what is left, and the halts that guard the agreement between the two sides.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstddef>
 
 #include "DaemonCommand.h"
 #include "ReportPattern.h"
+#include "Transform.h"
 
 using diagnostics::Kind;
 
@@ -133,4 +135,18 @@ TEST(CommandDeathTest, GetWindowOfADefaultCommandHalts) {
 TEST(CommandDeathTest, BuildingACommandForNoWindowHalts) {
     EXPECT_DEATH(DaemonCommand(DaemonCommand::DRAW_PIXEL, nullptr),
                  commandHalt("I seem to have recieved a NULL Window pointer"));
+}
+
+TEST(CommandEncoding, AnglesAndTransformsTravelAsTruncatedFixedPoint) {
+    EXPECT_EQ(DaemonCommand::fixedPoint(45.5, 1024.0), 46592);
+    EXPECT_EQ(DaemonCommand::fixedPoint(-0.0009, 1024.0), 0);
+    EXPECT_EQ(DaemonCommand::fixedPoint(0.5, Transform::SCALE), 5000);
+    EXPECT_EQ(DaemonCommand::fixedPoint(1.23456, Transform::SCALE), 12345);
+    EXPECT_EQ(DaemonCommand::fixedPoint(-1.5, Transform::SCALE), -15000);
+}
+
+TEST(CommandEncoding, ValuesBeyondThirtyTwoBitsAreClampedNotWrapped) {
+    EXPECT_EQ(DaemonCommand::fixedPoint(1e12, 1024.0), 2147483647);
+    EXPECT_EQ(DaemonCommand::fixedPoint(-1e12, Transform::SCALE), -2147483647 - 1);
+    EXPECT_EQ(DaemonCommand::fixedPoint(std::nan(""), Transform::SCALE), 0);
 }
