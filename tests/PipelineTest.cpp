@@ -4,7 +4,6 @@
 #include <sched.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -78,22 +77,6 @@ TEST(Renderer, ACommandOfUnknownTypeWarnsAndTheRendererGoesOn) {
     EXPECT_PRED2(
         matchesWhole, output,
         onlyReport(diagnostics::Kind::WARNING, "GLUTImp.cpp", "Renderer recieved a command that it could not process"));
-}
-
-TEST(Renderer, ProgramsThatDrawAndReturnFromMainExitCleanly) {
-    const std::string program = BRINDLEWOOD_BINARY_DIR "/tests/draw_and_return 2>&1";
-    for (int run = 0; run < 50; ++run) {
-        FILE* pipe = popen(program.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        std::string output;
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            if (std::string(buffer).rfind("==", 0) != 0) output += buffer;  // the sanitizers' own notes
-        const int status = pclose(pipe);
-        ASSERT_TRUE(WIFEXITED(status)) << "run " << run << " ended by a signal; output: " << output;
-        ASSERT_EQ(WEXITSTATUS(status), 0) << "run " << run << " output: " << output;
-        ASSERT_EQ(output, "") << "run " << run;
-    }
 }
 
 // Run under the sanitizer builds this catches any renderer access to a destroyed window.
