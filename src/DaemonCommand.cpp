@@ -35,12 +35,10 @@ int DaemonCommand::fixedPoint(double value, double scale) {
 }
 
 int DaemonCommand::removeArgument() {
-    if (arguments.empty()) {
+    if (nextArgument == arguments.size()) {
         FATAL_ASSERTION("Tried to remove more arguments from a command than it contained");
     }
-    const int value = arguments.front();
-    arguments.pop_front();
-    return value;
+    return arguments[nextArgument++];
 }
 
 void DaemonCommand::setString(const std::string& text) {

@@ -3,8 +3,8 @@
 // the producing thread, then owned by the queue and finally by the renderer, which deletes it.
 #pragma once
 
-#include <deque>
 #include <string>
+#include <vector>
 
 #include "Style.h"
 
@@ -78,7 +78,7 @@ public:
     void addArgument(int value);
     // The oldest argument not yet removed; halts when none is left.
     int removeArgument();
-    int countArguments() const { return static_cast<int>(arguments.size()); }
+    int countArguments() const { return static_cast<int>(arguments.size() - nextArgument); }
 
     void setStyle(const Style& newStyle) { style = newStyle; }
     Style getStyle() const { return style; }
@@ -88,7 +88,8 @@ public:
 
 private:
     DaemonCommand_t commandType;
-    std::deque<int> arguments;
+    std::vector<int> arguments;  // consumed front to back: one allocation, not a deque's two
+    std::size_t nextArgument = 0;
     Window* window;
     Style style;
     std::string stringarg;

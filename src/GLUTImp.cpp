@@ -169,18 +169,29 @@ void GLUTImp::setCallbacks() {
 }
 
 void GLUTImp::idle() {
-    std::deque<DaemonCommand*> batch = takeAll();
-    for (DaemonCommand* command : batch) {
-        handleCommand(*command);
-        delete command;
+    // While producers keep queueing, go on executing for up to one slice before the toolkit's next
+    // turn: polling the X connection between every two commands would cost more than drawing them.
+    const Clock::time_point sliceEnd = Clock::now() + IDLE_WAIT;
+    bool executed = false;
+    for (;;) {
+        std::deque<DaemonCommand*> batch = takeAll();
+        if (batch.empty() && executed) {
+            // A throttled producer appends its next command right after we take the last one.
+            sched_yield();
+            batch = takeAll();
+        }
+        if (batch.empty()) break;
+        for (DaemonCommand* command : batch) {
+            handleCommand(*command);
+            delete command;
+        }
+        executed = true;
+        if (Clock::now() >= sliceEnd) break;
     }
     const std::chrono::microseconds untilNextFrame = presentFrames();
-    // An empty queue sleeps until a producer appends (or the next frame or input is due), instead
-    // of spinning; a busy one only yields so the producer can queue its next command.
-    if (batch.empty())
-        waitForCommands(std::min(untilNextFrame, IDLE_WAIT));
-    else
-        sched_yield();
+    // With nothing to do, sleep until a producer appends (or the next frame or input is due)
+    // instead of spinning.
+    if (!executed) waitForCommands(std::min(untilNextFrame, IDLE_WAIT));
 }
 
 std::chrono::microseconds GLUTImp::presentFrames() {
