@@ -66,13 +66,13 @@ void DaemonImp::closeQueue() {
     for (DaemonCommand* command : unexecuted) delete command;
 }
 
-std::deque<DaemonCommand*> DaemonImp::takeAll() {
+void DaemonImp::takeAll(std::deque<DaemonCommand*>& batch) {
     CommandQueue& q = commands();
-    std::deque<DaemonCommand*> taken;
-    // Take the whole queue under one lock so the producer can build its next command while we draw.
+    batch.clear();
+    // Take the whole queue under one lock so the producer can build its next command while we
+    // draw; swapping hands the queue our empty storage, so taking allocates nothing.
     std::lock_guard<PortMutex> guard(q.commutex);
-    taken.swap(q.comqueue);
-    return taken;
+    batch.swap(q.comqueue);
 }
 
 bool DaemonImp::waitForCommands(std::chrono::microseconds timeout) {

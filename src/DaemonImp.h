@@ -26,8 +26,8 @@ public:
     // Queues a fully built command and wakes the renderer.
     static void append(DaemonCommand* command);
 
-    // Renderer side: takes the whole queue in one lock.
-    static std::deque<DaemonCommand*> takeAll();
+    // Renderer side: replaces batch with the whole queue, taken in one lock.
+    static void takeAll(std::deque<DaemonCommand*>& batch);
     // Renderer side, when it stops at exit: drops what is queued; later commands are dropped too.
     static void closeQueue();
     // Renderer side: sleeps until a command is queued or the timeout passes; false on timeout.

@@ -123,13 +123,15 @@ void* GLUTImp::start_glut(void*) {
     r.stateChanged.notify_all();
 
     // Until the first window exists the toolkit has nothing to process: run commands here.
+    std::deque<DaemonCommand*> batch;
     bool windowCreated = false;
     while (!windowCreated) {
         if (r.stopRequested) {
             closeQueue();
             return nullptr;
         }
-        for (DaemonCommand* command : takeAll()) {
+        takeAll(batch);
+        for (DaemonCommand* command : batch) {
             windowCreated = windowCreated || command->type() == DaemonCommand::CREATE_WINDOW;
             handleCommand(*command);
             delete command;
@@ -172,13 +174,14 @@ void GLUTImp::idle() {
     // While producers keep queueing, go on executing for up to one slice before the toolkit's next
     // turn: polling the X connection between every two commands would cost more than drawing them.
     const Clock::time_point sliceEnd = Clock::now() + IDLE_WAIT;
+    static std::deque<DaemonCommand*> batch;  // renderer-only, reused so taking allocates nothing
     bool executed = false;
     for (;;) {
-        std::deque<DaemonCommand*> batch = takeAll();
+        takeAll(batch);
         if (batch.empty() && executed) {
             // A throttled producer appends its next command right after we take the last one.
             sched_yield();
-            batch = takeAll();
+            takeAll(batch);
         }
         if (batch.empty()) break;
         for (DaemonCommand* command : batch) {

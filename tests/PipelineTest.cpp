@@ -41,7 +41,10 @@ TEST(Throttle, AProducerWaitsUntilTheQueueHasBeenTaken) {
     DaemonImp::append(new DaemonCommand(DaemonCommand::FLIP_PAGE, anyWindow));
     auto producer = std::async(std::launch::async, [] { DaemonImp::throttle(); });
     EXPECT_EQ(producer.wait_for(200ms), std::future_status::timeout) << "throttle returned with a command queued";
-    for (DaemonCommand* command : DaemonImp::takeAll()) delete command;
+    std::deque<DaemonCommand*> taken;
+    DaemonImp::takeAll(taken);
+    EXPECT_EQ(taken.size(), 1u);
+    for (DaemonCommand* command : taken) delete command;
     EXPECT_EQ(producer.wait_for(2s), std::future_status::ready);
 }
 
