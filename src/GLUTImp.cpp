@@ -174,7 +174,7 @@ void GLUTImp::idle() {
     // While producers keep queueing, go on executing for up to one slice before the toolkit's next
     // turn: polling the X connection between every two commands would cost more than drawing them.
     const Clock::time_point sliceEnd = Clock::now() + IDLE_WAIT;
-    static std::deque<DaemonCommand*> batch;  // renderer-only, reused so taking allocates nothing
+    std::deque<DaemonCommand*>& batch = state().batch;
     bool executed = false;
     for (;;) {
         takeAll(batch);

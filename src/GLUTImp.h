@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <map>
 #include <string>
 
@@ -46,6 +47,9 @@ struct GLUTImpStatics {
     std::map<long, int> windowedids;  // a window's own toolkit window while game mode stands in
     std::map<long, Frame> frames;
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
+    // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
+    // Kept here, in a record never destroyed, because the renderer still runs while statics die.
+    std::deque<DaemonCommand*> batch;
     std::map<int, int> lastentry;  // toolkit window id -> last entry state, to drop freeglut's repeats
 };
 
