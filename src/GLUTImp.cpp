@@ -140,6 +140,8 @@ void* GLUTImp::start_glut(void*) {
     }
     // Exit handlers run in reverse order of registration: registered only now, after the toolkit
     // and the GL driver have registered theirs, stopping the renderer comes before their teardown.
+    // The driver's shader compiler registers its own on first use, so make it compile first.
+    warmUpDriver();
     std::atexit(stopAtExit);
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -152,9 +154,25 @@ void* GLUTImp::start_glut(void*) {
         glutMainLoopEvent();
         idle();
     }
+    // Nothing more is drawn; the toolkit and the driver are left as they are for the process's end
+    // to release (tearing them down here raced the driver's own exit handlers).
     closeQueue();
-    glutExit();
     return nullptr;
+}
+
+void GLUTImp::warmUpDriver() {
+    glBegin(GL_TRIANGLES);
+    glVertex2i(0, 0);
+    glVertex2i(1, 0);
+    glVertex2i(0, 1);
+    glEnd();
+    glBegin(GL_LINES);
+    glVertex2i(0, 0);
+    glVertex2i(1, 1);
+    glEnd();
+    glFinish();
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
 }
 
 void GLUTImp::setCallbacks() {

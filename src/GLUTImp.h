@@ -154,6 +154,8 @@ private:
     static void createWindow(DaemonCommand& command, Window* w);
     static void destroyWindow(Window* w);
     static void stopAtExit();
+    // Draws (and clears) a little so the GL driver finishes its lazy set-up now.
+    static void warmUpDriver();
     // Records a special key going down or up in w; true, with the event to queue, for a named key.
     static bool recordSpecialKey(Window* w, int key, bool down, KeyboardEvent& event);
 };

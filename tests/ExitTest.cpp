@@ -5,8 +5,11 @@
 #include <cstdio>
 #include <string>
 
-TEST(Exit, ProgramsThatDrawAndReturnFromMainExitCleanly) {
-    const std::string program = BRINDLEWOOD_BINARY_DIR "/tests/draw_and_return 2>&1";
+namespace {
+
+// Runs the program fifty times; each run must exit 0 and write nothing.
+void expectFiftyCleanExits(const std::string& name) {
+    const std::string program = BRINDLEWOOD_BINARY_DIR "/tests/" + name + " 2>&1";
     for (int run = 0; run < 50; ++run) {
         FILE* pipe = popen(program.c_str(), "r");
         ASSERT_NE(pipe, nullptr);
@@ -20,3 +23,10 @@ TEST(Exit, ProgramsThatDrawAndReturnFromMainExitCleanly) {
         ASSERT_EQ(output, "") << "run " << run;
     }
 }
+
+}  // namespace
+
+TEST(Exit, ProgramsThatDrawAndReturnFromMainExitCleanly) { expectFiftyCleanExits("draw_and_return"); }
+
+// The window is then destroyed among the exit handlers, after the GL driver's lazy set-up.
+TEST(Exit, ProgramsWithAFileScopeWindowExitCleanly) { expectFiftyCleanExits("draw_from_file_scope"); }
