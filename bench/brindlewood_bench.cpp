@@ -1,192 +1,250 @@
-// brindlewood_bench: how many drawing commands per second a program gets through Window, with
-// automatic page flipping on and off, against the same shapes drawn by a plain single-threaded
-// OpenGL loop (the ceiling), and how long a readPixel round trip takes. Run it on a display:
+// brindlewood_bench: what users draw, timed through Window with automatic page flipping off and
+// on, against the same shapes drawn by a one-thread OpenGL loop and as one vertex array in a child
+// process, all in one sitting. Prints Markdown tables ready to paste into README.md. Run it on a
+// display (see README.md):
 //
-//     brindlewood_bench [commands per measurement, default 20000]
+//     brindlewood_bench [--rounds N] [--only NAME]
 //
-// The ceiling runs in a child process with a toolkit of its own, because in this process the
-// library's renderer thread owns the toolkit.
-#include <GL/freeglut.h>
-#include <GL/glu.h>
-#include <sys/wait.h>
+// Each figure is a median over N rounds (default 7) after one warm-up round. A round times every
+// path of a workload back to back, so a change in the machine's load touches all paths alike;
+// the ratios in brackets are the lowest and highest of the rounds. --only keeps the workloads
+// whose name contains NAME (and skips the full-window plot unless NAME is in its name).
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <random>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "Brindlewood.h"
+#include "DirectGL.h"
+#include "Scenes.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int WIDTH = 700;
-constexpr int HEIGHT = 500;
+constexpr int PRIMITIVES = 20000;
+constexpr int PLOT_ROUNDS = 3;
+constexpr int ROUND_TRIPS_PER_ROUND = 300;
 
-struct Line {
-    int x1, y1, x2, y2;
-};
-struct Circle {
-    int x, y, r;
-};
-struct Polygon {
-    std::vector<int> xs, ys;
+enum Path { DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF, AUTOFLIP_ON, PATH_COUNT };
+
+// One timed drawing, with the context switches of this process's threads meanwhile.
+struct Timing {
+    double seconds = 0;
+    long voluntarySwitches = 0;
+    long involuntarySwitches = 0;
 };
 
-// The same pseudo-random shapes for both paths.
-struct Shapes {
-    std::vector<Line> lines;
-    std::vector<Circle> circles;
-    std::vector<Polygon> polygons;
+double median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
 
-    explicit Shapes(int count) {
-        std::mt19937 random(1);
-        auto within = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
-        for (int i = 0; i < count; ++i) {
-            lines.push_back({within(0, WIDTH - 1), within(0, HEIGHT - 1), within(0, WIDTH - 1), within(0, HEIGHT - 1)});
-            circles.push_back({within(20, WIDTH - 21), within(20, HEIGHT - 21), within(2, 20)});
-            // A star-shaped hexagon: simple, often concave, so the tessellator has work to do.
-            Polygon polygon;
-            const int cx = within(40, WIDTH - 41), cy = within(40, HEIGHT - 41);
-            for (int k = 0; k < 6; ++k) {
-                const double angle = k * 3.14159265358979 / 3;
-                const int radius = within(10, 40);
-                polygon.xs.push_back(cx + static_cast<int>(radius * std::cos(angle)));
-                polygon.ys.push_back(cy + static_cast<int>(radius * std::sin(angle)));
-            }
-            polygons.push_back(polygon);
+std::string loadAverage() {
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    file >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+double ticksToSeconds(double ticks) { return ticks / static_cast<double>(sysconf(_SC_CLK_TCK)); }
+
+// CPU seconds the whole machine has spent busy, all cores together.
+double machineBusySeconds() {
+    std::ifstream file("/proc/stat");
+    std::string cpu;
+    double user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0;
+    file >> cpu >> user >> nice >> system >> idle >> iowait >> irq >> softirq >> steal;
+    return ticksToSeconds(user + nice + system + irq + softirq + steal);
+}
+
+// CPU seconds one process has spent, all its threads together.
+double processCpuSeconds(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(file, line);
+    // After the name in brackets: the state is field 3, user and system time fields 14 and 15.
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string field;
+    double user = 0, system = 0;
+    for (int i = 3; i < 14; ++i) fields >> field;
+    fields >> user >> system;
+    return ticksToSeconds(user + system);
+}
+
+// How many cores other work (other programs, the X server) kept busy while the benchmark ran: the
+// load average lags by a minute, this does not.
+class OtherLoad {
+public:
+    explicit OtherLoad(pid_t child) : child(child) {}
+    double coresSinceStart() const {
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        return (machineBusySeconds() - busyAtStart - (ours() - oursAtStart)) / wall;
+    }
+
+private:
+    double ours() const { return processCpuSeconds(getpid()) + processCpuSeconds(child); }
+
+    pid_t child;
+    Clock::time_point start = Clock::now();
+    double busyAtStart = machineBusySeconds();
+    double oursAtStart = ours();
+};
+
+// 1234567 as "1,234,567".
+std::string grouped(double value) {
+    std::string digits = std::to_string(static_cast<long long>(value + 0.5));
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
+std::string format(const char* pattern, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+[[noreturn]] void fail(const char* message) {
+    std::fprintf(stderr, "brindlewood_bench: %s\n", message);
+    std::exit(1);
+}
+
+void drawThroughWindow(Window& window, const Scene& scene) {
+    for (const Shape& s : scene.shapes) {
+        switch (s.kind) {
+            case Kind::PIXEL: window.drawPixel(s.style, s.x1, s.y1); break;
+            case Kind::LINE: window.drawLine(s.style, s.x1, s.y1, s.x2, s.y2); break;
+            case Kind::CIRCLE: window.drawCircleFilled(s.style, s.x1, s.y1, CIRCLE_RADIUS); break;
+            case Kind::POLYGON: window.drawPolygonFilled(s.style, s.xs, s.ys); break;
         }
     }
+}
+
+// From the first call until the renderer has drawn the last: a readPixel answers only after
+// every command queued before it has been executed.
+Timing timeThroughWindow(Window& window, const Scene& scene, bool flip) {
+    window.readPixel(0, 0);  // nothing earlier is still queued
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    const Clock::time_point start = Clock::now();
+    drawThroughWindow(window, scene);
+    if (flip) window.flipPage();
+    window.readPixel(0, 0);
+    Timing timing;
+    timing.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    getrusage(RUSAGE_SELF, &after);
+    timing.voluntarySwitches = after.ru_nvcsw - before.ru_nvcsw;
+    timing.involuntarySwitches = after.ru_nivcsw - before.ru_nivcsw;
+    return timing;
+}
+
+// Whether the scene's last shape, drawn over everything before it, shows in its colour: proof that
+// the timed calls really drew. A line is looked for around its middle, where it passes.
+bool lastShapeShows(Window& window, const Scene& scene) {
+    const Shape& last = scene.shapes.back();
+    int x = last.x1, y = last.y1;
+    if (last.kind == Kind::LINE) {
+        x = (last.x1 + last.x2) / 2;
+        y = (last.y1 + last.y2) / 2;
+    }
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (window.readPixel(x + dx, y + dy) == last.style.getColor()) return true;
+    return false;
+}
+
+// Every timed run of one scene, by path.
+struct Measurement {
+    int sceneIndex;
+    const Scene* scene;
+    std::array<std::vector<Timing>, PATH_COUNT> runs;
+
+    std::vector<double> seconds(Path path) const {
+        std::vector<double> values;
+        for (const Timing& t : runs[path]) values.push_back(t.seconds);
+        return values;
+    }
+    double medianSeconds(Path path) const { return median(seconds(path)); }
+    double callsPerSecond(Path path) const { return scene->shapes.size() / medianSeconds(path); }
+    // Switches per 1,000 calls, the median of the runs.
+    double switchesPerThousand(Path path, long Timing::*switches) const {
+        std::vector<double> values;
+        for (const Timing& t : runs[path]) values.push_back(1000.0 * (t.*switches) / scene->shapes.size());
+        return median(values);
+    }
+    // How many times faster `faster` draws than `slower`: the ratio of the medians, then the lowest
+    // and highest of the rounds, each round's paths having run back to back.
+    std::string speedRatio(Path faster, Path slower) const {
+        std::vector<double> perRound;
+        for (std::size_t r = 0; r < runs[faster].size() && r < runs[slower].size(); ++r)
+            perRound.push_back(runs[slower][r].seconds / runs[faster][r].seconds);
+        const auto [low, high] = std::minmax_element(perRound.begin(), perRound.end());
+        return format("%.2f", medianSeconds(slower) / medianSeconds(faster)) + format(" (%.2f", *low) +
+               format("-%.2f)", *high);
+    }
 };
 
-enum Primitive { LINES, CIRCLES, POLYGONS, PRIMITIVE_COUNT };
-const char* const primitiveNames[PRIMITIVE_COUNT] = {"drawLine", "drawCircleFilled", "drawPolygonFilled"};
+class Bench {
+public:
+    Bench(DirectGL& direct, Window& window) : direct(direct), window(window) {}
 
-// The median of five timed runs, in commands per second: the machine may be busy with other work.
-double commandsPerSecond(int count, const std::function<void()>& drawAllAndFinish) {
-    std::array<double, 5> rates{};
-    for (double& rate : rates) {
-        const Clock::time_point start = Clock::now();
-        drawAllAndFinish();
-        const std::chrono::duration<double> elapsed = Clock::now() - start;
-        rate = count / elapsed.count();
+    // Times the scene once along each path given, in reverse order every other round so that no
+    // path always comes first; round 0 warms up and is not kept.
+    void runRound(Measurement& m, std::vector<Path> paths, bool flip, int round) {
+        if (round % 2) std::reverse(paths.begin(), paths.end());
+        for (Path path : paths) {
+            const Timing timing = timeOnce(m, path, flip);
+            if (round > 0) m.runs[path].push_back(timing);
+            if ((path == AUTOFLIP_OFF || path == AUTOFLIP_ON) && !lastShapeShows(window, *m.scene))
+                fail(("the last shape of \"" + m.scene->name + "\" does not show through Window").c_str());
+        }
     }
-    std::sort(rates.begin(), rates.end());
-    return rates[2];
-}
 
-// ---- The ceiling: the shapes drawn straight into a toolkit window, one thread, no queue. ----
-
-void tessBegin(GLenum type) { glBegin(type); }
-void tessVertex(void* vertex) { glVertex3dv(static_cast<GLdouble*>(vertex)); }
-void tessEnd() { glEnd(); }
-
-void drawDirectly(Primitive primitive, const Shapes& shapes) {
-    glColor4ub(0, 0, 0, 255);
-    switch (primitive) {
-        case LINES:
-            for (const Line& l : shapes.lines) {
-                glBegin(GL_LINES);
-                glVertex2i(l.x1, l.y1);
-                glVertex2i(l.x2, l.y2);
-                glEnd();
-            }
-            break;
-        case CIRCLES:
-            for (const Circle& c : shapes.circles) {
-                GLUquadric* quadric = gluNewQuadric();
-                glPushMatrix();
-                glTranslatef(static_cast<GLfloat>(c.x), static_cast<GLfloat>(c.y), 0);
-                gluDisk(quadric, 0.0, c.r, c.r, 1);
-                glPopMatrix();
-                gluDeleteQuadric(quadric);
-            }
-            break;
-        default:
-            for (const Polygon& p : shapes.polygons) {
-                std::vector<std::array<GLdouble, 3>> records;
-                for (std::size_t i = 0; i < p.xs.size(); ++i) records.push_back({double(p.xs[i]), double(p.ys[i]), 0.0});
-                GLUtesselator* tessellator = gluNewTess();
-                gluTessCallback(tessellator, GLU_TESS_BEGIN, reinterpret_cast<_GLUfuncptr>(tessBegin));
-                gluTessCallback(tessellator, GLU_TESS_VERTEX, reinterpret_cast<_GLUfuncptr>(tessVertex));
-                gluTessCallback(tessellator, GLU_TESS_END, reinterpret_cast<_GLUfuncptr>(tessEnd));
-                gluBeginPolygon(tessellator);
-                for (auto& record : records) gluTessVertex(tessellator, record.data(), record.data());
-                gluEndPolygon(tessellator);
-                gluDeleteTess(tessellator);
-            }
-            break;
+    // Median and per-round medians of readPixel round trips, in microseconds.
+    void sampleRoundTrips() {
+        std::vector<double> micros;
+        for (int i = 0; i < ROUND_TRIPS_PER_ROUND; ++i) {
+            const Clock::time_point start = Clock::now();
+            window.readPixel(i % WIDTH, i % HEIGHT);
+            micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+        }
+        roundTripMedians.push_back(median(micros));
+        roundTrips.insert(roundTrips.end(), micros.begin(), micros.end());
     }
-    glFinish();
-}
 
-// Runs in the child: measures each primitive and writes the rates to the pipe.
-void measureCeiling(int count, int pipeOut) {
-    int argc = 1;
-    char name[] = "brindlewood_bench";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA);
-    glutInitWindowSize(WIDTH, HEIGHT);
-    glutCreateWindow("brindlewood_bench ceiling");
-    // The library's coordinate system: origin top-left, y down, integer coordinates on pixels.
-    glViewport(0, 0, WIDTH, HEIGHT);
-    glLoadIdentity();
-    gluOrtho2D(0, WIDTH, 0, HEIGHT);
-    glTranslatef(0, HEIGHT, 0);
-    glScalef(1, -1, 1);
-    glTranslatef(0.375f, 0.375f, 0);
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    const Shapes shapes(count);
-    double rates[PRIMITIVE_COUNT];
-    for (int p = 0; p < PRIMITIVE_COUNT; ++p)
-        rates[p] = commandsPerSecond(count, [&] { drawDirectly(static_cast<Primitive>(p), shapes); });
-    const ssize_t written = write(pipeOut, rates, sizeof rates);
-    _exit(written == static_cast<ssize_t>(sizeof rates) ? 0 : 1);
-}
+    std::vector<double> roundTrips;
+    std::vector<double> roundTripMedians;
 
-bool ceilingRates(int count, double rates[PRIMITIVE_COUNT]) {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    const pid_t child = fork();
-    if (child == 0) {
-        close(fds[0]);
-        measureCeiling(count, fds[1]);
+private:
+    Timing timeOnce(const Measurement& m, Path path, bool flip) {
+        Timing timing;
+        switch (path) {
+            case DIRECT:
+            case VERTEX_ARRAY:
+                timing.seconds = direct.secondsToDraw(m.sceneIndex, path == DIRECT ? DirectGL::IMMEDIATE : DirectGL::VERTEX_ARRAY, flip);
+                if (timing.seconds < 0) fail("the direct OpenGL process has failed");
+                return timing;
+            case AUTOFLIP_OFF: window.disableAutoPageFlip(); break;
+            default: window.enableAutoPageFlip(); break;
+        }
+        return timeThroughWindow(window, *m.scene, flip);
     }
-    close(fds[1]);
-    const ssize_t got = read(fds[0], rates, sizeof(double) * PRIMITIVE_COUNT);
-    close(fds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return got == static_cast<ssize_t>(sizeof(double) * PRIMITIVE_COUNT) && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
-}
 
-// ---- The library: the same shapes through Window. ----
-
-void drawThroughWindow(Window& window, Primitive primitive, const Shapes& shapes) {
-    switch (primitive) {
-        case LINES:
-            for (const Line& l : shapes.lines) window.drawLine(Style::BLACK, l.x1, l.y1, l.x2, l.y2);
-            break;
-        case CIRCLES:
-            for (const Circle& c : shapes.circles) window.drawCircleFilled(Style::BLACK, c.x, c.y, c.r);
-            break;
-        default:
-            for (const Polygon& p : shapes.polygons) window.drawPolygonFilled(Style::BLACK, p.xs, p.ys);
-            break;
-    }
-    window.readPixel(0, 0);  // a round trip: every command before it has been drawn
-}
+    DirectGL& direct;
+    Window& window;
+};
 
 void waitUntilCleared(Window& window) {
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
@@ -194,51 +252,117 @@ void waitUntilCleared(Window& window) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
-// Median and mean of many readPixel round trips, in microseconds.
-std::array<double, 2> readPixelRoundTrip(Window& window, int samples) {
-    std::vector<double> micros;
-    for (int i = 0; i < samples; ++i) {
-        const Clock::time_point start = Clock::now();
-        window.readPixel(i % WIDTH, i % HEIGHT);
-        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+bool selected(const Scene& scene, const char* only) { return !only || scene.name.find(only) != std::string::npos; }
+
+void printCallsTable(const std::vector<Measurement>& measurements) {
+    std::printf("| workload | calls | direct GL | vertex array | Window, autoflip off | Window, autoflip on "
+                "| off / direct | on / off | direct / array |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+    for (const Measurement& m : measurements) {
+        std::printf("| %s | %s | %s/s | %s/s | %s/s | %s/s | %s | %s | %s |\n", m.scene->name.c_str(),
+                    grouped(m.scene->shapes.size()).c_str(), grouped(m.callsPerSecond(DIRECT)).c_str(),
+                    grouped(m.callsPerSecond(VERTEX_ARRAY)).c_str(), grouped(m.callsPerSecond(AUTOFLIP_OFF)).c_str(),
+                    grouped(m.callsPerSecond(AUTOFLIP_ON)).c_str(), m.speedRatio(AUTOFLIP_OFF, DIRECT).c_str(),
+                    m.speedRatio(AUTOFLIP_ON, AUTOFLIP_OFF).c_str(), m.speedRatio(DIRECT, VERTEX_ARRAY).c_str());
     }
-    double sum = 0;
-    for (double m : micros) sum += m;
-    std::nth_element(micros.begin(), micros.begin() + samples / 2, micros.end());
-    return {micros[samples / 2], sum / samples};
+}
+
+std::string milliseconds(const Measurement& m, Path path) { return format("%.1f ms", 1000 * m.medianSeconds(path)); }
+
+void printTimesTable(const Measurement* plot, const Measurement* model, const Bench& bench) {
+    std::printf("| measurement | Window | direct GL | vertex array |\n|---|---|---|---|\n");
+    if (plot)
+        std::printf("| full-window plot, %s `drawPixel` calls, autoflip off, then a flip | %s | %s | %s |\n",
+                    grouped(plot->scene->shapes.size()).c_str(), milliseconds(*plot, AUTOFLIP_OFF).c_str(),
+                    milliseconds(*plot, DIRECT).c_str(), milliseconds(*plot, VERTEX_ARRAY).c_str());
+    if (model) {
+        const std::string calls = grouped(model->scene->shapes.size());
+        std::printf("| editor redraw, %s calls, autoflip on (as the editor runs) | %s | %s | %s |\n", calls.c_str(),
+                    milliseconds(*model, AUTOFLIP_ON).c_str(), milliseconds(*model, DIRECT).c_str(),
+                    milliseconds(*model, VERTEX_ARRAY).c_str());
+        std::printf("| editor redraw, %s calls, autoflip off | %s | | |\n", calls.c_str(),
+                    milliseconds(*model, AUTOFLIP_OFF).c_str());
+    }
+    const auto [low, high] = std::minmax_element(bench.roundTripMedians.begin(), bench.roundTripMedians.end());
+    std::printf("| `readPixel` round trip, median of %zu (rounds %.0f-%.0f us) | %.0f us | | |\n", bench.roundTrips.size(),
+                *low, *high, median(bench.roundTrips));
+}
+
+void printSwitchesTable(const std::vector<const Measurement*>& measurements) {
+    std::printf("| context switches per 1,000 calls | autoflip off, voluntary | involuntary "
+                "| autoflip on, voluntary | involuntary |\n|---|---|---|---|---|\n");
+    for (const Measurement* m : measurements) {
+        std::printf("| %s | %.0f | %.0f", m->scene->name.c_str(),
+                    m->switchesPerThousand(AUTOFLIP_OFF, &Timing::voluntarySwitches),
+                    m->switchesPerThousand(AUTOFLIP_OFF, &Timing::involuntarySwitches));
+        if (m->runs[AUTOFLIP_ON].empty())
+            std::printf(" | | |\n");
+        else
+            std::printf(" | %.0f | %.0f |\n", m->switchesPerThousand(AUTOFLIP_ON, &Timing::voluntarySwitches),
+                        m->switchesPerThousand(AUTOFLIP_ON, &Timing::involuntarySwitches));
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20000;
-    double ceiling[PRIMITIVE_COUNT];
-    if (!ceilingRates(count, ceiling)) {
-        std::fprintf(stderr, "brindlewood_bench: the direct OpenGL loop failed (is DISPLAY set?)\n");
-        return 1;
+    int rounds = 7;
+    const char* only = nullptr;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--rounds") == 0)
+            rounds = std::max(1, std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--only") == 0)
+            only = argv[i + 1];
+        else
+            fail("usage: brindlewood_bench [--rounds N] [--only NAME]");
     }
+    if (argc % 2 == 0) fail("usage: brindlewood_bench [--rounds N] [--only NAME]");
+    const std::string loadBefore = loadAverage();
 
-    const Shapes shapes(count);
-    Window window(WIDTH, HEIGHT, "brindlewood_bench");
+    std::vector<Scene> scenes{pixelScene(PRIMITIVES),   circleScene(PRIMITIVES), lineScene(PRIMITIVES),
+                              hexagonScene(PRIMITIVES), modelScene(),            plotScene()};
+    const int plotIndex = static_cast<int>(scenes.size()) - 1;
+    const int modelIndex = plotIndex - 1;
+    // Forked before the library starts its renderer thread.
+    DirectGL direct(scenes);
+    if (!direct.isReady()) fail("the direct OpenGL process could not start (is DISPLAY set?)");
+
+    Window window(0, 0, WIDTH, HEIGHT, "brindlewood_bench");
     waitUntilCleared(window);
-    double autoflipOn[PRIMITIVE_COUNT];
-    double autoflipOff[PRIMITIVE_COUNT];
-    for (int p = 0; p < PRIMITIVE_COUNT; ++p) {
-        const Primitive primitive = static_cast<Primitive>(p);
-        window.enableAutoPageFlip();
-        autoflipOn[p] = commandsPerSecond(count, [&] { drawThroughWindow(window, primitive, shapes); });
-        window.disableAutoPageFlip();
-        autoflipOff[p] = commandsPerSecond(count, [&] { drawThroughWindow(window, primitive, shapes); });
-    }
-    const std::array<double, 2> roundTrip = readPixelRoundTrip(window, 2000);
+    Bench bench(direct, window);
+    const OtherLoad otherLoad(direct.processId());
 
-    std::printf("%d commands per measurement, window %dx%d\n\n", count, WIDTH, HEIGHT);
-    std::printf("%-18s %12s %12s %12s %9s %9s\n", "commands/s", "direct GL", "flip off", "flip on", "off/GL",
-                "on/off");
-    for (int p = 0; p < PRIMITIVE_COUNT; ++p) {
-        std::printf("%-18s %12.0f %12.0f %12.0f %9.2f %9.2f\n", primitiveNames[p], ceiling[p], autoflipOff[p],
-                    autoflipOn[p], autoflipOff[p] / ceiling[p], autoflipOn[p] / autoflipOff[p]);
+    std::vector<Measurement> workloads;
+    for (int i = 0; i < plotIndex; ++i)
+        if (selected(scenes[i], only)) workloads.push_back({i, &scenes[i], {}});
+    for (int round = 0; round <= rounds; ++round) {
+        for (Measurement& m : workloads)
+            bench.runRound(m, {DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF, AUTOFLIP_ON}, false, round);
+        if (round > 0) bench.sampleRoundTrips();
     }
-    std::printf("\nreadPixel round trip: median %.1f us, mean %.1f us\n", roundTrip[0], roundTrip[1]);
+    // The plot after the workloads, which have warmed every path up.
+    Measurement plot{plotIndex, &scenes[plotIndex], {}};
+    const bool plotSelected = selected(scenes[plotIndex], only);
+    for (int round = 1; plotSelected && round <= PLOT_ROUNDS; ++round)
+        bench.runRound(plot, {DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF}, true, round);
+    const double otherCores = otherLoad.coresSinceStart();
+    const std::string loadAfter = loadAverage();
+
+    std::printf("%s; %dx%d window; median of %d rounds after a warm-up, the plot's of %d. Load average "
+                "before: %s; after: %s; other work kept %.2f of %ld cores busy while this ran.\n\n",
+                direct.rendererName().c_str(), WIDTH, HEIGHT, rounds, PLOT_ROUNDS, loadBefore.c_str(),
+                loadAfter.c_str(), otherCores, sysconf(_SC_NPROCESSORS_ONLN));
+    printCallsTable(workloads);
+    std::printf("\n");
+    const Measurement* model = nullptr;
+    std::vector<const Measurement*> switched;
+    for (const Measurement& m : workloads) {
+        if (m.sceneIndex == modelIndex) model = &m;
+        switched.push_back(&m);
+    }
+    if (plotSelected) switched.push_back(&plot);
+    printTimesTable(plotSelected ? &plot : nullptr, model, bench);
+    std::printf("\n");
+    printSwitchesTable(switched);
     return 0;
 }

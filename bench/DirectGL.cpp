@@ -1,0 +1,231 @@
+// DirectGL: the child process that draws the scenes straight into a toolkit window of its own,
+// and the parent's side of the pipes that ask it for timed drawings.
+#include "DirectGL.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Request {
+    int scene;
+    int path;
+    int flip;
+};
+
+constexpr std::size_t RENDERER_NAME_SIZE = 256;
+
+bool readFully(int fd, void* data, std::size_t size) {
+    auto* bytes = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t got = read(fd, bytes, size);
+        if (got <= 0) return false;
+        bytes += got;
+        size -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool writeFully(int fd, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t put = write(fd, bytes, size);
+        if (put <= 0) return false;
+        bytes += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Vertices for one glDrawArrays call: x, y and an RGBA colour each.
+class Batch {
+public:
+    void add(double x, double y, Color color) {
+        xy.insert(xy.end(), {static_cast<GLfloat>(x), static_cast<GLfloat>(y)});
+        rgba.insert(rgba.end(), {color.getRed(), color.getGreen(), color.getBlue(), color.getAlpha()});
+    }
+    void draw(GLenum mode) const {
+        if (xy.empty()) return;
+        glVertexPointer(2, GL_FLOAT, 0, xy.data());
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, rgba.data());
+        glDrawArrays(mode, 0, static_cast<GLsizei>(xy.size() / 2));
+    }
+
+private:
+    std::vector<GLfloat> xy;
+    std::vector<GLubyte> rgba;
+};
+
+// A scene as three arrays, one per kind of geometry; circles and polygons become triangles.
+struct SceneArrays {
+    Batch points, lines, triangles;
+
+    explicit SceneArrays(const Scene& scene) {
+        constexpr double PI = 3.14159265358979323846;
+        for (const Shape& s : scene.shapes) {
+            const Color c = s.style.getColor();
+            switch (s.kind) {
+                case Kind::PIXEL: points.add(s.x1, s.y1, c); break;
+                case Kind::LINE:
+                    lines.add(s.x1, s.y1, c);
+                    lines.add(s.x2, s.y2, c);
+                    break;
+                case Kind::CIRCLE:
+                    // The slices of the quadric's disk: its angles start on +y.
+                    for (int k = 0; k < CIRCLE_SLICES; ++k) {
+                        const double from = 2 * PI * k / CIRCLE_SLICES, to = 2 * PI * (k + 1) / CIRCLE_SLICES;
+                        triangles.add(s.x1, s.y1, c);
+                        triangles.add(s.x1 + CIRCLE_RADIUS * std::sin(from), s.y1 + CIRCLE_RADIUS * std::cos(from), c);
+                        triangles.add(s.x1 + CIRCLE_RADIUS * std::sin(to), s.y1 + CIRCLE_RADIUS * std::cos(to), c);
+                    }
+                    break;
+                case Kind::POLYGON:
+                    for (std::size_t k = 1; k + 1 < s.xs.size(); ++k)
+                        for (std::size_t corner : {std::size_t{0}, k, k + 1}) triangles.add(s.xs[corner], s.ys[corner], c);
+                    break;
+            }
+        }
+    }
+
+    void draw() const {
+        points.draw(GL_POINTS);
+        lines.draw(GL_LINES);
+        triangles.draw(GL_TRIANGLES);
+    }
+};
+
+void drawImmediately(const Scene& scene, GLUquadric* disk) {
+    for (const Shape& s : scene.shapes) {
+        const Color c = s.style.getColor();
+        glColor4ub(c.getRed(), c.getGreen(), c.getBlue(), c.getAlpha());
+        switch (s.kind) {
+            case Kind::PIXEL:
+                glBegin(GL_POINTS);
+                glVertex2i(s.x1, s.y1);
+                glEnd();
+                break;
+            case Kind::LINE:
+                glBegin(GL_LINES);
+                glVertex2i(s.x1, s.y1);
+                glVertex2i(s.x2, s.y2);
+                glEnd();
+                break;
+            case Kind::CIRCLE:
+                glPushMatrix();
+                glTranslatef(static_cast<GLfloat>(s.x1), static_cast<GLfloat>(s.y1), 0);
+                gluDisk(disk, 0, CIRCLE_RADIUS, CIRCLE_SLICES, 1);
+                glPopMatrix();
+                break;
+            case Kind::POLYGON:
+                glBegin(GL_POLYGON);
+                for (std::size_t k = 0; k < s.xs.size(); ++k) glVertex2i(s.xs[k], s.ys[k]);
+                glEnd();
+                break;
+        }
+    }
+}
+
+bool exposed = false;
+void display() { exposed = true; }
+
+// A window beside the library's, mapped and cleared before anything is timed, with the library's
+// coordinates: origin top-left, y down, pixel (x, y) lit by a point at (x, y).
+void openWindow() {
+    int argc = 1;
+    char name[] = "brindlewood_bench";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA);
+    glutInitWindowPosition(WIDTH + 20, 0);
+    glutInitWindowSize(WIDTH, HEIGHT);
+    glutCreateWindow("brindlewood_bench direct GL");
+    glutDisplayFunc(display);
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
+    while (!exposed && Clock::now() < deadline) glutMainLoopEvent();
+    glViewport(0, 0, WIDTH, HEIGHT);
+    glLoadIdentity();
+    gluOrtho2D(0, WIDTH, 0, HEIGHT);
+    glTranslatef(0, HEIGHT, 0);
+    glScalef(1, -1, 1);
+    glTranslatef(0.375f, 0.375f, 0);
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glFinish();
+}
+
+[[noreturn]] void serve(const std::vector<Scene>& scenes, int requests, int replies) {
+    prctl(PR_SET_NAME, "direct_gl");  // so that profiles tell it from the library's threads
+    openWindow();
+    std::vector<SceneArrays> arrays(scenes.begin(), scenes.end());
+    GLUquadric* disk = gluNewQuadric();
+    char renderer[RENDERER_NAME_SIZE] = {};
+    std::snprintf(renderer, sizeof renderer, "%s, OpenGL %s", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                  reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    bool serving = writeFully(replies, renderer, sizeof renderer);
+    Request request{};
+    while (serving && readFully(requests, &request, sizeof request)) {
+        const Clock::time_point start = Clock::now();
+        if (request.path == DirectGL::IMMEDIATE)
+            drawImmediately(scenes[request.scene], disk);
+        else
+            arrays[request.scene].draw();
+        if (request.flip) glutSwapBuffers();
+        glFinish();
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        serving = writeFully(replies, &seconds, sizeof seconds);
+    }
+    // Straight out: the parent's exit handlers, copied into this process, are not ours to run.
+    _exit(0);
+}
+
+}  // namespace
+
+DirectGL::DirectGL(const std::vector<Scene>& scenes) {
+    // A child that has died makes a request fail instead of killing this process.
+    signal(SIGPIPE, SIG_IGN);
+    int down[2], up[2];
+    if (pipe(down) != 0) return;
+    if (pipe(up) != 0) {
+        close(down[0]);
+        close(down[1]);
+        return;
+    }
+    child = fork();
+    if (child == 0) {
+        close(down[1]);
+        close(up[0]);
+        serve(scenes, down[0], up[1]);
+    }
+    close(down[0]);
+    close(up[1]);
+    requests = down[1];
+    replies = up[0];
+    char name[RENDERER_NAME_SIZE] = {};
+    if (child > 0 && readFully(replies, name, sizeof name)) renderer.assign(name, strnlen(name, sizeof name));
+}
+
+DirectGL::~DirectGL() {
+    close(requests);  // the child sees the end of its requests and exits
+    close(replies);
+    if (child > 0) waitpid(child, nullptr, 0);
+}
+
+double DirectGL::secondsToDraw(int scene, Path path, bool flip) {
+    const Request request{scene, path, flip ? 1 : 0};
+    double seconds = -1;
+    if (!writeFully(requests, &request, sizeof request) || !readFully(replies, &seconds, sizeof seconds)) return -1;
+    return seconds;
+}

@@ -1,0 +1,140 @@
+// Scenes: the benchmark's workloads as plain shapes, each in a colour of its own.
+#include "Scenes.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <random>
+
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+constexpr int LINE_LENGTH = 300;
+constexpr int HEXAGON_RADIUS = 12;
+constexpr int MODEL_COLUMNS = 80;
+constexpr int MODEL_ROWS = 50;
+constexpr int MODEL_FACES = 4000;
+
+// A thousand colours, none of them the white background: consecutive shapes never share one, so
+// every call changes the colour, as in a program that colours what it draws.
+Style paletteStyle(int index) {
+    const int i = index % 1000;
+    Style style = Style::BLACK;
+    style.setColor(Color(20 * (i % 10) + 20, 20 * (i / 10 % 10) + 20, 20 * (i / 100) + 20));
+    return style;
+}
+
+class Random {
+public:
+    explicit Random(unsigned seed) : engine(seed) {}
+    int within(int low, int high) { return std::uniform_int_distribution<int>(low, high)(engine); }
+    double angle() { return std::uniform_real_distribution<double>(0, 2 * PI)(engine); }
+    template <typename T>
+    void shuffle(std::vector<T>& items) { std::shuffle(items.begin(), items.end(), engine); }
+
+private:
+    std::mt19937 engine;
+};
+
+Shape point(Kind kind, int index, int x, int y) { return {kind, paletteStyle(index), x, y, 0, 0, {}, {}}; }
+
+Shape line(int index, int x1, int y1, int x2, int y2) {
+    return {Kind::LINE, paletteStyle(index), x1, y1, x2, y2, {}, {}};
+}
+
+}  // namespace
+
+Scene pixelScene(int count) {
+    Random random(1);
+    Scene scene{"`drawPixel`, random points", {}};
+    for (int i = 0; i < count; ++i)
+        scene.shapes.push_back(point(Kind::PIXEL, i, random.within(0, WIDTH - 1), random.within(0, HEIGHT - 1)));
+    return scene;
+}
+
+Scene circleScene(int count) {
+    Random random(2);
+    Scene scene{"`drawCircleFilled`, radius 4", {}};
+    for (int i = 0; i < count; ++i) {
+        const int x = random.within(CIRCLE_RADIUS, WIDTH - 1 - CIRCLE_RADIUS);
+        const int y = random.within(CIRCLE_RADIUS, HEIGHT - 1 - CIRCLE_RADIUS);
+        scene.shapes.push_back(point(Kind::CIRCLE, i, x, y));
+    }
+    return scene;
+}
+
+Scene lineScene(int count) {
+    Random random(3);
+    Scene scene{"`drawLine`, 300 px", {}};
+    const int half = LINE_LENGTH / 2;
+    for (int i = 0; i < count; ++i) {
+        // Centred far enough from the edges that the whole line lies inside the window.
+        const int cx = random.within(half, WIDTH - 1 - half), cy = random.within(half, HEIGHT - 1 - half);
+        const double angle = random.angle();
+        const int dx = static_cast<int>(std::lround(half * std::cos(angle)));
+        const int dy = static_cast<int>(std::lround(half * std::sin(angle)));
+        scene.shapes.push_back(line(i, cx - dx, cy - dy, cx + dx, cy + dy));
+    }
+    return scene;
+}
+
+Scene hexagonScene(int count) {
+    Random random(4);
+    Scene scene{"`drawPolygonFilled`, hexagon", {}};
+    for (int i = 0; i < count; ++i) {
+        const int cx = random.within(HEXAGON_RADIUS, WIDTH - 1 - HEXAGON_RADIUS);
+        const int cy = random.within(HEXAGON_RADIUS, HEIGHT - 1 - HEXAGON_RADIUS);
+        Shape hexagon = point(Kind::POLYGON, i, cx, cy);
+        for (int k = 0; k < 6; ++k) {
+            hexagon.xs.push_back(cx + static_cast<int>(std::lround(HEXAGON_RADIUS * std::cos(k * PI / 3))));
+            hexagon.ys.push_back(cy + static_cast<int>(std::lround(HEXAGON_RADIUS * std::sin(k * PI / 3))));
+        }
+        scene.shapes.push_back(hexagon);
+    }
+    return scene;
+}
+
+Scene modelScene() {
+    Random random(5);
+    // Vertices on a jittered grid over the window, faces picked among the grid's triangles.
+    struct Vertex {
+        int x, y;
+    };
+    std::vector<Vertex> vertices;
+    for (int row = 0; row < MODEL_ROWS; ++row)
+        for (int column = 0; column < MODEL_COLUMNS; ++column)
+            vertices.push_back({8 + column * (WIDTH - 16) / (MODEL_COLUMNS - 1) + random.within(-2, 2),
+                                8 + row * (HEIGHT - 16) / (MODEL_ROWS - 1) + random.within(-2, 2)});
+    using Face = std::array<int, 3>;
+    std::vector<Face> faces;
+    for (int row = 0; row + 1 < MODEL_ROWS; ++row)
+        for (int column = 0; column + 1 < MODEL_COLUMNS; ++column) {
+            const int corner = row * MODEL_COLUMNS + column;
+            faces.push_back({corner, corner + 1, corner + MODEL_COLUMNS});
+            faces.push_back({corner + 1, corner + MODEL_COLUMNS + 1, corner + MODEL_COLUMNS});
+        }
+    random.shuffle(faces);
+    faces.resize(MODEL_FACES);
+
+    Scene scene{"editor redraw, 4,000 faces and vertices", {}};
+    int index = 0;
+    for (const Face& face : faces)
+        for (int k = 0; k < 3; ++k) {
+            const Vertex& from = vertices[face[k]];
+            const Vertex& to = vertices[face[(k + 1) % 3]];
+            scene.shapes.push_back(line(index++, from.x, from.y, to.x, to.y));
+        }
+    for (const Vertex& v : vertices) scene.shapes.push_back(point(Kind::CIRCLE, index++, v.x, v.y));
+    return scene;
+}
+
+Scene plotScene() {
+    Scene scene{"full-window plot", {}};
+    for (int y = 0; y < HEIGHT; ++y)
+        for (int x = 0; x < WIDTH; ++x) {
+            Style style = Style::BLACK;
+            style.setColor(Color(x % 256, y % 256, (x + y) % 256));
+            scene.shapes.push_back({Kind::PIXEL, style, x, y, 0, 0, {}, {}});
+        }
+    return scene;
+}

@@ -1,0 +1,45 @@
+// Scenes: the workloads the benchmark draws, generated once from fixed seeds so that every path
+// (through Window, a direct OpenGL loop, one vertex array) draws the very same shapes in the
+// same colours. Plain data: no window, no GL.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Brindlewood.h"
+
+constexpr int WIDTH = 700;
+constexpr int HEIGHT = 500;
+constexpr int CIRCLE_RADIUS = 4;
+// The disk the library draws for a filled circle: one slice per pixel of radius.
+constexpr int CIRCLE_SLICES = CIRCLE_RADIUS;
+
+enum class Kind { PIXEL, LINE, CIRCLE, POLYGON };
+
+// One drawing call.
+struct Shape {
+    Kind kind;
+    Style style;
+    int x1, y1, x2, y2;       // a pixel, a circle's centre: (x1, y1); a line: both ends
+    std::vector<int> xs, ys;  // a polygon's corners
+};
+
+struct Scene {
+    std::string name;  // as the tables show it
+    std::vector<Shape> shapes;
+};
+
+// Pixels at random points of the window.
+Scene pixelScene(int count);
+// Filled circles of CIRCLE_RADIUS at random centres.
+Scene circleScene(int count);
+// Lines of 300 pixels at random places and angles.
+Scene lineScene(int count);
+// Filled regular hexagons of radius 12 at random centres.
+Scene hexagonScene(int count);
+// A mesh as the editor redraws it: three lines per face, then a filled circle of CIRCLE_RADIUS per
+// vertex; 4,000 small triangles over 4,000 vertices spread across the window.
+Scene modelScene();
+// Every pixel of the window once, row by row, in a repeating gradient: no two neighbours share a
+// colour.
+Scene plotScene();
