@@ -125,9 +125,12 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
     png_set_sig_bytes(png, 8);
     // A wider or higher picture cannot be held in 16-bit sizes: libpng refuses it as it reads the header.
     png_set_user_limits(png, USHRT_MAX, USHRT_MAX);
+    // Of the optional chunks only tRNS matters here: the others are skipped unread, so that one
+    // that claims gigabytes (text, palettes, profiles) is never given the memory it claims.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
 
-    // Whatever the file holds arrives as 8-bit red, green, blue, alpha.
+    // Whatever the file holds arrives as 8-bit red, green, blue, alpha, each row in its place.
     int colorType = png_get_color_type(png, info);
     int bitDepth = png_get_bit_depth(png, info);
     bool transparency = png_get_valid(png, info, PNG_INFO_tRNS);
@@ -137,6 +140,7 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
     if (bitDepth == 16) png_set_strip_16(png);
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
     if (!(colorType & PNG_COLOR_MASK_ALPHA) && !transparency) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
     unsigned short pictureWidth = static_cast<unsigned short>(png_get_image_width(png, info));

@@ -3,6 +3,9 @@
 // missing, foreign and damaged files are refused. Fixtures are written here with libpng and libjpeg.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -22,6 +25,7 @@
 #include "Image.h"
 #include "ImageInstance.h"
 #include "ReportPattern.h"
+#include "TestWindow.h"
 
 using diagnostics::Kind;
 using testing::ExitedWithCode;
@@ -45,6 +49,7 @@ struct PngPicture {
     Bytes paletteAlpha;           // tRNS for a palette picture
     bool hasClearColour = false;  // tRNS for a grey or RGB picture
     png_color_16 clearColour{};
+    int interlace = PNG_INTERLACE_NONE;
 };
 
 void writePng(const std::string& path, const PngPicture& picture) {
@@ -53,7 +58,7 @@ void writePng(const std::string& path, const PngPicture& picture) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, file);
-    png_set_IHDR(png, info, picture.width, picture.height, picture.bitDepth, picture.colorType, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, picture.width, picture.height, picture.bitDepth, picture.colorType, picture.interlace,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!picture.palette.empty())
         png_set_PLTE(png, info, picture.palette.data(), static_cast<int>(picture.palette.size()));
@@ -61,7 +66,10 @@ void writePng(const std::string& path, const PngPicture& picture) {
         png_set_tRNS(png, info, picture.paletteAlpha.data(), static_cast<int>(picture.paletteAlpha.size()), nullptr);
     if (picture.hasClearColour) png_set_tRNS(png, info, nullptr, 0, &picture.clearColour);
     png_write_info(png, info);
-    for (const Bytes& row : picture.rows) png_write_row(png, row.data());
+    // png_write_image writes every pass of an interlaced picture.
+    std::vector<png_bytep> rows;
+    for (const Bytes& row : picture.rows) rows.push_back(const_cast<png_bytep>(row.data()));
+    png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
@@ -216,6 +224,21 @@ void fixCrc(Bytes& file, std::size_t offset) {
     for (int i = 0; i < 4; ++i) file[offset + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
 }
 
+// The peak resident memory, in kilobytes, of a child process that loads the file as a PNG.
+long peakKilobytesOfLoading(const std::string& file) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::freopen("/dev/null", "w", stderr);
+        Image(file, Image::PNG);
+        std::_Exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    EXPECT_EQ(wait4(child, &status, 0, &usage), child);
+    return usage.ru_maxrss;
+}
+
 }  // namespace
 
 class ImageFilesTest : public testing::Test {
@@ -278,6 +301,17 @@ protected:
     void expectLibjpegRefuses(const Bytes& file, const std::string& libjpegLine) {
         writeFile(path("damaged.jpg"), file);
         EXPECT_EXIT(Image(path("damaged.jpg"), Image::JPEG), ExitedWithCode(1), "^" + libjpegLine + "\n$");
+    }
+
+    // The small PNG's signature and header, then a chunk of the type that declares 2^31 - 1
+    // bytes and holds 4: 45 bytes in all.
+    Bytes pngWithAChunkClaimingGigabytes(const std::string& type) {
+        Bytes png = smallPng();
+        Bytes file(png.begin(), png.begin() + chunkOffset(png, "IHDR") + 12 + 13);
+        file.insert(file.end(), {0x7F, 0xFF, 0xFF, 0xFF});
+        file.insert(file.end(), type.begin(), type.end());
+        file.insert(file.end(), 4, 0);
+        return file;
     }
 
     // The store that the library loads from the picture written as a PNG file.
@@ -453,6 +487,33 @@ TEST_F(ImageFilesTest, SixteenBitPngKeepsTheHighBytes) {
     EXPECT_EQ(loadedStore(picture), (Bytes{0xFF, 0x00, 0x80, 255, 0x12, 0x56, 0x9A, 255}));
 }
 
+TEST_F(ImageFilesTest, InterlacedPngLoadsSilentlyWithEveryPixelInPlace) {
+    // 9 by 9 pixels fill all seven passes, and 9 * 9 * 3 distinct bytes show any misplaced one.
+    std::vector<Bytes> rows(9);
+    std::vector<Bytes> opaqueRows(9);
+    for (int r = 0; r < 9; ++r)
+        for (int i = 0; i < 9; ++i) {
+            const unsigned char red = static_cast<unsigned char>(r * 27 + i * 3);
+            rows[r].insert(rows[r].end(), {red, Bytes::value_type(red + 1), Bytes::value_type(red + 2)});
+            opaqueRows[r].insert(opaqueRows[r].end(),
+                                 {red, Bytes::value_type(red + 1), Bytes::value_type(red + 2), 255});
+        }
+    PngPicture picture(9, 9, PNG_COLOR_TYPE_RGB, rows);
+    picture.interlace = PNG_INTERLACE_ADAM7;
+    Bytes store;
+    EXPECT_EQ(stderrOf([&] { store = loadedStore(picture); }), "");
+    EXPECT_EQ(store, storeOf(opaqueRows));
+}
+
+TEST_F(ImageFilesTest, PngWithAChunkClaimingGigabytesCostsOnlyAFewMegabytes) {
+    writeFile(path("small.png"), smallPng());
+    const long loadingASmallPng = peakKilobytesOfLoading(path("small.png"));
+    for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT"}) {
+        writeFile(path("hostile.png"), pngWithAChunkClaimingGigabytes(type));
+        EXPECT_LT(peakKilobytesOfLoading(path("hostile.png")), loadingASmallPng + 8 * 1024) << type;
+    }
+}
+
 TEST_F(ImageFilesTest, CheckImageSaysWhetherAFileCanBeLoaded) {
     std::string png = savedDistinctPng();
     writeFile(path("text.txt"), {'h', 'e', 'l', 'l', 'o', ' ', 't', 'h', 'e', 'r', 'e'});
@@ -595,6 +656,12 @@ TEST_F(ImageFilesDeathTest, PngDeclaringTheLargestSizeButHoldingLittleHalts) {
     for (std::size_t side : {ihdr + 10, ihdr + 14}) file[side] = file[side + 1] = 0xFF;  // 65535 by 65535
     fixCrc(file, ihdr);
     expectLibpngRefuses(file, "libpng error: [^\n]+\n");
+}
+
+TEST_F(ImageFilesDeathTest, PngWithAChunkClaimingGigabytesHalts) {
+    for (const std::string type : {"tEXt", "zTXt", "iTXt", "sPLT"})
+        expectLibpngRefuses(pngWithAChunkClaimingGigabytes(type),
+                            "libpng warning: " + type + ": chunk data is too large\nlibpng error: [^\n]+\n");
 }
 
 // Damaged and foreign JPEG files end the process through libjpeg's standard error exit, status 1,
