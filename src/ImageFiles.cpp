@@ -1,9 +1,13 @@
 // JPEG and PNG files in and out of the image cache's pixel stores, through libjpeg and libpng.
 // Runs on the thread that asked for the load or save, inside the cache mutex. A file lists its
-// rows top first and a store bottom first, so every load and save turns the rows over.
+// rows top first and a store bottom first, so every load and save turns the rows over. Both
+// libraries report errors by longjmp to a setjmp here, so a frame with a setjmp makes nothing
+// with a destructor after it; every failure ends in a report and a halt, never in exit.
 #include <png.h>
 
+#include <algorithm>
 #include <climits>
+#include <csetjmp>
 #include <cstdio>
 #include <mutex>
 #include <new>
@@ -20,14 +24,41 @@ namespace {
 const char* const NULL_FILENAME = "Passed a null pointer for the filename";
 const char* const NULL_DATA = "Passed a null pointer for the image data";
 const char* const PNG_OPEN_FAILED = "Can't open the specified image";
-const char* const PNG_DECODE_FAILED = "Error creating the specified image";
-const char* const PNG_ENCODE_FAILED = "Error opening writing the specified file";
+const char* const DECODE_FAILED = "Error creating the specified image";
+const char* const ENCODE_FAILED = "Error opening writing the specified file";
 const char* const OUT_OF_MEMORY = "Error allocating memory for the specified image";
 const char* const SAVE_OPEN_FAILED = "Error opening the specified file";
 
+const unsigned char PNG_SIGNATURE[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+const unsigned char JPEG_START_OF_IMAGE[] = {0xFF, 0xD8};
+
+template <std::size_t N>
+bool startsWith(std::FILE* file, const unsigned char (&expected)[N]) {
+    unsigned char start[N];
+    return std::fread(start, 1, N, file) == N && std::equal(start, start + N, expected);
+}
+
+// libjpeg's standard error manager, whose error exit returns to the setjmp of the load or save in
+// progress instead of ending the process.
+struct JpegErrors {
+    jpeg_error_mgr manager;  // first, so that libjpeg's pointer to it is a pointer to the whole
+    std::jmp_buf failed;
+};
+
+[[noreturn]] void returnToTheCaller(j_common_ptr codec) {
+    codec->err->output_message(codec);  // libjpeg's own line, then the library's report
+    std::longjmp(reinterpret_cast<JpegErrors*>(codec->err)->failed, 1);
+}
+
+jpeg_error_mgr* returningErrors(JpegErrors& errors) {
+    jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = returnToTheCaller;
+    return &errors.manager;
+}
+
 // A damaged JPEG is refused, not shown half grey: libjpeg's warnings about corrupt or missing
-// data end the process through its standard error exit, with its own message, as its errors do.
-void haltOnCorruptData(j_common_ptr decoder, int level) {
+// data are made errors.
+void refuseCorruptData(j_common_ptr decoder, int level) {
     if (level < 0) decoder->err->error_exit(decoder);
 }
 
@@ -37,11 +68,6 @@ void checkLoadArguments(const char* filename, unsigned short* width, unsigned sh
     if (!data) FATAL_ASSERTION(NULL_DATA);
     if (!width) FATAL_ASSERTION("Passed a null pointer for the width");
     if (!height) FATAL_ASSERTION("Passed a null pointer for the height");
-}
-
-bool hasPngSignature(std::FILE* file) {
-    png_byte signature[8];
-    return std::fread(signature, 1, sizeof signature, file) == sizeof signature && png_sig_cmp(signature, 0, 8) == 0;
 }
 
 }  // namespace
@@ -57,28 +83,44 @@ void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* widt
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) FATAL_ERROR("Can't open specified image");
 
-    jpeg_decompress_struct decoder;
-    jpeg_error_mgr errors;
-    decoder.err = jpeg_std_error(&errors);
-    errors.emit_message = haltOnCorruptData;
+    jpeg_decompress_struct decoder{};  // zeroed, so that it can be destroyed however early libjpeg fails
+    JpegErrors errors;
+    decoder.err = returningErrors(errors);
+    errors.manager.emit_message = refuseCorruptData;
+    if (setjmp(errors.failed)) {
+        jpeg_destroy_decompress(&decoder);
+        std::fclose(file);
+        FATAL_ERROR(DECODE_FAILED);
+    }
     jpeg_create_decompress(&decoder);
     jpeg_stdio_src(&decoder, file);
     jpeg_read_header(&decoder, TRUE);
-    // The store holds three bytes a pixel, so a greyscale file is widened to RGB as it decodes.
-    decoder.out_color_space = JCS_RGB;
+    // The store holds red, green, blue: libjpeg widens grey to them, and ink (CMYK) is converted below.
+    const bool ink = decoder.jpeg_color_space == JCS_CMYK || decoder.jpeg_color_space == JCS_YCCK;
+    decoder.out_color_space = ink ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&decoder);
 
     // libjpeg refuses sides above 65500, so the 16-bit sizes always hold the picture.
     *width = static_cast<unsigned short>(decoder.output_width);
     *height = static_cast<unsigned short>(decoder.output_height);
-    std::size_t rowBytes = std::size_t(decoder.output_width) * decoder.output_components;
+    std::size_t rowBytes = std::size_t(decoder.output_width) * 3;
     // Not zeroed: the decoder writes every row, and a damaged file that declares a huge picture
     // then costs no memory before libjpeg finds the damage.
     unsigned char* pixels = new (std::nothrow) unsigned char[rowBytes * *height];
     if (!pixels) FATAL_ERROR(OUT_OF_MEMORY);
+    // From libjpeg's pool, which it frees itself: nothing here may need a destructor.
+    JSAMPARRAY inkRow = ink ? decoder.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&decoder), JPOOL_IMAGE,
+                                                        decoder.output_width * 4, 1)
+                            : nullptr;
     while (decoder.output_scanline < decoder.output_height) {
         JSAMPROW row = fileRow(pixels, rowBytes, *height, decoder.output_scanline);
-        jpeg_read_scanlines(&decoder, &row, 1);
+        if (!ink) {
+            jpeg_read_scanlines(&decoder, &row, 1);
+            continue;
+        }
+        jpeg_read_scanlines(&decoder, inkRow, 1);
+        // Adobe's programs, which make most CMYK files and mark them, store ink inverted.
+        cmykToRgb(inkRow[0], row, decoder.output_width, decoder.saw_Adobe_marker);
     }
     jpeg_finish_decompress(&decoder);
     jpeg_destroy_decompress(&decoder);
@@ -93,7 +135,7 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
     checkLoadArguments(filename, width, height, data);
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) FATAL_ERROR(PNG_OPEN_FAILED);
-    if (!hasPngSignature(file)) {
+    if (!startsWith(file, PNG_SIGNATURE)) {
         std::fclose(file);
         FATAL_ERROR(PNG_OPEN_FAILED);
     }
@@ -101,28 +143,28 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) {
         std::fclose(file);
-        FATAL_ERROR(PNG_DECODE_FAILED);
+        FATAL_ERROR(DECODE_FAILED);
     }
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
         std::fclose(file);
-        FATAL_ERROR(PNG_DECODE_FAILED);
+        FATAL_ERROR(DECODE_FAILED);
     }
     png_infop endInfo = png_create_info_struct(png);
     if (!endInfo) {
         png_destroy_read_struct(&png, &info, nullptr);
         std::fclose(file);
-        FATAL_ERROR(PNG_DECODE_FAILED);
+        FATAL_ERROR(DECODE_FAILED);
     }
     if (setjmp(png_jmpbuf(png))) {
         // libpng's own handler has already written its message.
         png_destroy_read_struct(&png, &info, &endInfo);
         std::fclose(file);
-        FATAL_ERROR(PNG_DECODE_FAILED);
+        FATAL_ERROR(DECODE_FAILED);
     }
     png_init_io(png, file);
-    png_set_sig_bytes(png, 8);
+    png_set_sig_bytes(png, sizeof PNG_SIGNATURE);
     // A wider or higher picture cannot be held in 16-bit sizes: libpng refuses it as it reads the header.
     png_set_user_limits(png, USHRT_MAX, USHRT_MAX);
     // Of the optional chunks only tRNS matters here: the others are skipped unread, so that one
@@ -164,12 +206,17 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
 
 void GLUTImp::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
                                       unsigned char* data) {
-    jpeg_compress_struct encoder;
-    jpeg_error_mgr errors;
-    encoder.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&encoder);
     std::FILE* file = std::fopen(filename, "wb");
     if (!file) FATAL_ERROR(SAVE_OPEN_FAILED);
+    jpeg_compress_struct encoder{};  // zeroed, as in jpegload
+    JpegErrors errors;
+    encoder.err = returningErrors(errors);
+    if (setjmp(errors.failed)) {
+        jpeg_destroy_compress(&encoder);
+        std::fclose(file);
+        FATAL_ERROR(ENCODE_FAILED);
+    }
+    jpeg_create_compress(&encoder);
     jpeg_stdio_dest(&encoder, file);
     encoder.image_width = width;
     encoder.image_height = height;
@@ -184,8 +231,8 @@ void GLUTImp::ImageInstance::jpegsave(const char* filename, unsigned short width
         jpeg_write_scanlines(&encoder, &row, 1);
     }
     jpeg_finish_compress(&encoder);
-    std::fclose(file);
     jpeg_destroy_compress(&encoder);
+    std::fclose(file);
 }
 
 // As in pngload, libpng's errors land at the setjmp; the row pointers are made before it.
@@ -198,20 +245,20 @@ void GLUTImp::ImageInstance::pngsave(const char* filename, unsigned short width,
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) {
         std::fclose(file);
-        FATAL_ERROR(PNG_ENCODE_FAILED);
+        FATAL_ERROR(ENCODE_FAILED);
     }
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
         std::fclose(file);
-        FATAL_ERROR(PNG_ENCODE_FAILED);
+        FATAL_ERROR(ENCODE_FAILED);
     }
     std::vector<png_bytep> rows(height);
     for (unsigned int n = 0; n < height; ++n) rows[n] = fileRow(data, std::size_t(width) * 4, height, n);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         std::fclose(file);
-        FATAL_ERROR(PNG_ENCODE_FAILED);
+        FATAL_ERROR(ENCODE_FAILED);
     }
     png_init_io(png, file);
     png_set_filter(png, 0, PNG_FILTER_NONE);
@@ -253,7 +300,9 @@ void GLUTImp::ImageInstance::saveImage(int handle, const std::string& filename, 
 bool GLUTImp::ImageInstance::checkImage(const std::string& filename, Image::Type type) {
     std::FILE* file = std::fopen(filename.c_str(), "rb");
     if (!file) return false;
-    bool loadable = type != Image::PNG || hasPngSignature(file);
+    bool loadable = true;
+    if (type == Image::PNG) loadable = startsWith(file, PNG_SIGNATURE);
+    if (type == Image::JPEG) loadable = startsWith(file, JPEG_START_OF_IMAGE);
     std::fclose(file);
     return loadable;
 }

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,7 +29,6 @@
 #include "TestWindow.h"
 
 using diagnostics::Kind;
-using testing::ExitedWithCode;
 using testing::KilledBySignal;
 
 namespace {
@@ -103,7 +103,11 @@ PngFile readPng(const std::string& path) {
     return result;
 }
 
-void writeJpeg(const std::string& path, int width, int height, int components, const Bytes& topFirstPixels) {
+// Components 1 (grey), 3 (RGB) or 4 (ink: cyan, magenta, yellow, black), stored in the file as
+// libjpeg's default for them or as fileColours; libjpeg marks 4-component files with an Adobe marker
+// unless adobeMarker is false.
+void writeJpeg(const std::string& path, int width, int height, int components, const Bytes& topFirstPixels,
+               J_COLOR_SPACE fileColours = JCS_UNKNOWN, bool adobeMarker = true) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     jpeg_compress_struct encoder;
@@ -114,8 +118,10 @@ void writeJpeg(const std::string& path, int width, int height, int components, c
     encoder.image_width = width;
     encoder.image_height = height;
     encoder.input_components = components;
-    encoder.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    encoder.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&encoder);
+    if (fileColours != JCS_UNKNOWN) jpeg_set_colorspace(&encoder, fileColours);
+    encoder.write_Adobe_marker = encoder.write_Adobe_marker && adobeMarker;
     jpeg_set_quality(&encoder, 100, TRUE);
     jpeg_start_compress(&encoder, TRUE);
     while (encoder.next_scanline < encoder.image_height) {
@@ -224,6 +230,25 @@ void fixCrc(Bytes& file, std::size_t offset) {
     for (int i = 0; i < 4; ++i) file[offset + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
 }
 
+// Ink amounts (0 for none) of a 16 by 8 picture: red ink (magenta and yellow) in the top four
+// rows, half black below.
+Bytes inkOfRedOverGrey() {
+    const Bytes red = {0, 255, 255, 0};
+    const Bytes halfBlack = {0, 0, 0, 128};
+    Bytes ink;
+    for (int p = 0; p < 16 * 8; ++p) {
+        const Bytes& pixel = p < 16 * 4 ? red : halfBlack;
+        ink.insert(ink.end(), pixel.begin(), pixel.end());
+    }
+    return ink;
+}
+
+// Ink as Adobe's programs store it, 255 for none.
+Bytes inverted(Bytes ink) {
+    for (unsigned char& amount : ink) amount = static_cast<unsigned char>(255 - amount);
+    return ink;
+}
+
 // The peak resident memory, in kilobytes, of a child process that loads the file as a PNG.
 long peakKilobytesOfLoading(const std::string& file) {
     std::fflush(nullptr);
@@ -297,10 +322,12 @@ protected:
                         reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image") + "$");
     }
 
-    // Loading these bytes as a JPEG ends the process with status 1 and libjpeg's one line.
+    // Loading these bytes as a JPEG writes libjpeg's one line (a pattern) and then halts the loader.
     void expectLibjpegRefuses(const Bytes& file, const std::string& libjpegLine) {
         writeFile(path("damaged.jpg"), file);
-        EXPECT_EXIT(Image(path("damaged.jpg"), Image::JPEG), ExitedWithCode(1), "^" + libjpegLine + "\n$");
+        EXPECT_EXIT(Image(path("damaged.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
+                    "^" + libjpegLine + "\n" +
+                        reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image") + "$");
     }
 
     // The small PNG's signature and header, then a chunk of the type that declares 2^31 - 1
@@ -443,6 +470,29 @@ TEST_F(ImageFilesTest, GreyJpegLoadsAsRgb) {
     for (unsigned char value : store) EXPECT_NEAR(value, 90, 2);
 }
 
+TEST_F(ImageFilesTest, CmykJpegLoadsAsRgb) {
+    auto expectRedOverGrey = [&](const std::string& name) {
+        SCOPED_TRACE(name);
+        Image loaded(path(name), Image::JPEG);
+        Bytes store = loaded.getPixels();
+        ASSERT_EQ(store.size(), 16u * 8 * 3);
+        // Store row 0 is the bottom of the picture: half black is mid grey; the last row is red.
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(store[c], 127, 3);
+        EXPECT_NEAR(store[store.size() - 3], 255, 3);
+        EXPECT_NEAR(store[store.size() - 2], 0, 3);
+        EXPECT_NEAR(store[store.size() - 1], 0, 3);
+    };
+    // Adobe's programs, which make most CMYK files, store ink inverted and say so with the Adobe
+    // marker that libjpeg writes too; the marker may also say the ink went through YCC first.
+    writeJpeg(path("adobe.jpg"), 16, 8, 4, inverted(inkOfRedOverGrey()));
+    expectRedOverGrey("adobe.jpg");
+    writeJpeg(path("ycck.jpg"), 16, 8, 4, inverted(inkOfRedOverGrey()), JCS_YCCK);
+    expectRedOverGrey("ycck.jpg");
+    // Without the marker, ink is stored as it is.
+    writeJpeg(path("plain.jpg"), 16, 8, 4, inkOfRedOverGrey(), JCS_CMYK, false);
+    expectRedOverGrey("plain.jpg");
+}
+
 TEST_F(ImageFilesTest, GreyPngLoadsAsOpaqueRgb) {
     EXPECT_EQ(loadedStore(PngPicture(2, 1, PNG_COLOR_TYPE_GRAY, {{30, 220}})),
               (Bytes{30, 30, 30, 255, 220, 220, 220, 255}));
@@ -516,13 +566,25 @@ TEST_F(ImageFilesTest, PngWithAChunkClaimingGigabytesCostsOnlyAFewMegabytes) {
 
 TEST_F(ImageFilesTest, CheckImageSaysWhetherAFileCanBeLoaded) {
     std::string png = savedDistinctPng();
+    std::string jpeg = redOverBlueJpeg();
     writeFile(path("text.txt"), {'h', 'e', 'l', 'l', 'o', ' ', 't', 'h', 'e', 'r', 'e'});
     EXPECT_TRUE(Image::checkImage(png, Image::PNG));
+    EXPECT_FALSE(Image::checkImage(jpeg, Image::PNG));
     EXPECT_FALSE(Image::checkImage(path("text.txt"), Image::PNG));
     EXPECT_FALSE(Image::checkImage(path("absent.png"), Image::PNG));
-    // A JPEG's content is not examined: any readable file will do.
-    EXPECT_TRUE(Image::checkImage(path("text.txt"), Image::JPEG));
+    EXPECT_TRUE(Image::checkImage(jpeg, Image::JPEG));
+    EXPECT_FALSE(Image::checkImage(png, Image::JPEG));
+    EXPECT_FALSE(Image::checkImage(path("text.txt"), Image::JPEG));
     EXPECT_FALSE(Image::checkImage(path("absent.jpg"), Image::JPEG));
+}
+
+TEST_F(ImageFilesTest, CheckImageRefusesRandomBytesAsJpeg) {
+    Bytes noise(5000);
+    std::mt19937 random(5);
+    for (unsigned char& byte : noise) byte = static_cast<unsigned char>(random());
+    ASSERT_FALSE(noise[0] == 0xFF && noise[1] == 0xD8) << "the noise must not start as a JPEG does";
+    writeFile(path("noise.jpg"), noise);
+    EXPECT_FALSE(Image::checkImage(path("noise.jpg"), Image::JPEG));
 }
 
 TEST_F(ImageFilesTest, CheckImageRejectsAFileShorterThanTheSignature) {
@@ -563,6 +625,13 @@ TEST_F(ImageFilesDeathTest, SavingWhereNoFileCanBeMadeHalts) {
     EXPECT_EXIT(Image::createEditable(2, 2).save(path("no/such/dir.png"), Image::PNG), KilledBySignal(SIGABRT), report);
     EXPECT_EXIT(Image::createEditable(2, 2).save(path("no/such/dir.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
                 report);
+}
+
+TEST_F(ImageFilesDeathTest, JpegThatLibjpegCannotWriteHaltsAndLeavesNoFile) {
+    EXPECT_EXIT(Image::createEditable(65501, 1).save(path("wide.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
+                "^Maximum supported image dimension is 65500 pixels\n" +
+                    reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file") +
+                    "$");
 }
 
 TEST_F(ImageFilesDeathTest, NullArgumentsOfTheLoadersHalt) {
@@ -664,30 +733,29 @@ TEST_F(ImageFilesDeathTest, PngWithAChunkClaimingGigabytesHalts) {
                             "libpng warning: " + type + ": chunk data is too large\nlibpng error: [^\n]+\n");
 }
 
-// Damaged and foreign JPEG files end the process through libjpeg's standard error exit, status 1,
-// with libjpeg's own message and nothing else.
+// Damaged and foreign JPEG files: libjpeg writes its own message, then the loader halts.
 
-TEST_F(ImageFilesDeathTest, EmptyJpegExitsWithLibjpegsMessage) { expectLibjpegRefuses({}, "Empty input file"); }
+TEST_F(ImageFilesDeathTest, EmptyJpegHaltsAfterLibjpegsMessage) { expectLibjpegRefuses({}, "Empty input file"); }
 
-TEST_F(ImageFilesDeathTest, PngLoadedAsJpegExitsWithLibjpegsMessage) {
+TEST_F(ImageFilesDeathTest, PngLoadedAsJpegHaltsAfterLibjpegsMessage) {
     expectLibjpegRefuses(readFile(savedDistinctPng()), "Not a JPEG file: starts with 0x89 0x50");
 }
 
-TEST_F(ImageFilesDeathTest, TruncatedJpegExitsWithLibjpegsMessage) {
+TEST_F(ImageFilesDeathTest, TruncatedJpegHaltsAfterLibjpegsMessage) {
     Bytes file = readFile(redOverBlueJpeg());
     expectLibjpegRefuses(Bytes(file.begin(), file.end() - 40), "Premature end of JPEG file");
 }
 
-TEST_F(ImageFilesDeathTest, JpegTooLargeForLibjpegExitsWithItsMessage) {
+TEST_F(ImageFilesDeathTest, JpegTooLargeForLibjpegHaltsAfterItsMessage) {
     expectLibjpegRefuses(jpegDeclaring(65535, 65535), "Maximum supported image dimension is 65500 pixels");
 }
 
-TEST_F(ImageFilesDeathTest, JpegDeclaringTheLargestSizeButHoldingLittleExits) {
+TEST_F(ImageFilesDeathTest, JpegDeclaringTheLargestSizeButHoldingLittleHalts) {
     // The most libjpeg takes: about 12 GB of pixels that the file cannot fill.
     expectLibjpegRefuses(jpegDeclaring(65500, 65500), "(Premature end of JPEG file|Corrupt JPEG data: [^\n]+)");
 }
 
-TEST_F(ImageFilesDeathTest, CorruptJpegDataExitsWithLibjpegsMessage) {
+TEST_F(ImageFilesDeathTest, CorruptJpegDataHaltsAfterLibjpegsMessage) {
     Bytes file = readFile(redOverBlueJpeg());
     // Just after the start of scan, a restart marker that no restart interval allows.
     std::size_t sos = markerOffset(file, 0xDA);
