@@ -3,14 +3,19 @@
 // rows top first and a store bottom first, so every load and save turns the rows over. Both
 // libraries report errors by longjmp to a setjmp here, so a frame with a setjmp makes nothing
 // with a destructor after it; every failure ends in a report and a halt, never in exit.
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <new>
+#include <string>
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
@@ -68,6 +73,49 @@ void checkLoadArguments(const char* filename, unsigned short* width, unsigned sh
     if (!data) FATAL_ASSERTION(NULL_DATA);
     if (!width) FATAL_ASSERTION("Passed a null pointer for the width");
     if (!height) FATAL_ASSERTION("Passed a null pointer for the height");
+}
+
+// A file being saved: written under a name of its own beside the target, which keeps its old
+// content, or stays absent, until every byte has been written, flushed and closed.
+struct Save {
+    std::string target;
+    std::string temporary;
+    std::FILE* file;
+};
+
+// Creates the temporary file, halting if the folder takes no new file. O_EXCL with mode 0666 gives
+// it the mode any new file gets under the umask, and never opens another program's file.
+Save startSave(const char* target) {
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    for (int attempt = 0;; ++attempt) {
+        const std::string name = ".saving-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        const std::string temporary = (folder.empty() ? std::filesystem::path(name) : folder / name).string();
+        const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor < 0 && errno == EEXIST) continue;
+        if (descriptor < 0) FATAL_ERROR(SAVE_OPEN_FAILED);
+        std::FILE* file = fdopen(descriptor, "wb");
+        if (!file) {
+            close(descriptor);
+            std::remove(temporary.c_str());
+            FATAL_ERROR(SAVE_OPEN_FAILED);
+        }
+        return {target, temporary, file};
+    }
+}
+
+// Closes and removes the temporary and halts: the target stays as it was.
+[[noreturn]] void abandonSave(const Save& save) {
+    if (save.file) std::fclose(save.file);
+    std::remove(save.temporary.c_str());
+    FATAL_ERROR(ENCODE_FAILED);
+}
+
+// A full disk often shows only when the last buffered bytes are flushed, or at close.
+void finishSave(Save& save) {
+    const bool flushed = std::fflush(save.file) == 0 && !std::ferror(save.file);
+    const bool closed = std::fclose(save.file) == 0;
+    save.file = nullptr;
+    if (!flushed || !closed || std::rename(save.temporary.c_str(), save.target.c_str()) != 0) abandonSave(save);
 }
 
 }  // namespace
@@ -206,18 +254,16 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
 
 void GLUTImp::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
                                       unsigned char* data) {
-    std::FILE* file = std::fopen(filename, "wb");
-    if (!file) FATAL_ERROR(SAVE_OPEN_FAILED);
+    Save save = startSave(filename);
     jpeg_compress_struct encoder{};  // zeroed, as in jpegload
     JpegErrors errors;
     encoder.err = returningErrors(errors);
     if (setjmp(errors.failed)) {
         jpeg_destroy_compress(&encoder);
-        std::fclose(file);
-        FATAL_ERROR(ENCODE_FAILED);
+        abandonSave(save);
     }
     jpeg_create_compress(&encoder);
-    jpeg_stdio_dest(&encoder, file);
+    jpeg_stdio_dest(&encoder, save.file);
     encoder.image_width = width;
     encoder.image_height = height;
     encoder.input_components = 3;
@@ -232,7 +278,7 @@ void GLUTImp::ImageInstance::jpegsave(const char* filename, unsigned short width
     }
     jpeg_finish_compress(&encoder);
     jpeg_destroy_compress(&encoder);
-    std::fclose(file);
+    finishSave(save);
 }
 
 // As in pngload, libpng's errors land at the setjmp; the row pointers are made before it.
@@ -240,27 +286,21 @@ void GLUTImp::ImageInstance::pngsave(const char* filename, unsigned short width,
                                      unsigned char* data) {
     if (!filename) FATAL_ASSERTION(NULL_FILENAME);
     if (!data) FATAL_ASSERTION(NULL_DATA);
-    std::FILE* file = std::fopen(filename, "wb");
-    if (!file) FATAL_ERROR(SAVE_OPEN_FAILED);
+    Save save = startSave(filename);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) {
-        std::fclose(file);
-        FATAL_ERROR(ENCODE_FAILED);
-    }
+    if (!png) abandonSave(save);
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
-        std::fclose(file);
-        FATAL_ERROR(ENCODE_FAILED);
+        abandonSave(save);
     }
     std::vector<png_bytep> rows(height);
     for (unsigned int n = 0; n < height; ++n) rows[n] = fileRow(data, std::size_t(width) * 4, height, n);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        FATAL_ERROR(ENCODE_FAILED);
+        abandonSave(save);
     }
-    png_init_io(png, file);
+    png_init_io(png, save.file);
     png_set_filter(png, 0, PNG_FILTER_NONE);
     png_set_compression_level(png, 9);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
@@ -269,7 +309,7 @@ void GLUTImp::ImageInstance::pngsave(const char* filename, unsigned short width,
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    std::fclose(file);
+    finishSave(save);
 }
 
 void GLUTImp::ImageInstance::saveImage(int handle, const std::string& filename, Image::Type type) {

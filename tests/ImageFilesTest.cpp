@@ -3,15 +3,19 @@
 // missing, foreign and damaged files are refused. Fixtures are written here with libpng and libjpeg.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -230,6 +234,16 @@ void fixCrc(Bytes& file, std::size_t offset) {
     for (int i = 0; i < 4; ++i) file[offset + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
 }
 
+// A picture of random bytes, alpha included: it compresses to about its own size as PNG and as JPEG.
+Image noise(int width, int height) {
+    Image picture = Image::createEditable(width, height);
+    Bytes store(std::size_t(width) * height * 4);
+    std::mt19937 random(20240607);
+    for (unsigned char& byte : store) byte = static_cast<unsigned char>(random());
+    picture.setPixels(store);
+    return picture;
+}
+
 // Ink amounts (0 for none) of a 16 by 8 picture: red ink (magenta and yellow) in the top four
 // rows, half black below.
 Bytes inkOfRedOverGrey() {
@@ -262,6 +276,26 @@ long peakKilobytesOfLoading(const std::string& file) {
     rusage usage{};
     EXPECT_EQ(wait4(child, &status, 0, &usage), child);
     return usage.ru_maxrss;
+}
+
+// Enters a user namespace in which this user is root, for a user who is not.
+bool becomeRootInAUserNamespace() {
+    const std::string uid = std::to_string(getuid());
+    const std::string gid = std::to_string(getgid());
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+    std::ofstream("/proc/self/setgroups") << "deny";
+    std::ofstream("/proc/self/uid_map") << "0 " + uid + " 1";
+    std::ofstream("/proc/self/gid_map") << "0 " + gid + " 1";
+    return true;
+}
+
+// Mounts a 64 KB tmpfs on folder, in a mount namespace of this process's own so that it shows
+// nowhere else and vanishes with the process. Returns why that failed, or "".
+std::string mountSmallDisk(const std::filesystem::path& folder) {
+    if (unshare(CLONE_NEWNS) != 0 && !becomeRootInAUserNamespace()) return std::strerror(errno);
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return std::strerror(errno);
+    if (mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0) return std::strerror(errno);
+    return "";
 }
 
 }  // namespace
@@ -339,6 +373,15 @@ protected:
         file.insert(file.end(), type.begin(), type.end());
         file.insert(file.end(), 4, 0);
         return file;
+    }
+
+    // The names in the test's folder, sorted.
+    std::vector<std::string> names() const {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(directory))
+            found.push_back(entry.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
     }
 
     // The store that the library loads from the picture written as a PNG file.
@@ -587,6 +630,19 @@ TEST_F(ImageFilesTest, CheckImageRefusesRandomBytesAsJpeg) {
     EXPECT_FALSE(Image::checkImage(path("noise.jpg"), Image::JPEG));
 }
 
+TEST_F(ImageFilesTest, SaveLeavesJustTheFileWithTheModeOfAnyNewFile) {
+    const mode_t usual = umask(027);
+    Image::createEditable(2, 2).save(path("picture.png"), Image::PNG);
+    Image::createEditable(2, 2).save(path("picture.jpg"), Image::JPEG);
+    umask(usual);
+    EXPECT_EQ(names(), (std::vector<std::string>{"picture.jpg", "picture.png"}));
+    using std::filesystem::perms;
+    for (const char* name : {"picture.jpg", "picture.png"})
+        EXPECT_EQ(std::filesystem::status(path(name)).permissions(),
+                  perms::owner_read | perms::owner_write | perms::group_read)
+            << name;
+}
+
 TEST_F(ImageFilesTest, CheckImageRejectsAFileShorterThanTheSignature) {
     writeFile(path("short.png"), {0x89, 'P', 'N', 'G'});
     EXPECT_FALSE(Image::checkImage(path("short.png"), Image::PNG));
@@ -632,6 +688,7 @@ TEST_F(ImageFilesDeathTest, JpegThatLibjpegCannotWriteHaltsAndLeavesNoFile) {
                 "^Maximum supported image dimension is 65500 pixels\n" +
                     reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file") +
                     "$");
+    EXPECT_EQ(names(), std::vector<std::string>{});
 }
 
 TEST_F(ImageFilesDeathTest, NullArgumentsOfTheLoadersHalt) {
@@ -764,4 +821,70 @@ TEST_F(ImageFilesDeathTest, CorruptJpegDataHaltsAfterLibjpegsMessage) {
     file[scanData + 4] = 0xFF;
     file[scanData + 5] = 0xD3;
     expectLibjpegRefuses(file, "Corrupt JPEG data: [^\n]+");
+}
+
+// Saving onto a full disk: a folder on a file system of 64 KB of its own. Its death tests fork
+// rather than start the test afresh, so that the child sees the disk as the test left it.
+class FullDiskTest : public ImageFilesTest {
+protected:
+    void SetUp() override {
+        ImageFilesTest::SetUp();
+        const std::string failure = mountSmallDisk(directory);
+        if (!failure.empty())
+            GTEST_SKIP() << "Cannot mount a small file system here (" << failure
+                         << "): run as root, or where user namespaces are allowed";
+        mounted = true;
+        GTEST_FLAG_SET(death_test_style, "fast");
+    }
+    void TearDown() override {
+        if (mounted) umount(directory.c_str());
+        ImageFilesTest::TearDown();
+    }
+
+    // Fills the disk with one file, so that no byte more fits.
+    void fill() {
+        std::FILE* filler = std::fopen(path("filler").c_str(), "wb");
+        ASSERT_NE(filler, nullptr);
+        const Bytes block(4096, 0xA5);
+        while (std::fwrite(block.data(), 1, block.size(), filler) == block.size()) {
+        }
+        std::fclose(filler);
+    }
+
+    // Saving picture as name halts after what libjpeg or libpng write (a pattern).
+    void expectSaveHalts(const Image& picture, const std::string& name, const std::string& libraryLines) {
+        const Image::Type type = name.substr(name.size() - 3) == "jpg" ? Image::JPEG : Image::PNG;
+        EXPECT_EXIT(picture.save(path(name), type), KilledBySignal(SIGABRT),
+                    "^" + libraryLines +
+                        reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file") +
+                        "$");
+    }
+
+    // What libjpeg writes when a write fails.
+    const std::string JPEG_WRITE_FAILED = "Output file write error --- out of disk space\\?\n";
+    bool mounted = false;
+};
+
+TEST_F(FullDiskTest, SaveOntoAFullDiskHaltsAndLeavesNoFile) {
+    fill();
+    const Image picture = Image::createEditable(8, 8);
+    expectSaveHalts(picture, "small.png", "");
+    expectSaveHalts(picture, "small.jpg", JPEG_WRITE_FAILED);
+    EXPECT_EQ(names(), std::vector<std::string>{"filler"});
+}
+
+TEST_F(FullDiskTest, PictureLargerThanTheSpaceLeftHaltsAndLeavesNoFile) {
+    const Image picture = noise(256, 256);
+    expectSaveHalts(picture, "large.png", "libpng error: Write Error\n");
+    expectSaveHalts(picture, "large.jpg", JPEG_WRITE_FAILED);
+    EXPECT_EQ(names(), std::vector<std::string>{});
+}
+
+TEST_F(FullDiskTest, FailedSaveKeepsTheFileItWouldHaveReplaced) {
+    Image::createEditable(4, 4).save(path("kept.png"), Image::PNG);
+    const Bytes before = readFile(path("kept.png"));
+    fill();
+    expectSaveHalts(noise(64, 64), "kept.png", "libpng error: Write Error\n");
+    EXPECT_EQ(readFile(path("kept.png")), before);
+    EXPECT_EQ(names(), (std::vector<std::string>{"filler", "kept.png"}));
 }
