@@ -55,7 +55,7 @@ GLUTImp::FontInstance::FontInstance(std::string face, int size) : face(std::move
     ttFont.reset(new (std::nothrow) TrueTypeFont);
     if (!ttFont)
         FATAL_ERROR("Could not allocate sufficent memory to allocate a new font.  Free up some memory and try again");
-    if (!ttFont->open(this->face))
+    if (!ttFont->open(this->face, size))
         FATAL_ERROR("Unable to open font in file \"" + this->face + "\". Check to be sure that this file exists");
 }
 

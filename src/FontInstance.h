@@ -13,7 +13,7 @@ class TrueTypeFont;
 
 class GLUTImp::FontInstance {
 public:
-    // A TrueType file; halts if it cannot be opened.
+    // A TrueType file; halts if it cannot be opened or drawn at size.
     FontInstance(std::string face, int size);
     // A built-in GLUT font; halts on an unknown id. Bitmap fonts round size to one they have.
     FontInstance(int fontId, int size);

@@ -33,10 +33,13 @@ TrueTypeFont::~TrueTypeFont() {
     if (library) FT_Done_FreeType(library);
 }
 
-bool TrueTypeFont::open(const std::string& filePath) {
+bool TrueTypeFont::open(const std::string& filePath, int pointSize) {
     std::lock_guard<std::mutex> lock(measureMutex);
     path = filePath;
-    return FT_Init_FreeType(&library) == 0 && FT_New_Face(library, path.c_str(), 0, &face) == 0;
+    // FTGL draws outlines: a face of bitmaps only (BDF, PCF) would open and then never draw.
+    return FT_Init_FreeType(&library) == 0 && FT_New_Face(library, path.c_str(), 0, &face) == 0 &&
+           FT_IS_SCALABLE(face) &&
+           FT_Set_Char_Size(face, 0, pixelSize(pointSize) * 64, ONE_POINT_PER_PIXEL, ONE_POINT_PER_PIXEL) == 0;
 }
 
 bool TrueTypeFont::create(int pointSize) {

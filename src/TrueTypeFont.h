@@ -18,8 +18,9 @@ public:
     TrueTypeFont(const TrueTypeFont&) = delete;
     TrueTypeFont& operator=(const TrueTypeFont&) = delete;
 
-    // Reads the file; false if it cannot be opened as a font. Call once, on any thread.
-    bool open(const std::string& path);
+    // Reads the file and checks that its outlines can be sized to pointSize; false if not, as for
+    // a missing file or one of bitmaps only. Call once, on any thread.
+    bool open(const std::string& filePath, int pointSize);
     // Renderer thread, in a window's GL context: readies the outlines at pointSize. False if the
     // font cannot be made at that size. Until this succeeds, text measures 0 by 0.
     bool create(int pointSize);

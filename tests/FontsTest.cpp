@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -42,6 +44,25 @@ std::string reportsOfMaking(const std::vector<std::pair<int, int>>& idsAndSizes)
 }
 
 int refCount(int handle) { return GLUTImp::FontInstance::getRefCount(handle); }
+
+std::string unableToOpen(const std::string& face) {
+    return onlyReport(Kind::FATAL_ERROR, "FontInstance.cpp",
+                      "Unable to open font in file \"" + face + "\". Check to be sure that this file exists");
+}
+
+// A bitmap font file of one 8-pixel H, which FreeType reads but whose bitmaps can be drawn at no
+// other size and never as outlines.
+void writeBitmapFont(const std::string& path) {
+    std::ofstream(path) << "STARTFONT 2.1\n"
+                           "FONT -brindlewood-tiny-medium-r-normal--8-80-75-75-c-80-iso8859-1\n"
+                           "SIZE 8 75 75\n"
+                           "FONTBOUNDINGBOX 8 8 0 0\n"
+                           "STARTPROPERTIES 2\nFONT_ASCENT 8\nFONT_DESCENT 0\nENDPROPERTIES\n"
+                           "CHARS 1\n"
+                           "STARTCHAR H\nENCODING 72\nSWIDTH 500 0\nDWIDTH 8 0\nBBX 8 8 0 0\n"
+                           "BITMAP\nC3\nC3\nC3\nFF\nFF\nC3\nC3\nC3\nENDCHAR\n"
+                           "ENDFONT\n";
+}
 
 std::string roundingWarning(int asked, int used) {
     return reportPattern(
@@ -172,9 +193,19 @@ TEST(FontDeathTest, UnknownBuiltInIdHalts) {
 }
 
 TEST(FontDeathTest, MissingTrueTypeFileHaltsWhenTheFontIsMade) {
-    EXPECT_EXIT(Font(MISSING, 12), KilledBySignal(SIGABRT),
-                onlyReport(Kind::FATAL_ERROR, "FontInstance.cpp",
-                           "Unable to open font in file \"" + MISSING + "\". Check to be sure that this file exists"));
+    EXPECT_EXIT(Font(MISSING, 12), KilledBySignal(SIGABRT), unableToOpen(MISSING));
+}
+
+TEST(FontDeathTest, BitmapFontFileHaltsWhenTheFontIsMade) {
+    // In the build tree, where the child of each death test writes the same file again.
+    const std::filesystem::path folder = std::filesystem::path(BRINDLEWOOD_BINARY_DIR) / "test-fonts";
+    std::filesystem::create_directories(folder);
+    const std::string bitmapFont = (folder / "tiny.bdf").string();
+    writeBitmapFont(bitmapFont);
+    // At 6 points (8 pixels) FreeType sizes the font; at 12 it cannot: neither can be drawn.
+    EXPECT_EXIT(Font(bitmapFont, 6), KilledBySignal(SIGABRT), unableToOpen(bitmapFont));
+    EXPECT_EXIT(Font(bitmapFont, 12), KilledBySignal(SIGABRT), unableToOpen(bitmapFont));
+    std::filesystem::remove_all(folder);
 }
 
 TEST(FontDeathTest, EmptyFaceHalts) {
