@@ -6,7 +6,6 @@
 #include <GL/glut.h>
 
 #include <climits>
-#include <cstdio>
 #include <mutex>
 #include <new>
 
@@ -143,12 +142,7 @@ int GLUTImp::FontInstance::getRefCount(int handle) {
     return count != cache->refcounts.end() ? count->second : 0;
 }
 
-bool GLUTImp::FontInstance::checkFont(std::string face, int) {
-    std::FILE* file = std::fopen(face.c_str(), "rb");
-    if (!file) return false;
-    std::fclose(file);
-    return true;
-}
+bool GLUTImp::FontInstance::checkFont(std::string face, int) { return !TrueTypeFont::findFile(face).empty(); }
 
 GLUTImp::FontInstance* GLUTImp::FontInstance::find(int handle) {
     GLUTImpFontInstanceStatics* cache = Cache::impl();
