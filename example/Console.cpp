@@ -14,6 +14,7 @@ std::string input_string(int line, std::string prompt) {
     int const baseline = console_baseline(line);
     window.drawText(FORE_FONT_STYLE, FONT, CONSOLE_TEXT_LEFT, baseline, prompt);
     std::string result;
+    // Keys pressed before the question are not answers to it; every key from here on is.
     window.flushKeyboardQueue();
     for (;;) {
         // An underline in the cell where the next character goes, one blank cell after the prompt.
@@ -29,8 +30,6 @@ std::string input_string(int line, std::string prompt) {
             result += static_cast<char>(character);
             window.drawText(FORE_FONT_STYLE, FONT, cursor, baseline, result.substr(result.size() - 1));
         }
-        // Keys pressed while the echo was drawn are dropped: only keys typed at the cursor count.
-        window.flushKeyboardQueue();
     }
 }
 

@@ -166,7 +166,7 @@ protected:
             << "no cursor in cell " << cell;
     }
 
-    // Types one key and waits until the editor has taken it: it flushes keys typed while it draws.
+    // Types one key and waits until the editor has echoed it and moved its cursor on.
     void type_key(const std::string& key) {
         xdo->key(key);
         wait_for_cursor(++typed + 1);
@@ -378,6 +378,17 @@ TEST_F(Editor, AFailedSaveIsReportedAndLeavesWhatWasInTheWay) {
     EXPECT_EQ(fileText(folder / "Box" / "kept"), "kept");
     EXPECT_EQ(files_made(), std::vector<std::string>{"Box"});
     EXPECT_EQ(exit_editor(), 0);
+}
+
+// A paste, or fast typing on a busy machine: every key typed at the prompt reaches the name.
+TEST_F(Editor, ANameTypedAMillisecondAKeyIsSavedWhole) {
+    open_menu(area::file_menu);
+    choose_dialogue(area::save, "Enter OBJ:");
+    xdo->type("quickly_typed_name_1234567890.obj", 1);
+    xdo->key("Return");
+
+    ASSERT_TRUE(eventually([&] { return !files_made().empty(); }, std::chrono::seconds(15))) << "nothing was saved";
+    EXPECT_EQ(files_made(), std::vector<std::string>{"quickly_typed_name_1234567890.obj"});
 }
 
 TEST_F(Editor, ASuccessfulSaveLeavesTheConsoleClear) {
