@@ -365,6 +365,33 @@ TEST_F(Editor, AnUnreadableTemplateIsReportedAndChangesNothing) {
     EXPECT_EQ(fileText(log_file()), "");
 }
 
+// The typed name and the message that repeats it are longer than a console line: they continue on
+// the next line, and nothing lands outside the console's frame.
+TEST_F(Editor, TextLongerThanTheConsoleStaysInsideItsFrame) {
+    const std::string name = "a_name_far_too_long_for_one_line_of_the_console_box_to_hold_whole.png";
+    open_menu(area::file_menu);
+    choose_dialogue(area::load_2d, "Enter PNG:");
+    xdo->type(name);
+    xdo->key("Return");
+    ASSERT_TRUE(shows([](const Picture& shot) {
+        return !console_line_has_text(shot, 1) && console_line_has_text(shot, 2);
+    })) << "no message on the console";
+    EXPECT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 3); }))
+        << "the message does not go on on the next line";
+
+    // Below the canvas, everything but the console and its one-pixel frame is the background's.
+    Picture background = picture_file(PICTURES / "quill_back.png", area::window_width, area::window_height);
+    Picture shot = screen();
+    int marks = 0;
+    for (int y = area::canvas.y2 + 8; y < area::window_height; ++y)
+        for (int x = 0; x < area::window_width; ++x) {
+            bool in_frame = x >= area::io_window.x1 - 1 && x <= area::io_window.x2 + 1 &&
+                            y >= area::io_window.y1 - 1 && y <= area::io_window.y2 + 1;
+            if (!in_frame && shot.at(x, y) != background.at(x, y)) ++marks;
+        }
+    EXPECT_EQ(marks, 0) << "pixels changed outside the console";
+}
+
 TEST_F(Editor, AFailedSaveIsReportedAndLeavesWhatWasInTheWay) {
     fs::create_directory(folder / "Box");
     std::ofstream(folder / "Box" / "kept") << "kept";
