@@ -56,8 +56,6 @@ bool uses_pair(face const& f, int front) {
     return false;
 }
 
-bool is_front_face(face const& f) { return f.a % 2 == 0 && f.b % 2 == 0 && f.c % 2 == 0; }
-
 bool same_face(face const& f, int a, int b, int c) { return f.a == a && f.b == b && f.c == c; }
 
 // Twice the signed area of the triangle u, v, w: its sign says on which side of u-v the point w lies.
@@ -88,6 +86,8 @@ long long centroid_distance(vert const& a, vert const& b, vert const& c, int px,
 }  // namespace
 
 int get_close_vert(model const& m, int x, int y) { return nearest_front_vert(m, x, y, 10000); }
+
+bool is_front_face(face const& f) { return f.a % 2 == 0 && f.b % 2 == 0 && f.c % 2 == 0; }
 
 int get_vert_within(model const& m, int x, int y, int reach) { return nearest_front_vert(m, x, y, reach); }
 

@@ -44,6 +44,10 @@ void add_edge(model& m, int p, int q);
 // pixels; -1 when the model has no vertex.
 int get_close_vert(model const& m, int x, int y);
 
+// Whether all three corners of f are front vertices: a face the user picked, not its back twin or
+// a side triangle of an edge.
+bool is_front_face(face const& f);
+
 // How near a press must come to a front vertex to move, re-width or delete it, in pixels.
 constexpr int VERTEX_REACH = 8;
 // Like get_close_vert, but only among the front vertices at most reach pixels from (x, y); -1 when
