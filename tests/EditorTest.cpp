@@ -8,10 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <array>
 #include <memory>
 #include <thread>
 
@@ -212,8 +212,8 @@ protected:
     void expect_looks_as_reviewed(const std::string& reference, int rows = area::window_height) {
         fs::path actual = fs::temp_directory_path() / ("tamsel-look-" + std::to_string(getpid()) + "-" + reference);
         std::string geometry = "700x" + std::to_string(rows) + "+1034+310";
-        ASSERT_EQ(
-            std::system(("import -window root -crop " + geometry + " +repage '" + actual.string() + "'").c_str()), 0);
+        ASSERT_EQ(std::system(("import -window root -crop " + geometry + " +repage '" + actual.string() + "'").c_str()),
+                  0);
         std::string compare = "compare -metric AE -fuzz 10% '" + actual.string() + "' '" +
                               (REFERENCES / reference).string() + "' null: 2>&1";
         FILE* pipe = popen(compare.c_str(), "r");
@@ -426,13 +426,11 @@ TEST_F(Editor, TextLongerThanTheConsoleStaysInsideItsFrame) {
     // Below the canvas, everything but the console and its one-pixel frame is the background's.
     Picture background = picture_file(PICTURES / "quill_back.png", area::window_width, area::window_height);
     Picture shot = screen();
+    const rect framed{area::io_window.x1 - 1, area::io_window.y1 - 1, area::io_window.x2 + 1, area::io_window.y2 + 1};
     int marks = 0;
     for (int y = area::canvas.y2 + 8; y < area::window_height; ++y)
-        for (int x = 0; x < area::window_width; ++x) {
-            bool in_frame = x >= area::io_window.x1 - 1 && x <= area::io_window.x2 + 1 &&
-                            y >= area::io_window.y1 - 1 && y <= area::io_window.y2 + 1;
-            if (!in_frame && shot.at(x, y) != background.at(x, y)) ++marks;
-        }
+        for (int x = 0; x < area::window_width; ++x)
+            if (!contains(framed, x, y) && shot.at(x, y) != background.at(x, y)) ++marks;
     EXPECT_EQ(marks, 0) << "pixels changed outside the console";
 }
 
@@ -541,8 +539,8 @@ TEST_F(Editor, AUserMendsAModelAndSavesWhatIsLeft) {
     // each shows by a side that no earlier face has.
     choose_tool(area::faces);
     const std::array<std::pair<int, int>, 3> faces[] = {{{{125, 187}, {225, 187}, {125, 287}}},
-                                                       {{{225, 187}, {225, 287}, {125, 287}}},
-                                                       {{{225, 187}, {325, 237}, {225, 287}}}};
+                                                        {{{225, 187}, {225, 287}, {125, 287}}},
+                                                        {{{225, 187}, {325, 237}, {225, 287}}}};
     const std::pair<int, int> new_sides[] = {{175, 237}, {175, 287}, {275, 262}};
     for (int i = 0; i < 3; ++i) {
         pick(faces[i][0].first, faces[i][0].second, Color::GREEN);
@@ -584,7 +582,8 @@ TEST_F(Editor, AUserMendsAModelAndSavesWhatIsLeft) {
     choose(area::del_menu, area::verts);
     click(125, 187);
     ASSERT_TRUE(shows([](const Picture& shot) {
-        return shot.at(125, 187) != Color::RED && !shot.near(175, 185, Color::BLUE) && !shot.near(125, 237, Color::GREEN);
+        return shot.at(125, 187) != Color::RED && !shot.near(175, 185, Color::BLUE) &&
+               !shot.near(125, 237, Color::GREEN);
     })) << "the vertex is still there";
 
     // The face on 225,187 345,257 225,287, by a click inside it.
@@ -615,10 +614,11 @@ TEST_F(Editor, AUserMendsAModelAndSavesWhatIsLeft) {
 // the frame around the canvas is as it was, though the vertex sat on the canvas's corner.
 TEST_F(Editor, AMovedVertexLeavesNoTrace) {
     // Orange above and blue below, larger than the canvas: only its part over the canvas is redrawn.
-    fs::path file = folder / "t.png";
-    ASSERT_EQ(std::system(("convert -size 660x300 xc:'rgb(200,120,40)' -fill 'rgb(40,120,200)' -draw "
-                           "'rectangle 0,200 659,299' '" + file.string() + "'").c_str()),
-              0);
+    std::string make_template =
+        "convert -size 660x300 xc:'rgb(200,120,40)' -fill 'rgb(40,120,200)' "
+        "-draw 'rectangle 0,200 659,299' '" +
+        (folder / "t.png").string() + "'";
+    ASSERT_EQ(std::system(make_template.c_str()), 0);
     const Color orange(200, 120, 40), blue(40, 120, 200);
     open_menu(area::file_menu);
     choose_dialogue(area::load_2d, "Enter PNG:");
@@ -651,8 +651,10 @@ TEST_F(Editor, AMovedVertexLeavesNoTrace) {
     EXPECT_EQ(shot.at(area::canvas.x1 + 100, area::canvas.y1 + 250), blue);
     EXPECT_TRUE(shot.near(312, 243, Color::GREEN)) << "the face did not follow the vertex";
     // The corner's dot reached over the frame and the paper around it.
-    for (auto [x, y] : {std::pair{area::canvas.x1 - 1, area::canvas.y1}, {area::canvas.x1 - 2, area::canvas.y1 - 1},
-                        {area::canvas.x1, area::canvas.y1 - 3}, {area::canvas.x1 - 3, area::canvas.y1 + 1}})
+    for (auto [x, y] : {std::pair{area::canvas.x1 - 1, area::canvas.y1},
+                        {area::canvas.x1 - 2, area::canvas.y1 - 1},
+                        {area::canvas.x1, area::canvas.y1 - 3},
+                        {area::canvas.x1 - 3, area::canvas.y1 + 1}})
         EXPECT_EQ(shot.at(x, y), background.at(x, y)) << x << ", " << y;
 }
 
