@@ -11,8 +11,9 @@ constexpr int window_height = 500;
 
 constexpr rect canvas{25, 87, 676, 363};      // the template's top-left corner is the model's origin
 // The canvas and the margin that the model's marks reach beyond it: dots of radius 4 and lines 3
-// wide on vertices at its edges. Redrawing this area leaves no trace of a model's old state.
-constexpr rect model_view{canvas.x1 - 5, canvas.y1 - 5, canvas.x2 + 5, canvas.y2 + 5};
+// wide on vertices at its edges, and a pixel for how a driver rounds them. Redrawing this area
+// leaves no trace of a model's old state.
+constexpr rect model_view{canvas.x1 - 6, canvas.y1 - 6, canvas.x2 + 6, canvas.y2 + 6};
 constexpr rect io_window{25, 399, 676, 475};  // the text console
 constexpr rect menu{376, 27, 690, 61};        // the open menu's picture goes at its top-left corner
 
