@@ -20,6 +20,7 @@
 #include "Model.h"
 #include "ScratchFolder.h"
 #include "ScreenAreas.h"
+#include "XClient.h"
 #include "XDoTool.h"
 
 namespace fs = std::filesystem;
@@ -238,6 +239,11 @@ protected:
     int exit_editor() {
         open_menu(area::file_menu);
         click(middle_x(area::exit), middle_y(area::exit));
+        return exit_status();
+    }
+
+    // The status the editor ends with (within 15 s), or -1 if it did not end normally.
+    int exit_status() {
         int status = 0;
         bool ended = eventually([&] { return waitpid(editor, &status, WNOHANG) == editor; }, std::chrono::seconds(15));
         if (!ended) return -1;
@@ -467,6 +473,16 @@ TEST_F(Editor, ASuccessfulSaveLeavesTheConsoleClear) {
     EXPECT_FALSE(console_line_has_text(shot, 1));
     EXPECT_FALSE(console_line_has_text(shot, 2));
     EXPECT_EQ(fileText(folder / "q"), "");
+}
+
+TEST_F(Editor, ClosingTheWindowEndsTheEditorAsExitDoes) {
+    open_menu(area::add_menu);
+    choose_tool(area::verts);
+    add_vertex(125, 187);
+
+    requestClose("Tamsel");
+    EXPECT_EQ(exit_status(), 0);
+    EXPECT_EQ(files_made(), std::vector<std::string>{});
 }
 
 TEST_F(Editor, ExitEndsWellWithoutSaving) {
