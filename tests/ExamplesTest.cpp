@@ -1,0 +1,261 @@
+// The example programs and the README's first program, end to end: each runs as its own process in
+// a scratch folder, is driven as a user drives it (real X input through xdotool, numbers on its
+// standard input), is read back from screenshots of its window, found by its title, and ends
+// through its own way out. Needs the test display.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "ScratchFolder.h"
+#include "Screenshot.h"
+#include "XDoTool.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+const fs::path EXAMPLES = BRINDLEWOOD_BINARY_DIR "/example";
+const fs::path DOCS = BRINDLEWOOD_SOURCE_DIR "/docs";
+const fs::path FIRST_PROGRAM = BRINDLEWOOD_BINARY_DIR "/tests/readme_first_program";
+
+bool isDark(Color c) { return c.getRed() < 100 && c.getGreen() < 100 && c.getBlue() < 100; }
+// Neither white, nor grey, nor black: the paint of a bar, a ball, a line.
+bool isColoured(Color c) {
+    int high = std::max({c.getRed(), c.getGreen(), c.getBlue()});
+    int low = std::min({c.getRed(), c.getGreen(), c.getBlue()});
+    return high - low > 60;
+}
+
+// One run of a program in a folder of its own, with what it wrote to stdout and stderr kept in a
+// log beside the folder. A program still running at the end of the test is killed.
+class Program {
+public:
+    Program(const fs::path& executable, const fs::path& folder, const std::optional<std::string>& input)
+        : log(folder.string() + ".log") {
+        int feed[2];
+        if (pipe(feed) != 0) return;
+        pid = fork();
+        if (pid == 0) {
+            dup2(feed[0], 0);
+            int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(out, 1);
+            dup2(out, 2);
+            close(feed[1]);
+            if (chdir(folder.c_str()) == 0) execl(executable.c_str(), executable.filename().c_str(), nullptr);
+            _exit(127);
+        }
+        close(feed[0]);
+        // Without input the pipe stays open, as a terminal would: the program reads no end.
+        if (input) {
+            if (write(feed[1], input->data(), input->size()) != ssize_t(input->size())) ADD_FAILURE() << "input lost";
+            close(feed[1]);
+        } else {
+            openinput = feed[1];
+        }
+    }
+
+    ~Program() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        if (openinput >= 0) close(openinput);
+        fs::remove(log);
+    }
+
+    // The exit status once the program has ended (at most a few seconds from now); 128 plus the
+    // signal's number if a signal ended it, -1 if it is still running.
+    int exitStatus() {
+        eventually([&] { return hasEnded(); }, 20s);
+        return status;
+    }
+
+    // Whether the program is still running after a short grace, for what must not end it.
+    bool stillRunning() {
+        std::this_thread::sleep_for(1s);
+        return !hasEnded();
+    }
+
+    // What the program wrote to stdout and stderr so far.
+    std::string output() const { return fileText(log); }
+
+private:
+    bool hasEnded() {
+        if (pid <= 0) return true;
+        int how = 0;
+        if (waitpid(pid, &how, WNOHANG) != pid) return false;
+        pid = 0;
+        status = WIFEXITED(how) ? WEXITSTATUS(how) : 128 + WTERMSIG(how);
+        return true;
+    }
+
+    pid_t pid = -1;
+    int status = -1;
+    int openinput = -1;
+    fs::path log;
+};
+
+// A window of the program under test, found by its title once mapped.
+class ShownWindow {
+public:
+    explicit ShownWindow(const std::string& title) : input(title), place(input.placement()) {}
+
+    Picture shot() const { return screenshot(place.x, place.y, place.width, place.height); }
+
+    // Waits (boundedly) until a screenshot satisfies condition and returns it. If none does, the
+    // test fails saying what never showed, and the last screenshot is kept in the build folder.
+    std::optional<Picture> waitUntilShows(const std::string& what,
+                                          const std::function<bool(const Picture&)>& condition) const {
+        Picture last;
+        if (eventually([&] { return condition(last = shot()); }, 30s)) return last;
+        const std::string kept = BRINDLEWOOD_BINARY_DIR "/tests/seen-" + std::to_string(getpid()) + ".png";
+        savePicture(last, kept);
+        ADD_FAILURE() << "the window never showed " << what << "; it showed " << kept;
+        return std::nullopt;
+    }
+
+    // Fails unless the window comes to show the reference picture, within a small tolerance for
+    // the rasteriser's rounding, once drawing has finished (two screenshots in a row alike).
+    void expectToShow(const fs::path& reference) const {
+        Picture expected = pictureFile(reference, place.width, place.height);
+        Picture previous;
+        int differing = 0;
+        waitUntilShows(reference.string(), [&](const Picture& shot) {
+            const bool still = shot.rgb == previous.rgb;
+            previous = shot;
+            differing = differingPixels(shot, expected, 24);
+            return still && differing <= shot.width * shot.height / 500;
+        });
+        EXPECT_LE(differing, place.width * place.height / 500) << "pixels that differ from " << reference;
+    }
+
+    XDoTool input;
+    XDoTool::Placement place;
+};
+
+class Examples : public testing::Test {
+protected:
+    Examples() : folder("examples") {}
+
+    // Starts the program; with input, its standard input holds that text and then ends.
+    Program& start(const fs::path& executable, const std::optional<std::string>& input = std::nullopt) {
+        program = std::make_unique<Program>(executable, folder.path(), input);
+        return *program;
+    }
+
+    // The program ended by itself, with status 0 and nothing on stdout or stderr.
+    void expectCleanEnd() {
+        EXPECT_EQ(program->exitStatus(), 0);
+        EXPECT_EQ(program->output(), "");
+    }
+
+    ScratchFolder folder;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(Examples, MandelbrotSetShowsItsPictureAndClosesOnAKey) {
+    start(EXAMPLES / "brindlewood_mandelbrot");
+    ShownWindow window("Mandelbrot set");
+    window.expectToShow(DOCS / "mandelbrot.png");
+    window.input.moveTo(10, 10);
+    window.input.key("space");
+    expectCleanEnd();
+}
+
+TEST_F(Examples, TurtleTreeShowsItsPictureAndClosesOnAKey) {
+    start(EXAMPLES / "brindlewood_turtle");
+    ShownWindow window("Turtle tree");
+    window.expectToShow(DOCS / "turtle.png");
+    window.input.moveTo(10, 10);
+    window.input.key("q");
+    expectCleanEnd();
+}
+
+// A bar as the screenshot shows it: its middle column and its length from the zero line, positive
+// upward and negative downward.
+struct Bar {
+    int middle;
+    int length;
+};
+
+// Finds the zero line (the longest black row) and measures every run of coloured columns that
+// touches it from above or below.
+std::vector<Bar> barsOf(const Picture& shot, int& zeroY) {
+    int longest = 0;
+    for (int y = 0; y < shot.height; ++y) {
+        int black = 0;
+        for (int x = 0; x < shot.width; ++x) black += shot.at(x, y) == Color::BLACK;
+        if (black > longest) longest = black, zeroY = y;
+    }
+    auto lengthAt = [&](int x) {
+        int up = 0, down = 0;
+        while (zeroY - 1 - up >= 0 && isColoured(shot.at(x, zeroY - 1 - up))) ++up;
+        while (zeroY + 1 + down < shot.height && isColoured(shot.at(x, zeroY + 1 + down))) ++down;
+        return up > 0 ? up : -down;
+    };
+    std::vector<Bar> bars;
+    for (int x = 0; x < shot.width; ++x) {
+        if (lengthAt(x) == 0) continue;
+        int first = x;
+        while (x + 1 < shot.width && lengthAt(x + 1) != 0) ++x;
+        bars.push_back(Bar{(first + x) / 2, lengthAt((first + x) / 2)});
+    }
+    return bars;
+}
+
+TEST_F(Examples, BarChartDrawsEveryNumberInProportionAndLabelsIt) {
+    const std::vector<double> numbers{3, -1.5, 4, 1, 5, 9, -2, 6};
+    std::string input;
+    for (double n : numbers) input += std::to_string(n) + "\n";
+    start(EXAMPLES / "brindlewood_bar_chart", input);
+    ShownWindow window("Bar chart");
+    int zeroY = 0;
+    std::optional<Picture> shot = window.waitUntilShows(
+        "8 bars", [&](const Picture& picture) { return barsOf(picture, zeroY).size() == numbers.size(); });
+    ASSERT_TRUE(shot);
+
+    std::vector<Bar> bars = barsOf(*shot, zeroY);
+    const int nine = bars[5].length;  // the longest bar, the measure of the others
+    EXPECT_GT(nine, window.place.height / 2);
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        EXPECT_NEAR(bars[i].length, numbers[i] / 9 * nine, 1.5) << "bar " << i;
+        // The label stands beyond the bar's end: some dark text within 20 pixels of it.
+        const int end = zeroY - bars[i].length, step = bars[i].length > 0 ? -1 : 1;
+        bool labelled = false;
+        for (int y = end + step; y != end + 20 * step && y > 0 && y < shot->height; y += step)
+            for (int x = bars[i].middle - 25; x <= bars[i].middle + 25; ++x) labelled = labelled || isDark(shot->at(x, y));
+        EXPECT_TRUE(labelled) << "bar " << i << " has no label";
+    }
+    window.input.moveTo(10, 10);
+    window.input.key("Escape");
+    expectCleanEnd();
+}
+
+TEST_F(Examples, BarChartWithoutNumbersSaysSoAndOpensNoWindow) {
+    start(EXAMPLES / "brindlewood_bar_chart", "");
+    EXPECT_EQ(program->exitStatus(), 1);
+    EXPECT_EQ(program->output(), "bar_chart: no numbers on standard input\n");
+}
+
+TEST_F(Examples, ReadmeFirstProgramEndsOnAClickNotOnAMove) {
+    start(FIRST_PROGRAM);
+    ShownWindow window("Hello");
+    ASSERT_TRUE(window.waitUntilShows("a red circle", [](const Picture& shot) { return shot.at(320, 240) == Color::RED; }));
+    window.input.moveTo(100, 100);
+    window.input.moveTo(320, 240);
+    EXPECT_TRUE(program->stillRunning()) << "moving the pointer in ended the program";
+    window.input.click(1);
+    expectCleanEnd();
+}
+
+}  // namespace
