@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -29,6 +31,9 @@ const fs::path DOCS = BRINDLEWOOD_SOURCE_DIR "/docs";
 const fs::path FIRST_PROGRAM = BRINDLEWOOD_BINARY_DIR "/tests/readme_first_program";
 
 bool isDark(Color c) { return c.getRed() < 100 && c.getGreen() < 100 && c.getBlue() < 100; }
+bool isRed(Color c) { return c.getRed() > 180 && c.getGreen() < 80 && c.getBlue() < 80; }
+bool isBlue(Color c) { return c.getBlue() > 120 && c.getRed() < 80 && c.getGreen() < 80; }
+bool isGold(Color c) { return c.getRed() > 200 && c.getGreen() > 150 && c.getBlue() < 80; }
 // Neither white, nor grey, nor black: the paint of a bar, a ball, a line.
 bool isColoured(Color c) {
     int high = std::max({c.getRed(), c.getGreen(), c.getBlue()});
@@ -105,6 +110,34 @@ private:
     fs::path log;
 };
 
+// Whether a pixel within one of (x, y) passes the test: lines land a pixel apart by driver.
+bool near(const Picture& shot, int x, int y, const std::function<bool(Color)>& test) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (test(shot.at(x + dx, y + dy))) return true;
+    return false;
+}
+
+// The middle of the pixels that pass the test, and how wide they spread; width 0 when none does.
+struct Blob {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+};
+
+Blob blobOf(const Picture& shot, const std::function<bool(Color)>& test) {
+    long sumX = 0, sumY = 0, count = 0;
+    int left = shot.width, right = -1;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (test(shot.at(x, y))) {
+                sumX += x, sumY += y, ++count;
+                left = std::min(left, x), right = std::max(right, x);
+            }
+    if (count == 0) return Blob{};
+    return Blob{int(sumX / count), int(sumY / count), right - left + 1};
+}
+
 // A window of the program under test, found by its title once mapped.
 class ShownWindow {
 public:
@@ -178,6 +211,87 @@ TEST_F(Examples, TurtleTreeShowsItsPictureAndClosesOnAKey) {
     window.expectToShow(DOCS / "turtle.png");
     window.input.moveTo(10, 10);
     window.input.key("q");
+    expectCleanEnd();
+}
+
+// Where a clock hand at angle (degrees clockwise from 12 o'clock) passes at distance from the middle.
+int handX(const Picture& shot, double angle, double distance) {
+    return shot.width / 2 + int(std::lround(distance * std::sin(angle * M_PI / 180)));
+}
+int handY(const Picture& shot, double angle, double distance) {
+    return shot.height / 2 - int(std::lround(distance * std::cos(angle * M_PI / 180)));
+}
+
+// Whether the clock shows the local time: the hour hand (dark blue) partway out towards the hour,
+// the minute hand (black) further out towards the minute, and the second hand (red) near the rim
+// at this second or the one before, which the clock may still be showing.
+bool showsTheTime(const Picture& shot) {
+    const std::time_t seconds = std::time(nullptr);
+    const std::tm now = *std::localtime(&seconds);
+    const double second = now.tm_sec, minute = now.tm_min + second / 60, hour = now.tm_hour % 12 + minute / 60;
+    const double rim = std::min(shot.width, shot.height) / 2.0;
+    auto on = [&](double angle, double fraction, const std::function<bool(Color)>& colour) {
+        return near(shot, handX(shot, angle, rim * fraction), handY(shot, angle, rim * fraction), colour);
+    };
+    // The hour hand is checked only where the minute hand, drawn over it, leaves it visible.
+    const double apart = std::fabs(std::remainder(hour * 30 - minute * 6, 360));
+    return (apart < 10 || on(hour * 30, 0.3, isBlue)) && on(minute * 6, 0.55, isDark) &&
+           (on(second * 6, 0.65, isRed) || on(second * 6 - 6, 0.65, isRed));
+}
+
+TEST_F(Examples, ClockShowsTheTimeAndClosesOnEscape) {
+    start(EXAMPLES / "brindlewood_clock");
+    ShownWindow window("Clock");
+    ASSERT_TRUE(window.waitUntilShows("the local time", showsTheTime));
+    // It keeps time: some seconds later the hands still show the time, now a later one.
+    std::this_thread::sleep_for(2s);
+    EXPECT_TRUE(window.waitUntilShows("the local time two seconds later", showsTheTime));
+    window.input.moveTo(10, 10);
+    window.input.key("Escape");
+    expectCleanEnd();
+}
+
+TEST_F(Examples, CoinCatcherScoresEveryCoinWalkedOnto) {
+    start(EXAMPLES / "brindlewood_coin_game");
+    ShownWindow window("Coin catcher");
+    window.input.moveTo(5, 5);  // keys go to the window under the pointer
+    std::optional<Picture> shot = window.waitUntilShows("the square and the coin", [](const Picture& picture) {
+        return blobOf(picture, isBlue).width > 0 && blobOf(picture, isGold).width > 0;
+    });
+    ASSERT_TRUE(shot);
+    // The score is the only dark thing on the screen.
+    auto scoreOf = [](const Picture& picture) {
+        std::vector<bool> dark;
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x) dark.push_back(isDark(picture.at(x, y)));
+        return dark;
+    };
+    std::vector<std::vector<bool>> scores{scoreOf(*shot)};
+    for (int coins = 0; coins < 3; ++coins) {
+        const Blob coin = blobOf(*shot, isGold);
+        // Walk one key at a time, waiting each time until the square has moved.
+        for (int steps = 0; steps < 30; ++steps) {
+            const Blob square = blobOf(*shot, isBlue);
+            const int half = square.width / 2;
+            if (std::abs(coin.x - square.x) <= half && std::abs(coin.y - square.y) <= half) break;
+            if (std::abs(coin.x - square.x) > half)
+                window.input.key(coin.x < square.x ? "Left" : "Right");
+            else
+                window.input.key(coin.y < square.y ? "Up" : "Down");
+            shot = window.waitUntilShows("the square moved", [&](const Picture& picture) {
+                const Blob moved = blobOf(picture, isBlue);
+                return moved.width > 0 && (moved.x != square.x || moved.y != square.y);
+            });
+            ASSERT_TRUE(shot);
+        }
+        // Caught: a new coin stands elsewhere, and the score reads differently from all before.
+        const Blob next = blobOf(*shot, isGold);
+        EXPECT_TRUE(next.width > 0 && (next.x != coin.x || next.y != coin.y)) << "coin " << coins;
+        const std::vector<bool> score = scoreOf(*shot);
+        EXPECT_EQ(std::count(scores.begin(), scores.end(), score), 0) << "the score did not change at coin " << coins;
+        scores.push_back(score);
+    }
+    window.input.key("Escape");
     expectCleanEnd();
 }
 
