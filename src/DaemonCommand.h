@@ -56,7 +56,8 @@ public:
         CREATE_IMAGE = 40,
         COPY_REGION = 41,
         READ_PIXEL = 42,
-        IGNORE_KEY_REPEAT = 43
+        IGNORE_KEY_REPEAT = 43,
+        CLEAR = 44
     };
 
     // value x scale as a command argument, truncated toward zero. Values whose scaled form does not

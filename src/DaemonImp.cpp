@@ -13,6 +13,7 @@
 #include "Image.h"
 #include "Transform.h"
 #include "Window.h"
+#include "WindowState.h"
 
 namespace {
 
@@ -120,7 +121,7 @@ void DaemonImp::resize(Window* w, int width, int height) { queue(w, DaemonComman
 void DaemonImp::setPosition(Window* w, int x, int y) { queue(w, DaemonCommand::SET_POSITION, {x, y}); }
 void DaemonImp::getPosition(Window* w, int& x, int& y) {
     queue(w, DaemonCommand::GET_POSITION, {});
-    Window::Position position = w->positionsignal.take();
+    WindowState::Position position = w->shared->positionsignal.take();
     x = position.x;
     y = position.y;
 }
@@ -207,14 +208,17 @@ void DaemonImp::drawImage(Window* w, const Image& image, int x, int y, const Tra
 }
 Image DaemonImp::createImage(Window* w, int x, int y, int width, int height) {
     queue(w, DaemonCommand::CREATE_IMAGE, {x, y, width, height});
-    return w->imagesignal.take();
+    return w->shared->imagesignal.take();
 }
 void DaemonImp::copyRegion(Window* w, int x, int y, int destX, int destY, int width, int height) {
     queue(w, DaemonCommand::COPY_REGION, {x, y, destX, destY, width, height});
 }
 Color DaemonImp::readPixel(Window* w, int x, int y) {
     queue(w, DaemonCommand::READ_PIXEL, {x, y});
-    return w->colorsignal.take();
+    return w->shared->colorsignal.take();
+}
+void DaemonImp::clear(Window* w, const Color& color) {
+    queue(w, DaemonCommand::CLEAR, {color.getRed(), color.getGreen(), color.getBlue(), color.getAlpha()});
 }
 void DaemonImp::ignoreKeyRepeat(Window* w, bool ignore) {
     queue(w, DaemonCommand::IGNORE_KEY_REPEAT, {ignore ? 1 : 0});

@@ -77,6 +77,7 @@ public:
     static void copyRegion(Window* w, int x, int y, int destX, int destY, int width, int height);
     static Color readPixel(Window* w, int x, int y);
     static void ignoreKeyRepeat(Window* w, bool ignore);
+    static void clear(Window* w, const Color& color);
 
 protected:
     // Throttles, then builds and queues one command of the given type for w.

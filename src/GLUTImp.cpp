@@ -21,6 +21,8 @@
 #include "ImageInstance.h"
 #include "Transform.h"
 #include "Window.h"
+#include "WindowSystem.h"
+#include "WindowState.h"
 
 namespace {
 
@@ -32,6 +34,10 @@ constexpr int ANY_POSITION = 2147483647;
 constexpr auto FRAME = std::chrono::microseconds(16000);
 // With nothing to do, the idle turn sleeps this long at most, so input and timers stay prompt.
 constexpr auto IDLE_WAIT = std::chrono::microseconds(2000);
+// How long the exit handler waits for the renderer to stop. It normally takes a few milliseconds;
+// a renderer that cannot stop (it waits for a lock held by the thread that is exiting) is left
+// behind rather than hanging the exit.
+constexpr auto STOP_WAIT = std::chrono::seconds(5);
 
 // The renderer thread's life, shared with the user threads that start, query and stop it.
 struct RendererThread {
@@ -41,6 +47,7 @@ struct RendererThread {
     bool toolkitReady = false;  // glutInit has run
     bool running = false;       // the first window exists and the exit handler is registered
     std::atomic<bool> stopRequested{false};
+    bool loopLeft = false;  // the renderer has left its loop and drawn its last
     std::atomic<bool> stopped{false};
     std::thread thread;
 };
@@ -98,13 +105,18 @@ bool GLUTImp::isRunning() {
 
 void GLUTImp::stopAtExit() {
     RendererThread& r = rendererThread();
-    // freeglut may end the process from the renderer itself (no display): nothing to join then.
+    // A dependency may end the process from the renderer itself (no display): nothing to join then.
     if (onRendererThread()) return;
     r.stopRequested = true;
     r.stateChanged.notify_all();
-    r.thread.join();
-    std::lock_guard<std::mutex> guard(r.mutex);
+    std::unique_lock<std::mutex> guard(r.mutex);
+    const bool left = r.stateChanged.wait_for(guard, STOP_WAIT, [&r] { return r.loopLeft; });
     r.stopped = true;
+    guard.unlock();
+    if (left)
+        r.thread.join();
+    else
+        WARNING("The renderer did not stop in time; the program ends without waiting for it");
 }
 
 void* GLUTImp::start_glut(void*) {
@@ -113,8 +125,9 @@ void* GLUTImp::start_glut(void*) {
     char name[] = "brindlewood";
     char* argv[] = {name, nullptr};
     glutInit(&argc, argv);
-    // A window closed by the user must not end the program from this thread.
+    // A window closed by the user must not end the program from this thread: closed() marks it.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+    windowsystem::takeOverErrorHandling();
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -128,6 +141,7 @@ void* GLUTImp::start_glut(void*) {
     while (!windowCreated) {
         if (r.stopRequested) {
             closeQueue();
+            leaveLoop();
             return nullptr;
         }
         takeAll(batch);
@@ -151,13 +165,24 @@ void* GLUTImp::start_glut(void*) {
     // Our own main loop rather than glutMainLoop, which ends by itself when the last window is
     // destroyed: a program may close its only window and open another. It ends at process exit.
     while (!r.stopRequested) {
+        closeWindowsDestroyedElsewhere();
         glutMainLoopEvent();
         idle();
     }
     // Nothing more is drawn; the toolkit and the driver are left as they are for the process's end
     // to release (tearing them down here raced the driver's own exit handlers).
     closeQueue();
+    leaveLoop();
     return nullptr;
+}
+
+void GLUTImp::leaveLoop() {
+    RendererThread& r = rendererThread();
+    {
+        std::lock_guard<std::mutex> guard(r.mutex);
+        r.loopLeft = true;
+    }
+    r.stateChanged.notify_all();
 }
 
 void GLUTImp::warmUpDriver() {
@@ -186,6 +211,7 @@ void GLUTImp::setCallbacks() {
     glutEntryFunc(entry);
     glutKeyboardUpFunc(keyboardup);
     glutSpecialUpFunc(specialup);
+    glutCloseFunc(closed);
 }
 
 void GLUTImp::idle() {
@@ -250,16 +276,32 @@ void GLUTImp::display() {
 void GLUTImp::reshape(int width, int height) {
     Window* w = currentWindow();
     if (!w) return;
+    takeSize(w, width, height);
+    glutPostRedisplay();
+}
+
+void GLUTImp::takeSize(Window* w, int width, int height) {
     GLUTImpStatics::Frame& frame = state().frames[key(w)];
     w->_setWindowSize(width, height);
-    // The toolkit also reports unchanged sizes (when the window is mapped); only a real change
-    // (or the first report) clears, so drawing made meanwhile is not lost.
+    // The toolkit also reports unchanged sizes (when the window is mapped, or after resizeNow);
+    // only a real change (or the first report) clears, so drawing made meanwhile is not lost.
     if (frame.width != width || frame.height != height) {
         frame.width = width;
         frame.height = height;
         reshapeWindow(width, height);
     }
-    glutPostRedisplay();
+}
+
+void GLUTImp::resizeNow(Window* w, int width, int height) {
+    // The toolkit would resize the X window on its next turn and report the size later still,
+    // clearing whatever was drawn in between. Resize it now, in queue order, and clear now: the
+    // toolkit's later report of the same size then changes nothing.
+    glutReshapeWindow(width, height);
+    windowsystem::resizeCurrentWindow(width, height);
+    // The GL driver learns a window's new size when it swaps; until then it would clear the old
+    // buffers, and then replace them by black ones of the new size.
+    glutSwapBuffers();
+    takeSize(w, width, height);
 }
 
 void GLUTImp::reshapeWindow(int width, int height) {
@@ -304,6 +346,7 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
         else
             glutInitWindowPosition(-1, -1);
         id = glutCreateWindow(title.c_str());
+        s.watched[windowsystem::watchCurrentWindow()] = id;
     }
     s.fullscreen[key(w)] = inGameMode;
     s.glutids[key(w)] = id;
@@ -314,6 +357,18 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
     glutReshapeWindow(width, height);
     if (x != ANY_POSITION && y != ANY_POSITION) glutPositionWindow(x, y);
     glutPostRedisplay();
+}
+
+void GLUTImp::forgetWindow(Window* w) {
+    GLUTImpStatics& s = state();
+    const long k = key(w);
+    s.windows.erase(s.glutids[k]);
+    s.glutids.erase(k);
+    s.antialias.erase(k);
+    s.autoflip.erase(k);
+    s.fullscreen.erase(k);
+    s.frames.erase(k);
+    stopTimersOf(w);
 }
 
 void GLUTImp::destroyWindow(Window* w) {
@@ -328,16 +383,73 @@ void GLUTImp::destroyWindow(Window* w) {
     }
     const int id = s.glutids[k];
     // A window born in game mode has no other toolkit window: leaving game mode closed it.
-    if (s.windows.count(id)) glutDestroyWindow(id);
-    // Forget the window entirely: callbacks and timers still in flight find nothing to reach.
-    s.windows.erase(id);
-    s.glutids.erase(k);
-    s.antialias.erase(k);
-    s.autoflip.erase(k);
-    s.fullscreen.erase(k);
-    s.frames.erase(k);
-    stopTimersOf(w);
-    w->destroyedsignal.signal();
+    const bool exists = s.windows.count(id) != 0;
+    // Forgotten first, so the toolkit's close callback for it finds nothing to report.
+    forgetWindow(w);
+    if (exists) {
+        // Let go of the window's drawable before it goes: a context left current on a destroyed
+        // window makes the driver query it later, an X error in the next window's creation.
+        windowsystem::releaseCurrentDrawable();
+        glutDestroyWindow(id);
+    }
+}
+
+void GLUTImp::closed() {
+    Window* w = currentWindow();
+    // A window that we destroy ourselves has been forgotten already.
+    if (!w) return;
+    windowsystem::releaseCurrentDrawable();
+    markClosed(w);
+}
+
+void GLUTImp::markClosed(Window* w) {
+    forgetWindow(w);
+    w->shared->events.close();
+}
+
+void GLUTImp::closeWindowsDestroyedElsewhere() {
+    GLUTImpStatics& s = state();
+    for (windowsystem::WindowId gone : windowsystem::takeDestroyedWindows()) {
+        auto watched = s.watched.find(gone);
+        if (watched == s.watched.end()) continue;
+        const int id = watched->second;
+        s.watched.erase(watched);
+        auto window = s.windows.find(id);
+        if (window == s.windows.end()) continue;  // destroyed by us
+        windowsystem::releaseCurrentDrawable();
+        markClosed(window->second);
+        // The toolkit still keeps its record of the window; its own destroy request will fail
+        // quietly, since errors about a window known gone are expected.
+        glutDestroyWindow(id);
+    }
+}
+
+void GLUTImp::answerForClosedWindow(DaemonCommand& c, Window* w) {
+    switch (c.type()) {
+        case DaemonCommand::DESTROY_WINDOW:
+            w->shared->destroyedsignal.signal();
+            break;
+        case DaemonCommand::GET_POSITION:
+            w->shared->positionsignal.put(WindowState::Position{});
+            break;
+        case DaemonCommand::READ_PIXEL:
+            w->shared->colorsignal.put(Color::WHITE);
+            break;
+        case DaemonCommand::CREATE_IMAGE: {
+            c.removeArgument();
+            c.removeArgument();
+            const int width = c.removeArgument(), height = c.removeArgument();
+            w->shared->imagesignal.put(Image(createEditableImage(width, height), width, height, Image::SCREEN));
+            break;
+        }
+        case DaemonCommand::DRAW_IMAGE:
+        case DaemonCommand::DRAW_IMAGE_TRANSFORMED:
+            // The builder raised the picture's count for the queue; nothing draws it now.
+            Daemon::releaseImageHandle(c.removeArgument());
+            break;
+        default:
+            break;
+    }
 }
 
 void GLUTImp::handleCommand(DaemonCommand& c) {
@@ -345,12 +457,18 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
     if (!w) FATAL_ASSERTION("I seem to have been passed a null Window pointer");
     GLUTImpStatics& s = state();
     const long k = key(w);
+    // Every window's first command creates it; a window unknown after that has been closed.
+    if (c.type() != DaemonCommand::CREATE_WINDOW && !s.glutids.count(k)) {
+        answerForClosedWindow(c, w);
+        return;
+    }
     switch (c.type()) {
         case DaemonCommand::CREATE_WINDOW:
             createWindow(c, w);
             break;
         case DaemonCommand::DESTROY_WINDOW:
             destroyWindow(w);
+            w->shared->destroyedsignal.signal();
             break;
         case DaemonCommand::HIDE_WINDOW:
             makeCurrent(w);
@@ -367,7 +485,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
         case DaemonCommand::RESIZE: {
             makeCurrent(w);
             const int width = c.removeArgument();
-            glutReshapeWindow(width, c.removeArgument());
+            resizeNow(w, width, c.removeArgument());
             break;
         }
         case DaemonCommand::SET_POSITION: {
@@ -379,7 +497,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
         }
         case DaemonCommand::GET_POSITION:
             makeCurrent(w);
-            w->positionsignal.put(Window::Position{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
+            w->shared->positionsignal.put(WindowState::Position{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
             break;
         case DaemonCommand::REGISTER_NEW_TIMER_EVENT:
         case DaemonCommand::START_TIMER: {
@@ -464,7 +582,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             const int left = c.removeArgument(), top = c.removeArgument();
             const int width = c.removeArgument(), height = c.removeArgument();
             const int handle = ImageInstance::createImage(w->getHeight(), left, top, width, height);
-            w->imagesignal.put(Image(handle, width, height, Image::SCREEN));
+            w->shared->imagesignal.put(Image(handle, width, height, Image::SCREEN));
             break;
         }
         case DaemonCommand::COPY_REGION: {
@@ -479,13 +597,22 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
         case DaemonCommand::READ_PIXEL: {
             makeCurrent(w);
             const int x = c.removeArgument();
-            w->colorsignal.put(readPixel(w, x, c.removeArgument()));
+            w->shared->colorsignal.put(readPixel(w, x, c.removeArgument()));
             break;
         }
         case DaemonCommand::IGNORE_KEY_REPEAT:
             makeCurrent(w);
             glutIgnoreKeyRepeat(c.removeArgument());
             break;
+        case DaemonCommand::CLEAR: {
+            makeCurrent(w);
+            const int red = c.removeArgument(), green = c.removeArgument();
+            const int blue = c.removeArgument(), alpha = c.removeArgument();
+            glClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, alpha / 255.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            requestRedisplay(w);
+            break;
+        }
         default:
             if (c.type() >= DaemonCommand::DRAW_PIXEL && c.type() <= DaemonCommand::DRAW_BEZIER_CURVE) {
                 makeCurrent(w);

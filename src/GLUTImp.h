@@ -18,6 +18,7 @@
 #include "Image.h"
 #include "MouseEvent.h"
 #include "Style.h"
+#include "WindowState.h"
 
 class Color;
 class KeyboardEvent;
@@ -51,6 +52,7 @@ struct GLUTImpStatics {
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
     std::deque<DaemonCommand*> batch;
     std::map<int, int> lastentry;  // toolkit window id -> last entry state, to drop freeglut's repeats
+    std::map<unsigned long, int> watched;  // X window -> toolkit window id, for windows destroyed elsewhere
 };
 
 class GLUTImp : public DaemonImp {
@@ -79,6 +81,8 @@ public:
     static void display();
     static void reshape(int width, int height);
     static void reshapeWindow(int width, int height);
+    // The toolkit's close callback: the user or the window system closed the current window.
+    static void closed();
     static void handleCommand(DaemonCommand& command);
 
     // Styles and primitives (GLUTImpDrawing.cpp).
@@ -153,7 +157,21 @@ private:
     static std::chrono::microseconds presentFrames();
     static void createWindow(DaemonCommand& command, Window* w);
     static void destroyWindow(Window* w);
+    // Erases w from every renderer map and stops its timers: its later commands are dropped.
+    static void forgetWindow(Window* w);
+    // w was closed by the user or the window system: forget it and wake whoever waits on it.
+    static void markClosed(Window* w);
+    // Closes the windows that another program destroyed (the toolkit does not notice).
+    static void closeWindowsDestroyedElsewhere();
+    // Drops a command for a window the user closed, answering a caller that waits for a reply.
+    static void answerForClosedWindow(DaemonCommand& command, Window* w);
+    // Records w's size; a changed size sets up the coordinate system anew and clears.
+    static void takeSize(Window* w, int width, int height);
+    // RESIZE: resizes the current window at once and clears it.
+    static void resizeNow(Window* w, int width, int height);
     static void stopAtExit();
+    // Tells a waiting exit handler that the renderer has left its loop for good.
+    static void leaveLoop();
     // Draws (and clears) a little so the GL driver finishes its lazy set-up now.
     static void warmUpDriver();
     // Records a special key going down or up in w; true, with the event to queue, for a named key.
