@@ -19,6 +19,7 @@
 
 #include "ScratchFolder.h"
 #include "Screenshot.h"
+#include "XClient.h"
 #include "XDoTool.h"
 
 namespace fs = std::filesystem;
@@ -34,6 +35,7 @@ bool isDark(Color c) { return c.getRed() < 100 && c.getGreen() < 100 && c.getBlu
 bool isRed(Color c) { return c.getRed() > 180 && c.getGreen() < 80 && c.getBlue() < 80; }
 bool isBlue(Color c) { return c.getBlue() > 120 && c.getRed() < 80 && c.getGreen() < 80; }
 bool isGold(Color c) { return c.getRed() > 200 && c.getGreen() > 150 && c.getBlue() < 80; }
+bool isGrey(Color c) { return c.getRed() == c.getGreen() && c.getGreen() == c.getBlue() && c.getRed() > 100 && c.getRed() < 220; }
 // Neither white, nor grey, nor black: the paint of a bar, a ball, a line.
 bool isColoured(Color c) {
     int high = std::max({c.getRed(), c.getGreen(), c.getBlue()});
@@ -211,6 +213,105 @@ TEST_F(Examples, TurtleTreeShowsItsPictureAndClosesOnAKey) {
     window.expectToShow(DOCS / "turtle.png");
     window.input.moveTo(10, 10);
     window.input.key("q");
+    expectCleanEnd();
+}
+
+// Whether the values rise by at least step and later fall by at least step, or fall and then rise.
+bool turnsBack(const std::vector<int>& values, int step) {
+    for (std::size_t turn = 0; turn < values.size(); ++turn) {
+        bool riseBefore = false, fallBefore = false, fallAfter = false, riseAfter = false;
+        for (std::size_t i = 0; i < turn; ++i) {
+            riseBefore = riseBefore || values[turn] - values[i] >= step;
+            fallBefore = fallBefore || values[i] - values[turn] >= step;
+        }
+        for (std::size_t i = turn + 1; i < values.size(); ++i) {
+            fallAfter = fallAfter || values[turn] - values[i] >= step;
+            riseAfter = riseAfter || values[i] - values[turn] >= step;
+        }
+        if ((riseBefore && fallAfter) || (fallBefore && riseAfter)) return true;
+    }
+    return false;
+}
+
+TEST_F(Examples, BouncingBallBouncesOffTheWallsAndFloorAndClosesOnEscape) {
+    start(EXAMPLES / "brindlewood_bouncing_ball");
+    ShownWindow window("Bouncing ball");
+    // Follows the ball (the red disc) from screenshot to screenshot until it has turned back both
+    // across the window (a side wall) and up and down (the floor).
+    std::vector<int> xs, ys;
+    EXPECT_TRUE(window.waitUntilShows("the ball bouncing", [&](const Picture& shot) {
+        const Blob ball = blobOf(shot, isRed);
+        if (ball.width > 0) xs.push_back(ball.x), ys.push_back(ball.y);
+        return turnsBack(xs, 20) && turnsBack(ys, 20);
+    }));
+    window.input.moveTo(10, 10);
+    window.input.key("Escape");
+    expectCleanEnd();
+}
+
+// Presses the left button at one point of the window, moves to another and lets go.
+void drag(XDoTool& input, int fromX, int fromY, int toX, int toY) {
+    input.moveTo(fromX, fromY);
+    input.press(1);
+    input.moveTo(toX, toY);
+    input.release(1);
+}
+
+TEST_F(Examples, PaintDrawsWhereDraggedInThePickedColourSavesAndClears) {
+    start(EXAMPLES / "brindlewood_paint");
+    ShownWindow window("Paint");
+    ASSERT_TRUE(window.waitUntilShows("the help line", [](const Picture& shot) { return blobOf(shot, isDark).width > 100; }));
+    drag(window.input, 100, 150, 250, 150);
+    window.input.moveTo(100, 400);  // no button held: paints nothing
+    window.input.moveTo(250, 400);
+    window.input.key("r");
+    drag(window.input, 100, 300, 250, 300);
+    std::optional<Picture> painted = window.waitUntilShows("a black and a red stroke", [](const Picture& shot) {
+        return near(shot, 175, 150, isDark) && near(shot, 175, 300, isRed);
+    });
+    ASSERT_TRUE(painted);
+    EXPECT_EQ(painted->at(175, 400), Color::WHITE);
+
+    window.input.key("s");
+    const fs::path saved = folder / "painting.png";
+    ASSERT_TRUE(eventually([&] { return fs::exists(saved); })) << "nothing saved";
+    EXPECT_EQ(differingPixels(pictureFile(saved, window.place.width, window.place.height), *painted, 0), 0)
+        << "the saved picture differs from the window";
+
+    window.input.key("c");
+    EXPECT_TRUE(window.waitUntilShows("a cleared window with its help line", [](const Picture& shot) {
+        return shot.at(175, 150) == Color::WHITE && shot.at(175, 300) == Color::WHITE && blobOf(shot, isDark).width > 100;
+    }));
+    window.input.key("Escape");
+    expectCleanEnd();
+}
+
+TEST_F(Examples, TwoWindowsMirrorDrawsWhatTheMouseDoesInThePad) {
+    start(EXAMPLES / "brindlewood_two_windows");
+    ShownWindow mirror("Mirror");
+    ShownWindow pad("Pad");
+    pad.input.moveTo(50, 250);
+    pad.input.moveTo(150, 250);
+    drag(pad.input, 100, 100, 200, 100);
+    pad.input.moveTo(300, 200);
+    pad.input.click(3);
+    // A grey trail for the move, a red line for the drag, a red ring where the left button came up
+    // (the drawing's outer ring, 12 pixels out) and a blue disc for the right button.
+    EXPECT_TRUE(mirror.waitUntilShows("the mouse's moves, drag and clicks", [](const Picture& shot) {
+        return near(shot, 100, 250, isGrey) && near(shot, 150, 100, isRed) && near(shot, 200, 88, isRed) &&
+               near(shot, 300, 200, isBlue);
+    }));
+    const Picture padShot = pad.shot();
+    for (auto [x, y] : {std::pair{100, 250}, {150, 100}, {300, 200}})
+        EXPECT_EQ(padShot.at(x, y), Color::WHITE) << "the pad itself shows the mouse at " << x << ", " << y;
+    pad.input.key("Escape");
+    expectCleanEnd();
+}
+
+TEST_F(Examples, TwoWindowsEndWhenThePadIsClosed) {
+    start(EXAMPLES / "brindlewood_two_windows");
+    ShownWindow pad("Pad");
+    requestClose("Pad");
     expectCleanEnd();
 }
 

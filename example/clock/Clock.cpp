@@ -24,7 +24,7 @@ void ray(Window& window, const Style& style, double angle, double inner, double 
 
 void drawClock(Window& window, const std::tm& now) {
     Font font(Font::HELVETICA, 18);
-    window.drawRectangleFilled(Style::WHITE, 0, 0, SIZE, SIZE);
+    window.clear();
     window.drawCircleOutline(pen(Color::BLACK, 3), CENTRE, CENTRE, RADIUS);
     for (int minute = 0; minute < 60; minute++) {
         bool hourMark = minute % 5 == 0;

@@ -19,14 +19,14 @@ struct Place {
 int main() {
     Window window(100, 100, COLUMNS * CELL, TOP + ROWS * CELL, "Coin catcher");
     window.disableAutoPageFlip();  // each picture is drawn whole, then shown
-    Font scoreFont("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 20);
+    Font scoreFont("DejaVu Sans:bold", 20);  // a TrueType font, found by its family name
     std::mt19937 random(std::random_device{}());
     auto anywhere = [&] { return Place{int(random() % COLUMNS), int(random() % ROWS)}; };
 
     Place player{0, 0}, coin{COLUMNS - 1, ROWS - 1};
     int score = 0;
     while (true) {
-        window.drawRectangleFilled(Style::WHITE, 0, 0, window.getWidth(), window.getHeight());
+        window.clear();
         for (int column = 0; column <= COLUMNS; column++)
             window.drawLine(paint(GRID), column * CELL, TOP, column * CELL, TOP + ROWS * CELL);
         for (int row = 0; row <= ROWS; row++)
