@@ -308,11 +308,22 @@ TEST_F(Examples, TwoWindowsMirrorDrawsWhatTheMouseDoesInThePad) {
     expectCleanEnd();
 }
 
-TEST_F(Examples, TwoWindowsEndWhenThePadIsClosed) {
-    start(EXAMPLES / "brindlewood_two_windows");
-    ShownWindow pad("Pad");
-    requestClose("Pad");
-    expectCleanEnd();
+TEST_F(Examples, EveryExampleEndsWhenItsWindowIsClosed) {
+    struct Run {
+        const char* program;
+        const char* title;
+        std::optional<std::string> input;
+    };
+    for (const Run& run : {Run{"bouncing_ball", "Bouncing ball", {}}, Run{"paint", "Paint", {}},
+                           Run{"mandelbrot", "Mandelbrot set", {}}, Run{"clock", "Clock", {}},
+                           Run{"coin_game", "Coin catcher", {}}, Run{"turtle", "Turtle tree", {}},
+                           Run{"bar_chart", "Bar chart", "1 2 3"}, Run{"two_windows", "Pad", {}}}) {
+        SCOPED_TRACE(run.program);
+        start(EXAMPLES / ("brindlewood_" + std::string(run.program)), run.input);
+        ShownWindow window(run.title);
+        requestClose(run.title);  // the close button's message
+        expectCleanEnd();
+    }
 }
 
 // Where a clock hand at angle (degrees clockwise from 12 o'clock) passes at distance from the middle.
