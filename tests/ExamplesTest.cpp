@@ -188,6 +188,14 @@ protected:
         return *program;
     }
 
+    // Presses the key that quits, with the pointer in the window (keys go to the window under the
+    // pointer), and expects a clean end.
+    void quitWith(ShownWindow& window, const std::string& key) {
+        window.input.moveTo(10, 10);
+        window.input.key(key);
+        expectCleanEnd();
+    }
+
     // The program ended by itself, with status 0 and nothing on stdout or stderr.
     void expectCleanEnd() {
         EXPECT_EQ(program->exitStatus(), 0);
@@ -202,18 +210,14 @@ TEST_F(Examples, MandelbrotSetShowsItsPictureAndClosesOnAKey) {
     start(EXAMPLES / "brindlewood_mandelbrot");
     ShownWindow window("Mandelbrot set");
     window.expectToShow(DOCS / "mandelbrot.png");
-    window.input.moveTo(10, 10);
-    window.input.key("space");
-    expectCleanEnd();
+    quitWith(window, "space");
 }
 
 TEST_F(Examples, TurtleTreeShowsItsPictureAndClosesOnAKey) {
     start(EXAMPLES / "brindlewood_turtle");
     ShownWindow window("Turtle tree");
     window.expectToShow(DOCS / "turtle.png");
-    window.input.moveTo(10, 10);
-    window.input.key("q");
-    expectCleanEnd();
+    quitWith(window, "q");
 }
 
 // Whether the values rise by at least step and later fall by at least step, or fall and then rise.
@@ -244,9 +248,7 @@ TEST_F(Examples, BouncingBallBouncesOffTheWallsAndFloorAndClosesOnEscape) {
         if (ball.width > 0) xs.push_back(ball.x), ys.push_back(ball.y);
         return turnsBack(xs, 20) && turnsBack(ys, 20);
     }));
-    window.input.moveTo(10, 10);
-    window.input.key("Escape");
-    expectCleanEnd();
+    quitWith(window, "Escape");
 }
 
 // Presses the left button at one point of the window, moves to another and lets go.
@@ -282,8 +284,7 @@ TEST_F(Examples, PaintDrawsWhereDraggedInThePickedColourSavesAndClears) {
     EXPECT_TRUE(window.waitUntilShows("a cleared window with its help line", [](const Picture& shot) {
         return shot.at(175, 150) == Color::WHITE && shot.at(175, 300) == Color::WHITE && blobOf(shot, isDark).width > 100;
     }));
-    window.input.key("Escape");
-    expectCleanEnd();
+    quitWith(window, "Escape");
 }
 
 TEST_F(Examples, TwoWindowsMirrorDrawsWhatTheMouseDoesInThePad) {
@@ -304,8 +305,7 @@ TEST_F(Examples, TwoWindowsMirrorDrawsWhatTheMouseDoesInThePad) {
     const Picture padShot = pad.shot();
     for (auto [x, y] : {std::pair{100, 250}, {150, 100}, {300, 200}})
         EXPECT_EQ(padShot.at(x, y), Color::WHITE) << "the pad itself shows the mouse at " << x << ", " << y;
-    pad.input.key("Escape");
-    expectCleanEnd();
+    quitWith(pad, "Escape");
 }
 
 TEST_F(Examples, EveryExampleEndsWhenItsWindowIsClosed) {
@@ -358,9 +358,7 @@ TEST_F(Examples, ClockShowsTheTimeAndClosesOnEscape) {
     // It keeps time: some seconds later the hands still show the time, now a later one.
     std::this_thread::sleep_for(2s);
     EXPECT_TRUE(window.waitUntilShows("the local time two seconds later", showsTheTime));
-    window.input.moveTo(10, 10);
-    window.input.key("Escape");
-    expectCleanEnd();
+    quitWith(window, "Escape");
 }
 
 TEST_F(Examples, CoinCatcherScoresEveryCoinWalkedOnto) {
@@ -403,8 +401,7 @@ TEST_F(Examples, CoinCatcherScoresEveryCoinWalkedOnto) {
         EXPECT_EQ(std::count(scores.begin(), scores.end(), score), 0) << "the score did not change at coin " << coins;
         scores.push_back(score);
     }
-    window.input.key("Escape");
-    expectCleanEnd();
+    quitWith(window, "Escape");
 }
 
 // A bar as the screenshot shows it: its middle column and its length from the zero line, positive
@@ -462,9 +459,7 @@ TEST_F(Examples, BarChartDrawsEveryNumberInProportionAndLabelsIt) {
             for (int x = bars[i].middle - 25; x <= bars[i].middle + 25; ++x) labelled = labelled || isDark(shot->at(x, y));
         EXPECT_TRUE(labelled) << "bar " << i << " has no label";
     }
-    window.input.moveTo(10, 10);
-    window.input.key("Escape");
-    expectCleanEnd();
+    quitWith(window, "Escape");
 }
 
 TEST_F(Examples, BarChartWithoutNumbersSaysSoAndOpensNoWindow) {
