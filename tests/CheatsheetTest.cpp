@@ -5,11 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <map>
-#include <regex>
-#include <sstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,28 @@ namespace {
 const fs::path SOURCES = BRINDLEWOOD_SOURCE_DIR "/src";
 const fs::path CHEATSHEET = BRINDLEWOOD_SOURCE_DIR "/docs/cheatsheet.md";
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\n");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t\n") + 1 - first);
+bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// The text with every run of blanks made one space, and none at either end.
+std::string collapsed(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            result += c;
+        else if (!result.empty() && result.back() != ' ')
+            result += ' ';
+    }
+    if (!result.empty() && result.back() == ' ') result.pop_back();
+    return result;
+}
+
+// Whether text starts with word as a whole word.
+bool startsWithWord(const std::string& text, const std::string& word) {
+    return text.compare(0, word.size(), word) == 0 && (text.size() == word.size() || !isNameCharacter(text[word.size()]));
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // The code without comments, preprocessor lines or the contents of string literals.
@@ -47,20 +66,37 @@ std::string codeOf(const std::string& text) {
     return code;
 }
 
-// The name a declaration gives its function ("drawLine", "~Font", "operator==", "operator const
-// T&"), or "" when it declares no callable function (a variable, a type, a deleted function).
-std::string functionName(std::string declaration) {
-    declaration = std::regex_replace(trimmed(declaration), std::regex("\\s+"), " ");
-    if (std::regex_search(declaration, std::regex("^(friend|using|typedef)\\b|= ?(delete|default)$"))) return "";
-    std::smatch found;
-    if (std::regex_search(declaration, found, std::regex("\\boperator ?(\\(\\)|[^(]+)\\("))) {
-        return "operator" + std::regex_replace(trimmed(found[1]), std::regex("^([a-z])"), " $1");
+// The name of the function called in code that reads "... name(...": "drawLine", "~Font",
+// "operator==", "operator()", "operator const T&"; "" when no parenthesis follows a name.
+std::string calledName(const std::string& code) {
+    for (std::size_t at = code.find("operator"); at != std::string::npos; at = code.find("operator", at + 1)) {
+        const std::size_t after = at + 8;
+        if ((at > 0 && isNameCharacter(code[at - 1])) || (after < code.size() && isNameCharacter(code[after])))
+            continue;  // part of a longer name
+        const std::string rest = collapsed(code.substr(after));
+        if (rest.compare(0, 2, "()") == 0) return "operator()";
+        const std::string symbol = collapsed(rest.substr(0, rest.find('(')));
+        if (symbol.empty()) return "";
+        return "operator" + std::string(std::isalpha(static_cast<unsigned char>(symbol[0])) ? " " : "") + symbol;
     }
-    const auto parenthesis = declaration.find('(');
-    if (parenthesis == std::string::npos || declaration.find('=') < parenthesis) return "";
-    const std::string before = declaration.substr(0, parenthesis);
-    if (std::regex_search(before, found, std::regex("(~?\\w+) ?$"))) return found[1];
-    return "";
+    std::size_t end = code.find('(');
+    if (end == std::string::npos) return "";
+    while (end > 0 && code[end - 1] == ' ') --end;
+    std::size_t start = end;
+    while (start > 0 && (isNameCharacter(code[start - 1]) || code[start - 1] == '~')) --start;
+    return code.substr(start, end - start);
+}
+
+// The name a declaration gives its function, or "" when it declares no callable function (a
+// variable, a type, a friend, a deleted or defaulted member, which is what the compiler makes).
+std::string functionName(const std::string& declaration) {
+    const std::string d = collapsed(declaration);
+    if (startsWithWord(d, "friend") || startsWithWord(d, "using") || startsWithWord(d, "typedef") ||
+        endsWith(d, "= delete") || endsWith(d, "= default"))
+        return "";
+    const std::string name = calledName(d);
+    if (name.rfind("operator", 0) != 0 && d.find('=') < d.find('(')) return "";  // a variable with an initialiser
+    return name;
 }
 
 // The public calls a header declares: the member functions in the public parts of its classes and
@@ -90,13 +126,13 @@ std::set<std::string> publicCalls(const std::string& header) {
     };
     for (char c : codeOf(header)) {
         if (c == '{') {
-            std::smatch opener;
-            const std::string head = trimmed(statement);
+            const std::string head = collapsed(statement);
+            const bool isStruct = startsWithWord(head, "struct");
             if (inCode()) {
                 scopes.push_back({Kind::CODE, false});
-            } else if (std::regex_search(head, opener, std::regex("^(class|struct) \\w+[^(]*$"))) {
-                scopes.push_back({Kind::CLASS, opener[1] == "struct"});
-            } else if (std::regex_search(head, std::regex("^namespace\\b"))) {
+            } else if ((startsWithWord(head, "class") || isStruct) && head.find('(') == std::string::npos) {
+                scopes.push_back({Kind::CLASS, isStruct});
+            } else if (startsWithWord(head, "namespace")) {
                 scopes.push_back({Kind::NAMESPACE, true});
             } else {
                 record();
@@ -111,7 +147,7 @@ std::set<std::string> publicCalls(const std::string& header) {
             statement.clear();
         } else {
             statement += c;
-            const std::string label = trimmed(statement);
+            const std::string label = collapsed(statement);
             if (!scopes.empty() && scopes.back().kind == Kind::CLASS &&
                 (label == "public:" || label == "protected:" || label == "private:")) {
                 scopes.back().isPublic = label == "public:";
@@ -124,12 +160,17 @@ std::set<std::string> publicCalls(const std::string& header) {
 
 // The headers that Brindlewood.h includes, by file name.
 std::vector<std::string> umbrellaHeaders() {
-    const std::string umbrella = fileText(SOURCES / "Brindlewood.h");
     std::vector<std::string> headers;
-    const std::regex include("#include \"(\\w+\\.h)\"");
-    for (std::sregex_iterator i(umbrella.begin(), umbrella.end(), include), end; i != end; ++i)
-        headers.push_back((*i)[1]);
+    std::istringstream lines(fileText(SOURCES / "Brindlewood.h"));
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("#include \"", 0) == 0) headers.push_back(line.substr(10, line.find('"', 10) - 10));
     return headers;
+}
+
+// The text between the first two backticks of a line, "" without two.
+std::string firstCode(const std::string& line) {
+    const auto open = line.find('`'), close = line.find('`', open + 1);
+    return close == std::string::npos ? "" : line.substr(open + 1, close - open - 1);
 }
 
 // The cheatsheet's sections by the header named in their "## `Header.h`" heading.
@@ -137,13 +178,11 @@ std::map<std::string, std::string> cheatsheetSections() {
     std::map<std::string, std::string> sections;
     std::string current;
     std::istringstream lines(fileText(CHEATSHEET));
-    std::smatch heading;
     for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("## ", 0) == 0) {
-            current = std::regex_search(line, heading, std::regex("`(\\w+\\.h)`")) ? std::string(heading[1]) : "";
-        } else if (!current.empty()) {
+        if (line.rfind("## ", 0) == 0)
+            current = endsWith(firstCode(line), ".h") ? firstCode(line) : "";
+        else if (!current.empty())
             sections[current] += line + "\n";
-        }
     }
     return sections;
 }
@@ -152,16 +191,18 @@ std::map<std::string, std::string> cheatsheetSections() {
 // a call may be qualified by its class, as in `Window::numberToString(n)`.
 std::set<std::string> entriesOf(const std::string& section) {
     std::set<std::string> names;
-    const std::regex span("`([^`]*)`"), call("^(\\w+::)?(~?\\w+( ?[^(]*)?)\\(");
     std::istringstream lines(section);
     for (std::string line; std::getline(lines, line);) {
-        const auto end = line.find("`:");
-        if (line.rfind("- `", 0) != 0 || end == std::string::npos) continue;
-        const std::string calls = line.substr(0, end + 1);
-        for (std::sregex_iterator i(calls.begin(), calls.end(), span), last; i != last; ++i) {
-            std::smatch found;
-            const std::string code = (*i)[1];
-            if (std::regex_search(code, found, call)) names.insert(trimmed(found[2]));
+        const auto meaning = line.find("`:");
+        if (line.rfind("- `", 0) != 0 || meaning == std::string::npos) continue;
+        std::string calls = line.substr(0, meaning + 1);
+        for (std::string code = firstCode(calls); !code.empty(); code = firstCode(calls)) {
+            calls.erase(0, calls.find('`', calls.find('`') + 1) + 1);
+            const auto colons = code.find("::");
+            const std::string qualifier = code.substr(0, colons);
+            if (colons != std::string::npos && std::all_of(qualifier.begin(), qualifier.end(), isNameCharacter))
+                code.erase(0, colons + 2);
+            if (!calledName(code).empty()) names.insert(calledName(code));
         }
     }
     return names;
