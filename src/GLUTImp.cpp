@@ -136,7 +136,7 @@ void* GLUTImp::start_glut(void*) {
     r.stateChanged.notify_all();
 
     // Until the first window exists the toolkit has nothing to process: run commands here.
-    std::deque<DaemonCommand*> batch;
+    std::vector<DaemonCommand>& batch = state().batch;
     bool windowCreated = false;
     while (!windowCreated) {
         if (r.stopRequested) {
@@ -145,10 +145,9 @@ void* GLUTImp::start_glut(void*) {
             return nullptr;
         }
         takeAll(batch);
-        for (DaemonCommand* command : batch) {
-            windowCreated = windowCreated || command->type() == DaemonCommand::CREATE_WINDOW;
-            handleCommand(*command);
-            delete command;
+        for (DaemonCommand& command : batch) {
+            windowCreated = windowCreated || command.type() == DaemonCommand::CREATE_WINDOW;
+            handleCommand(command);
         }
         if (!windowCreated) waitForCommands(IDLE_WAIT);
     }
@@ -218,20 +217,12 @@ void GLUTImp::idle() {
     // While producers keep queueing, go on executing for up to one slice before the toolkit's next
     // turn: polling the X connection between every two commands would cost more than drawing them.
     const Clock::time_point sliceEnd = Clock::now() + IDLE_WAIT;
-    std::deque<DaemonCommand*>& batch = state().batch;
+    std::vector<DaemonCommand>& batch = state().batch;
     bool executed = false;
     for (;;) {
         takeAll(batch);
-        if (batch.empty() && executed) {
-            // A throttled producer appends its next command right after we take the last one.
-            sched_yield();
-            takeAll(batch);
-        }
         if (batch.empty()) break;
-        for (DaemonCommand* command : batch) {
-            handleCommand(*command);
-            delete command;
-        }
+        for (DaemonCommand& command : batch) handleCommand(command);
         executed = true;
         if (Clock::now() >= sliceEnd) break;
     }

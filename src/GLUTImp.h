@@ -10,9 +10,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <deque>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "DaemonImp.h"
 #include "Image.h"
@@ -50,7 +50,7 @@ struct GLUTImpStatics {
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
     // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
-    std::deque<DaemonCommand*> batch;
+    std::vector<DaemonCommand> batch;
     std::map<int, int> lastentry;  // toolkit window id -> last entry state, to drop freeglut's repeats
     std::map<unsigned long, int> watched;  // X window -> toolkit window id, for windows destroyed elsewhere
 };

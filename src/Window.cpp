@@ -91,114 +91,89 @@ void Window::handleIdleEvent() {
 void Window::handleTimerEvent(const TimerEvent&) { sched_yield(); }
 
 void Window::drawPixel(const Style& style, int x, int y) {
-    sched_yield();
     daemon->drawPixel(style, x, y);
 }
 void Window::drawLine(const Style& style, int x1, int y1, int x2, int y2) {
-    sched_yield();
     daemon->drawLine(style, x1, y1, x2, y2);
 }
 void Window::drawRectangleFilled(const Style& style, int x1, int y1, int x2, int y2) {
-    sched_yield();
     daemon->drawRectangleFilled(style, x1, y1, x2, y2);
 }
 void Window::drawRectangleOutline(const Style& style, int x1, int y1, int x2, int y2) {
-    sched_yield();
     daemon->drawRectangleOutline(style, x1, y1, x2, y2);
 }
 void Window::drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3) {
-    sched_yield();
     daemon->drawTriangleFilled(style, x1, y1, x2, y2, x3, y3);
 }
 void Window::drawTriangleOutline(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3) {
-    sched_yield();
     daemon->drawTriangleOutline(style, x1, y1, x2, y2, x3, y3);
 }
 void Window::drawCircleFilled(const Style& style, int x, int y, int radius) {
-    sched_yield();
     daemon->drawCircleFilled(style, x, y, radius);
 }
 void Window::drawCircleOutline(const Style& style, int x, int y, int radius) {
-    sched_yield();
     daemon->drawCircleOutline(style, x, y, radius);
 }
 void Window::drawEllipseFilled(const Style& style, int x1, int y1, int x2, int y2) {
-    sched_yield();
     daemon->drawEllipseFilled(style, x1, y1, x2, y2);
 }
 void Window::drawEllipseOutline(const Style& style, int x1, int y1, int x2, int y2) {
-    sched_yield();
     daemon->drawEllipseOutline(style, x1, y1, x2, y2);
 }
 void Window::drawArc(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
-    sched_yield();
     daemon->drawArc(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
 void Window::drawWedgeFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
-    sched_yield();
     daemon->drawWedgeFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
 void Window::drawWedgeOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
-    sched_yield();
     daemon->drawWedgeOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
 void Window::drawChordFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
-    sched_yield();
     daemon->drawChordFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
 void Window::drawChordOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
-    sched_yield();
     daemon->drawChordOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
 void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text) {
-    sched_yield();
     daemon->drawText(style, font, x, y, text);
 }
 void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text,
                       const Transform& transform) {
-    sched_yield();
     daemon->drawText(style, font, x, y, text, transform);
 }
 void Window::drawPolygonFilled(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
-    sched_yield();
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonFilled are different sizes");
     daemon->drawPolygonFilled(style, xcoords, ycoords);
 }
 void Window::drawPolygonOutline(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
-    sched_yield();
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonOutline are different sizes");
     daemon->drawPolygonOutline(style, xcoords, ycoords);
 }
 void Window::drawPolyLine(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
-    sched_yield();
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolyLine are different sizes");
     daemon->drawPolyLine(style, xcoords, ycoords);
 }
 void Window::drawBezierCurve(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
-    sched_yield();
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawBezierCurve are different sizes");
     daemon->drawBezierCurve(style, xcoords, ycoords);
 }
 void Window::drawImage(const Image& image, int x, int y) {
-    sched_yield();
     daemon->drawImage(image, x, y);
 }
 void Window::drawImage(const Image& image, int x, int y, const Transform& transform) {
-    sched_yield();
     daemon->drawImage(image, x, y, transform);
 }
 void Window::clear() { clear(Color::WHITE); }
 void Window::clear(const Color& color) {
-    sched_yield();
     daemon->clear(color);
 }
 
 Image Window::createImage(int x, int y, int imageWidth, int imageHeight) {
-    sched_yield();
     if (imageWidth < 1) FATAL_ERROR("The rectangle chosen to create an image from is less than one pixel wide");
     if (imageHeight < 1) FATAL_ERROR("The rectangle chosen to create an image from is less than one pixel high");
     const int w = getWidth(), h = getHeight();
@@ -221,7 +196,6 @@ void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int
 }
 
 Color Window::readPixel(int x, int y) {
-    sched_yield();
     if (x < 0 || y < 0) WARNING("The pixel being read is outside the bounds of the window");
     // Only beyond the size warns: a coordinate equal to the width or height passes, as it always has.
     if (x > getWidth() || y > getHeight()) WARNING("The pixel being read is outside the bounds of the window");
@@ -229,16 +203,13 @@ Color Window::readPixel(int x, int y) {
 }
 
 void Window::flipPage() {
-    sched_yield();
     daemon->flipPage();
 }
 void Window::enableAutoPageFlip() {
-    sched_yield();
     autopageflip = true;
     daemon->enableAutoPageFlip();
 }
 void Window::disableAutoPageFlip() {
-    sched_yield();
     autopageflip = false;
     daemon->disableAutoPageFlip();
 }
@@ -256,52 +227,41 @@ void Window::waitForNextFrame(int framesPerSecond) {
     std::this_thread::sleep_until(nextframe);
 }
 void Window::enableAntialiasing() {
-    sched_yield();
     daemon->enableAntialiasing();
 }
 void Window::disableAntialiasing() {
-    sched_yield();
     daemon->disableAntialiasing();
 }
 void Window::enableFullScreen(int depth, int refresh) {
-    sched_yield();
     daemon->enableFullScreen(depth, refresh);
 }
 void Window::disableFullScreen() {
-    sched_yield();
     daemon->disableFullScreen();
 }
 void Window::hide() {
-    sched_yield();
     if (hidden) return;
     daemon->hideWindow();
     hidden = true;
 }
 void Window::show() {
-    sched_yield();
     if (!hidden) return;
     daemon->showWindow();
     hidden = false;
 }
 void Window::resize(int newHeight, int newWidth) {
-    sched_yield();
     daemon->resize(newWidth, newHeight);
     _setWindowSize(newWidth, newHeight);
 }
 void Window::setPosition(int x, int y) {
-    sched_yield();
     daemon->setPosition(x, y);
 }
 void Window::getPosition(int& x, int& y) {
-    sched_yield();
     daemon->getPosition(x, y);
 }
 void Window::setTitle(const std::string& title) {
-    sched_yield();
     daemon->setTitle(title);
 }
 void Window::ignoreKeyRepeat(bool ignore) {
-    sched_yield();
     daemon->ignoreKeyRepeat(ignore);
 }
 
@@ -413,15 +373,12 @@ void Window::recordButton(MouseEvent::Button button, bool down) {
 }
 
 TimerEvent Window::registerNewTimerEvent(int interval) {
-    sched_yield();
     return TimerEvent(daemon->registerNewTimerEvent(interval));
 }
 TimerEvent Window::startTimer(int interval) {
-    sched_yield();
     return TimerEvent(daemon->startTimer(interval));
 }
 void Window::stopTimer(const TimerEvent& timer) {
-    sched_yield();
     daemon->stopTimer(timer.getTimerID());
 }
 int Window::getTimerCount(const TimerEvent& timer) {

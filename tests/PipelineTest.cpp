@@ -1,8 +1,9 @@
-// The command pipeline and the renderer thread: the producer's throttle, one renderer for every
+// The command pipeline and the renderer thread: the queue's bound and order, one renderer for every
 // window, window lifetime, page flipping, window size and position, and a clean exit.
 #include <gtest/gtest.h>
 #include <sched.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -42,17 +43,63 @@ long residentKilobytes() {
 
 }  // namespace
 
-// No window exists here, so no renderer: the test takes the queue itself.
-TEST(Throttle, AProducerWaitsUntilTheQueueHasBeenTaken) {
-    Window* anyWindow = reinterpret_cast<Window*>(0x1000);  // never dereferenced by the queue
-    DaemonImp::append(new DaemonCommand(DaemonCommand::FLIP_PAGE, anyWindow));
-    auto producer = std::async(std::launch::async, [] { DaemonImp::throttle(); });
-    EXPECT_EQ(producer.wait_for(200ms), std::future_status::timeout) << "throttle returned with a command queued";
-    std::deque<DaemonCommand*> taken;
+// No window exists in these tests, so no renderer: the test takes the queue itself. The queue
+// never dereferences a command's window.
+Window* const anyWindow = reinterpret_cast<Window*>(0x1000);
+
+DaemonCommand pointList(int points) {
+    DaemonCommand command(DaemonCommand::DRAW_POLY_LINE, anyWindow);
+    command.addArgument(points);
+    for (int i = 0; i < 2 * points; ++i) command.addArgument(i);
+    return command;
+}
+
+TEST(CommandQueue, AProducerRunsAheadUpToTheBoundThenWaitsForTheRenderer) {
+    auto producer = std::async(std::launch::async, [] {
+        for (std::size_t i = 0; i <= DaemonImp::QUEUE_BOUND; ++i)
+            DaemonImp::append(DaemonCommand(DaemonCommand::FLIP_PAGE, anyWindow));
+    });
+    EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "the queue grew past its bound";
+    std::vector<DaemonCommand> taken;
+    DaemonImp::takeAll(taken);
+    EXPECT_EQ(taken.size(), DaemonImp::QUEUE_BOUND);
+    ASSERT_EQ(producer.wait_for(2s), std::future_status::ready) << "taking the queue did not release the producer";
     DaemonImp::takeAll(taken);
     EXPECT_EQ(taken.size(), 1u);
-    for (DaemonCommand* command : taken) delete command;
+}
+
+TEST(CommandQueue, LongPointListsAreBoundedByTheirSize) {
+    const int points = static_cast<int>(DaemonImp::QUEUE_ARGUMENT_BOUND / 4);  // half the bound each
+    auto producer = std::async(std::launch::async, [points] {
+        for (int i = 0; i < 3; ++i) DaemonImp::append(pointList(points));
+    });
+    EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "three lists of half the bound were queued";
+    std::vector<DaemonCommand> taken;
+    DaemonImp::takeAll(taken);
+    EXPECT_EQ(taken.size(), 2u);
     EXPECT_EQ(producer.wait_for(2s), std::future_status::ready);
+    DaemonImp::takeAll(taken);
+    EXPECT_EQ(taken.size(), 1u);
+}
+
+// Each thread's calls run in the order made, and calls of different threads in the order queued.
+TEST(CommandQueue, DrawingFromTwoThreadsKeepsTheOrderOfTheCalls) {
+    Window window(120, 80, uniqueTitle("two-threads"));
+    waitUntilShown(window);
+    std::atomic<int> turn{0};
+    const auto drawOnTurns = [&](int self, const Style& style) {
+        for (int round = 0; round < 50; ++round) {
+            while (turn % 2 != self) std::this_thread::yield();
+            for (int i = 0; i < 100; ++i) window.drawLine(Style::GREEN, 0, i % 80, 119, 79 - i % 80);
+            window.drawPixel(style, 7, 7);
+            ++turn;
+        }
+    };
+    std::thread red(drawOnTurns, 0, Style::RED);
+    std::thread blue(drawOnTurns, 1, Style::BLUE);
+    red.join();
+    blue.join();
+    EXPECT_EQ(window.readPixel(7, 7), Color::BLUE) << "the last pixel drawn was blue";
 }
 
 // Threads the renderer starts (the GL driver's) carry its name too: the count must not grow.
@@ -79,8 +126,7 @@ TEST(Renderer, ACommandOfUnknownTypeWarnsAndTheRendererGoesOn) {
     Window window(120, 80, uniqueTitle("unknown"));
     waitUntilShown(window);
     const std::string output = stderrOf([&] {
-        DaemonImp::throttle();
-        DaemonImp::append(new DaemonCommand(static_cast<DaemonCommand::DaemonCommand_t>(99), &window));
+        DaemonImp::append(DaemonCommand(static_cast<DaemonCommand::DaemonCommand_t>(99), &window));
         window.drawPixel(Style::BLUE, 5, 5);
         EXPECT_EQ(window.readPixel(5, 5), Color::BLUE);
     });

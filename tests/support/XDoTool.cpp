@@ -49,7 +49,9 @@ void XDoTool::release(int button) { xdotool("mouseup " + std::to_string(button))
 void XDoTool::key(const std::string& keys) { xdotool("key " + keys); }
 void XDoTool::keyDown(const std::string& keys) { xdotool("keydown " + keys); }
 void XDoTool::keyUp(const std::string& keys) { xdotool("keyup " + keys); }
-void XDoTool::type(const std::string& text) { xdotool("type -- '" + text + "'"); }
+void XDoTool::type(const std::string& text, int millisecondsPerKey) {
+    xdotool("type --delay " + std::to_string(millisecondsPerKey) + " -- '" + text + "'");
+}
 void XDoTool::focus() { xdotool("windowfocus --sync " + window); }
 
 XDoTool::Placement XDoTool::placement() const {

@@ -23,7 +23,8 @@ public:
     void key(const std::string& keys);
     void keyDown(const std::string& keys);
     void keyUp(const std::string& keys);
-    void type(const std::string& text);
+    // Types text one character after another, millisecondsPerKey apart (xdotool's own pace: 12).
+    void type(const std::string& text, int millisecondsPerKey = 12);
     void focus();
 
     // Where the window is on the screen, and its size, as the X server reports them.
