@@ -160,7 +160,9 @@ public:
     }
 
     // Fails unless the window comes to show the reference picture, within a small tolerance for
-    // the rasteriser's rounding, once drawing has finished (two screenshots in a row alike).
+    // the rasteriser's rounding, once drawing has finished (two screenshots in a row alike). The
+    // references are the README's screenshots: when the library's drawing changes on purpose, look
+    // at the screenshot a failure keeps and copy it over the reference.
     void expectToShow(const fs::path& reference) const {
         Picture expected = pictureFile(reference, place.width, place.height);
         Picture previous;
