@@ -49,6 +49,7 @@ class Program {
 public:
     Program(const fs::path& executable, const fs::path& folder, const std::optional<std::string>& input)
         : log(folder.string() + ".log") {
+        const std::string name = executable.filename();
         int feed[2];
         if (pipe(feed) != 0) return;
         pid = fork();
@@ -58,7 +59,7 @@ public:
             dup2(out, 1);
             dup2(out, 2);
             close(feed[1]);
-            if (chdir(folder.c_str()) == 0) execl(executable.c_str(), executable.filename().c_str(), nullptr);
+            if (chdir(folder.c_str()) == 0) execl(executable.c_str(), name.c_str(), nullptr);
             _exit(127);
         }
         close(feed[0]);
@@ -185,9 +186,9 @@ protected:
     Examples() : folder("examples") {}
 
     // Starts the program; with input, its standard input holds that text and then ends.
-    Program& start(const fs::path& executable, const std::optional<std::string>& input = std::nullopt) {
+    void start(const fs::path& executable, const std::optional<std::string>& input = std::nullopt) {
+        program.reset();  // the last run's end, and its log, go first: the new run uses the same log
         program = std::make_unique<Program>(executable, folder.path(), input);
-        return *program;
     }
 
     // Presses the key that quits, with the pointer in the window (keys go to the window under the
