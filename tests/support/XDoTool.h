@@ -27,6 +27,15 @@ public:
     void type(const std::string& text, int millisecondsPerKey = 12);
     void focus();
 
+    // Where the window is on the screen, and its size, as the X server reports them.
+    struct Placement {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+    };
+    Placement placement() const;
+
 private:
     std::string window;  // the X window id, as xdotool prints it
 };
