@@ -8,11 +8,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <vector>
 
 #include "ArcTracer.h"
 #include "Diagnostics.h"
+#include "EllipseRaster.h"
 #include "GLUTImp.h"
 #include "Globals.h"
 #include "Window.h"
@@ -105,59 +107,96 @@ void drawBezierSegment(const std::vector<Record>& points) {
     glDisable(GL_MAP1_VERTEX_3);
 }
 
-// Draws with a fresh quadric centred at (x, y), squeezed vertically by yScale.
-template <typename Draw>
-void drawQuadric(GLenum drawStyle, int x, int y, GLfloat yScale, Draw draw) {
-    GLUquadric* quadric = gluNewQuadric();
-    glPushMatrix();
-    glTranslatef(static_cast<GLfloat>(x), static_cast<GLfloat>(y), 0);
-    glScalef(1, yScale, 1);
-    gluQuadricDrawStyle(quadric, drawStyle);
-    draw(quadric);
-    glPopMatrix();
-    gluDeleteQuadric(quadric);
+// The renderer nudges every vertex by (0.375, 0.375) (GLUTImp::reshapeWindow) so that a point
+// lights its own pixel on every driver: a point meant in corner coordinates is given that much less.
+constexpr GLdouble VERTEX_NUDGE = 0.375;
+
+// The window's pixels, which runs are cut to.
+PixelArea viewportArea() {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return {0, 0, viewport[2], viewport[3]};
 }
 
-void drawCircle(DaemonCommand& command, GLenum drawStyle, int slicesPerPixel) {
+// Fills a circle, ellipse or wedge with one rectangle per run of pixels, a run right below another
+// of the same columns lengthening its rectangle. Corners on whole coordinates cover exactly the
+// pixels between them on every driver, and no pixel twice, so blending and logic ops apply once.
+template <typename Shape>
+void fillRuns(const Shape& shape) {
+    PixelRun block{0, 0, -1};  // rows from blockTop down to block.row, not yet drawn
+    std::int64_t blockTop = 0;
+    auto drawBlock = [&] {
+        if (block.first > block.last) return;
+        const GLint left = static_cast<GLint>(block.first), right = static_cast<GLint>(block.last + 1);
+        const GLint top = static_cast<GLint>(blockTop), bottom = static_cast<GLint>(block.row + 1);
+        glVertex2i(left, top);
+        glVertex2i(right, top);
+        glVertex2i(right, bottom);
+        glVertex2i(left, bottom);
+    };
+    const PixelArea area = viewportArea();  // asked before glBegin, where queries are refused
+    glBegin(GL_QUADS);
+    forEachRun(shape, area, [&](const PixelRun& run) {
+        if (run.row == block.row + 1 && run.first == block.first && run.last == block.last) {
+            block.row = run.row;
+            return;
+        }
+        drawBlock();
+        block = run;
+        blockTop = run.row;
+    });
+    drawBlock();
+    glEnd();
+}
+
+// Draws the outline of a circle, ellipse or wedge as a loop of lines through pixel centres.
+template <typename Shape>
+void drawOutline(const Shape& shape) {
+    glBegin(GL_LINE_LOOP);
+    forEachOutlinePoint(shape, [](const OutlinePoint& p) { glVertex2d(p.x - VERTEX_NUDGE, p.y - VERTEX_NUDGE); });
+    glEnd();
+}
+
+template <typename Shape>
+void drawRound(const Shape& shape, bool filled) {
+    if (filled)
+        fillRuns(shape);
+    else
+        drawOutline(shape);
+}
+
+void drawCircle(DaemonCommand& command, bool filled) {
     const int x = command.removeArgument();
     const int y = command.removeArgument();
     const int r = command.removeArgument();
-    drawQuadric(drawStyle, x, y, 1, [&](GLUquadric* q) { gluDisk(q, 0.0, r, slicesPerPixel * r, 1); });
+    if (r <= 0) return;
+    drawRound(AxisEllipse{x, y, r, r}, filled);
 }
 
-// An ellipse's box as its centre and signed half sizes, all truncated toward zero.
-struct EllipseBox {
-    int mx, my, hx, hy;
-    // A box less than two pixels wide has no horizontal radius to scale from: it draws nothing.
-    bool isDrawable() const { return hx != 0; }
-    GLfloat yScale() const { return static_cast<GLfloat>(static_cast<double>(hy) / hx); }
-};
-
-EllipseBox takeEllipseBox(DaemonCommand& command) {
-    const int x1 = command.removeArgument();
-    const int y1 = command.removeArgument();
-    const int x2 = command.removeArgument();
-    const int y2 = command.removeArgument();
-    return {(x1 + x2) / 2, (y1 + y2) / 2, (x2 - x1) / 2, (y2 - y1) / 2};
+// The ellipse inside a box given by two opposite corners: its centre and half sizes truncated
+// toward zero.
+AxisEllipse takeEllipseBox(DaemonCommand& command) {
+    const std::int64_t x1 = command.removeArgument();
+    const std::int64_t y1 = command.removeArgument();
+    const std::int64_t x2 = command.removeArgument();
+    const std::int64_t y2 = command.removeArgument();
+    return {(x1 + x2) / 2, (y1 + y2) / 2, std::abs((x2 - x1) / 2), std::abs((y2 - y1) / 2)};
 }
 
-void drawEllipse(DaemonCommand& command, GLenum drawStyle, int slicesPerPixel) {
-    const EllipseBox box = takeEllipseBox(command);
-    if (!box.isDrawable()) return;
-    drawQuadric(drawStyle, box.mx, box.my, box.yScale(),
-                [&](GLUquadric* q) { gluDisk(q, 0.0, box.hx, slicesPerPixel * (box.hx + box.hy), 1); });
+// A box less than two pixels wide has no horizontal radius: nothing of it is drawn, not even the
+// flat line that its outline would be.
+void drawEllipse(DaemonCommand& command, bool filled) {
+    const AxisEllipse ellipse = takeEllipseBox(command);
+    if (ellipse.rx == 0) return;
+    drawRound(ellipse, filled);
 }
 
-// Wedge angles go to the quadric as they are: its 0 degrees lies on +y, straight below the centre
-// on screen, and its angles turn counterclockwise on screen because y points down.
-void drawWedge(DaemonCommand& command, GLenum drawStyle) {
-    const EllipseBox box = takeEllipseBox(command);
+void drawWedge(DaemonCommand& command, bool filled) {
+    const AxisEllipse ellipse = takeEllipseBox(command);
     const double start = command.removeArgument() / 1024.0;
-    double sweep = command.removeArgument() / 1024.0 - start;
-    while (sweep < 0) sweep += 360;
-    if (!box.isDrawable()) return;
-    drawQuadric(drawStyle, box.mx, box.my, box.yScale(),
-                [&](GLUquadric* q) { gluPartialDisk(q, 0.0, box.hx, box.hx + box.hy, 1, start, sweep); });
+    const EllipseWedge wedge(ellipse, start, command.removeArgument() / 1024.0);
+    if (ellipse.rx == 0) return;
+    drawRound(wedge, filled);
 }
 
 void drawTracedArc(DaemonCommand& command, GLenum mode) {
@@ -277,12 +316,12 @@ void GLUTImp::drawPrimitive(DaemonCommand& command, Window* w) {
         }
         case DaemonCommand::DRAW_TRIANGLE_FILLED: drawVertices(GL_TRIANGLES, takeVertices(command, 3)); break;
         case DaemonCommand::DRAW_TRIANGLE_OUTLINE: drawVertices(GL_LINE_LOOP, takeVertices(command, 3)); break;
-        case DaemonCommand::DRAW_CIRCLE_FILLED: drawCircle(command, GLU_FILL, 1); break;
-        case DaemonCommand::DRAW_CIRCLE_OUTLINE: drawCircle(command, GLU_SILHOUETTE, 10); break;
-        case DaemonCommand::DRAW_ELLIPSE_FILLED: drawEllipse(command, GLU_FILL, 1); break;
-        case DaemonCommand::DRAW_ELLIPSE_OUTLINE: drawEllipse(command, GLU_SILHOUETTE, 5); break;
-        case DaemonCommand::DRAW_WEDGE_FILLED: drawWedge(command, GLU_FILL); break;
-        case DaemonCommand::DRAW_WEDGE_OUTLINE: drawWedge(command, GLU_SILHOUETTE); break;
+        case DaemonCommand::DRAW_CIRCLE_FILLED: drawCircle(command, true); break;
+        case DaemonCommand::DRAW_CIRCLE_OUTLINE: drawCircle(command, false); break;
+        case DaemonCommand::DRAW_ELLIPSE_FILLED: drawEllipse(command, true); break;
+        case DaemonCommand::DRAW_ELLIPSE_OUTLINE: drawEllipse(command, false); break;
+        case DaemonCommand::DRAW_WEDGE_FILLED: drawWedge(command, true); break;
+        case DaemonCommand::DRAW_WEDGE_OUTLINE: drawWedge(command, false); break;
         case DaemonCommand::DRAW_ARC: drawTracedArc(command, GL_LINE_STRIP); break;
         case DaemonCommand::DRAW_CHORD_OUTLINE: drawTracedArc(command, GL_LINE_LOOP); break;
         case DaemonCommand::DRAW_CHORD_FILLED: drawTracedArc(command, GL_POLYGON); break;

@@ -2,8 +2,12 @@
 // pixels back. Pixel-exact expectations hold on every driver (run under llvmpipe and softpipe).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <utility>
@@ -77,6 +81,20 @@ Color onScreen(Window& window, int x, int y) {
     return r < 0 ? Color(1, 2, 3) : Color(r, g, b);
 }
 
+// The pixels of the rectangle from (x1, y1) to (x2, y2) that are not white, read in one capture.
+Pixels drawnIn(Window& window, int x1, int y1, int x2, int y2) {
+    const int width = x2 - x1 + 1, height = y2 - y1 + 1;
+    const std::vector<unsigned char> rgba = window.createImage(x1, y1, width, height).getPixels();
+    Pixels drawn;
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const unsigned char* p = &rgba[4 * ((height - 1 - row) * width + column)];  // rows run bottom up
+            if (p[0] != 255 || p[1] != 255 || p[2] != 255) drawn.insert({x1 + column, y1 + row});
+        }
+    }
+    return drawn;
+}
+
 }  // namespace
 
 // A fresh window, cleared to white, for each test.
@@ -89,12 +107,7 @@ protected:
     bool isDrawn(int x, int y) { return window.readPixel(x, y) != Color::WHITE; }
 
     // The pixels of the rectangle from (x1, y1) to (x2, y2) that are not white.
-    Pixels drawnWithin(int x1, int y1, int x2, int y2) {
-        Pixels drawn;
-        for (const Pixel& p : rectangle(x1, y1, x2, y2))
-            if (isDrawn(p.first, p.second)) drawn.insert(p);
-        return drawn;
-    }
+    Pixels drawnWithin(int x1, int y1, int x2, int y2) { return drawnIn(window, x1, y1, x2, y2); }
 };
 
 // Every fixture's name starts with Primitives: the second-driver run selects the tests by it.
@@ -373,6 +386,281 @@ TEST_F(PrimitivesCurved, BezierCurveIsOneSegmentThroughItsEnds) {
     EXPECT_TRUE(isDrawn(20, 100));
     EXPECT_FALSE(drawnWithin(69, 59, 71, 61).empty());  // the middle, at t = 1/2
     EXPECT_FALSE(isDrawn(70, 20));                      // the control point pulls, not passes
+}
+
+// ---- Round shapes against their ideal pixels. ----
+//
+// Integer coordinates lie on pixel corners: pixel (i, j) is the square from (i, j) to (i + 1, j + 1)
+// and its centre is (i + 0.5, j + 0.5). A filled circle, ellipse or wedge covers exactly the pixels
+// whose centres lie inside it: a circle of radius r about (x, y) is centred on the corner point
+// (x, y), like the filled rectangle from (x - r, y - r) to (x + r, y + r). Outlines run through pixel
+// centres like a rectangle's: the outline of radius r about (x, y) is the circle of radius r about
+// the centre of pixel (x, y).
+
+namespace {
+
+// An axis-aligned ellipse as the window's calls describe it: a centre and two radii.
+struct Round {
+    int cx, cy, rx, ry;
+};
+
+// The ellipse inside a box: its centre and half sizes truncated toward zero, corners in any order.
+Round roundInBox(int x1, int y1, int x2, int y2) {
+    return {(x1 + x2) / 2, (y1 + y2) / 2, std::abs((x2 - x1) / 2), std::abs((y2 - y1) / 2)};
+}
+
+// Whether the centre of pixel (i, j) lies inside the ellipse: exact, in whole numbers.
+bool centreInside(const Round& e, long i, long j) {
+    const __int128 u = 2 * (i - e.cx) + 1, v = 2 * (j - e.cy) + 1;  // twice the centre's offsets
+    const __int128 a = e.rx, b = e.ry;
+    return u * u * b * b + v * v * a * a < 4 * a * a * b * b;
+}
+
+// The angle at which a wedge reaches the centre of pixel (i, j): 0 straight below the ellipse's
+// centre, growing counterclockwise on screen, measured on the circle the ellipse is squeezed from.
+double wedgeAngleOf(const Round& e, int i, int j) {
+    const double degrees = std::atan2((i + 0.5 - e.cx) / e.rx, (j + 0.5 - e.cy) / e.ry) * 180 / M_PI;
+    return degrees < 0 ? degrees + 360 : degrees;
+}
+
+// The pixels of a window whose centres lie inside the ellipse.
+Pixels idealFill(const Round& e) {
+    Pixels inside;
+    for (int j = std::max(0, e.cy - e.ry); j < std::min(HEIGHT, e.cy + e.ry); ++j)
+        for (int i = std::max(0, e.cx - e.rx); i < std::min(WIDTH, e.cx + e.rx); ++i)
+            if (centreInside(e, i, j)) inside.insert({i, j});
+    return inside;
+}
+
+// What lies between a wedge's straight edges, from start counterclockwise through sweep degrees.
+bool withinSweep(double angle, double start, double sweep) { return std::fmod(angle - start + 720, 360) < sweep; }
+
+// Pixels whose centres lie on a straight edge of the wedge, to within rounding: either is right.
+bool onStraightEdge(double angle, double start, double sweep) {
+    auto near = [angle](double edge) { return std::abs(std::remainder(angle - edge, 360)) < 1e-9; };
+    return near(start) || near(start + sweep);
+}
+
+// What differs between the pixels drawn and the pixels expected, as text: empty when they agree.
+std::string differences(const Pixels& drawn, const Pixels& expected) {
+    std::string text;
+    auto note = [&text](const char* what, const Pixel& p) {
+        text += std::string(" ") + what + " (" + std::to_string(p.first) + ", " + std::to_string(p.second) + ")";
+    };
+    for (const Pixel& p : drawn)
+        if (!expected.count(p)) note("extra", p);
+    for (const Pixel& p : expected)
+        if (!drawn.count(p)) note("missing", p);
+    return text;
+}
+
+struct Point {
+    double x, y;
+};
+
+// Points a twentieth of a pixel apart along an outline: the arc of the ellipse about the centre of
+// its centre pixel from start through sweep degrees (wedge angles), and for a slice of less than a
+// full turn the two straight edges back to that centre.
+std::vector<Point> outlineCurve(const Round& e, double start = 0, double sweep = 360) {
+    const double cx = e.cx + 0.5, cy = e.cy + 0.5;
+    std::vector<Point> curve;
+    const int arcSteps = static_cast<int>(20 * 2 * M_PI * std::max(e.rx, e.ry) * sweep / 360) + 1;
+    for (int k = 0; k <= arcSteps; ++k) {
+        const double angle = (start + sweep * k / arcSteps) * M_PI / 180;
+        curve.push_back({cx + e.rx * std::sin(angle), cy + e.ry * std::cos(angle)});
+    }
+    if (sweep < 360) {
+        const Point first = curve.front(), last = curve.back();
+        const int edgeSteps = 20 * std::max(e.rx, e.ry);
+        for (int k = 0; k <= edgeSteps; ++k) {
+            const double f = static_cast<double>(k) / edgeSteps;
+            curve.push_back({last.x + (cx - last.x) * f, last.y + (cy - last.y) * f});
+        }
+        for (int k = 0; k <= edgeSteps; ++k) {
+            const double f = static_cast<double>(k) / edgeSteps;
+            curve.push_back({cx + (first.x - cx) * f, cy + (first.y - cy) * f});
+        }
+    }
+    return curve;
+}
+
+double distance(const Point& p, const Pixel& pixel) {
+    return std::hypot(pixel.first + 0.5 - p.x, pixel.second + 0.5 - p.y);
+}
+
+// How a drawn outline strays from its curve, as text: empty when every lit pixel lies near the
+// curve and, followed along the curve, the nearest lit pixel never jumps past a neighbour of the
+// last one (no gap). Near means within a pixel and a quarter: drivers differ in the pixels they
+// light for a line (llvmpipe stays within half a pixel of it, softpipe strays up to a pixel), and
+// the polygon standing for the curve may stray an eighth more.
+std::string straysFrom(const Pixels& lit, const std::vector<Point>& curve) {
+    std::string text;
+    if (lit.empty()) return " nothing drawn";
+    for (const Pixel& pixel : lit) {
+        double nearest = 1e9;
+        for (const Point& p : curve) nearest = std::min(nearest, distance(p, pixel));
+        if (nearest > 1.25)
+            text += " off the curve (" + std::to_string(pixel.first) + ", " + std::to_string(pixel.second) + ")";
+    }
+    Pixel previous{-1000, -1000};
+    for (const Point& p : curve) {
+        Pixel closest = *lit.begin();
+        for (const Pixel& pixel : lit)
+            if (distance(p, pixel) < distance(p, closest)) closest = pixel;
+        const bool jumps = std::abs(closest.first - previous.first) > 1 || std::abs(closest.second - previous.second) > 1;
+        if (previous.first != -1000 && jumps)
+            text += " gap at (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
+        previous = closest;
+    }
+    return text;
+}
+
+}  // namespace
+
+class PrimitivesRound : public DrawingWindow {
+protected:
+    void clear() { window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT); }
+
+    Pixels drawnAround(const Round& e) {
+        return drawnWithin(std::max(0, e.cx - e.rx - 3), std::max(0, e.cy - e.ry - 3),
+                           std::min(WIDTH - 1, e.cx + e.rx + 3), std::min(HEIGHT - 1, e.cy + e.ry + 3));
+    }
+};
+
+TEST_F(PrimitivesRound, FilledCirclesOfEveryRadiusCoverThePixelsWhoseCentresLieInside) {
+    for (int r = 1; r <= 40; ++r) {
+        const Round circle{150, 120, r, r};
+        clear();
+        window.drawCircleFilled(Style::BLACK, circle.cx, circle.cy, r);
+        EXPECT_EQ(differences(drawnAround(circle), idealFill(circle)), "") << "radius " << r;
+    }
+}
+
+TEST_F(PrimitivesRound, FilledCircleOfRadiusFourIsEightPixelsAcrossWithRoundedCorners) {
+    // The editor's vertices: rows of 4, 6, 8, 8, 8, 8, 6 and 4 pixels about the corner (100, 100).
+    window.drawCircleFilled(Style::BLACK, 100, 100, 4);
+    Pixels expected = rectangle(98, 96, 101, 96);
+    for (const Pixels& rows : {rectangle(97, 97, 102, 97), rectangle(96, 98, 103, 101), rectangle(97, 102, 102, 102),
+                               rectangle(98, 103, 101, 103)})
+        expected.insert(rows.begin(), rows.end());
+    EXPECT_EQ(drawnWithin(90, 90, 110, 110), expected);
+}
+
+TEST_F(PrimitivesRound, FilledCircleFarLargerThanTheWindowCoversItsPartOfIt) {
+    // The top of a circle of radius a million: a gentle arch across the bottom of the window.
+    const Round huge{WIDTH / 2, HEIGHT / 2 + 1000000 - 40, 1000000, 1000000};
+    window.drawCircleFilled(Style::BLACK, huge.cx, huge.cy, huge.rx);
+    EXPECT_EQ(differences(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1), idealFill(huge)), "");
+}
+
+TEST_F(PrimitivesRound, FilledEllipsesCoverThePixelsWhoseCentresLieInside) {
+    const int boxes[][4] = {{20, 40, 120, 80},  {100, 100, 20, 20}, {10, 10, 13, 60}, {30, 30, 91, 37},
+                            {50, 50, 52, 53},   {200, 10, 391, 290}, {60, 200, 10, 150}, {5, 5, 8, 6}};
+    for (const auto& box : boxes) {
+        const Round ellipse = roundInBox(box[0], box[1], box[2], box[3]);
+        clear();
+        window.drawEllipseFilled(Style::BLACK, box[0], box[1], box[2], box[3]);
+        EXPECT_EQ(differences(drawnAround(ellipse), idealFill(ellipse)), "")
+            << "box " << box[0] << ", " << box[1] << ", " << box[2] << ", " << box[3];
+    }
+}
+
+TEST_F(PrimitivesRound, FilledWedgesCoverThePixelsWhoseCentresLieBetweenTheirEdges) {
+    const int boxes[][4] = {{20, 20, 120, 120}, {200, 40, 380, 100}, {50, 200, 53, 203}, {150, 150, 162, 170}};
+    const double angles[][2] = {{0, 90}, {90, 0}, {350, 10}, {45, 225}, {30, 31}, {200, 170}, {-30, 600}, {0, 360}};
+    for (const auto& box : boxes) {
+        const Round ellipse = roundInBox(box[0], box[1], box[2], box[3]);
+        for (const auto& angle : angles) {
+            double sweep = angle[1] - angle[0];
+            while (sweep < 0) sweep += 360;
+            Pixels expected;
+            for (const Pixel& p : idealFill(ellipse)) {
+                const double at = wedgeAngleOf(ellipse, p.first, p.second);
+                if (withinSweep(at, angle[0], sweep) || sweep >= 360) expected.insert(p);
+            }
+            clear();
+            window.drawWedgeFilled(Style::BLACK, box[0], box[1], box[2], box[3], angle[0], angle[1]);
+            Pixels drawn = drawnAround(ellipse);
+            for (const Pixel& p : idealFill(ellipse)) {
+                if (!onStraightEdge(wedgeAngleOf(ellipse, p.first, p.second), angle[0], sweep)) continue;
+                drawn.erase(p);
+                expected.erase(p);
+            }
+            EXPECT_EQ(differences(drawn, expected), "")
+                << "box " << box[0] << ", " << box[1] << ", " << box[2] << ", " << box[3] << " from " << angle[0]
+                << " to " << angle[1];
+        }
+    }
+}
+
+TEST_F(PrimitivesRound, WedgesAroundACircleCoverItOnceEach) {
+    // Drawn with exclusive or, a pixel that two slices shared would come back white.
+    const Style xorRed = styleOf(Color::RED, Style::XOR_OP);
+    for (int start = 0; start < 360; start += 45) window.drawWedgeFilled(xorRed, 20, 20, 120, 120, start, start + 45);
+    window.drawWedgeFilled(xorRed, 150, 30, 163, 41, 10, 130);
+    window.drawWedgeFilled(xorRed, 150, 30, 163, 41, 130, 10);
+    Pixels expected = idealFill({70, 70, 50, 50});
+    const Pixels small = idealFill({156, 35, 6, 5});
+    expected.insert(small.begin(), small.end());
+    EXPECT_EQ(differences(drawnWithin(15, 15, 170, 125), expected), "");
+}
+
+TEST_F(PrimitivesRound, HalfTransparentCircleBlendsEachPixelOnce) {
+    window.drawCircleFilled(styleOf(Color(0, 0, 0, 128)), 100, 100, 20);
+    for (const Pixel& p : idealFill({100, 100, 20, 20})) {
+        const Color c = window.readPixel(p.first, p.second);
+        ASSERT_NEAR(c.getRed(), 127, 2) << "at (" << p.first << ", " << p.second << ")";
+    }
+}
+
+TEST_F(PrimitivesRound, CircleOutlinesOfEveryRadiusFollowTheirCurve) {
+    for (int r = 1; r <= 40; ++r) {
+        const Round circle{150, 120, r, r};
+        clear();
+        window.drawCircleOutline(Style::BLACK, circle.cx, circle.cy, r);
+        EXPECT_EQ(straysFrom(drawnAround(circle), outlineCurve(circle)), "") << "radius " << r;
+    }
+}
+
+TEST_F(PrimitivesRound, CircleOutlineSpansItsRectangleOutline) {
+    window.drawCircleOutline(Style::BLACK, 100, 100, 10);
+    const Pixels drawn = drawnWithin(85, 85, 115, 115);
+    for (const Pixel& rim : {Pixel{90, 100}, Pixel{110, 100}, Pixel{100, 90}, Pixel{100, 110}})
+        EXPECT_TRUE(drawn.count(rim)) << "at (" << rim.first << ", " << rim.second << ")";
+    for (const Pixel& p : drawn) {
+        EXPECT_GE(p.first, 90);
+        EXPECT_LE(p.first, 110);
+        EXPECT_GE(p.second, 90);
+        EXPECT_LE(p.second, 110);
+    }
+}
+
+TEST_F(PrimitivesRound, EllipseOutlinesFollowTheirCurve) {
+    const int boxes[][4] = {{20, 40, 120, 80}, {100, 100, 20, 20}, {10, 10, 13, 60}, {30, 30, 91, 37}, {50, 50, 52, 53}};
+    for (const auto& box : boxes) {
+        const Round ellipse = roundInBox(box[0], box[1], box[2], box[3]);
+        clear();
+        window.drawEllipseOutline(Style::BLACK, box[0], box[1], box[2], box[3]);
+        EXPECT_EQ(straysFrom(drawnAround(ellipse), outlineCurve(ellipse)), "")
+            << "box " << box[0] << ", " << box[1] << ", " << box[2] << ", " << box[3];
+    }
+}
+
+TEST_F(PrimitivesRound, WedgeOutlinesFollowTheirArcAndEdges) {
+    const int boxes[][4] = {{20, 20, 120, 120}, {200, 40, 380, 100}, {150, 150, 162, 170}};
+    const double angles[][2] = {{0, 90}, {90, 0}, {350, 10}, {45, 225}, {0, 360}};
+    for (const auto& box : boxes) {
+        const Round ellipse = roundInBox(box[0], box[1], box[2], box[3]);
+        for (const auto& angle : angles) {
+            double sweep = angle[1] - angle[0];
+            while (sweep < 0) sweep += 360;
+            clear();
+            window.drawWedgeOutline(Style::BLACK, box[0], box[1], box[2], box[3], angle[0], angle[1]);
+            EXPECT_EQ(straysFrom(drawnAround(ellipse), outlineCurve(ellipse, angle[0], sweep)), "")
+                << "box " << box[0] << ", " << box[1] << ", " << box[2] << ", " << box[3] << " from " << angle[0]
+                << " to " << angle[1];
+        }
+    }
 }
 
 // ---- PrimitivesPolygon through the tessellator. ----

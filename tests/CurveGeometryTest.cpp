@@ -1,0 +1,197 @@
+// The geometry behind the curved primitives, without a display: which pixels filled ellipses and
+// wedges cover and the polygons that stand for their outlines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "EllipseRaster.h"
+
+namespace {
+
+using Pixel = std::pair<std::int64_t, std::int64_t>;
+using Pixels = std::set<Pixel>;
+
+const PixelArea SCREEN{0, 0, 1920, 1080};
+
+// Whether the centre of pixel (i, j) lies inside the ellipse: exact, in whole numbers.
+bool centreInside(const AxisEllipse& e, std::int64_t i, std::int64_t j) {
+    const __int128 u = 2 * (i - e.cx) + 1, v = 2 * (j - e.cy) + 1;  // twice the centre's offsets
+    const __int128 a = e.rx, b = e.ry;
+    return u * u * b * b + v * v * a * a < 4 * a * a * b * b;
+}
+
+// The wedge angle of the centre of pixel (i, j): 0 straight below the centre, counterclockwise on
+// screen, on the circle the ellipse is squeezed from.
+double wedgeAngleOf(const AxisEllipse& e, std::int64_t i, std::int64_t j) {
+    const double degrees = std::atan2((i + 0.5 - e.cx) / e.rx, (j + 0.5 - e.cy) / e.ry) * 180 / M_PI;
+    return degrees < 0 ? degrees + 360 : degrees;
+}
+
+Pixels idealFill(const AxisEllipse& e, const PixelArea& area = SCREEN) {
+    Pixels inside;
+    for (std::int64_t j = std::max(area.top, e.cy - e.ry); j < std::min(area.bottom, e.cy + e.ry); ++j)
+        for (std::int64_t i = std::max(area.left, e.cx - e.rx); i < std::min(area.right, e.cx + e.rx); ++i)
+            if (centreInside(e, i, j)) inside.insert({i, j});
+    return inside;
+}
+
+// The pixels of the runs, checking on the way that no pixel comes twice.
+template <typename Shape>
+Pixels covered(const Shape& shape, const PixelArea& area = SCREEN) {
+    Pixels pixels;
+    forEachRun(shape, area, [&](const PixelRun& run) {
+        for (std::int64_t i = run.first; i <= run.last; ++i)
+            EXPECT_TRUE(pixels.insert({i, run.row}).second) << "(" << i << ", " << run.row << ") twice";
+    });
+    return pixels;
+}
+
+}  // namespace
+
+TEST(EllipseRuns, CircleOfRadiusOneIsTheFourPixelsAroundItsCentre) {
+    const Pixels expected{{9, 19}, {10, 19}, {9, 20}, {10, 20}};
+    EXPECT_EQ(covered(AxisEllipse{10, 20, 1, 1}), expected);
+}
+
+TEST(EllipseRuns, CirclesCoverExactlyThePixelsWhoseCentresLieInside) {
+    for (int r = 1; r <= 64; ++r) EXPECT_EQ(covered(AxisEllipse{500, 400, r, r}), idealFill({500, 400, r, r})) << r;
+}
+
+TEST(EllipseRuns, EllipsesCoverExactlyThePixelsWhoseCentresLieInside) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> radius(1, 120);
+    for (int n = 0; n < 80; ++n) {
+        const AxisEllipse e{400, 300, radius(random), radius(random)};
+        EXPECT_EQ(covered(e), idealFill(e)) << "radii " << e.rx << ", " << e.ry;
+    }
+}
+
+TEST(EllipseRuns, EllipseWithAZeroRadiusCoversNothing) {
+    EXPECT_TRUE(covered(AxisEllipse{50, 50, 0, 30}).empty());
+    EXPECT_TRUE(covered(AxisEllipse{50, 50, 30, 0}).empty());
+}
+
+TEST(EllipseRuns, RunsAreCutToTheArea) {
+    const PixelArea area{10, 20, 60, 50};
+    const AxisEllipse e{15, 25, 40, 30};
+    EXPECT_EQ(covered(e, area), idealFill(e, area));
+}
+
+TEST(EllipseRuns, HugeCircleCostsOnlyTheRowsOfTheArea) {
+    // A circle of the largest radius a command carries, centred far off: the area lies inside it.
+    const AxisEllipse e{-5, -7, 2147483647, 2147483647};
+    const PixelArea area{0, 0, 300, 200};
+    int visits = 0;
+    forEachRun(e, area, [&](const PixelRun& run) {
+        ++visits;
+        EXPECT_EQ(run.first, 0);
+        EXPECT_EQ(run.last, 299);
+    });
+    EXPECT_EQ(visits, 200);
+}
+
+TEST(EllipseRuns, RimOfAHugeCircleStaysExact) {
+    const AxisEllipse e{150, 1000000 + 60, 1000000, 1000000};
+    const PixelArea area{0, 0, 300, 200};
+    EXPECT_EQ(covered(e, area), idealFill(e, area));
+}
+
+TEST(WedgeRuns, WedgesCoverThePixelsBetweenTheirEdges) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> radius(1, 60);
+    std::uniform_real_distribution<double> angle(-400, 400);
+    for (int n = 0; n < 400; ++n) {
+        const AxisEllipse e{200, 200, radius(random), radius(random)};
+        const double start = angle(random), end = angle(random);
+        const EllipseWedge wedge(e, start, end);
+        double sweep = end - start;
+        while (sweep < 0) sweep += 360;
+        Pixels expected;
+        for (const Pixel& p : idealFill(e)) {
+            const double offset = std::fmod(wedgeAngleOf(e, p.first, p.second) - start + 3600, 360);
+            if (sweep >= 360 || offset < sweep) expected.insert(p);
+        }
+        EXPECT_EQ(covered(wedge), expected) << "radii " << e.rx << ", " << e.ry << " from " << start << " to " << end;
+    }
+}
+
+TEST(WedgeRuns, SlicesMeetingAtTheSameAnglesCoverTheEllipseOnce) {
+    // Pixel centres on the diagonals of a circle lie exactly on the edges at 45, 135, ... degrees.
+    std::mt19937 random(13);
+    std::uniform_real_distribution<double> cut(0, 360);
+    for (int n = 0; n < 40; ++n) {
+        const AxisEllipse e{100, 100, 1 + n, n % 2 ? 1 + n : 40 - n / 2};
+        std::vector<double> cuts{0, 45, 90, 135, 180, 225, 270, 315};
+        if (n >= 20) cuts = {cut(random), cut(random), cut(random)};
+        std::sort(cuts.begin(), cuts.end());
+        std::map<Pixel, int> coverings;
+        for (std::size_t k = 0; k < cuts.size(); ++k)
+            for (const Pixel& p : covered(EllipseWedge(e, cuts[k], cuts[(k + 1) % cuts.size()]))) ++coverings[p];
+        for (const Pixel& p : idealFill(e)) EXPECT_EQ(coverings[p], 1) << "(" << p.first << ", " << p.second << ")";
+        EXPECT_EQ(coverings.size(), idealFill(e).size());
+    }
+}
+
+TEST(WedgeRuns, SweepFollowsTheCounterclockwiseTurn) {
+    const AxisEllipse e{0, 0, 10, 10};
+    EXPECT_DOUBLE_EQ(EllipseWedge(e, 350, 10).sweep, 20);
+    EXPECT_DOUBLE_EQ(EllipseWedge(e, 90, 0).sweep, 270);
+    EXPECT_DOUBLE_EQ(EllipseWedge(e, 30, 30).sweep, 0);
+    EXPECT_TRUE(covered(EllipseWedge(e, 30, 30)).empty());
+    EXPECT_EQ(covered(EllipseWedge(e, 10, 370)), idealFill(e));
+}
+
+TEST(OutlinePolygon, ChordsKeepWithinAnEighthOfAPixelOfTheCurve) {
+    // A chord over the angle 2a of a circle of radius r strays r (1 - cos a) = 2 r sin^2(a / 2).
+    auto stray = [](std::int64_t r, int chords) { return 2 * r * std::pow(std::sin(M_PI / chords / 2), 2); };
+    EXPECT_LE(stray(1, chordsPerTurn(1)), 0.125);
+    for (std::int64_t r : {2, 3, 5, 8, 40, 1000, 123456, 2147483647}) {
+        const int chords = chordsPerTurn(r);
+        EXPECT_LE(stray(r, chords), 0.125) << r;
+        EXPECT_GT(stray(r, chords - 1), 0.125) << r << ": one chord fewer would do";
+    }
+}
+
+TEST(OutlinePolygon, EllipseOutlineRunsRoundTheCentreOfItsCentrePixel) {
+    const AxisEllipse e{50, 60, 20, 8};
+    std::vector<OutlinePoint> points;
+    forEachOutlinePoint(e, [&](const OutlinePoint& p) { points.push_back(p); });
+    ASSERT_EQ(points.size(), static_cast<std::size_t>(chordsPerTurn(20)));
+    EXPECT_DOUBLE_EQ(points.front().x, 50.5);  // straight below the centre
+    EXPECT_DOUBLE_EQ(points.front().y, 68.5);
+    for (const OutlinePoint& p : points)
+        EXPECT_NEAR(std::pow((p.x - 50.5) / 20, 2) + std::pow((p.y - 60.5) / 8, 2), 1.0, 1e-12);
+}
+
+TEST(OutlinePolygon, WedgeOutlineGoesFromTheCentreAlongItsArc) {
+    const AxisEllipse e{50, 60, 20, 20};
+    std::vector<OutlinePoint> points;
+    forEachOutlinePoint(EllipseWedge(e, 0, 90), [&](const OutlinePoint& p) { points.push_back(p); });
+    ASSERT_GE(points.size(), 3u);
+    EXPECT_DOUBLE_EQ(points[0].x, 50.5);
+    EXPECT_DOUBLE_EQ(points[0].y, 60.5);
+    EXPECT_NEAR(points[1].x, 50.5, 1e-12);  // the bottom
+    EXPECT_NEAR(points[1].y, 80.5, 1e-12);
+    EXPECT_NEAR(points.back().x, 70.5, 1e-12);  // the right
+    EXPECT_NEAR(points.back().y, 60.5, 1e-12);
+}
+
+TEST(OutlinePolygon, EmptySliceIsItsOneEdgeAndAFullTurnHasNoEdges) {
+    const AxisEllipse e{0, 0, 10, 10};
+    std::vector<OutlinePoint> empty, full;
+    forEachOutlinePoint(EllipseWedge(e, 90, 90), [&](const OutlinePoint& p) { empty.push_back(p); });
+    forEachOutlinePoint(EllipseWedge(e, 0, 360), [&](const OutlinePoint& p) { full.push_back(p); });
+    for (std::size_t k = 1; k < empty.size(); ++k) {
+        EXPECT_NEAR(empty[k].x, 10.5, 1e-12);
+        EXPECT_NEAR(empty[k].y, 0.5, 1e-12);
+    }
+    EXPECT_EQ(full.size(), static_cast<std::size_t>(chordsPerTurn(10)));
+    for (const OutlinePoint& p : full) EXPECT_NEAR(std::hypot(p.x - 0.5, p.y - 0.5), 10, 1e-12);
+}
