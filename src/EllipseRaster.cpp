@@ -29,8 +29,7 @@ Sides sidesOf(const AxisEllipse& e, double sine, double cosine, std::int64_t row
     if (growth == 0) return bar < 0 ? Sides{run, none} : Sides{none, run};
     // The column (as a real number) where the line crosses the row, kept near the run so that a
     // line almost along the row cannot overflow the conversion.
-    const double crossing =
-        std::min(std::max(bar / growth + e.cx - 0.5, run.first - 1.0), run.last + 1.0);
+    const double crossing = std::min(std::max(bar / growth + e.cx - 0.5, run.first - 1.0), run.last + 1.0);
     if (growth > 0) {
         const std::int64_t firstPast = static_cast<std::int64_t>(std::floor(crossing)) + 1;
         return {{firstPast, run.last}, {run.first, firstPast - 1}};
@@ -44,13 +43,9 @@ double radians(double degrees) { return degrees * (M_PI / 180); }
 }  // namespace
 
 EllipseWedge::EllipseWedge(const AxisEllipse& ellipse, double startDegrees, double endDegrees)
-    : ellipse(ellipse),
-      start(startDegrees),
-      sweep(endDegrees - startDegrees),
-      startSin(std::sin(radians(startDegrees))),
-      startCos(std::cos(radians(startDegrees))),
-      endSin(std::sin(radians(endDegrees))),
-      endCos(std::cos(radians(endDegrees))) {
+    : ellipse(ellipse), start(startDegrees), sweep(endDegrees - startDegrees),
+      startSin(std::sin(radians(startDegrees))), startCos(std::cos(radians(startDegrees))),
+      endSin(std::sin(radians(endDegrees))), endCos(std::cos(radians(endDegrees))) {
     // Counterclockwise from the start: an end before it lies in the next turn.
     if (sweep < 0) sweep = std::fmod(sweep, 360.0);
     if (sweep < 0) sweep += 360;

@@ -107,7 +107,8 @@ void forEachOutlinePoint(const EllipseWedge& wedge, Visit visit) {
     if (wedge.sweep >= 360) return forEachOutlinePoint(wedge.ellipse, visit);
     const AxisEllipse& ellipse = wedge.ellipse;
     const double turns = wedge.sweep / 360;
-    const int chords = std::max(1, static_cast<int>(std::ceil(chordsPerTurn(std::max(ellipse.rx, ellipse.ry)) * turns)));
+    const int chords =
+        std::max(1, static_cast<int>(std::ceil(chordsPerTurn(std::max(ellipse.rx, ellipse.ry)) * turns)));
     visit(outlineCentre(ellipse));
     for (int k = 0; k <= chords; ++k) visit(outlinePoint(ellipse, wedge.start + wedge.sweep * k / chords));
 }

@@ -4,15 +4,18 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <vector>
 
 #include "ArcTracer.h"
+#include "BezierClip.h"
 #include "Diagnostics.h"
 #include "EllipseRaster.h"
 #include "GLUTImp.h"
@@ -90,23 +93,6 @@ void drawCheckedOutline(std::vector<Record>& points) {
     drawRecords(GL_LINE_LOOP, points);
 }
 
-// One Bézier segment of degree n - 1, evaluated once per whole pixel of the control polygon's
-// length: a curve whose control points all coincide draws nothing.
-void drawBezierSegment(const std::vector<Record>& points) {
-    if (points.empty()) return;
-    GLint length = 0;
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        const double dx = points[i][0] - points[i - 1][0];
-        const double dy = points[i][1] - points[i - 1][1];
-        length += static_cast<GLint>(std::sqrt(dx * dx + dy * dy));
-    }
-    glEnable(GL_MAP1_VERTEX_3);
-    glMap1d(GL_MAP1_VERTEX_3, 0.0, 1.0, 3, static_cast<GLint>(points.size()), points[0].data());
-    glMapGrid1d(length, 0.0, 1.0);
-    glEvalMesh1(GL_LINE, 0, length);
-    glDisable(GL_MAP1_VERTEX_3);
-}
-
 // The renderer nudges every vertex by (0.375, 0.375) (GLUTImp::reshapeWindow) so that a point
 // lights its own pixel on every driver: a point meant in corner coordinates is given that much less.
 constexpr GLdouble VERTEX_NUDGE = 0.375;
@@ -116,6 +102,61 @@ PixelArea viewportArea() {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     return {0, 0, viewport[2], viewport[3]};
+}
+
+// Evaluates points first to last of the grid that splits the curve into steps even steps.
+void evaluateCurve(const std::vector<CurvePoint>& controls, GLint steps, GLint first, GLint last) {
+    std::vector<Record> records;
+    for (const CurvePoint& p : controls) records.push_back({p.x, p.y, 0.0});
+    glMap1d(GL_MAP1_VERTEX_3, 0.0, 1.0, 3, static_cast<GLint>(records.size()), records[0].data());
+    glMapGrid1d(steps, 0.0, 1.0);
+    glEvalMesh1(GL_LINE, first, last);
+}
+
+// One Bézier segment of degree n - 1, evaluated once per whole pixel of the control polygon's
+// length: a curve whose control points all coincide draws nothing. Only the stretches of that grid
+// that can reach the window are evaluated, so a curve to a far point costs what its visible part
+// costs. A stretch from the start is evaluated on the whole curve's grid and draws the points it
+// always has; a later one on a grid of its own, because the evaluators step along the grid in single
+// precision and, stepping on from a far grid point, drift or never move. A dashed curve that leaves
+// the window and comes back starts its dashes afresh where it comes back.
+void drawBezierSegment(const std::vector<Record>& points, GLfloat lineWidth) {
+    if (points.size() < 2) return;
+    GLint largestOrder = 0;
+    glGetIntegerv(GL_MAX_EVAL_ORDER, &largestOrder);
+    if (points.size() > static_cast<std::size_t>(largestOrder)) {
+        WARNING("The curve passed to drawBezierCurve has more points than the renderer can draw");
+        return;
+    }
+    std::vector<CurvePoint> controls;
+    std::int64_t length = 0;
+    double farthest = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        controls.push_back({points[i][0], points[i][1]});
+        farthest = std::max({farthest, std::abs(points[i][0]), std::abs(points[i][1])});
+        if (i > 0) {
+            const double side = std::hypot(points[i][0] - points[i - 1][0], points[i][1] - points[i - 1][1]);
+            length += static_cast<std::int64_t>(side);
+        }
+    }
+    const GLint steps = static_cast<GLint>(std::min<std::int64_t>(length, std::numeric_limits<GLint>::max()));
+    if (steps == 0) return;
+    // Around the window: the line's width, and what the evaluators' single precision may move a
+    // point by, a few of its rounding steps at the largest coordinate for each degree.
+    const double margin = lineWidth + 2 + farthest * static_cast<double>(points.size() + 1) / (1 << 22);
+    const PixelArea area = viewportArea();
+    const ViewBox box{-margin, -margin, area.right + margin, area.bottom + margin};
+    glEnable(GL_MAP1_VERTEX_3);
+    for (const GridRange& range : gridRangesNear(controls, steps, box)) {
+        if (range.first == 0) {
+            evaluateCurve(controls, steps, 0, range.last);
+        } else {
+            const double from = static_cast<double>(range.first) / steps, to = static_cast<double>(range.last) / steps;
+            const GLint count = range.last - range.first;
+            evaluateCurve(stretchOf(controls, from, to), count, 0, count);
+        }
+    }
+    glDisable(GL_MAP1_VERTEX_3);
 }
 
 // Fills a circle, ellipse or wedge with one rectangle per run of pixels, a run right below another
@@ -336,7 +377,9 @@ void GLUTImp::drawPrimitive(DaemonCommand& command, Window* w) {
             drawCheckedOutline(points);
             break;
         }
-        case DaemonCommand::DRAW_BEZIER_CURVE: drawBezierSegment(takePoints(command)); break;
+        case DaemonCommand::DRAW_BEZIER_CURVE:
+            drawBezierSegment(takePoints(command), static_cast<GLfloat>(style.getLineWidth()));
+            break;
         default: break;
     }
     disableStyle(window, style);

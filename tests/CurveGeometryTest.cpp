@@ -1,5 +1,6 @@
 // The geometry behind the curved primitives, without a display: which pixels filled ellipses and
-// wedges cover and the polygons that stand for their outlines.
+// wedges cover, the polygons that stand for their outlines, and which stretches of a Bézier curve
+// can reach the window.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "BezierClip.h"
 #include "EllipseRaster.h"
 
 namespace {
@@ -194,4 +196,117 @@ TEST(OutlinePolygon, EmptySliceIsItsOneEdgeAndAFullTurnHasNoEdges) {
     }
     EXPECT_EQ(full.size(), static_cast<std::size_t>(chordsPerTurn(10)));
     for (const OutlinePoint& p : full) EXPECT_NEAR(std::hypot(p.x - 0.5, p.y - 0.5), 10, 1e-12);
+}
+
+namespace {
+
+const ViewBox WINDOW{0, 0, 400, 300};
+
+// The curve's point at t, by de Casteljau's construction.
+CurvePoint pointAt(std::vector<CurvePoint> points, double t) {
+    for (std::size_t n = points.size(); n > 1; --n)
+        for (std::size_t i = 0; i + 1 < n; ++i)
+            points[i] = {points[i].x + (points[i + 1].x - points[i].x) * t,
+                         points[i].y + (points[i + 1].y - points[i].y) * t};
+    return points[0];
+}
+
+// Whether the segment from a to b meets the box, edges included.
+bool segmentMeets(const CurvePoint& a, const CurvePoint& b, const ViewBox& box) {
+    double from = 0, to = 1;
+    const double along[2] = {b.x - a.x, b.y - a.y};
+    const double low[2] = {box.left - a.x, box.top - a.y}, high[2] = {box.right - a.x, box.bottom - a.y};
+    for (int axis = 0; axis < 2; ++axis) {
+        if (along[axis] == 0) {
+            if (low[axis] > 0 || high[axis] < 0) return false;
+            continue;
+        }
+        const double atLow = low[axis] / along[axis], atHigh = high[axis] / along[axis];
+        from = std::max(from, std::min(atLow, atHigh));
+        to = std::min(to, std::max(atLow, atHigh));
+    }
+    return from <= to;
+}
+
+bool holds(const std::vector<GridRange>& ranges, int k) {
+    for (const GridRange& range : ranges)
+        if (range.first <= k && k <= range.last) return true;
+    return false;
+}
+
+int pointsIn(const std::vector<GridRange>& ranges) {
+    int count = 0;
+    for (const GridRange& range : ranges) count += range.last - range.first + 1;
+    return count;
+}
+
+}  // namespace
+
+TEST(BezierRanges, CurveInsideTheWindowIsEvaluatedWhole) {
+    const std::vector<GridRange> ranges = gridRangesNear({{20, 100}, {70, 20}, {120, 100}}, 188, WINDOW);
+    ASSERT_EQ(ranges.size(), 1u);
+    EXPECT_EQ(ranges[0].first, 0);
+    EXPECT_EQ(ranges[0].last, 188);
+}
+
+TEST(BezierRanges, CurveOutsideTheWindowIsNotEvaluated) {
+    EXPECT_TRUE(gridRangesNear({{500, 10}, {900, 400}, {1200, -50}}, 1400, WINDOW).empty());
+    EXPECT_TRUE(gridRangesNear({{-10, -10}, {-500, 200}}, 538, WINDOW).empty());
+}
+
+TEST(BezierRanges, LineToAFarPointIsEvaluatedOnlyNearTheWindow) {
+    const std::vector<GridRange> ranges = gridRangesNear({{0, 10}, {1e9, 10}}, 1000000000, WINDOW);
+    ASSERT_EQ(ranges.size(), 1u);
+    EXPECT_EQ(ranges[0].first, 0);
+    EXPECT_GE(ranges[0].last, 401);  // the grid points are a pixel apart: x = k
+    EXPECT_LE(ranges[0].last, 450);
+}
+
+TEST(BezierRanges, CurveThatLeavesAndComesBackIsEvaluatedOnlyWhereItIsNear) {
+    // Out to fifty million pixels to the right and back: two short stretches of 200 million.
+    const std::vector<CurvePoint> controls{{50, 50}, {1e8, 150}, {60, 250}};
+    const std::vector<GridRange> ranges = gridRangesNear(controls, 200000000, WINDOW);
+    ASSERT_EQ(ranges.size(), 2u);
+    EXPECT_EQ(ranges[0].first, 0);
+    EXPECT_EQ(ranges[1].last, 200000000);
+    EXPECT_LT(pointsIn(ranges), 100000);
+}
+
+TEST(BezierRanges, EverySegmentMeetingTheWindowLiesInARange) {
+    std::mt19937 random(17);
+    std::uniform_real_distribution<double> coordinate(-1500, 1900);
+    std::uniform_int_distribution<int> degree(1, 6);
+    for (int n = 0; n < 100; ++n) {
+        std::vector<CurvePoint> controls(degree(random) + 1);
+        for (CurvePoint& p : controls) p = {std::round(coordinate(random)), std::round(coordinate(random))};
+        int steps = 0;
+        for (std::size_t i = 1; i < controls.size(); ++i)
+            steps += static_cast<int>(std::hypot(controls[i].x - controls[i - 1].x, controls[i].y - controls[i - 1].y));
+        const std::vector<GridRange> ranges = gridRangesNear(controls, steps, WINDOW);
+        for (std::size_t i = 1; i < ranges.size(); ++i) EXPECT_LT(ranges[i - 1].last, ranges[i].first);
+        int meeting = 0;
+        CurvePoint previous = pointAt(controls, 0);
+        for (int k = 1; k <= steps; ++k) {
+            const CurvePoint next = pointAt(controls, static_cast<double>(k) / steps);
+            if (segmentMeets(previous, next, WINDOW)) {
+                ++meeting;
+                EXPECT_TRUE(holds(ranges, k - 1) && holds(ranges, k)) << "curve " << n << ", segment " << k;
+            }
+            previous = next;
+        }
+        // Beyond those, the stretch kept at each end of a range: a few dozen points.
+        EXPECT_LE(pointsIn(ranges), meeting + 80 * static_cast<int>(ranges.size())) << "curve " << n;
+    }
+}
+
+TEST(BezierRanges, StretchIsTheSameCurveOverPartOfItsParameter) {
+    const std::vector<CurvePoint> controls{{-1e9, 20}, {3e5, -7e8}, {1e9, 20}, {400, 300}};
+    const double from = 0.4999, to = 0.5003;
+    const std::vector<CurvePoint> stretch = stretchOf(controls, from, to);
+    ASSERT_EQ(stretch.size(), controls.size());
+    for (double s : {0.0, 0.25, 0.5, 0.9, 1.0}) {
+        const CurvePoint expected = pointAt(controls, from + s * (to - from)), got = pointAt(stretch, s);
+        EXPECT_NEAR(got.x, expected.x, 1e-4) << s;
+        EXPECT_NEAR(got.y, expected.y, 1e-4) << s;
+    }
 }

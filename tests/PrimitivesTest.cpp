@@ -50,6 +50,26 @@ Pixels border(int x1, int y1, int x2, int y2) {
     return pixels;
 }
 
+// A pixel as a message names it.
+std::string named(const Pixel& p) { return "(" + std::to_string(p.first) + ", " + std::to_string(p.second) + ")"; }
+
+// The pixels of each drawing with no pixel of the other within reach (0: the same pixel, 1: it or
+// a neighbour), as text: empty when the two agree.
+std::string differences(const Pixels& drawn, const Pixels& expected, int reach = 0) {
+    std::string text;
+    auto unmatched = [&text, reach](const Pixels& from, const Pixels& in, const char* what) {
+        for (const Pixel& p : from) {
+            bool matched = false;
+            for (int dy = -reach; dy <= reach; ++dy)
+                for (int dx = -reach; dx <= reach; ++dx) matched = matched || in.count({p.first + dx, p.second + dy});
+            if (!matched) text += std::string(" ") + what + " " + named(p);
+        }
+    };
+    unmatched(drawn, expected, "extra");
+    unmatched(expected, drawn, "missing");
+    return text;
+}
+
 std::string warningOf(const std::string& message) {
     return reportPattern(diagnostics::Kind::WARNING, "Window.cpp", message);
 }
@@ -388,6 +408,56 @@ TEST_F(PrimitivesCurved, BezierCurveIsOneSegmentThroughItsEnds) {
     EXPECT_FALSE(isDrawn(70, 20));                      // the control point pulls, not passes
 }
 
+TEST_F(PrimitivesCurved, BezierCurveToAFarPointDrawsItsVisiblePartPromptly) {
+    const auto start = std::chrono::steady_clock::now();
+    window.drawBezierCurve(Style::BLACK, {0, 1000000000}, {10, 10});
+    window.drawBezierCurve(Style::BLACK, {-1000000000, 1000000000}, {20, 20});  // seen halfway
+    const Pixels drawn = drawnWithin(0, 0, WIDTH - 1, 30);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    // A hang guard, not a measurement: evaluating the whole curve held the renderer for half a
+    // minute and more.
+    EXPECT_LT(took.count(), 10.0) << "seconds";
+    Pixels expected = rectangle(0, 10, WIDTH - 1, 10);
+    for (const Pixel& p : rectangle(0, 20, WIDTH - 1, 20)) expected.insert(p);
+    EXPECT_EQ(differences(drawn, expected), "");
+}
+
+TEST_F(PrimitivesCurved, BezierCurveWithMorePointsThanTheRendererTakesWarnsAndDrawsNothing) {
+    window.drawBezierCurve(Style::BLACK, {10, 100}, {10, 10});
+    window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);
+    std::vector<int> xs, ys;
+    for (int i = 0; i < 64; ++i) {
+        xs.push_back(10 + 5 * i);
+        ys.push_back(i % 2 ? 200 : 250);
+    }
+    const std::string output = stderrOf([&] {
+        window.drawBezierCurve(Style::BLACK, xs, ys);
+        window.readPixel(0, 0);  // the command has run
+    });
+    const std::string tooMany =
+        reportPattern(diagnostics::Kind::WARNING, "GLUTImpDrawing.cpp",
+                      "The curve passed to drawBezierCurve has more points than the renderer can draw");
+    EXPECT_EQ(countMatches(output, tooMany), 1) << output;
+    EXPECT_TRUE(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1).empty());  // not the curve before it either
+}
+
+TEST_F(PrimitivesCurved, BezierCurveLeavingTheWindowDrawsInItWhatAWindowHoldingItAllShows) {
+    Window whole{1000, 800, uniqueTitle("PrimitivesTest")};
+    waitUntilShown(whole);
+    // Both start in the small window and swing out past its right and bottom edges; the first
+    // comes back in at the top, the second, dashed, ends outside.
+    const std::vector<int> returningXs{30, 980, 980, 60}, returningYs{250, 780, 10, 20};
+    const std::vector<int> leavingXs{20, 300, 900, 700}, leavingYs{20, 600, 100, 700};
+    const Style dashed = styleOf(Color::BLACK, Style::COPY_OP, 0x0F0F);
+    for (Window* w : {&window, &whole}) {
+        w->drawBezierCurve(Style::BLACK, returningXs, returningYs);
+        w->drawBezierCurve(dashed, leavingXs, leavingYs);
+    }
+    // The window's size enters the rounding of every vertex, which may move a pixel by one.
+    const Pixels inWhole = drawnIn(whole, 0, 0, WIDTH - 1, HEIGHT - 1);
+    EXPECT_EQ(differences(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1), inWhole, 1), "");
+}
+
 // ---- Round shapes against their ideal pixels. ----
 //
 // Integer coordinates lie on pixel corners: pixel (i, j) is the square from (i, j) to (i + 1, j + 1)
@@ -441,19 +511,6 @@ bool onStraightEdge(double angle, double start, double sweep) {
     return near(start) || near(start + sweep);
 }
 
-// What differs between the pixels drawn and the pixels expected, as text: empty when they agree.
-std::string differences(const Pixels& drawn, const Pixels& expected) {
-    std::string text;
-    auto note = [&text](const char* what, const Pixel& p) {
-        text += std::string(" ") + what + " (" + std::to_string(p.first) + ", " + std::to_string(p.second) + ")";
-    };
-    for (const Pixel& p : drawn)
-        if (!expected.count(p)) note("extra", p);
-    for (const Pixel& p : expected)
-        if (!drawn.count(p)) note("missing", p);
-    return text;
-}
-
 struct Point {
     double x, y;
 };
@@ -499,15 +556,15 @@ std::string straysFrom(const Pixels& lit, const std::vector<Point>& curve) {
     for (const Pixel& pixel : lit) {
         double nearest = 1e9;
         for (const Point& p : curve) nearest = std::min(nearest, distance(p, pixel));
-        if (nearest > 1.25)
-            text += " off the curve (" + std::to_string(pixel.first) + ", " + std::to_string(pixel.second) + ")";
+        if (nearest > 1.25) text += " off the curve " + named(pixel);
     }
     Pixel previous{-1000, -1000};
     for (const Point& p : curve) {
         Pixel closest = *lit.begin();
         for (const Pixel& pixel : lit)
             if (distance(p, pixel) < distance(p, closest)) closest = pixel;
-        const bool jumps = std::abs(closest.first - previous.first) > 1 || std::abs(closest.second - previous.second) > 1;
+        const bool jumps =
+            std::abs(closest.first - previous.first) > 1 || std::abs(closest.second - previous.second) > 1;
         if (previous.first != -1000 && jumps)
             text += " gap at (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
         previous = closest;
@@ -609,7 +666,7 @@ TEST_F(PrimitivesRound, HalfTransparentCircleBlendsEachPixelOnce) {
     window.drawCircleFilled(styleOf(Color(0, 0, 0, 128)), 100, 100, 20);
     for (const Pixel& p : idealFill({100, 100, 20, 20})) {
         const Color c = window.readPixel(p.first, p.second);
-        ASSERT_NEAR(c.getRed(), 127, 2) << "at (" << p.first << ", " << p.second << ")";
+        ASSERT_NEAR(c.getRed(), 127, 2) << "at " << named(p);
     }
 }
 
@@ -626,7 +683,7 @@ TEST_F(PrimitivesRound, CircleOutlineSpansItsRectangleOutline) {
     window.drawCircleOutline(Style::BLACK, 100, 100, 10);
     const Pixels drawn = drawnWithin(85, 85, 115, 115);
     for (const Pixel& rim : {Pixel{90, 100}, Pixel{110, 100}, Pixel{100, 90}, Pixel{100, 110}})
-        EXPECT_TRUE(drawn.count(rim)) << "at (" << rim.first << ", " << rim.second << ")";
+        EXPECT_TRUE(drawn.count(rim)) << "at " << named(rim);
     for (const Pixel& p : drawn) {
         EXPECT_GE(p.first, 90);
         EXPECT_LE(p.first, 110);
@@ -636,7 +693,8 @@ TEST_F(PrimitivesRound, CircleOutlineSpansItsRectangleOutline) {
 }
 
 TEST_F(PrimitivesRound, EllipseOutlinesFollowTheirCurve) {
-    const int boxes[][4] = {{20, 40, 120, 80}, {100, 100, 20, 20}, {10, 10, 13, 60}, {30, 30, 91, 37}, {50, 50, 52, 53}};
+    const int boxes[][4] = {
+        {20, 40, 120, 80}, {100, 100, 20, 20}, {10, 10, 13, 60}, {30, 30, 91, 37}, {50, 50, 52, 53}};
     for (const auto& box : boxes) {
         const Round ellipse = roundInBox(box[0], box[1], box[2], box[3]);
         clear();
