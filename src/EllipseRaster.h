@@ -1,6 +1,7 @@
 // Circles, ellipses and wedges in whole pixels: the runs of pixels a filled one covers, row by row,
-// and the points of the polygon that stands for an outline. Pure arithmetic with no GL, so it runs
-// on any thread; the renderer draws each run as a rectangle and each outline as a line loop.
+// the polygon that stands for an outline, and the chain of pixels that polygon passes through. Pure
+// arithmetic with no GL, so it runs on any thread; the renderer draws each run as a rectangle and
+// each outline as its chain of pixels (or, antialiased, as the polygon).
 //
 // Pixel terms. Integer coordinates lie on pixel corners: pixel (i, j) is the square from (i, j) to
 // (i + 1, j + 1). A filled shape covers exactly the pixels whose centres lie inside it; no centre
@@ -92,12 +93,30 @@ struct OutlinePoint {
 OutlinePoint outlinePoint(const AxisEllipse& ellipse, double degrees);
 OutlinePoint outlineCentre(const AxisEllipse& ellipse);
 
+// Calls visit(point) for the corners of the polygon that stands for the arc of the outline from
+// the start angle through sweep degrees: the arc's two ends (the second only if withEnd) and,
+// between them, the ellipse's four ends wherever the arc passes them, so that its extreme pixels
+// are corners, with chords spread evenly between those.
+template <typename Visit>
+void forEachArcPoint(const AxisEllipse& ellipse, double start, double sweep, bool withEnd, Visit visit) {
+    const int chordsPerWholeTurn = chordsPerTurn(std::max(ellipse.rx, ellipse.ry));
+    const double end = start + sweep;
+    visit(outlinePoint(ellipse, start));
+    double from = start;
+    do {
+        const double to = std::min(end, (std::floor(from / 90) + 1) * 90);  // the next end of the ellipse
+        const int chords = std::max(1, static_cast<int>(std::ceil(chordsPerWholeTurn * (to - from) / 360)));
+        for (int k = 1; k <= chords; ++k)
+            if (withEnd || to < end || k < chords) visit(outlinePoint(ellipse, from + (to - from) * k / chords));
+        from = to;
+    } while (from < end);
+}
+
 // Calls visit(point) for the corners of the closed polygon that stands for the outline of the
 // ellipse, in order around it, starting straight below the centre.
 template <typename Visit>
 void forEachOutlinePoint(const AxisEllipse& ellipse, Visit visit) {
-    const int chords = chordsPerTurn(std::max(ellipse.rx, ellipse.ry));
-    for (int k = 0; k < chords; ++k) visit(outlinePoint(ellipse, 360.0 * k / chords));
+    forEachArcPoint(ellipse, 0, 360, false, visit);
 }
 
 // The same for a slice: its centre, then its arc from the start angle to the end angle; a slice
@@ -105,10 +124,72 @@ void forEachOutlinePoint(const AxisEllipse& ellipse, Visit visit) {
 template <typename Visit>
 void forEachOutlinePoint(const EllipseWedge& wedge, Visit visit) {
     if (wedge.sweep >= 360) return forEachOutlinePoint(wedge.ellipse, visit);
-    const AxisEllipse& ellipse = wedge.ellipse;
-    const double turns = wedge.sweep / 360;
-    const int chords =
-        std::max(1, static_cast<int>(std::ceil(chordsPerTurn(std::max(ellipse.rx, ellipse.ry)) * turns)));
-    visit(outlineCentre(ellipse));
-    for (int k = 0; k <= chords; ++k) visit(outlinePoint(ellipse, wedge.start + wedge.sweep * k / chords));
+    visit(outlineCentre(wedge.ellipse));
+    forEachArcPoint(wedge.ellipse, wedge.start, wedge.sweep, true, visit);
+}
+
+// Calls visit(column, row) for each pixel that a chord from a to b passes through at the middle of
+// a column (or row, for a steep chord) it spans, or at an end within its end columns: one pixel
+// per column, each touching the chord, each next to the one before. Only the columns (or rows)
+// of area, and two more on either side, are walked.
+template <typename Visit>
+void forEachChordPixel(const OutlinePoint& a, const OutlinePoint& b, const PixelArea& area, Visit visit) {
+    const bool byColumn = std::abs(b.x - a.x) >= std::abs(b.y - a.y);
+    const double alongA = byColumn ? a.x : a.y, acrossA = byColumn ? a.y : a.x;
+    const double alongB = byColumn ? b.x : b.y, acrossB = byColumn ? b.y : b.x;
+    const std::int64_t low = (byColumn ? area.left : area.top) - 2, high = (byColumn ? area.right : area.bottom) + 2;
+    const auto from = std::clamp(static_cast<std::int64_t>(std::floor(std::min(alongA, alongB))), low, high);
+    const auto to = std::clamp(static_cast<std::int64_t>(std::floor(std::max(alongA, alongB))), low, high);
+    const bool forward = alongA <= alongB;
+    for (std::int64_t i = 0; i <= to - from; ++i) {
+        const std::int64_t k = forward ? from + i : to - i;
+        const double along = std::clamp(k + 0.5, std::min(alongA, alongB), std::max(alongA, alongB));
+        const double across =
+            alongA == alongB ? acrossA : acrossA + (along - alongA) * (acrossB - acrossA) / (alongB - alongA);
+        const auto other = static_cast<std::int64_t>(std::floor(across));
+        if (byColumn)
+            visit(k, other);
+        else
+            visit(other, k);
+    }
+}
+
+// Calls visit(column, row) for the pixels of the closed chain that the outline's polygon passes
+// through, in order round it, ending on the first again: each touches the polygon, and so comes
+// within an eighth of a pixel of the curve, each is next to the one before, and none repeats the
+// one before. Away from the area the chain only passes through the pixels of the polygon's
+// corners, so an outline far larger than the window costs little more than its part in the window.
+template <typename Shape, typename Visit>
+void forEachOutlinePixel(const Shape& shape, const PixelArea& area, Visit visit) {
+    bool any = false;
+    std::int64_t lastColumn = 0, lastRow = 0;
+    auto pass = [&](std::int64_t column, std::int64_t row) {
+        if (any && column == lastColumn && row == lastRow) return;
+        any = true;
+        lastColumn = column;
+        lastRow = row;
+        visit(column, row);
+    };
+    auto passCorner = [&](const OutlinePoint& p) {
+        pass(static_cast<std::int64_t>(std::floor(p.x)), static_cast<std::int64_t>(std::floor(p.y)));
+    };
+    auto walk = [&](const OutlinePoint& a, const OutlinePoint& b) {
+        const bool near = std::max(a.x, b.x) >= area.left - 2 && std::min(a.x, b.x) <= area.right + 2 &&
+                          std::max(a.y, b.y) >= area.top - 2 && std::min(a.y, b.y) <= area.bottom + 2;
+        if (near) forEachChordPixel(a, b, area, pass);
+        passCorner(b);
+    };
+    OutlinePoint first{}, previous{};
+    bool started = false;
+    forEachOutlinePoint(shape, [&](const OutlinePoint& p) {
+        if (started) {
+            walk(previous, p);
+        } else {
+            first = p;
+            passCorner(p);
+        }
+        started = true;
+        previous = p;
+    });
+    if (started) walk(previous, first);
 }

@@ -32,6 +32,11 @@ constexpr std::uint16_t SOLID_PATTERN = 0xFFFF;
 
 bool isAntialiased(long window) { return Globals<GLUTImpStatics>::impl()->antialias[window]; }
 
+// A logic operation and line smoothing's blending cannot be combined: the logic op wins.
+bool smoothsLines(long window, const Style& style) {
+    return style.getRasterOp() == Style::COPY_OP && isAntialiased(window);
+}
+
 // A point list arrives as its count, then x and y of each point.
 std::vector<Record> takePoints(DaemonCommand& command) {
     const int count = command.removeArgument();
@@ -190,28 +195,48 @@ void fillRuns(const Shape& shape) {
     glEnd();
 }
 
-// Draws the outline of a circle, ellipse or wedge as a loop of lines through pixel centres.
+// How a circle, ellipse or wedge is drawn.
+enum class Rendering { FILLED, OUTLINE, SMOOTH_OUTLINE };
+
+// Draws the outline of a circle, ellipse or wedge. Plain, as a chain of pixels joined by lines one
+// pixel long, each lighting just the pixel it starts from on every driver: no gap, no pixel lit
+// twice along a curve (so logic ops and blending apply once), and dashes and widths as on any line.
+// Smooth, as the polygon itself through pixel centres, which antialiasing turns into a smooth curve.
 template <typename Shape>
-void drawOutline(const Shape& shape) {
-    glBegin(GL_LINE_LOOP);
-    forEachOutlinePoint(shape, [](const OutlinePoint& p) { glVertex2d(p.x - VERTEX_NUDGE, p.y - VERTEX_NUDGE); });
+void drawOutline(const Shape& shape, bool smooth) {
+    if (smooth) {
+        glBegin(GL_LINE_LOOP);
+        forEachOutlinePoint(shape, [](const OutlinePoint& p) { glVertex2d(p.x - VERTEX_NUDGE, p.y - VERTEX_NUDGE); });
+        glEnd();
+        return;
+    }
+    const PixelArea area = viewportArea();  // asked before glBegin, where queries are refused
+    Vertex last{};
+    int pixels = 0;
+    glBegin(GL_LINE_STRIP);
+    forEachOutlinePixel(shape, area, [&](std::int64_t column, std::int64_t row) {
+        last = {static_cast<GLint>(column), static_cast<GLint>(row)};
+        glVertex2i(last[0], last[1]);
+        ++pixels;
+    });
     glEnd();
+    if (pixels == 1) drawVertices(GL_POINTS, {last});  // an outline within one pixel is that pixel
 }
 
 template <typename Shape>
-void drawRound(const Shape& shape, bool filled) {
-    if (filled)
+void drawRound(const Shape& shape, Rendering rendering) {
+    if (rendering == Rendering::FILLED)
         fillRuns(shape);
     else
-        drawOutline(shape);
+        drawOutline(shape, rendering == Rendering::SMOOTH_OUTLINE);
 }
 
-void drawCircle(DaemonCommand& command, bool filled) {
+void drawCircle(DaemonCommand& command, Rendering rendering) {
     const int x = command.removeArgument();
     const int y = command.removeArgument();
     const int r = command.removeArgument();
     if (r <= 0) return;
-    drawRound(AxisEllipse{x, y, r, r}, filled);
+    drawRound(AxisEllipse{x, y, r, r}, rendering);
 }
 
 // The ellipse inside a box given by two opposite corners: its centre and half sizes truncated
@@ -226,18 +251,18 @@ AxisEllipse takeEllipseBox(DaemonCommand& command) {
 
 // A box less than two pixels wide has no horizontal radius: nothing of it is drawn, not even the
 // flat line that its outline would be.
-void drawEllipse(DaemonCommand& command, bool filled) {
+void drawEllipse(DaemonCommand& command, Rendering rendering) {
     const AxisEllipse ellipse = takeEllipseBox(command);
     if (ellipse.rx == 0) return;
-    drawRound(ellipse, filled);
+    drawRound(ellipse, rendering);
 }
 
-void drawWedge(DaemonCommand& command, bool filled) {
+void drawWedge(DaemonCommand& command, Rendering rendering) {
     const AxisEllipse ellipse = takeEllipseBox(command);
     const double start = command.removeArgument() / 1024.0;
     const EllipseWedge wedge(ellipse, start, command.removeArgument() / 1024.0);
     if (ellipse.rx == 0) return;
-    drawRound(wedge, filled);
+    drawRound(wedge, rendering);
 }
 
 void drawTracedArc(DaemonCommand& command, GLenum mode) {
@@ -273,11 +298,8 @@ void GLUTImp::setColor(const Color& color) {
 void GLUTImp::enableStyle(long window, const Style& style) {
     if (window == 0) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
     const Color color = style.getColor();
-    // A logic operation and line smoothing's blending cannot be combined: the logic op wins.
-    if (style.getRasterOp() != Style::COPY_OP)
-        enableLogicalOp(style.getRasterOp());
-    else if (isAntialiased(window))
-        enableAntialias();
+    if (style.getRasterOp() != Style::COPY_OP) enableLogicalOp(style.getRasterOp());
+    if (smoothsLines(window, style)) enableAntialias();
     if (style.getPatternAsUShort() != SOLID_PATTERN) {
         glEnable(GL_LINE_STIPPLE);
         glLineStipple(1, style.getPatternAsUShort());
@@ -294,10 +316,8 @@ void GLUTImp::disableStyle(long window, const Style& style) {
     if (window == 0) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
     if (style.getColor().getAlpha() != 255) glDisable(GL_BLEND);
     if (style.getPatternAsUShort() != SOLID_PATTERN) glDisable(GL_LINE_STIPPLE);
-    if (style.getRasterOp() != Style::COPY_OP)
-        disableLogicalOp();
-    else if (isAntialiased(window))
-        disableAntialias();
+    if (style.getRasterOp() != Style::COPY_OP) disableLogicalOp();
+    if (smoothsLines(window, style)) disableAntialias();
 }
 
 void GLUTImp::enableLogicalOp(Style::RasterOp op) {
@@ -341,6 +361,7 @@ void GLUTImp::drawPrimitive(DaemonCommand& command, Window* w) {
     const long window = reinterpret_cast<long>(w);
     const Style style = command.getStyle();
     enableStyle(window, style);
+    const Rendering outline = smoothsLines(window, style) ? Rendering::SMOOTH_OUTLINE : Rendering::OUTLINE;
     switch (command.type()) {
         case DaemonCommand::DRAW_PIXEL: drawVertices(GL_POINTS, takeVertices(command, 1)); break;
         case DaemonCommand::DRAW_LINE: drawVertices(GL_LINES, takeVertices(command, 2)); break;
@@ -357,12 +378,12 @@ void GLUTImp::drawPrimitive(DaemonCommand& command, Window* w) {
         }
         case DaemonCommand::DRAW_TRIANGLE_FILLED: drawVertices(GL_TRIANGLES, takeVertices(command, 3)); break;
         case DaemonCommand::DRAW_TRIANGLE_OUTLINE: drawVertices(GL_LINE_LOOP, takeVertices(command, 3)); break;
-        case DaemonCommand::DRAW_CIRCLE_FILLED: drawCircle(command, true); break;
-        case DaemonCommand::DRAW_CIRCLE_OUTLINE: drawCircle(command, false); break;
-        case DaemonCommand::DRAW_ELLIPSE_FILLED: drawEllipse(command, true); break;
-        case DaemonCommand::DRAW_ELLIPSE_OUTLINE: drawEllipse(command, false); break;
-        case DaemonCommand::DRAW_WEDGE_FILLED: drawWedge(command, true); break;
-        case DaemonCommand::DRAW_WEDGE_OUTLINE: drawWedge(command, false); break;
+        case DaemonCommand::DRAW_CIRCLE_FILLED: drawCircle(command, Rendering::FILLED); break;
+        case DaemonCommand::DRAW_CIRCLE_OUTLINE: drawCircle(command, outline); break;
+        case DaemonCommand::DRAW_ELLIPSE_FILLED: drawEllipse(command, Rendering::FILLED); break;
+        case DaemonCommand::DRAW_ELLIPSE_OUTLINE: drawEllipse(command, outline); break;
+        case DaemonCommand::DRAW_WEDGE_FILLED: drawWedge(command, Rendering::FILLED); break;
+        case DaemonCommand::DRAW_WEDGE_OUTLINE: drawWedge(command, outline); break;
         case DaemonCommand::DRAW_ARC: drawTracedArc(command, GL_LINE_STRIP); break;
         case DaemonCommand::DRAW_CHORD_OUTLINE: drawTracedArc(command, GL_LINE_LOOP); break;
         case DaemonCommand::DRAW_CHORD_FILLED: drawTracedArc(command, GL_POLYGON); break;

@@ -161,41 +161,122 @@ TEST(OutlinePolygon, ChordsKeepWithinAnEighthOfAPixelOfTheCurve) {
     }
 }
 
-TEST(OutlinePolygon, EllipseOutlineRunsRoundTheCentreOfItsCentrePixel) {
-    const AxisEllipse e{50, 60, 20, 8};
+namespace {
+
+template <typename Shape>
+std::vector<OutlinePoint> outlineOf(const Shape& shape) {
     std::vector<OutlinePoint> points;
-    forEachOutlinePoint(e, [&](const OutlinePoint& p) { points.push_back(p); });
-    ASSERT_EQ(points.size(), static_cast<std::size_t>(chordsPerTurn(20)));
-    EXPECT_DOUBLE_EQ(points.front().x, 50.5);  // straight below the centre
-    EXPECT_DOUBLE_EQ(points.front().y, 68.5);
-    for (const OutlinePoint& p : points)
-        EXPECT_NEAR(std::pow((p.x - 50.5) / 20, 2) + std::pow((p.y - 60.5) / 8, 2), 1.0, 1e-12);
+    forEachOutlinePoint(shape, [&](const OutlinePoint& p) { points.push_back(p); });
+    return points;
 }
 
-TEST(OutlinePolygon, WedgeOutlineGoesFromTheCentreAlongItsArc) {
-    const AxisEllipse e{50, 60, 20, 20};
-    std::vector<OutlinePoint> points;
-    forEachOutlinePoint(EllipseWedge(e, 0, 90), [&](const OutlinePoint& p) { points.push_back(p); });
-    ASSERT_GE(points.size(), 3u);
-    EXPECT_DOUBLE_EQ(points[0].x, 50.5);
-    EXPECT_DOUBLE_EQ(points[0].y, 60.5);
-    EXPECT_NEAR(points[1].x, 50.5, 1e-12);  // the bottom
-    EXPECT_NEAR(points[1].y, 80.5, 1e-12);
-    EXPECT_NEAR(points.back().x, 70.5, 1e-12);  // the right
-    EXPECT_NEAR(points.back().y, 60.5, 1e-12);
+bool hasCorner(const std::vector<OutlinePoint>& points, double x, double y) {
+    for (const OutlinePoint& p : points)
+        if (std::abs(p.x - x) < 1e-9 && std::abs(p.y - y) < 1e-9) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST(OutlinePolygon, EllipseOutlineRunsRoundTheCentreOfItsCentrePixelThroughItsFourEnds) {
+    const std::vector<OutlinePoint> points = outlineOf(AxisEllipse{50, 60, 20, 8});
+    ASSERT_GE(points.size(), static_cast<std::size_t>(chordsPerTurn(20)));
+    EXPECT_DOUBLE_EQ(points.front().x, 50.5);  // straight below the centre
+    EXPECT_DOUBLE_EQ(points.front().y, 68.5);
+    EXPECT_TRUE(hasCorner(points, 70.5, 60.5));
+    EXPECT_TRUE(hasCorner(points, 50.5, 52.5));
+    EXPECT_TRUE(hasCorner(points, 30.5, 60.5));
+    for (const OutlinePoint& p : points)
+        EXPECT_NEAR(std::pow((p.x - 50.5) / 20, 2) + std::pow((p.y - 60.5) / 8, 2), 1.0, 1e-12);
+    EXPECT_GT(std::hypot(points.back().x - 50.5, points.back().y - 68.5), 0.1);  // closed, not repeated
+}
+
+TEST(OutlinePolygon, WedgeOutlineGoesFromTheCentreAlongItsArcThroughTheEndsItPasses) {
+    const std::vector<OutlinePoint> quarter = outlineOf(EllipseWedge({50, 60, 20, 20}, 0, 90));
+    ASSERT_GE(quarter.size(), 3u);
+    EXPECT_DOUBLE_EQ(quarter[0].x, 50.5);
+    EXPECT_DOUBLE_EQ(quarter[0].y, 60.5);
+    EXPECT_NEAR(quarter[1].x, 50.5, 1e-12);  // the bottom
+    EXPECT_NEAR(quarter[1].y, 80.5, 1e-12);
+    EXPECT_NEAR(quarter.back().x, 70.5, 1e-12);  // the right
+    EXPECT_NEAR(quarter.back().y, 60.5, 1e-12);
+    const std::vector<OutlinePoint> half = outlineOf(EllipseWedge({50, 60, 20, 20}, 45, 225));
+    EXPECT_TRUE(hasCorner(half, 70.5, 60.5));
+    EXPECT_TRUE(hasCorner(half, 50.5, 40.5));
+    EXPECT_FALSE(hasCorner(half, 30.5, 60.5));
 }
 
 TEST(OutlinePolygon, EmptySliceIsItsOneEdgeAndAFullTurnHasNoEdges) {
     const AxisEllipse e{0, 0, 10, 10};
-    std::vector<OutlinePoint> empty, full;
-    forEachOutlinePoint(EllipseWedge(e, 90, 90), [&](const OutlinePoint& p) { empty.push_back(p); });
-    forEachOutlinePoint(EllipseWedge(e, 0, 360), [&](const OutlinePoint& p) { full.push_back(p); });
+    const std::vector<OutlinePoint> empty = outlineOf(EllipseWedge(e, 90, 90));
     for (std::size_t k = 1; k < empty.size(); ++k) {
         EXPECT_NEAR(empty[k].x, 10.5, 1e-12);
         EXPECT_NEAR(empty[k].y, 0.5, 1e-12);
     }
-    EXPECT_EQ(full.size(), static_cast<std::size_t>(chordsPerTurn(10)));
+    const std::vector<OutlinePoint> full = outlineOf(EllipseWedge(e, 0, 360));
+    EXPECT_EQ(full.size(), outlineOf(e).size());
     for (const OutlinePoint& p : full) EXPECT_NEAR(std::hypot(p.x - 0.5, p.y - 0.5), 10, 1e-12);
+}
+
+namespace {
+
+// The chain of pixels of an outline, in order.
+template <typename Shape>
+std::vector<Pixel> chainOf(const Shape& shape, const PixelArea& area = SCREEN) {
+    std::vector<Pixel> chain;
+    forEachOutlinePixel(shape, area, [&](std::int64_t column, std::int64_t row) { chain.push_back({column, row}); });
+    return chain;
+}
+
+// How far the square of a pixel lies from the ellipse's outline curve (about its centre pixel's
+// centre), measured at many points along the curve.
+double strayOf(const Pixel& pixel, const AxisEllipse& e) {
+    double nearest = 1e9;
+    for (int k = 0; k < 20000; ++k) {
+        const double x = e.cx + 0.5 + e.rx * std::sin(k * M_PI / 10000), y = e.cy + 0.5 + e.ry * std::cos(k * M_PI / 10000);
+        const double dx = std::max(std::abs(pixel.first + 0.5 - x) - 0.5, 0.0);
+        const double dy = std::max(std::abs(pixel.second + 0.5 - y) - 0.5, 0.0);
+        nearest = std::min(nearest, std::hypot(dx, dy));
+    }
+    return nearest;
+}
+
+}  // namespace
+
+TEST(OutlinePixels, ChainOfAnEllipseTouchesItsCurveStepByStepAndCloses) {
+    for (const AxisEllipse& e : {AxisEllipse{50, 50, 1, 1}, AxisEllipse{50, 50, 2, 2}, AxisEllipse{50, 50, 7, 7},
+                                 AxisEllipse{80, 60, 40, 9}, AxisEllipse{80, 60, 3, 30}, AxisEllipse{80, 60, 61, 60}}) {
+        const std::vector<Pixel> chain = chainOf(e);
+        ASSERT_GE(chain.size(), 5u);
+        EXPECT_EQ(chain.front(), chain.back());
+        for (std::size_t i = 1; i < chain.size(); ++i) {
+            EXPECT_NE(chain[i], chain[i - 1]);
+            EXPECT_LE(std::abs(chain[i].first - chain[i - 1].first), 1);
+            EXPECT_LE(std::abs(chain[i].second - chain[i - 1].second), 1);
+        }
+        for (const Pixel& p : chain) EXPECT_LE(strayOf(p, e), 0.125 + 1e-3) << "(" << p.first << ", " << p.second << ")";
+    }
+}
+
+TEST(OutlinePixels, ChainCutToTheAreaKeepsThePixelsInIt) {
+    const AxisEllipse e{100, 100, 150, 120};
+    const PixelArea area{0, 0, 200, 150};
+    Pixels inside, cut;
+    for (const Pixel& p : chainOf(e))
+        if (p.first >= 0 && p.first < 200 && p.second >= 0 && p.second < 150) inside.insert(p);
+    for (const Pixel& p : chainOf(e, area))
+        if (p.first >= 0 && p.first < 200 && p.second >= 0 && p.second < 150) cut.insert(p);
+    EXPECT_EQ(cut, inside);
+}
+
+TEST(OutlinePixels, HugeCircleCostsItsPartInTheArea) {
+    // The top of a circle of the largest radius runs across the middle of the area.
+    const std::int64_t r = 2147483647;
+    const std::vector<Pixel> chain = chainOf(AxisEllipse{200, 150 + r, r, r}, PixelArea{0, 0, 400, 300});
+    int inArea = 0;
+    for (const Pixel& p : chain) inArea += p.first >= 0 && p.first < 400 && p.second >= 0 && p.second < 300;
+    EXPECT_EQ(inArea, 400);  // one pixel in each column of the flat top
+    EXPECT_LT(chain.size(), static_cast<std::size_t>(chordsPerTurn(r)) + 1000);
 }
 
 namespace {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -474,10 +476,29 @@ struct Round {
     int cx, cy, rx, ry;
 };
 
-// The ellipse inside a box: its centre and half sizes truncated toward zero, corners in any order.
-Round roundInBox(int x1, int y1, int x2, int y2) {
-    return {(x1 + x2) / 2, (y1 + y2) / 2, std::abs((x2 - x1) / 2), std::abs((y2 - y1) / 2)};
+// A box given by two opposite corners, in any order.
+struct Box {
+    int x1, y1, x2, y2;
+    // The ellipse inside it: its centre and half sizes truncated toward zero.
+    Round ellipse() const { return {(x1 + x2) / 2, (y1 + y2) / 2, std::abs((x2 - x1) / 2), std::abs((y2 - y1) / 2)}; }
+};
+
+std::ostream& operator<<(std::ostream& out, const Box& b) {
+    return out << "box " << b.x1 << ", " << b.y1 << ", " << b.x2 << ", " << b.y2;
 }
+
+// A wedge's angles, start and end, in degrees.
+struct Angles {
+    double start, end;
+    // Counterclockwise from the start to the end; an end before the start lies in the next turn.
+    double sweep() const {
+        double sweep = end - start;
+        while (sweep < 0) sweep += 360;
+        return sweep;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Angles& a) { return out << " from " << a.start << " to " << a.end; }
 
 // Whether the centre of pixel (i, j) lies inside the ellipse: exact, in whole numbers.
 bool centreInside(const Round& e, long i, long j) {
@@ -502,13 +523,15 @@ Pixels idealFill(const Round& e) {
     return inside;
 }
 
-// What lies between a wedge's straight edges, from start counterclockwise through sweep degrees.
-bool withinSweep(double angle, double start, double sweep) { return std::fmod(angle - start + 720, 360) < sweep; }
+// Whether a wedge angle lies between the wedge's straight edges.
+bool withinSweep(double angle, const Angles& a) {
+    return a.sweep() >= 360 || std::fmod(angle - a.start + 720, 360) < a.sweep();
+}
 
 // Pixels whose centres lie on a straight edge of the wedge, to within rounding: either is right.
-bool onStraightEdge(double angle, double start, double sweep) {
+bool onStraightEdge(double angle, const Angles& a) {
     auto near = [angle](double edge) { return std::abs(std::remainder(angle - edge, 360)) < 1e-9; };
-    return near(start) || near(start + sweep);
+    return near(a.start) || near(a.start + a.sweep());
 }
 
 struct Point {
@@ -518,7 +541,8 @@ struct Point {
 // Points a twentieth of a pixel apart along an outline: the arc of the ellipse about the centre of
 // its centre pixel from start through sweep degrees (wedge angles), and for a slice of less than a
 // full turn the two straight edges back to that centre.
-std::vector<Point> outlineCurve(const Round& e, double start = 0, double sweep = 360) {
+std::vector<Point> outlineCurve(const Round& e, const Angles& angles = {0, 360}) {
+    const double start = angles.start, sweep = std::min(angles.sweep(), 360.0);
     const double cx = e.cx + 0.5, cy = e.cy + 0.5;
     std::vector<Point> curve;
     const int arcSteps = static_cast<int>(20 * 2 * M_PI * std::max(e.rx, e.ry) * sweep / 360) + 1;
@@ -545,18 +569,24 @@ double distance(const Point& p, const Pixel& pixel) {
     return std::hypot(pixel.first + 0.5 - p.x, pixel.second + 0.5 - p.y);
 }
 
-// How a drawn outline strays from its curve, as text: empty when every lit pixel lies near the
-// curve and, followed along the curve, the nearest lit pixel never jumps past a neighbour of the
-// last one (no gap). Near means within a pixel and a quarter: drivers differ in the pixels they
-// light for a line (llvmpipe stays within half a pixel of it, softpipe strays up to a pixel), and
-// the polygon standing for the curve may stray an eighth more.
+// How far a point lies from the square of a pixel: 0 inside it.
+double distanceToSquare(const Point& p, const Pixel& pixel) {
+    const double dx = std::max(std::abs(pixel.first + 0.5 - p.x) - 0.5, 0.0);
+    const double dy = std::max(std::abs(pixel.second + 0.5 - p.y) - 0.5, 0.0);
+    return std::hypot(dx, dy);
+}
+
+// How a drawn outline strays from its curve, as text: empty when every lit pixel touches the curve
+// (to within the eighth of a pixel by which the polygon standing for it may stray, and the
+// spacing of the points along it) and, followed along the curve, the nearest lit pixel never
+// jumps past a neighbour of the last one (no gap).
 std::string straysFrom(const Pixels& lit, const std::vector<Point>& curve) {
     std::string text;
     if (lit.empty()) return " nothing drawn";
     for (const Pixel& pixel : lit) {
         double nearest = 1e9;
-        for (const Point& p : curve) nearest = std::min(nearest, distance(p, pixel));
-        if (nearest > 1.25) text += " off the curve " + named(pixel);
+        for (const Point& p : curve) nearest = std::min(nearest, distanceToSquare(p, pixel));
+        if (nearest > 0.125 + 0.05) text += " off the curve " + named(pixel);
     }
     Pixel previous{-1000, -1000};
     for (const Point& p : curve) {
@@ -576,20 +606,25 @@ std::string straysFrom(const Pixels& lit, const std::vector<Point>& curve) {
 
 class PrimitivesRound : public DrawingWindow {
 protected:
-    void clear() { window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT); }
-
-    Pixels drawnAround(const Round& e) {
+    // What draw puts on a cleared window around the ellipse.
+    Pixels drawnAlone(const Round& e, const std::function<void()>& draw) {
+        window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);
+        draw();
         return drawnWithin(std::max(0, e.cx - e.rx - 3), std::max(0, e.cy - e.ry - 3),
                            std::min(WIDTH - 1, e.cx + e.rx + 3), std::min(HEIGHT - 1, e.cy + e.ry + 3));
     }
+
+    // Circles and ellipses, small and large, flat and tall, with corners given either way round.
+    const std::vector<Box> boxes{{20, 40, 120, 80}, {100, 100, 20, 20}, {10, 10, 13, 60},   {30, 30, 91, 37},
+                                 {50, 50, 52, 53},  {5, 5, 8, 6},       {60, 200, 10, 150}, {150, 150, 162, 170}};
+    const std::vector<Angles> angles{{0, 90},    {90, 0},  {350, 10},  {45, 225},
+                                     {200, 170}, {30, 31}, {-30, 600}, {0, 360}};
 };
 
 TEST_F(PrimitivesRound, FilledCirclesOfEveryRadiusCoverThePixelsWhoseCentresLieInside) {
     for (int r = 1; r <= 40; ++r) {
-        const Round circle{150, 120, r, r};
-        clear();
-        window.drawCircleFilled(Style::BLACK, circle.cx, circle.cy, r);
-        EXPECT_EQ(differences(drawnAround(circle), idealFill(circle)), "") << "radius " << r;
+        const Pixels drawn = drawnAlone({150, 120, r, r}, [&] { window.drawCircleFilled(Style::BLACK, 150, 120, r); });
+        EXPECT_EQ(differences(drawn, idealFill({150, 120, r, r})), "") << "radius " << r;
     }
 }
 
@@ -611,41 +646,30 @@ TEST_F(PrimitivesRound, FilledCircleFarLargerThanTheWindowCoversItsPartOfIt) {
 }
 
 TEST_F(PrimitivesRound, FilledEllipsesCoverThePixelsWhoseCentresLieInside) {
-    const int boxes[][4] = {{20, 40, 120, 80},  {100, 100, 20, 20}, {10, 10, 13, 60}, {30, 30, 91, 37},
-                            {50, 50, 52, 53},   {200, 10, 391, 290}, {60, 200, 10, 150}, {5, 5, 8, 6}};
-    for (const auto& box : boxes) {
-        const Round ellipse = roundInBox(box[0], box[1], box[2], box[3]);
-        clear();
-        window.drawEllipseFilled(Style::BLACK, box[0], box[1], box[2], box[3]);
-        EXPECT_EQ(differences(drawnAround(ellipse), idealFill(ellipse)), "")
-            << "box " << box[0] << ", " << box[1] << ", " << box[2] << ", " << box[3];
+    std::vector<Box> withLarge = boxes;
+    withLarge.push_back({200, 10, 391, 290});
+    for (const Box& b : withLarge) {
+        const Pixels drawn =
+            drawnAlone(b.ellipse(), [&] { window.drawEllipseFilled(Style::BLACK, b.x1, b.y1, b.x2, b.y2); });
+        EXPECT_EQ(differences(drawn, idealFill(b.ellipse())), "") << b;
     }
 }
 
 TEST_F(PrimitivesRound, FilledWedgesCoverThePixelsWhoseCentresLieBetweenTheirEdges) {
-    const int boxes[][4] = {{20, 20, 120, 120}, {200, 40, 380, 100}, {50, 200, 53, 203}, {150, 150, 162, 170}};
-    const double angles[][2] = {{0, 90}, {90, 0}, {350, 10}, {45, 225}, {30, 31}, {200, 170}, {-30, 600}, {0, 360}};
-    for (const auto& box : boxes) {
-        const Round ellipse = roundInBox(box[0], box[1], box[2], box[3]);
-        for (const auto& angle : angles) {
-            double sweep = angle[1] - angle[0];
-            while (sweep < 0) sweep += 360;
+    for (const Box& b : boxes) {
+        const Round e = b.ellipse();
+        for (const Angles& a : angles) {
+            Pixels drawn =
+                drawnAlone(e, [&] { window.drawWedgeFilled(Style::BLACK, b.x1, b.y1, b.x2, b.y2, a.start, a.end); });
             Pixels expected;
-            for (const Pixel& p : idealFill(ellipse)) {
-                const double at = wedgeAngleOf(ellipse, p.first, p.second);
-                if (withinSweep(at, angle[0], sweep) || sweep >= 360) expected.insert(p);
+            for (const Pixel& p : idealFill(e)) {
+                const double angle = wedgeAngleOf(e, p.first, p.second);
+                if (onStraightEdge(angle, a))
+                    drawn.erase(p);
+                else if (withinSweep(angle, a))
+                    expected.insert(p);
             }
-            clear();
-            window.drawWedgeFilled(Style::BLACK, box[0], box[1], box[2], box[3], angle[0], angle[1]);
-            Pixels drawn = drawnAround(ellipse);
-            for (const Pixel& p : idealFill(ellipse)) {
-                if (!onStraightEdge(wedgeAngleOf(ellipse, p.first, p.second), angle[0], sweep)) continue;
-                drawn.erase(p);
-                expected.erase(p);
-            }
-            EXPECT_EQ(differences(drawn, expected), "")
-                << "box " << box[0] << ", " << box[1] << ", " << box[2] << ", " << box[3] << " from " << angle[0]
-                << " to " << angle[1];
+            EXPECT_EQ(differences(drawn, expected), "") << b << a;
         }
     }
 }
@@ -672,11 +696,37 @@ TEST_F(PrimitivesRound, HalfTransparentCircleBlendsEachPixelOnce) {
 
 TEST_F(PrimitivesRound, CircleOutlinesOfEveryRadiusFollowTheirCurve) {
     for (int r = 1; r <= 40; ++r) {
-        const Round circle{150, 120, r, r};
-        clear();
-        window.drawCircleOutline(Style::BLACK, circle.cx, circle.cy, r);
-        EXPECT_EQ(straysFrom(drawnAround(circle), outlineCurve(circle)), "") << "radius " << r;
+        const Pixels drawn = drawnAlone({150, 120, r, r}, [&] { window.drawCircleOutline(Style::BLACK, 150, 120, r); });
+        EXPECT_EQ(straysFrom(drawn, outlineCurve({150, 120, r, r})), "") << "radius " << r;
     }
+}
+
+TEST_F(PrimitivesRound, CircleAndEllipseOutlinesDrawnWithExclusiveOrLightEachPixelOnce) {
+    // Drawn with exclusive or, a pixel that an outline reached twice would come back white. None of
+    // these shapes overlap, nor comes within a pixel of itself (as the ends of a very flat ellipse do).
+    auto drawAll = [&](const Style& style) {
+        for (int r = 1; r <= 12; ++r) window.drawCircleOutline(style, 10 + r * (r + 3), 30, r);
+        for (int k = 0; k < 8; ++k) window.drawEllipseOutline(style, 10 + 48 * k, 80, 50 - 4 * k + 48 * k, 150 - 8 * k);
+        window.drawEllipseOutline(style, 20, 180, 380, 290);
+    };
+    drawAll(Style::BLACK);
+    const Pixels copied = drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1);
+    window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);
+    drawAll(styleOf(Color::RED, Style::XOR_OP));
+    EXPECT_EQ(differences(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1), copied), "");
+}
+
+TEST_F(PrimitivesRound, AntialiasedCircleOutlineIsSmoothedAlongItsCurve) {
+    window.enableAntialiasing();
+    window.drawCircleOutline(Style::BLACK, 100, 100, 30);
+    int partlyCovered = 0;
+    for (const Pixel& p : drawnWithin(60, 60, 140, 140)) {
+        const double fromCurve = std::abs(std::hypot(p.first - 100, p.second - 100) - 30);
+        EXPECT_LT(fromCurve, 2.0) << "at " << named(p);
+        const Color c = window.readPixel(p.first, p.second);
+        partlyCovered += c.getRed() > 0 && c.getRed() < 255;
+    }
+    EXPECT_GT(partlyCovered, 60);  // a grey fringe, not a hard chain of black pixels
 }
 
 TEST_F(PrimitivesRound, CircleOutlineSpansItsRectangleOutline) {
@@ -693,30 +743,19 @@ TEST_F(PrimitivesRound, CircleOutlineSpansItsRectangleOutline) {
 }
 
 TEST_F(PrimitivesRound, EllipseOutlinesFollowTheirCurve) {
-    const int boxes[][4] = {
-        {20, 40, 120, 80}, {100, 100, 20, 20}, {10, 10, 13, 60}, {30, 30, 91, 37}, {50, 50, 52, 53}};
-    for (const auto& box : boxes) {
-        const Round ellipse = roundInBox(box[0], box[1], box[2], box[3]);
-        clear();
-        window.drawEllipseOutline(Style::BLACK, box[0], box[1], box[2], box[3]);
-        EXPECT_EQ(straysFrom(drawnAround(ellipse), outlineCurve(ellipse)), "")
-            << "box " << box[0] << ", " << box[1] << ", " << box[2] << ", " << box[3];
+    for (const Box& b : boxes) {
+        const Pixels drawn =
+            drawnAlone(b.ellipse(), [&] { window.drawEllipseOutline(Style::BLACK, b.x1, b.y1, b.x2, b.y2); });
+        EXPECT_EQ(straysFrom(drawn, outlineCurve(b.ellipse())), "") << b;
     }
 }
 
 TEST_F(PrimitivesRound, WedgeOutlinesFollowTheirArcAndEdges) {
-    const int boxes[][4] = {{20, 20, 120, 120}, {200, 40, 380, 100}, {150, 150, 162, 170}};
-    const double angles[][2] = {{0, 90}, {90, 0}, {350, 10}, {45, 225}, {0, 360}};
-    for (const auto& box : boxes) {
-        const Round ellipse = roundInBox(box[0], box[1], box[2], box[3]);
-        for (const auto& angle : angles) {
-            double sweep = angle[1] - angle[0];
-            while (sweep < 0) sweep += 360;
-            clear();
-            window.drawWedgeOutline(Style::BLACK, box[0], box[1], box[2], box[3], angle[0], angle[1]);
-            EXPECT_EQ(straysFrom(drawnAround(ellipse), outlineCurve(ellipse, angle[0], sweep)), "")
-                << "box " << box[0] << ", " << box[1] << ", " << box[2] << ", " << box[3] << " from " << angle[0]
-                << " to " << angle[1];
+    for (const Box& b : boxes) {
+        for (const Angles& a : angles) {
+            const Pixels drawn = drawnAlone(
+                b.ellipse(), [&] { window.drawWedgeOutline(Style::BLACK, b.x1, b.y1, b.x2, b.y2, a.start, a.end); });
+            EXPECT_EQ(straysFrom(drawn, outlineCurve(b.ellipse(), a)), "") << b << a;
         }
     }
 }
