@@ -729,6 +729,15 @@ TEST_F(PrimitivesRound, AntialiasedCircleOutlineIsSmoothedAlongItsCurve) {
     EXPECT_GT(partlyCovered, 60);  // a grey fringe, not a hard chain of black pixels
 }
 
+TEST_F(PrimitivesRound, DashedCircleOutlineLightsEveryOtherEightOfItsPixels) {
+    const Round circle{100, 100, 30, 30};
+    const Pixels solid = drawnAlone(circle, [&] { window.drawCircleOutline(Style::BLACK, 100, 100, 30); });
+    const Style dashed = styleOf(Color::BLACK, Style::COPY_OP, 0x00FF);
+    const Pixels dashes = drawnAlone(circle, [&] { window.drawCircleOutline(dashed, 100, 100, 30); });
+    EXPECT_EQ(differences(dashes, solid).find("extra"), std::string::npos) << differences(dashes, solid);
+    EXPECT_NEAR(static_cast<double>(dashes.size()), solid.size() / 2.0, 8);
+}
+
 TEST_F(PrimitivesRound, CircleOutlineSpansItsRectangleOutline) {
     window.drawCircleOutline(Style::BLACK, 100, 100, 10);
     const Pixels drawn = drawnWithin(85, 85, 115, 115);
