@@ -211,11 +211,16 @@ void drawOutline(const Shape& shape, bool smooth) {
         return;
     }
     const PixelArea area = viewportArea();  // asked before glBegin, where queries are refused
+    // Far outside the window the chain only joins the polygon's corners, whose coordinates may not
+    // fit GL's 32 bits. Brought within this margin of the window, each stays on its side of it, and
+    // so does every line between two of them.
+    constexpr std::int64_t FAR = 1 << 16;
     Vertex last{};
     int pixels = 0;
     glBegin(GL_LINE_STRIP);
     forEachOutlinePixel(shape, area, [&](std::int64_t column, std::int64_t row) {
-        last = {static_cast<GLint>(column), static_cast<GLint>(row)};
+        last = {static_cast<GLint>(std::clamp(column, area.left - FAR, area.right + FAR)),
+                static_cast<GLint>(std::clamp(row, area.top - FAR, area.bottom + FAR))};
         glVertex2i(last[0], last[1]);
         ++pixels;
     });

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <ostream>
 #include <set>
 #include <string>
@@ -643,6 +644,19 @@ TEST_F(PrimitivesRound, FilledCircleFarLargerThanTheWindowCoversItsPartOfIt) {
     const Round huge{WIDTH / 2, HEIGHT / 2 + 1000000 - 40, 1000000, 1000000};
     window.drawCircleFilled(Style::BLACK, huge.cx, huge.cy, huge.rx);
     EXPECT_EQ(differences(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1), idealFill(huge)), "");
+}
+
+TEST_F(PrimitivesRound, OutlinesFarLargerThanTheWindowDrawTheirPartOfIt) {
+    // Circles of nearly the largest radius: the top of one runs flat along row 150, the left side
+    // of the other straight down column 200. Their far sides lie beyond 32-bit coordinates.
+    const int largest = std::numeric_limits<int>::max();
+    window.drawCircleOutline(Style::BLACK, WIDTH / 2, largest, largest - 150);
+    window.drawCircleOutline(Style::BLACK, largest, HEIGHT / 2, largest - 200);
+    window.drawCircleOutline(Style::BLACK, -largest - 1, HEIGHT / 2, largest);  // just left of the window
+    Pixels expected = rectangle(1, 150, WIDTH - 1, 150);
+    for (const Pixel& p : rectangle(200, 0, 200, HEIGHT - 1)) expected.insert(p);
+    // From column 1: softpipe leaves out column 0 of any line that leaves the window to the left.
+    EXPECT_EQ(differences(drawnWithin(1, 0, WIDTH - 1, HEIGHT - 1), expected), "");
 }
 
 TEST_F(PrimitivesRound, FilledEllipsesCoverThePixelsWhoseCentresLieInside) {
