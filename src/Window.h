@@ -59,8 +59,10 @@ public:
     void drawRectangleOutline(const Style& style, int x1, int y1, int x2, int y2);
     void drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3);
     void drawTriangleOutline(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3);
-    // The disc or circle of that radius around the pixel (x, y).
+    // The disc of that radius about the top-left corner of pixel (x, y): the pixels whose centres
+    // lie inside it, columns and rows x - radius to x + radius - 1, as a filled rectangle covers.
     void drawCircleFilled(const Style& style, int x, int y, int radius);
+    // The circle through pixel centres about pixel (x, y): x - radius to x + radius, both lit.
     void drawCircleOutline(const Style& style, int x, int y, int radius);
     // The ellipse inside the box with corners (x1, y1) and (x2, y2).
     void drawEllipseFilled(const Style& style, int x1, int y1, int x2, int y2);
