@@ -56,8 +56,6 @@ RendererThread& rendererThread() { return *Globals<RendererThread>::impl(); }
 
 GLUTImpStatics& state() { return *Globals<GLUTImpStatics>::impl(); }
 
-long key(Window* w) { return reinterpret_cast<long>(w); }
-
 Transform takeTransform(DaemonCommand& c) {
     const double rotation = c.removeArgument() / Transform::SCALE;
     const double scaleX = c.removeArgument() / Transform::SCALE;
@@ -149,6 +147,7 @@ void* GLUTImp::start_glut(void*) {
             windowCreated = windowCreated || command.type() == DaemonCommand::CREATE_WINDOW;
             handleCommand(command);
         }
+        endBatch();
         if (!windowCreated) waitForCommands(IDLE_WAIT);
     }
     // Exit handlers run in reverse order of registration: registered only now, after the toolkit
@@ -226,6 +225,7 @@ void GLUTImp::idle() {
         executed = true;
         if (Clock::now() >= sliceEnd) break;
     }
+    endBatch();  // before the swaps and the toolkit's turn
     const std::chrono::microseconds untilNextFrame = presentFrames();
     // With nothing to do, sleep until a producer appends (or the next frame or input is due)
     // instead of spinning.
@@ -236,11 +236,12 @@ std::chrono::microseconds GLUTImp::presentFrames() {
     GLUTImpStatics& s = state();
     const Clock::time_point now = Clock::now();
     std::chrono::microseconds untilNext = IDLE_WAIT;
-    for (auto& [window, frame] : s.frames) {
+    for (auto& [window, record] : s.records) {
+        GLUTImpStatics::Frame& frame = record.frame;
         if (!frame.pending) continue;
         const auto due = frame.lastSwap + FRAME;
         if (now >= due) {
-            glutSetWindow(s.glutids[window]);
+            glutSetWindow(record.glutid);
             glutSwapBuffers();
             frame.pending = false;
             frame.lastSwap = now;
@@ -251,15 +252,14 @@ std::chrono::microseconds GLUTImp::presentFrames() {
     return untilNext;
 }
 
-void GLUTImp::requestRedisplay(Window* w) {
-    GLUTImpStatics& s = state();
-    if (s.autoflip[key(w)]) s.frames[key(w)].pending = true;
+void GLUTImp::requestRedisplay(GLUTImpStatics::RendererWindow& window) {
+    if (window.autoflip) window.frame.pending = true;
 }
 
 void GLUTImp::display() {
-    Window* w = currentWindow();
-    if (!w) return;
-    if (state().autoflip[key(w)]) glutSwapBuffers();
+    GLUTImpStatics::RendererWindow* window = recordOf(currentWindow());
+    if (!window) return;
+    if (window->autoflip) glutSwapBuffers();
     if (glutLayerGet(GLUT_NORMAL_DAMAGED) != 0) glutSwapBuffers();
     sched_yield();
 }
@@ -272,8 +272,11 @@ void GLUTImp::reshape(int width, int height) {
 }
 
 void GLUTImp::takeSize(Window* w, int width, int height) {
-    GLUTImpStatics::Frame& frame = state().frames[key(w)];
+    GLUTImpStatics::RendererWindow& window = *recordOf(w);
+    GLUTImpStatics::Frame& frame = window.frame;
     w->_setWindowSize(width, height);
+    window.width = width;
+    window.height = height;
     // The toolkit also reports unchanged sizes (when the window is mapped, or after resizeNow);
     // only a real change (or the first report) clears, so drawing made meanwhile is not lost.
     if (frame.width != width || frame.height != height) {
@@ -316,7 +319,17 @@ Window* GLUTImp::currentWindow() {
     return found == s.windows.end() ? nullptr : found->second;
 }
 
-void GLUTImp::makeCurrent(Window* w) { glutSetWindow(state().glutids[key(w)]); }
+GLUTImpStatics::RendererWindow* GLUTImp::recordOf(Window* w) {
+    GLUTImpStatics& s = state();
+    auto found = s.records.find(w);
+    return found == s.records.end() ? nullptr : &found->second;
+}
+
+void GLUTImp::makeCurrent(GLUTImpStatics::RendererWindow& window) {
+    if (glutGetWindow() == window.glutid) return;
+    endBatch();  // a glBegin belongs to the context it was made in
+    glutSetWindow(window.glutid);
+}
 
 void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
     GLUTImpStatics& s = state();
@@ -339,10 +352,11 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
         id = glutCreateWindow(title.c_str());
         s.watched[windowsystem::watchCurrentWindow()] = id;
     }
-    s.fullscreen[key(w)] = inGameMode;
-    s.glutids[key(w)] = id;
-    s.antialias[key(w)] = false;
-    s.autoflip[key(w)] = true;
+    GLUTImpStatics::RendererWindow& record = s.records[w];
+    record.glutid = id;
+    record.fullscreen = inGameMode;
+    record.width = width;
+    record.height = height;
     s.windows[id] = w;
     setCallbacks();
     glutReshapeWindow(width, height);
@@ -352,27 +366,22 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
 
 void GLUTImp::forgetWindow(Window* w) {
     GLUTImpStatics& s = state();
-    const long k = key(w);
-    s.windows.erase(s.glutids[k]);
-    s.glutids.erase(k);
-    s.antialias.erase(k);
-    s.autoflip.erase(k);
-    s.fullscreen.erase(k);
-    s.frames.erase(k);
+    auto record = s.records.find(w);
+    if (record == s.records.end()) return;
+    s.windows.erase(record->second.glutid);
+    s.records.erase(record);
     stopTimersOf(w);
 }
 
 void GLUTImp::destroyWindow(Window* w) {
     GLUTImpStatics& s = state();
-    const long k = key(w);
-    if (s.fullscreen[k]) {
-        s.windows.erase(s.glutids[k]);
+    GLUTImpStatics::RendererWindow& record = *recordOf(w);
+    if (record.fullscreen) {
+        s.windows.erase(record.glutid);
         disableFullscreen();
-        auto windowed = s.windowedids.find(k);
-        if (windowed != s.windowedids.end()) s.glutids[k] = windowed->second;
-        s.windowedids.erase(k);
+        if (record.windowedid != 0) record.glutid = record.windowedid;
     }
-    const int id = s.glutids[k];
+    const int id = record.glutid;
     // A window born in game mode has no other toolkit window: leaving game mode closed it.
     const bool exists = s.windows.count(id) != 0;
     // Forgotten first, so the toolkit's close callback for it finds nothing to report.
@@ -447,13 +456,22 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
     Window* w = c.getWindow();
     if (!w) FATAL_ASSERTION("I seem to have been passed a null Window pointer");
     GLUTImpStatics& s = state();
-    const long k = key(w);
+    GLUTImpStatics::RendererWindow* record = recordOf(w);
+    const DaemonCommand::DaemonCommand_t type = c.type();
     // Every window's first command creates it; a window unknown after that has been closed.
-    if (c.type() != DaemonCommand::CREATE_WINDOW && !s.glutids.count(k)) {
+    if (type != DaemonCommand::CREATE_WINDOW && !record) {
         answerForClosedWindow(c, w);
         return;
     }
-    switch (c.type()) {
+    // The common case first: a primitive, which may join the run of primitives being drawn.
+    if (type >= DaemonCommand::DRAW_PIXEL && type <= DaemonCommand::DRAW_BEZIER_CURVE && type != DaemonCommand::DRAW_TEXT) {
+        makeCurrent(*record);
+        drawPrimitive(c, *record);
+        requestRedisplay(*record);
+        return;
+    }
+    endBatch();
+    switch (type) {
         case DaemonCommand::CREATE_WINDOW:
             createWindow(c, w);
             break;
@@ -462,32 +480,32 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             w->shared->destroyedsignal.signal();
             break;
         case DaemonCommand::HIDE_WINDOW:
-            makeCurrent(w);
+            makeCurrent(*record);
             glutHideWindow();
             break;
         case DaemonCommand::SHOW_WINDOW:
-            makeCurrent(w);
+            makeCurrent(*record);
             glutShowWindow();
             break;
         case DaemonCommand::SET_TITLE:
-            makeCurrent(w);
+            makeCurrent(*record);
             glutSetWindowTitle(c.getString().c_str());
             break;
         case DaemonCommand::RESIZE: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int width = c.removeArgument();
             resizeNow(w, width, c.removeArgument());
             break;
         }
         case DaemonCommand::SET_POSITION: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int x = c.removeArgument();
             glutPositionWindow(x, c.removeArgument());
-            requestRedisplay(w);
+            requestRedisplay(*record);
             break;
         }
         case DaemonCommand::GET_POSITION:
-            makeCurrent(w);
+            makeCurrent(*record);
             w->shared->positionsignal.put(WindowState::Position{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
             break;
         case DaemonCommand::REGISTER_NEW_TIMER_EVENT:
@@ -495,8 +513,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             const int interval = c.removeArgument();
             const int id = c.removeArgument();
             s.timerwindows[id] = w;
-            s.timerstates[id] =
-                c.type() == DaemonCommand::START_TIMER ? GLUTImpStatics::RUNNING : GLUTImpStatics::REGISTERED;
+            s.timerstates[id] = type == DaemonCommand::START_TIMER ? GLUTImpStatics::RUNNING : GLUTImpStatics::REGISTERED;
             s.timerintervals[id] = interval;
             glutTimerFunc(static_cast<unsigned>(interval), timer, id);
             break;
@@ -506,70 +523,74 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             break;
         case DaemonCommand::ENABLE_ANTIALIASING:
         case DaemonCommand::DISABLE_ANTIALIASING:
-            s.antialias[k] = c.type() == DaemonCommand::ENABLE_ANTIALIASING;
+            record->antialias = type == DaemonCommand::ENABLE_ANTIALIASING;
             break;
         case DaemonCommand::ENABLE_AUTO_PAGE_FLIP:
         case DaemonCommand::DISABLE_AUTO_PAGE_FLIP:
-            s.autoflip[k] = c.type() == DaemonCommand::ENABLE_AUTO_PAGE_FLIP;
+            record->autoflip = type == DaemonCommand::ENABLE_AUTO_PAGE_FLIP;
             break;
         case DaemonCommand::ENABLE_FULL_SCREEN: {
             const int depth = c.removeArgument(), rate = c.removeArgument();
-            if (s.fullscreen[k]) break;
+            if (record->fullscreen) break;
             const int gameId = enableFullscreen(w->getWidth(), w->getHeight(), depth, rate);
             if (gameId <= 0) {
                 WARNING("Could not enter full-screen mode: the window stays a plain window");
                 break;
             }
-            // The game-mode window stands in for the window until full screen ends.
-            s.fullscreen[k] = true;
-            s.windowedids[k] = s.glutids[k];
-            s.glutids[k] = gameId;
+            // The game-mode window, with a context of its own, stands in for the window until full
+            // screen ends.
+            record->fullscreen = true;
+            record->windowedid = record->glutid;
+            record->glutid = gameId;
+            record->appliedKnown = false;
             s.windows[gameId] = w;
             setCallbacks();
             break;
         }
-        case DaemonCommand::DISABLE_FULL_SCREEN: {
-            auto windowed = s.windowedids.find(k);
-            if (!s.fullscreen[k] || windowed == s.windowedids.end()) break;  // born full screen: stays
-            s.fullscreen[k] = false;
-            s.windows.erase(s.glutids[k]);
+        case DaemonCommand::DISABLE_FULL_SCREEN:
+            if (!record->fullscreen || record->windowedid == 0) break;  // born full screen: stays
+            record->fullscreen = false;
+            s.windows.erase(record->glutid);
             disableFullscreen();
-            s.glutids[k] = windowed->second;
-            s.windowedids.erase(windowed);
+            record->glutid = record->windowedid;
+            record->windowedid = 0;
+            record->appliedKnown = false;
             break;
-        }
         case DaemonCommand::FLIP_PAGE:
-            makeCurrent(w);
+            makeCurrent(*record);
             glutSwapBuffers();
             glutPostRedisplay();
             break;
         case DaemonCommand::DRAW_TEXT: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const std::string text = c.getString();
             const int x = c.removeArgument(), y = c.removeArgument(), handle = c.removeArgument();
             const bool transformed = c.countArguments() > 0;
             const Transform transform = transformed ? takeTransform(c) : Transform();
-            enableStyle(k, c.getStyle());
+            applyState(*record, stateFor(*record, c.getStyle(), true));  // stroke fonts are lines
+            setColor(c.getStyle().getColor());
             FontInstance::drawText(handle, w, x, y, &text, transformed ? &transform : nullptr);
-            disableStyle(k, c.getStyle());
-            requestRedisplay(w);
+            record->appliedKnown = false;
+            requestRedisplay(*record);
             break;
         }
         case DaemonCommand::DRAW_IMAGE:
         case DaemonCommand::DRAW_IMAGE_TRANSFORMED: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int handle = c.removeArgument(), x = c.removeArgument(), y = c.removeArgument();
-            if (c.type() == DaemonCommand::DRAW_IMAGE)
+            applyState(*record, DrawState());
+            if (type == DaemonCommand::DRAW_IMAGE)
                 ImageInstance::drawImage(handle, x, y);
             else
                 ImageInstance::drawImage(handle, x, y, takeTransform(c));
-            requestRedisplay(w);
+            record->appliedKnown = false;
+            requestRedisplay(*record);
             // The builder raised the count so the picture outlived the queue; drop that reference.
             Daemon::releaseImageHandle(handle);
             break;
         }
         case DaemonCommand::CREATE_IMAGE: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int left = c.removeArgument(), top = c.removeArgument();
             const int width = c.removeArgument(), height = c.removeArgument();
             const int handle = ImageInstance::createImage(w->getHeight(), left, top, width, height);
@@ -577,41 +598,36 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             break;
         }
         case DaemonCommand::COPY_REGION: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int sl = c.removeArgument(), st = c.removeArgument();
             const int dl = c.removeArgument(), dt = c.removeArgument();
             const int cw = c.removeArgument(), ch = c.removeArgument();
+            applyState(*record, DrawState());  // copied pixels pass through logic ops and blending
             copyRegion(w, sl, st, dl, dt, cw, ch);
-            requestRedisplay(w);
+            requestRedisplay(*record);
             break;
         }
         case DaemonCommand::READ_PIXEL: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int x = c.removeArgument();
             w->shared->colorsignal.put(readPixel(w, x, c.removeArgument()));
             break;
         }
         case DaemonCommand::IGNORE_KEY_REPEAT:
-            makeCurrent(w);
+            makeCurrent(*record);
             glutIgnoreKeyRepeat(c.removeArgument());
             break;
         case DaemonCommand::CLEAR: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int red = c.removeArgument(), green = c.removeArgument();
             const int blue = c.removeArgument(), alpha = c.removeArgument();
             glClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, alpha / 255.0f);
             glClear(GL_COLOR_BUFFER_BIT);
-            requestRedisplay(w);
+            requestRedisplay(*record);
             break;
         }
         default:
-            if (c.type() >= DaemonCommand::DRAW_PIXEL && c.type() <= DaemonCommand::DRAW_BEZIER_CURVE) {
-                makeCurrent(w);
-                drawPrimitive(c, w);
-                requestRedisplay(w);
-            } else {
-                WARNING("Renderer recieved a command that it could not process");
-            }
+            WARNING("Renderer recieved a command that it could not process");
             break;
     }
 }

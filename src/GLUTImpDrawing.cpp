@@ -30,13 +30,6 @@ static_assert(sizeof(Record) == 3 * sizeof(GLdouble), "records must be packed fo
 
 constexpr std::uint16_t SOLID_PATTERN = 0xFFFF;
 
-bool isAntialiased(long window) { return Globals<GLUTImpStatics>::impl()->antialias[window]; }
-
-// A logic operation and line smoothing's blending cannot be combined: the logic op wins.
-bool smoothsLines(long window, const Style& style) {
-    return style.getRasterOp() == Style::COPY_OP && isAntialiased(window);
-}
-
 // A point list arrives as its count, then x and y of each point.
 std::vector<Record> takePoints(DaemonCommand& command) {
     const int count = command.removeArgument();
@@ -51,20 +44,10 @@ std::vector<Record> takePoints(DaemonCommand& command) {
 
 using Vertex = std::array<int, 2>;
 
-void drawVertices(GLenum mode, const std::vector<Vertex>& vertices) {
-    glBegin(mode);
-    for (const Vertex& v : vertices) glVertex2i(v[0], v[1]);
-    glEnd();
-}
-
-// The x, y pairs of a primitive with a fixed number of vertices.
-std::vector<Vertex> takeVertices(DaemonCommand& command, int count) {
-    std::vector<Vertex> vertices;
-    for (int i = 0; i < count; ++i) {
-        const int x = command.removeArgument();
-        vertices.push_back({x, command.removeArgument()});
-    }
-    return vertices;
+// The next x, y pair of a command as a vertex.
+void emitVertex(DaemonCommand& command) {
+    const int x = command.removeArgument();
+    glVertex2i(x, command.removeArgument());
 }
 
 template <typename Callback>
@@ -102,12 +85,8 @@ void drawCheckedOutline(std::vector<Record>& points) {
 // lights its own pixel on every driver: a point meant in corner coordinates is given that much less.
 constexpr GLdouble VERTEX_NUDGE = 0.375;
 
-// The window's pixels, which runs are cut to.
-PixelArea viewportArea() {
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    return {0, 0, viewport[2], viewport[3]};
-}
+// The window's pixels, which runs and curves are cut to.
+PixelArea areaOf(const GLUTImpStatics::RendererWindow& window) { return {0, 0, window.width, window.height}; }
 
 // Evaluates points first to last of the grid that splits the curve into steps even steps.
 void evaluateCurve(const std::vector<CurvePoint>& controls, GLint steps, GLint first, GLint last) {
@@ -125,7 +104,7 @@ void evaluateCurve(const std::vector<CurvePoint>& controls, GLint steps, GLint f
 // always has; a later one on a grid of its own, because the evaluators step along the grid in single
 // precision and, stepping on from a far grid point, drift or never move. A dashed curve that leaves
 // the window and comes back starts its dashes afresh where it comes back.
-void drawBezierSegment(const std::vector<Record>& points, GLfloat lineWidth) {
+void drawBezierSegment(const std::vector<Record>& points, GLfloat lineWidth, const PixelArea& area) {
     if (points.size() < 2) return;
     GLint largestOrder = 0;
     glGetIntegerv(GL_MAX_EVAL_ORDER, &largestOrder);
@@ -149,7 +128,6 @@ void drawBezierSegment(const std::vector<Record>& points, GLfloat lineWidth) {
     // Around the window: the line's width, and what the evaluators' single precision may move a
     // point by, a few of its rounding steps at the largest coordinate for each degree.
     const double margin = lineWidth + 2 + farthest * static_cast<double>(points.size() + 1) / (1 << 22);
-    const PixelArea area = viewportArea();
     const ViewBox box{-margin, -margin, area.right + margin, area.bottom + margin};
     glEnable(GL_MAP1_VERTEX_3);
     for (const GridRange& range : gridRangesNear(controls, steps, box)) {
@@ -165,10 +143,11 @@ void drawBezierSegment(const std::vector<Record>& points, GLfloat lineWidth) {
 }
 
 // Fills a circle, ellipse or wedge with one rectangle per run of pixels, a run right below another
-// of the same columns lengthening its rectangle. Corners on whole coordinates cover exactly the
-// pixels between them on every driver, and no pixel twice, so blending and logic ops apply once.
+// of the same columns lengthening its rectangle, into the GL_QUADS run being drawn. Corners on whole
+// coordinates cover exactly the pixels between them on every driver, and no pixel twice, so
+// blending and logic ops apply once.
 template <typename Shape>
-void fillRuns(const Shape& shape) {
+void fillRuns(const Shape& shape, const PixelArea& area) {
     PixelRun block{0, 0, -1};  // rows from blockTop down to block.row, not yet drawn
     std::int64_t blockTop = 0;
     auto drawBlock = [&] {
@@ -180,8 +159,6 @@ void fillRuns(const Shape& shape) {
         glVertex2i(right, bottom);
         glVertex2i(left, bottom);
     };
-    const PixelArea area = viewportArea();  // asked before glBegin, where queries are refused
-    glBegin(GL_QUADS);
     forEachRun(shape, area, [&](const PixelRun& run) {
         if (run.row == block.row + 1 && run.first == block.first && run.last == block.last) {
             block.row = run.row;
@@ -192,7 +169,6 @@ void fillRuns(const Shape& shape) {
         blockTop = run.row;
     });
     drawBlock();
-    glEnd();
 }
 
 // How a circle, ellipse or wedge is drawn.
@@ -203,14 +179,13 @@ enum class Rendering { FILLED, OUTLINE, SMOOTH_OUTLINE };
 // twice along a curve (so logic ops and blending apply once), and dashes and widths as on any line.
 // Smooth, as the polygon itself through pixel centres, which antialiasing turns into a smooth curve.
 template <typename Shape>
-void drawOutline(const Shape& shape, bool smooth) {
+void drawOutline(const Shape& shape, bool smooth, const PixelArea& area) {
     if (smooth) {
         glBegin(GL_LINE_LOOP);
         forEachOutlinePoint(shape, [](const OutlinePoint& p) { glVertex2d(p.x - VERTEX_NUDGE, p.y - VERTEX_NUDGE); });
         glEnd();
         return;
     }
-    const PixelArea area = viewportArea();  // asked before glBegin, where queries are refused
     // Far outside the window the chain only joins the polygon's corners, whose coordinates may not
     // fit GL's 32 bits. Brought within this margin of the window, each stays on its side of it, and
     // so does every line between two of them.
@@ -225,23 +200,28 @@ void drawOutline(const Shape& shape, bool smooth) {
         ++pixels;
     });
     glEnd();
-    if (pixels == 1) drawVertices(GL_POINTS, {last});  // an outline within one pixel is that pixel
+    if (pixels == 1) {  // an outline within one pixel is that pixel
+        glBegin(GL_POINTS);
+        glVertex2i(last[0], last[1]);
+        glEnd();
+    }
 }
 
+// A filled shape goes into the GL_QUADS run being drawn; an outline is drawn on its own.
 template <typename Shape>
-void drawRound(const Shape& shape, Rendering rendering) {
+void drawRound(const Shape& shape, Rendering rendering, const PixelArea& area) {
     if (rendering == Rendering::FILLED)
-        fillRuns(shape);
+        fillRuns(shape, area);
     else
-        drawOutline(shape, rendering == Rendering::SMOOTH_OUTLINE);
+        drawOutline(shape, rendering == Rendering::SMOOTH_OUTLINE, area);
 }
 
-void drawCircle(DaemonCommand& command, Rendering rendering) {
+void drawCircle(DaemonCommand& command, Rendering rendering, const PixelArea& area) {
     const int x = command.removeArgument();
     const int y = command.removeArgument();
     const int r = command.removeArgument();
     if (r <= 0) return;
-    drawRound(AxisEllipse{x, y, r, r}, rendering);
+    drawRound(AxisEllipse{x, y, r, r}, rendering, area);
 }
 
 // The ellipse inside a box given by two opposite corners: its centre and half sizes truncated
@@ -256,18 +236,18 @@ AxisEllipse takeEllipseBox(DaemonCommand& command) {
 
 // A box less than two pixels wide has no horizontal radius: nothing of it is drawn, not even the
 // flat line that its outline would be.
-void drawEllipse(DaemonCommand& command, Rendering rendering) {
+void drawEllipse(DaemonCommand& command, Rendering rendering, const PixelArea& area) {
     const AxisEllipse ellipse = takeEllipseBox(command);
     if (ellipse.rx == 0) return;
-    drawRound(ellipse, rendering);
+    drawRound(ellipse, rendering, area);
 }
 
-void drawWedge(DaemonCommand& command, Rendering rendering) {
+void drawWedge(DaemonCommand& command, Rendering rendering, const PixelArea& area) {
     const AxisEllipse ellipse = takeEllipseBox(command);
     const double start = command.removeArgument() / 1024.0;
     const EllipseWedge wedge(ellipse, start, command.removeArgument() / 1024.0);
     if (ellipse.rx == 0) return;
-    drawRound(wedge, rendering);
+    drawRound(wedge, rendering, area);
 }
 
 void drawTracedArc(DaemonCommand& command, GLenum mode) {
@@ -300,57 +280,62 @@ void GLUTImp::setColor(const Color& color) {
     glColor4ub(color.getRed(), color.getGreen(), color.getBlue(), color.getAlpha());
 }
 
-void GLUTImp::enableStyle(long window, const Style& style) {
-    if (window == 0) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
-    const Color color = style.getColor();
-    if (style.getRasterOp() != Style::COPY_OP) enableLogicalOp(style.getRasterOp());
-    if (smoothsLines(window, style)) enableAntialias();
-    if (style.getPatternAsUShort() != SOLID_PATTERN) {
-        glEnable(GL_LINE_STIPPLE);
-        glLineStipple(1, style.getPatternAsUShort());
+DrawState GLUTImp::stateFor(const GLUTImpStatics::RendererWindow& window, const Style& style, bool lines) {
+    // What does not change how the primitive is drawn stays as the context has it.
+    DrawState state = window.appliedKnown ? window.applied : DrawState();
+    state.rasterOp = style.getRasterOp();
+    const bool opaque = style.getColor().getAlpha() == 255;
+    if (lines) {
+        // A logic operation and line smoothing's blending cannot be combined: the logic op wins.
+        state.smooth = window.antialias && style.getRasterOp() == Style::COPY_OP;
+        state.blend = !opaque || state.smooth;
+        state.pattern = style.getPatternAsUShort();
+        state.lineWidth = style.getLineWidth();
+    } else if (!opaque) {
+        state.blend = true;  // an opaque colour blends to itself: whatever blending is on may stay
     }
-    if (color.getAlpha() != 255) {
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_BLEND);
+    return state;
+}
+
+void GLUTImp::applyState(GLUTImpStatics::RendererWindow& window, const DrawState& state) {
+    const bool known = window.appliedKnown;
+    const DrawState& was = window.applied;
+    if (known && state == was) return;
+    endBatch();  // state cannot change inside a glBegin
+    if (!known || state.rasterOp != was.rasterOp) {
+        static const std::map<Style::RasterOp, GLenum> logicOps{
+            {Style::INVERT_OP, GL_INVERT}, {Style::XOR_OP, GL_XOR}, {Style::AND_OP, GL_AND}, {Style::OR_OP, GL_OR}};
+        const auto found = logicOps.find(state.rasterOp);
+        if (found == logicOps.end()) {
+            glDisable(GL_COLOR_LOGIC_OP);
+        } else {
+            glEnable(GL_COLOR_LOGIC_OP);
+            glLogicOp(found->second);
+        }
     }
-    setColor(color);
-    glLineWidth(static_cast<GLfloat>(style.getLineWidth()));
-}
-
-void GLUTImp::disableStyle(long window, const Style& style) {
-    if (window == 0) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
-    if (style.getColor().getAlpha() != 255) glDisable(GL_BLEND);
-    if (style.getPatternAsUShort() != SOLID_PATTERN) glDisable(GL_LINE_STIPPLE);
-    if (style.getRasterOp() != Style::COPY_OP) disableLogicalOp();
-    if (smoothsLines(window, style)) disableAntialias();
-}
-
-void GLUTImp::enableLogicalOp(Style::RasterOp op) {
-    static const std::map<Style::RasterOp, GLenum> logicOps{
-        {Style::COPY_OP, GL_COPY}, {Style::INVERT_OP, GL_INVERT}, {Style::XOR_OP, GL_XOR},
-        {Style::AND_OP, GL_AND},   {Style::OR_OP, GL_OR},
-    };
-    const auto found = logicOps.find(op);
-    if (found == logicOps.end()) return;
-    glEnable(GL_COLOR_LOGIC_OP);
-    glLogicOp(found->second);
-}
-
-void GLUTImp::disableLogicalOp() {
-    glDisable(GL_COLOR_LOGIC_OP);
-    glLogicOp(GL_COPY);
-}
-
-void GLUTImp::enableAntialias() {
-    glEnable(GL_LINE_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glHint(GL_LINE_SMOOTH_HINT, GL_DONT_CARE);
-}
-
-void GLUTImp::disableAntialias() {
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_BLEND);
+    if (!known || state.blend != was.blend) {
+        if (state.blend) {
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            glEnable(GL_BLEND);
+        } else {
+            glDisable(GL_BLEND);
+        }
+    }
+    if (!known || state.smooth != was.smooth) {
+        glHint(GL_LINE_SMOOTH_HINT, GL_DONT_CARE);
+        state.smooth ? glEnable(GL_LINE_SMOOTH) : glDisable(GL_LINE_SMOOTH);
+    }
+    if (!known || state.pattern != was.pattern) {
+        if (state.pattern == SOLID_PATTERN) {
+            glDisable(GL_LINE_STIPPLE);
+        } else {
+            glEnable(GL_LINE_STIPPLE);
+            glLineStipple(1, state.pattern);
+        }
+    }
+    if (!known || state.lineWidth != was.lineWidth) glLineWidth(static_cast<GLfloat>(state.lineWidth));
+    window.applied = state;
+    window.appliedKnown = true;
 }
 
 int GLUTImp::enableFullscreen(int width, int height, int depth, int rate) {
@@ -362,33 +347,101 @@ int GLUTImp::enableFullscreen(int width, int height, int depth, int rate) {
 
 void GLUTImp::disableFullscreen() { glutLeaveGameMode(); }
 
-void GLUTImp::drawPrimitive(DaemonCommand& command, Window* w) {
-    const long window = reinterpret_cast<long>(w);
+namespace {
+
+// The glBegin mode that a primitive shares with the next ones of its kind, -1 for primitives that
+// need a glBegin of their own.
+int batchModeOf(DaemonCommand::DaemonCommand_t type) {
+    switch (type) {
+        case DaemonCommand::DRAW_PIXEL: return GL_POINTS;
+        case DaemonCommand::DRAW_LINE: return GL_LINES;
+        case DaemonCommand::DRAW_TRIANGLE_FILLED: return GL_TRIANGLES;
+        case DaemonCommand::DRAW_RECTANGLE_FILLED:
+        case DaemonCommand::DRAW_CIRCLE_FILLED:
+        case DaemonCommand::DRAW_ELLIPSE_FILLED:
+        case DaemonCommand::DRAW_WEDGE_FILLED: return GL_QUADS;
+        default: return -1;
+    }
+}
+
+// Whether the primitive is drawn with lines, which line width, pattern and smoothing apply to.
+bool drawsLines(DaemonCommand::DaemonCommand_t type) {
+    switch (type) {
+        case DaemonCommand::DRAW_PIXEL:
+        case DaemonCommand::DRAW_TRIANGLE_FILLED:
+        case DaemonCommand::DRAW_RECTANGLE_FILLED:
+        case DaemonCommand::DRAW_CIRCLE_FILLED:
+        case DaemonCommand::DRAW_ELLIPSE_FILLED:
+        case DaemonCommand::DRAW_WEDGE_FILLED:
+        case DaemonCommand::DRAW_CHORD_FILLED:
+        case DaemonCommand::DRAW_POLYGON_FILLED: return false;
+        default: return true;
+    }
+}
+
+}  // namespace
+
+void GLUTImp::endBatch() {
+    GLUTImpStatics& s = *Globals<GLUTImpStatics>::impl();
+    if (s.batchmode < 0) return;
+    glEnd();
+    s.batchmode = -1;
+}
+
+void GLUTImp::drawPrimitive(DaemonCommand& command, GLUTImpStatics::RendererWindow& window) {
     const Style style = command.getStyle();
-    enableStyle(window, style);
-    const Rendering outline = smoothsLines(window, style) ? Rendering::SMOOTH_OUTLINE : Rendering::OUTLINE;
-    switch (command.type()) {
-        case DaemonCommand::DRAW_PIXEL: drawVertices(GL_POINTS, takeVertices(command, 1)); break;
-        case DaemonCommand::DRAW_LINE: drawVertices(GL_LINES, takeVertices(command, 2)); break;
+    const DaemonCommand::DaemonCommand_t type = command.type();
+    applyState(window, stateFor(window, style, drawsLines(type)));
+    const int mode = batchModeOf(type);
+    GLUTImpStatics& s = *Globals<GLUTImpStatics>::impl();
+    if (s.batchmode != mode) {
+        endBatch();
+        if (mode >= 0) glBegin(static_cast<GLenum>(mode));
+        s.batchmode = mode;
+    }
+    setColor(style.getColor());  // a colour may change inside a glBegin
+    const PixelArea area = areaOf(window);
+    const Rendering outline = window.applied.smooth ? Rendering::SMOOTH_OUTLINE : Rendering::OUTLINE;
+    switch (type) {
+        case DaemonCommand::DRAW_PIXEL: emitVertex(command); break;
+        case DaemonCommand::DRAW_LINE:
+            emitVertex(command);
+            emitVertex(command);
+            break;
+        case DaemonCommand::DRAW_TRIANGLE_FILLED:
+            for (int corner = 0; corner < 3; ++corner) emitVertex(command);
+            break;
         case DaemonCommand::DRAW_RECTANGLE_FILLED: {
-            const std::vector<Vertex> corners = takeVertices(command, 2);
-            glRecti(corners[0][0], corners[0][1], corners[1][0], corners[1][1]);
+            const int x1 = command.removeArgument(), y1 = command.removeArgument();
+            const int x2 = command.removeArgument(), y2 = command.removeArgument();
+            glVertex2i(x1, y1);
+            glVertex2i(x2, y1);
+            glVertex2i(x2, y2);
+            glVertex2i(x1, y2);
             break;
         }
         case DaemonCommand::DRAW_RECTANGLE_OUTLINE: {
-            const std::vector<Vertex> corners = takeVertices(command, 2);
-            const int x1 = corners[0][0], y1 = corners[0][1], x2 = corners[1][0], y2 = corners[1][1];
-            drawVertices(GL_LINE_LOOP, {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}});
+            const int x1 = command.removeArgument(), y1 = command.removeArgument();
+            const int x2 = command.removeArgument(), y2 = command.removeArgument();
+            glBegin(GL_LINE_LOOP);
+            glVertex2i(x1, y1);
+            glVertex2i(x2, y1);
+            glVertex2i(x2, y2);
+            glVertex2i(x1, y2);
+            glEnd();
             break;
         }
-        case DaemonCommand::DRAW_TRIANGLE_FILLED: drawVertices(GL_TRIANGLES, takeVertices(command, 3)); break;
-        case DaemonCommand::DRAW_TRIANGLE_OUTLINE: drawVertices(GL_LINE_LOOP, takeVertices(command, 3)); break;
-        case DaemonCommand::DRAW_CIRCLE_FILLED: drawCircle(command, Rendering::FILLED); break;
-        case DaemonCommand::DRAW_CIRCLE_OUTLINE: drawCircle(command, outline); break;
-        case DaemonCommand::DRAW_ELLIPSE_FILLED: drawEllipse(command, Rendering::FILLED); break;
-        case DaemonCommand::DRAW_ELLIPSE_OUTLINE: drawEllipse(command, outline); break;
-        case DaemonCommand::DRAW_WEDGE_FILLED: drawWedge(command, Rendering::FILLED); break;
-        case DaemonCommand::DRAW_WEDGE_OUTLINE: drawWedge(command, outline); break;
+        case DaemonCommand::DRAW_TRIANGLE_OUTLINE:
+            glBegin(GL_LINE_LOOP);
+            for (int corner = 0; corner < 3; ++corner) emitVertex(command);
+            glEnd();
+            break;
+        case DaemonCommand::DRAW_CIRCLE_FILLED: drawCircle(command, Rendering::FILLED, area); break;
+        case DaemonCommand::DRAW_CIRCLE_OUTLINE: drawCircle(command, outline, area); break;
+        case DaemonCommand::DRAW_ELLIPSE_FILLED: drawEllipse(command, Rendering::FILLED, area); break;
+        case DaemonCommand::DRAW_ELLIPSE_OUTLINE: drawEllipse(command, outline, area); break;
+        case DaemonCommand::DRAW_WEDGE_FILLED: drawWedge(command, Rendering::FILLED, area); break;
+        case DaemonCommand::DRAW_WEDGE_OUTLINE: drawWedge(command, outline, area); break;
         case DaemonCommand::DRAW_ARC: drawTracedArc(command, GL_LINE_STRIP); break;
         case DaemonCommand::DRAW_CHORD_OUTLINE: drawTracedArc(command, GL_LINE_LOOP); break;
         case DaemonCommand::DRAW_CHORD_FILLED: drawTracedArc(command, GL_POLYGON); break;
@@ -404,11 +457,10 @@ void GLUTImp::drawPrimitive(DaemonCommand& command, Window* w) {
             break;
         }
         case DaemonCommand::DRAW_BEZIER_CURVE:
-            drawBezierSegment(takePoints(command), static_cast<GLfloat>(style.getLineWidth()));
+            drawBezierSegment(takePoints(command), static_cast<GLfloat>(style.getLineWidth()), area);
             break;
         default: break;
     }
-    disableStyle(window, style);
 }
 
 void GLUTImp::drawArcInternal(int x1, int y1, int x2, int y2, int a, int b) {

@@ -952,3 +952,76 @@ TEST_F(PrimitivesWindowChecksDeathTest, RectanglesLessThanOnePixelHalt) {
     EXPECT_DEATH(window.copyRegion(0, 0, 10, 10, 10, 0),
                  haltsWith("The rectangle chosen for copying a region from is less than one pixel high"));
 }
+
+// ---- Runs of primitives: drawn back to back, each still in its own style. The renderer draws a
+// run in one go and changes only the state that differs from the primitive before. ----
+
+class PrimitivesRun : public DrawingWindow {};
+
+TEST_F(PrimitivesRun, EveryPixelOfARunKeepsItsOwnColour) {
+    for (int x = 0; x < 200; ++x) window.drawPixel(styleOf(Color(x, 255 - x, x / 2)), x, 7);
+    for (int x = 0; x < 200; x += 37) EXPECT_EQ(window.readPixel(x, 7), Color(x, 255 - x, x / 2)) << "at x " << x;
+}
+
+TEST_F(PrimitivesRun, ALineAfterADashedOneIsSolid) {
+    window.drawLine(styleOf(Color::BLACK, Style::COPY_OP, 0x00FF), 10, 10, 60, 10);
+    window.drawLine(Style::RED, 10, 20, 60, 20);
+    EXPECT_EQ(drawnWithin(10, 20, 59, 20), rectangle(10, 20, 59, 20));
+}
+
+TEST_F(PrimitivesRun, AThinLineAfterAWideOneIsOnePixelWide) {
+    window.drawLine(styleOf(Color::BLACK, Style::COPY_OP, 0xFFFF, 5), 10, 10, 60, 10);
+    window.drawLine(Style::RED, 10, 30, 60, 30);
+    EXPECT_EQ(drawnWithin(10, 26, 59, 34), rectangle(10, 30, 59, 30));
+}
+
+TEST_F(PrimitivesRun, PaintingAfterExclusiveOrPaintsItsOwnColour) {
+    window.drawRectangleFilled(styleOf(Color::RED, Style::XOR_OP), 10, 10, 30, 30);
+    window.drawPixel(Style::BLUE, 15, 15);
+    window.drawCircleFilled(Style::GREEN, 50, 50, 5);
+    EXPECT_EQ(window.readPixel(15, 15), Color::BLUE);
+    EXPECT_EQ(window.readPixel(50, 50), Color::GREEN);
+}
+
+TEST_F(PrimitivesRun, AnOpaqueShapeAfterASeeThroughOneIsOpaque) {
+    window.drawCircleFilled(styleOf(Color(0, 0, 0, 128)), 20, 20, 8);
+    window.drawRectangleFilled(Style::BLUE, 15, 15, 25, 25);
+    EXPECT_EQ(window.readPixel(20, 20), Color::BLUE);
+}
+
+TEST_F(PrimitivesRun, FillsAfterSmoothLinesKeepTheirExactColour) {
+    window.enableAntialiasing();
+    window.drawLine(Style::BLACK, 10, 10, 90, 40);
+    window.drawRectangleFilled(styleOf(Color(10, 200, 30)), 100, 10, 120, 30);
+    window.drawPixel(styleOf(Color(200, 10, 30)), 130, 10);
+    EXPECT_EQ(window.readPixel(110, 20), Color(10, 200, 30));
+    EXPECT_EQ(window.readPixel(130, 10), Color(200, 10, 30));
+}
+
+TEST_F(PrimitivesRun, PicturesAndCopiesAfterExclusiveOrAreNotCombined) {
+    window.drawRectangleFilled(styleOf(Color::RED, Style::XOR_OP), 0, 0, 60, 60);
+    window.drawImage(Image::createEditable(10, 10), 100, 100);  // white
+    window.copyRegion(100, 100, 200, 200, 10, 10);
+    EXPECT_EQ(window.readPixel(105, 105), Color::WHITE);
+    EXPECT_EQ(window.readPixel(205, 205), Color::WHITE);
+}
+
+TEST_F(PrimitivesRun, TextAfterExclusiveOrThenPaintingAreEachInTheirStyle) {
+    window.drawRectangleFilled(styleOf(Color::RED, Style::XOR_OP), 0, 0, 10, 10);
+    window.drawText(Style::BLACK, Font(Font::ROMAN, 40), 20, 60, "H");
+    window.drawRectangleFilled(Style::BLUE, 100, 10, 120, 30);
+    EXPECT_EQ(window.readPixel(110, 20), Color::BLUE);
+    EXPECT_FALSE(drawnWithin(20, 20, 60, 60).empty());
+}
+
+TEST_F(PrimitivesRun, TwoWindowsDrawnInTurnEachGetTheirOwnPrimitives) {
+    Window other(120, 80, uniqueTitle("PrimitivesRun-other"));
+    waitUntilShown(other);
+    for (int i = 0; i < 50; ++i) {
+        window.drawPixel(Style::RED, i, 3);
+        other.drawPixel(Style::BLUE, i, 3);
+    }
+    EXPECT_EQ(window.readPixel(25, 3), Color::RED);
+    EXPECT_EQ(other.readPixel(25, 3), Color::BLUE);
+    EXPECT_EQ(window.readPixel(25, 4), Color::WHITE);
+}
