@@ -218,28 +218,31 @@ void GLUTImp::idle() {
     const Clock::time_point sliceEnd = Clock::now() + IDLE_WAIT;
     std::vector<DaemonCommand>& batch = state().batch;
     bool executed = false;
-    for (;;) {
+    bool caughtUp = false;
+    while (!caughtUp) {
         takeAll(batch);
-        if (batch.empty()) break;
+        caughtUp = batch.empty();
         for (DaemonCommand& command : batch) handleCommand(command);
-        executed = true;
+        executed = executed || !caughtUp;
         if (Clock::now() >= sliceEnd) break;
     }
     endBatch();  // before the swaps and the toolkit's turn
-    const std::chrono::microseconds untilNextFrame = presentFrames();
+    const std::chrono::microseconds untilNextFrame = presentFrames(caughtUp);
     // With nothing to do, sleep until a producer appends (or the next frame or input is due)
     // instead of spinning.
     if (!executed) waitForCommands(std::min(untilNextFrame, IDLE_WAIT));
 }
 
-std::chrono::microseconds GLUTImp::presentFrames() {
+std::chrono::microseconds GLUTImp::presentFrames(bool caughtUp) {
     GLUTImpStatics& s = state();
     const Clock::time_point now = Clock::now();
     std::chrono::microseconds untilNext = IDLE_WAIT;
     for (auto& [window, record] : s.records) {
         GLUTImpStatics::Frame& frame = record.frame;
         if (!frame.pending) continue;
-        const auto due = frame.lastSwap + FRAME;
+        // At most one swap a frame. While more drawing is queued, a swap would only slow it: the
+        // frame waits until the renderer has caught up, or until its first drawing is a frame old.
+        const auto due = caughtUp ? frame.lastSwap + FRAME : std::max(frame.lastSwap, frame.drawnSince) + FRAME;
         if (now >= due) {
             glutSetWindow(record.glutid);
             glutSwapBuffers();
@@ -253,7 +256,10 @@ std::chrono::microseconds GLUTImp::presentFrames() {
 }
 
 void GLUTImp::requestRedisplay(GLUTImpStatics::RendererWindow& window) {
-    if (window.autoflip) window.frame.pending = true;
+    GLUTImpStatics::Frame& frame = window.frame;
+    if (!window.autoflip || frame.pending) return;
+    frame.pending = true;
+    frame.drawnSince = Clock::now();
 }
 
 void GLUTImp::display() {

@@ -47,6 +47,7 @@ struct GLUTImpStatics {
     enum TimerType { REGISTERED = 0, RUNNING = 1, STOPPED = 2 };
     struct Frame {
         bool pending = false;  // drawn into the back buffer but not yet swapped
+        std::chrono::steady_clock::time_point drawnSince;  // when the first drawing not yet swapped was made
         std::chrono::steady_clock::time_point lastSwap;
         int width = -1;  // the size last set up by reshape
         int height = -1;
@@ -184,8 +185,9 @@ private:
     static void makeCurrent(GLUTImpStatics::RendererWindow& window);
     // Marks w as drawn; with autoflip on, the next frame shows it.
     static void requestRedisplay(GLUTImpStatics::RendererWindow& window);
-    // Swaps every window whose drawing is due on screen; returns how long until the next one is.
-    static std::chrono::microseconds presentFrames();
+    // Swaps every window whose drawing is due on screen (caughtUp: no command is left to draw);
+    // returns how long until the next one is.
+    static std::chrono::microseconds presentFrames(bool caughtUp);
     static void createWindow(DaemonCommand& command, Window* w);
     static void destroyWindow(Window* w);
     // Erases w from every renderer map and stops its timers: its later commands are dropped.
