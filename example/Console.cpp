@@ -6,31 +6,49 @@
 #include "ConsoleText.h"
 #include "Tamsel.h"
 
-void output(std::string text, int line) {
-    window.drawText(FORE_FONT_STYLE, FONT, CONSOLE_TEXT_LEFT, console_baseline(line), text);
+namespace {
+
+// Draws text from cell on line, going on at the start of the next line where a line ends; what
+// would fall below the console is not drawn.
+void write_at(std::string const& text, int line, int cell) {
+    for (console_run const& run : console_runs(text, line, cell))
+        window.drawText(FORE_FONT_STYLE, FONT, console_cell_x(run.place.cell), console_baseline(run.place.line),
+                        run.text);
 }
 
+// The input cursor: an underline on the baseline of a cell.
+void draw_cursor(console_place place, Style const& style) {
+    int const x = console_cell_x(place.cell);
+    int const baseline = console_baseline(place.line);
+    window.drawLine(style, x, baseline, x + CONSOLE_CELL_WIDTH, baseline);
+}
+
+}  // namespace
+
+void output(std::string text, int line) { write_at(text, line, 0); }
+
 std::string input_string(int line, std::string prompt) {
-    int const baseline = console_baseline(line);
-    window.drawText(FORE_FONT_STYLE, FONT, CONSOLE_TEXT_LEFT, baseline, prompt);
+    write_at(prompt, line, 0);
     std::string result;
+    // Keys pressed before the question are not answers to it; every key from here on is.
     window.flushKeyboardQueue();
     for (;;) {
-        // An underline in the cell where the next character goes, one blank cell after the prompt.
-        int const cursor = console_cell_x(static_cast<int>(result.size() + prompt.size()) + 1);
-        window.drawLine(FORE_CURSOR_STYLE, cursor, baseline, cursor + CONSOLE_CELL_WIDTH, baseline);
+        // The next character goes one blank cell after the prompt and what was typed so far. Text
+        // that runs below the console is still taken, though neither it nor the cursor shows.
+        int const next = static_cast<int>(prompt.size() + result.size()) + 1;
+        console_place const cursor = wrapped(line, next);
+        bool const shown = inside_console(cursor);
+        if (shown) draw_cursor(cursor, FORE_CURSOR_STYLE);
         KeyboardEvent key = window.waitForKeyboardEvent();
-        window.drawLine(BACK_CURSOR_STYLE, cursor, baseline, cursor + CONSOLE_CELL_WIDTH, baseline);
+        if (shown) draw_cursor(cursor, BACK_CURSOR_STYLE);
         if (key == KeyboardEvent(NamedKey::ENTER, KeyModifiers::ANY_MODIFIERS)) return result;
 
         // Backspace takes nothing: a typing error stays in the text.
         int character = typed_character(key);
         if (character != NamedKey::BACKSPACE && character != NO_CHARACTER) {
             result += static_cast<char>(character);
-            window.drawText(FORE_FONT_STYLE, FONT, cursor, baseline, result.substr(result.size() - 1));
+            write_at(result.substr(result.size() - 1), line, next);
         }
-        // Keys pressed while the echo was drawn are dropped: only keys typed at the cursor count.
-        window.flushKeyboardQueue();
     }
 }
 

@@ -14,10 +14,11 @@ extern Font FONT;                // FONT_FACE at 12 points, or a monospaced stan
 extern Style FORE_CURSOR_STYLE;  // the input cursor
 extern Style BACK_CURSOR_STYLE;  // erases the input cursor
 
-// Draws text on console line (1 is the first); erases nothing.
+// Draws text on console line (1 is the first); erases nothing. Text longer than a line goes on at
+// the start of the next, and whatever would fall below the console's last line is left out.
 void output(std::string text, int line);
-// Shows the prompt on line, echoes the keys typed until Enter and returns them. Backspace, named
-// keys and keys typed while the editor draws are not taken.
+// Shows the prompt on line, echoes the keys typed until Enter and returns them. Keys pressed before
+// the prompt showed, Backspace and named keys are not taken.
 std::string input_string(int line, std::string prompt);
 // Fills r with white.
 void clear(rect const& r);

@@ -2,6 +2,7 @@
 
 #include "ConsoleText.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "KeyModifiers.h"
@@ -11,6 +12,17 @@ int typed_character(KeyboardEvent const& key) {
         if (key == KeyboardEvent(c, KeyModifiers::ANY_MODIFIERS)) return c;
     }
     return NO_CHARACTER;
+}
+
+std::vector<console_run> console_runs(std::string const& text, int line, int cell) {
+    std::vector<console_run> runs;
+    for (std::size_t start = 0; start < text.size();) {
+        console_place place = wrapped(line, cell + static_cast<int>(start));
+        std::size_t length = std::min(text.size() - start, static_cast<std::size_t>(CONSOLE_CELLS - place.cell));
+        if (inside_console(place)) runs.push_back({place, text.substr(start, length)});
+        start += length;
+    }
+    return runs;
 }
 
 std::string mid(std::string s, int start, int count) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "KeyboardEvent.h"
 #include "ScreenAreas.h"
@@ -16,6 +17,30 @@ constexpr int CONSOLE_CELL_WIDTH = 9;
 constexpr int console_baseline(int line) { return area::io_window.y1 + 3 + 15 * line; }
 // The left edge of character cell k of any line.
 constexpr int console_cell_x(int cell) { return CONSOLE_TEXT_LEFT + CONSOLE_CELL_WIDTH * cell; }
+
+// The console box holds lines 1 to 4, of 71 whole cells each.
+constexpr int CONSOLE_LINES = 4;
+constexpr int CONSOLE_CELLS = (area::io_window.x2 + 1 - CONSOLE_TEXT_LEFT) / CONSOLE_CELL_WIDTH;
+
+// A cell of the grid.
+struct console_place {
+    int line;
+    int cell;
+};
+// Where cell counted from the start of line lands: cells past the end of a line go on at the start
+// of the next.
+constexpr console_place wrapped(int line, int cell) { return {line + cell / CONSOLE_CELLS, cell % CONSOLE_CELLS}; }
+// Whether the place lies inside the console box.
+constexpr bool inside_console(console_place place) { return place.line >= 1 && place.line <= CONSOLE_LINES; }
+
+// Text that fits on one console line, and where it starts.
+struct console_run {
+    console_place place;
+    std::string text;
+};
+// text written from cell on line, cut where it wraps; the runs that would lie below the box, and
+// so outside it, are left out.
+std::vector<console_run> console_runs(std::string const& text, int line, int cell);
 
 // typed_character's answer for a key that gives no character.
 constexpr int NO_CHARACTER = 128;

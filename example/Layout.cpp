@@ -29,6 +29,8 @@ bool clicked(rect const& r, MouseEvent const& e) {
     return is_left_press(e) && mouse_inside(r);
 }
 
+bool pressed_inside(rect const& r, MouseEvent const& e) { return is_left_press(e) && contains(r, e.getX(), e.getY()); }
+
 bool clicked(menu_button& m, MouseEvent const& e) {
     if (!m.enabled) {
         outline(m, DISABLED);
@@ -61,6 +63,10 @@ void activate(menu_button& m) {
         entry->enabled = entry->active = FILE_BTN.active;
     for (button* entry : {&ADD_VERTS_BTN, &ADD_FACES_BTN, &ADD_EDGES_BTN})
         entry->enabled = entry->active = ADD_BTN.active;
+    for (button* entry : {&MOVE_VERTS_BTN, &VERT_WIDTH_BTN})
+        entry->enabled = entry->active = MOD_BTN.active;
+    for (button* entry : {&DEL_VERTS_BTN, &DEL_FACES_BTN, &DEL_EDGES_BTN})
+        entry->enabled = entry->active = DEL_BTN.active;
 }
 
 void handle_menus(MouseEvent const& e) {
@@ -73,29 +79,46 @@ void handle_menus(MouseEvent const& e) {
         window.drawImage(ADD_DEL_COLORS_IMAGE, MENU_RECT.x1, MENU_RECT.y1);
         activate(ADD_BTN);
     }
-    // Never enabled: tested only so that they keep their DISABLED outline.
-    clicked(MOD_BTN, e);
-    clicked(DEL_BTN, e);
+    if (clicked(MOD_BTN, e)) {
+        window.drawImage(MOD_IMAGE, MENU_RECT.x1, MENU_RECT.y1);
+        activate(MOD_BTN);
+    }
+    if (clicked(DEL_BTN, e)) {
+        window.drawImage(ADD_DEL_COLORS_IMAGE, MENU_RECT.x1, MENU_RECT.y1);
+        activate(DEL_BTN);
+    }
+    // Never enabled: tested only so that it keeps its DISABLED outline.
     clicked(COLORS_BTN, e);
 }
 
+namespace {
+
+struct entry_action {
+    button* entry;
+    int mode;
+    const char* heading;  // written on the console when a tool that stays on is chosen
+};
+
+// "Verticies" is the editor's own spelling, kept as users know it.
+const entry_action ENTRY_ACTIONS[] = {
+    {&LOAD_2D_BTN, LOAD_TEMPLATE, nullptr},
+    {&WIDTH_BTN, SET_WIDTH, nullptr},
+    {&SAVE_BTN, SAVE_OBJ, nullptr},
+    {&EXIT_BTN, EXIT, nullptr},
+    {&ADD_VERTS_BTN, ADD_VERTS, "Add Verticies."},
+    {&ADD_FACES_BTN, ADD_FACES, "Add Faces."},
+    {&ADD_EDGES_BTN, ADD_EDGES, "Add Edges."},
+    {&MOVE_VERTS_BTN, MOVE_VERTS, "Move Vertices."},
+    {&VERT_WIDTH_BTN, VERT_WIDTH, "Vertex Width."},
+    {&DEL_VERTS_BTN, DEL_VERTS, "Delete Vertices."},
+    {&DEL_FACES_BTN, DEL_FACES, "Delete Faces."},
+    {&DEL_EDGES_BTN, DEL_EDGES, "Delete Edges."},
+};
+
+}  // namespace
+
 void handle_buttons(MouseEvent const& e) {
-    struct entry_action {
-        button* entry;
-        int mode;
-        const char* heading;  // written on the console when the entry is chosen, if any
-    };
-    // "Verticies" is the editor's own spelling, kept as users know it.
-    const entry_action actions[] = {
-        {&LOAD_2D_BTN, LOAD_TEMPLATE, nullptr},
-        {&WIDTH_BTN, SET_WIDTH, nullptr},
-        {&SAVE_BTN, SAVE_OBJ, nullptr},
-        {&EXIT_BTN, EXIT, nullptr},
-        {&ADD_VERTS_BTN, ADD_VERTS, "Add Verticies."},
-        {&ADD_FACES_BTN, ADD_FACES, "Add Faces."},
-        {&ADD_EDGES_BTN, ADD_EDGES, "Add Edges."},
-    };
-    for (entry_action const& action : actions) {
+    for (entry_action const& action : ENTRY_ACTIONS) {
         if (!action.entry->active || !clicked(*action.entry, e)) continue;
         if (action.heading) {
             clear(IO_WINDOW);
@@ -103,6 +126,17 @@ void handle_buttons(MouseEvent const& e) {
         }
         PROG_MODE = action.mode;
     }
+}
+
+std::string tool_heading(int mode) {
+    for (entry_action const& action : ENTRY_ACTIONS)
+        if (action.mode == mode && action.heading) return action.heading;
+    return "";
+}
+
+Image cut(Image const& picture, rect const& r) {
+    // The library counts a picture's rows from its bottom.
+    return picture.subImage(r.x1, picture.getHeight() - 1 - r.y2, r.x2 - r.x1 + 1, r.y2 - r.y1 + 1);
 }
 
 void draw_width_label() {

@@ -2,6 +2,8 @@
 // pictures, and the dispatchers that turn clicks into an open menu or a chosen tool. Main thread.
 #pragma once
 
+#include <string>
+
 #include "Brindlewood.h"
 #include "Rect.h"
 
@@ -32,8 +34,9 @@ extern rect VERTS_RECT, FACES_RECT, EDGES_RECT, MOVE_VERTS_RECT, VERT_WIDTH_RECT
 extern menu_button FILE_BTN, ADD_BTN, MOD_BTN, DEL_BTN, COLORS_BTN;
 extern button LOAD_2D_BTN, WIDTH_BTN, SAVE_BTN, EXIT_BTN;
 extern button ADD_VERTS_BTN, ADD_FACES_BTN, ADD_EDGES_BTN;
-// Entries of the menus that never open: built, never drawn or tested.
-extern button MOVE_VERTS_BTN, VERT_WIDTH_BTN, DEL_VERTS_BTN, DEL_FACES_BTN, DEL_EDGES_BTN;
+extern button MOVE_VERTS_BTN, VERT_WIDTH_BTN;
+extern button DEL_VERTS_BTN, DEL_FACES_BTN, DEL_EDGES_BTN;
+// Entries of Colours, which never opens: built, never drawn or tested.
 extern button COLORS_VERTS_BTN, COLORS_FACES_BTN, COLORS_EDGES_BTN;
 
 extern Style ENABLED;   // blue: can be clicked
@@ -43,12 +46,18 @@ extern Style DISABLED;  // purple: cannot be clicked
 
 extern Image BACKGROUND_IMAGE;      // the whole static look, drawn at (0, 0)
 extern Image FILE_IMAGE;            // the File menu's entries, drawn at the corner of MENU_RECT
-extern Image ADD_DEL_COLORS_IMAGE;  // the Add menu's entries, likewise
-extern Image MOD_IMAGE;             // loaded, never shown: its menu never opens
+extern Image ADD_DEL_COLORS_IMAGE;  // the Add and Delete menus' entries, likewise
+extern Image MOD_IMAGE;             // the Modify menu's entries, likewise
+extern Image MODEL_VIEW_IMAGE;      // the background's canvas with its margin, to redraw it with
+
+// The part of picture inside r, r given in the picture's own pixels from its top-left corner.
+Image cut(Image const& picture, rect const& r);
 
 // Whether e is a left-button press with the mouse inside r; draws nothing. Like every hit test
 // here it reads the mouse from the window, which may be ahead of the event.
 bool clicked(rect const& r, MouseEvent const& e);
+// Whether e is a left-button press made inside r, by the position that the event itself carries.
+bool pressed_inside(rect const& r, MouseEvent const& e);
 // Hit test of a menu: outlines it (unless it is the open one) and says whether e clicks it.
 bool clicked(menu_button& m, MouseEvent const& e);
 // Hit test of an entry: outlines it and says whether e clicks it.
@@ -59,5 +68,7 @@ void activate(menu_button& m);
 void handle_menus(MouseEvent const& e);
 // Lets the open menu's entries react to one mouse event; a chosen entry sets PROG_MODE.
 void handle_buttons(MouseEvent const& e);
+// The console heading of a tool that stays on (such as "Add Faces."); empty for the other modes.
+std::string tool_heading(int mode);
 // Writes the model width inside the Width entry.
 void draw_width_label();

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -27,7 +28,10 @@ void add_edge(model& m, int p, int q) {
     m.faces.push_back({p + 1, q + 1, p});
 }
 
-int get_close_vert(model const& m, int x, int y) {
+namespace {
+
+// The front vertex nearest to window point (x, y) among those at most reach pixels away.
+int nearest_front_vert(model const& m, int x, int y, double reach) {
     int px = x - area::canvas.x1;
     int py = y - area::canvas.y1;
     int best = 10000;
@@ -35,14 +39,113 @@ int get_close_vert(model const& m, int x, int y) {
     for (std::size_t i = 0; i < m.verts.size(); i += 2) {
         double dx = m.verts[i].x - px;
         double dy = m.verts[i].y - py;
+        double exact = std::sqrt(dx * dx + dy * dy);
         // Whole pixels only: two vertices at 3.2 and 3.9 pixels tie, and the earlier one wins.
-        int distance = static_cast<int>(std::sqrt(dx * dx + dy * dy));
-        if (distance < best) {
+        int distance = static_cast<int>(exact);
+        if (exact <= reach && distance < best) {
             best = distance;
             result = static_cast<int>(i);
         }
     }
     return result;
+}
+
+bool uses_pair(face const& f, int front) {
+    for (int corner : {f.a, f.b, f.c})
+        if (corner == front || corner == front + 1) return true;
+    return false;
+}
+
+bool same_face(face const& f, int a, int b, int c) { return f.a == a && f.b == b && f.c == c; }
+
+// Twice the signed area of the triangle u, v, w: its sign says on which side of u-v the point w lies.
+long long cross(vert const& u, vert const& v, long long wx, long long wy) {
+    return (static_cast<long long>(v.x) - u.x) * (wy - u.y) - (static_cast<long long>(v.y) - u.y) * (wx - u.x);
+}
+
+// Whether the triangle holds canvas point (px, py), sides included. A triangle with no area holds
+// nothing: its corners lie on one line.
+bool holds(vert const& a, vert const& b, vert const& c, int px, int py) {
+    if (cross(a, b, c.x, c.y) == 0) return false;
+    long long sides[] = {cross(a, b, px, py), cross(b, c, px, py), cross(c, a, px, py)};
+    bool left = false, right = false;
+    for (long long side : sides) {
+        left = left || side > 0;
+        right = right || side < 0;
+    }
+    return !(left && right);
+}
+
+// Nine times the squared distance from canvas point (px, py) to the triangle's centroid.
+long long centroid_distance(vert const& a, vert const& b, vert const& c, int px, int py) {
+    long long dx = static_cast<long long>(a.x) + b.x + c.x - 3LL * px;
+    long long dy = static_cast<long long>(a.y) + b.y + c.y - 3LL * py;
+    return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+int get_close_vert(model const& m, int x, int y) { return nearest_front_vert(m, x, y, 10000); }
+
+bool is_front_face(face const& f) { return f.a % 2 == 0 && f.b % 2 == 0 && f.c % 2 == 0; }
+
+int get_vert_within(model const& m, int x, int y, int reach) { return nearest_front_vert(m, x, y, reach); }
+
+void move_vertex_pair(model& m, int front, int x, int y) {
+    int px = std::clamp(x, area::canvas.x1, area::canvas.x2) - area::canvas.x1;
+    int py = std::clamp(y, area::canvas.y1, area::canvas.y2) - area::canvas.y1;
+    for (vert* v : {&m.verts[front], &m.verts[front + 1]}) {
+        v->x = px;
+        v->y = py;
+    }
+}
+
+void set_vertex_width(model& m, int front, int width) {
+    m.verts[front].z = width;
+    m.verts[front + 1].z = -width;
+}
+
+void delete_vertex_pair(model& m, int front) {
+    // A face and its twin, or an edge's two triangles, use the pair together, so pairs go whole.
+    m.faces.erase(std::remove_if(m.faces.begin(), m.faces.end(), [&](face const& f) { return uses_pair(f, front); }),
+                  m.faces.end());
+    for (face& f : m.faces)
+        for (int* corner : {&f.a, &f.b, &f.c})
+            if (*corner > front + 1) *corner -= 2;
+    m.verts.erase(m.verts.begin() + front, m.verts.begin() + front + 2);
+}
+
+int get_face_at(model const& m, int x, int y) {
+    int px = x - area::canvas.x1;
+    int py = y - area::canvas.y1;
+    int nearest = -1;
+    long long best = 0;
+    for (std::size_t i = 0; i < m.faces.size(); i += 2) {
+        face const& f = m.faces[i];
+        if (!is_front_face(f)) continue;
+        vert const &a = m.verts[f.a], &b = m.verts[f.b], &c = m.verts[f.c];
+        if (holds(a, b, c, px, py)) return static_cast<int>(i);
+        long long distance = centroid_distance(a, b, c, px, py);
+        if (nearest < 0 || distance < best) {
+            best = distance;
+            nearest = static_cast<int>(i);
+        }
+    }
+    return nearest;
+}
+
+void delete_face(model& m, int first) { m.faces.erase(m.faces.begin() + first, m.faces.begin() + first + 2); }
+
+bool delete_edge(model& m, int p, int q) {
+    // add_edge(p, q) starts with the triangle (q, p, q+1); add_edge(q, p) with (p, q, p+1).
+    for (std::size_t i = 0; i < m.faces.size(); i += 2) {
+        face const& f = m.faces[i];
+        if (same_face(f, q, p, q + 1) || same_face(f, p, q, p + 1)) {
+            delete_face(m, static_cast<int>(i));
+            return true;
+        }
+    }
+    return false;
 }
 
 void write_obj(model const& m, std::ostream& out) {

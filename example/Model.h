@@ -1,6 +1,7 @@
-// The editor's model: vertex pairs and triangular faces, the three ways it grows, the nearest
-// front vertex to a point, and the Wavefront OBJ writer. Pure logic for the main thread: no
-// window, no drawing, no globals, so all of it is testable without a display.
+// The editor's model: vertex pairs and triangular faces, the three ways it grows, how it is mended
+// (moving, re-widthing and deleting), the picks of a vertex or face near a point, and the Wavefront
+// OBJ writer. Pure logic for the main thread: no window, no drawing, no globals, so all of it is
+// testable without a display.
 #pragma once
 
 #include <ostream>
@@ -24,6 +25,8 @@ struct face {
 };
 
 // Vertices come in pairs: index 2k is a front vertex, 2k+1 its back twin at the opposite depth.
+// Faces come in pairs too: 2k is a front face (all its corners front vertices) and 2k+1 its back
+// twin, or 2k and 2k+1 are the two side triangles of an edge. Every change keeps both pairings.
 struct model {
     std::vector<vert> verts;
     std::vector<face> faces;
@@ -40,6 +43,33 @@ void add_edge(model& m, int p, int q);
 // The index of the front vertex nearest to window point (x, y); the earlier one on a tie of whole
 // pixels; -1 when the model has no vertex.
 int get_close_vert(model const& m, int x, int y);
+
+// Whether all three corners of f are front vertices: a face the user picked, not its back twin or
+// a side triangle of an edge.
+bool is_front_face(face const& f);
+
+// How near a press must come to a front vertex to move, re-width or delete it, in pixels.
+constexpr int VERTEX_REACH = 8;
+// Like get_close_vert, but only among the front vertices at most reach pixels from (x, y); -1 when
+// there is none.
+int get_vert_within(model const& m, int x, int y, int reach);
+// Moves front vertex front and its back twin to window point (x, y), brought inside the canvas;
+// their depths stay. Faces follow, as they refer to the vertices by index.
+void move_vertex_pair(model& m, int front, int x, int y);
+// Gives front vertex front the depth +width and its back twin -width.
+void set_vertex_width(model& m, int front, int width);
+// Removes front vertex front, its back twin and every face that uses either. The other vertices
+// keep their order and the faces' indices are renumbered to match.
+void delete_vertex_pair(model& m, int front);
+// The index of the front face whose triangle holds window point (x, y), sides included; where none
+// does, the one whose centroid is nearest. The earlier face on a tie; -1 without front faces.
+int get_face_at(model const& m, int x, int y);
+// Removes the pair of faces that starts at index first: a front face and its back twin, or the
+// two side triangles of an edge.
+void delete_face(model& m, int first);
+// Removes the two side triangles of an edge between front vertices p and q, added either way
+// round (the earliest such edge); false, and nothing removed, when there is none.
+bool delete_edge(model& m, int p, int q);
 
 // Writes one "v x y z" line per vertex, then one "f a b c" line (one-based) per face.
 void write_obj(model const& m, std::ostream& out);

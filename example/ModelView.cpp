@@ -3,6 +3,9 @@
 
 #include "ModelView.h"
 
+#include <algorithm>
+
+#include "Layout.h"
 #include "Tamsel.h"
 
 namespace {
@@ -18,6 +21,23 @@ int get_close_vert(int x, int y) { return get_close_vert(OBJ, x, y); }
 void draw_model(model const& m) {
     draw_face(m.faces);
     draw_vert(m.verts);
+}
+
+void redraw_canvas() {
+    window.drawImage(MODEL_VIEW_IMAGE, area::model_view.x1, area::model_view.y1);
+    if (TEMPLATE_IMAGE.getType() != Image::NOT_INITIALIZED) {
+        // A template larger than the canvas spilt over the window when it was loaded; only its part
+        // over the model's view is drawn again, so the menus and console stay as they are.
+        int width = std::min(TEMPLATE_IMAGE.getWidth(), area::model_view.x2 + 1 - CANVAS.x1);
+        int height = std::min(TEMPLATE_IMAGE.getHeight(), area::model_view.y2 + 1 - CANVAS.y1);
+        bool fits = width == TEMPLATE_IMAGE.getWidth() && height == TEMPLATE_IMAGE.getHeight();
+        window.drawImage(fits ? TEMPLATE_IMAGE : cut(TEMPLATE_IMAGE, {0, 0, width - 1, height - 1}), CANVAS.x1,
+                         CANVAS.y1);
+    }
+    // Every edge as adding it drew it: a wide blue line, then split by the model's thin ones.
+    for (std::size_t i = 0; i + 1 < OBJ.faces.size(); i += 2)
+        if (!is_front_face(OBJ.faces[i])) draw_face(OBJ.faces[i + 1], EDGE_STYLE);
+    draw_model(OBJ);
 }
 
 void draw_face(std::vector<face> const& faces) {

@@ -1,5 +1,5 @@
 // The editor's one model, OBJ, and how it is picked and drawn on the canvas of the window.
-// Main thread only; drawing adds to what is on the canvas and never erases.
+// Main thread only; drawing adds to what is on the canvas, and only redrawing it erases.
 #pragma once
 
 #include <vector>
@@ -17,6 +17,9 @@ int get_close_vert(int x, int y);
 
 // Every face, then every vertex over them.
 void draw_model(model const& m);
+// Draws the canvas afresh, background, template, then OBJ, so that nothing moved or deleted leaves
+// a trace.
+void redraw_canvas();
 void draw_face(std::vector<face> const& faces);
 // The outline of one triangle at the corners it names in OBJ.
 void draw_face(face const& f, Style const& s);

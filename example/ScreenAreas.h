@@ -10,6 +10,10 @@ constexpr int window_width = 700;
 constexpr int window_height = 500;
 
 constexpr rect canvas{25, 87, 676, 363};      // the template's top-left corner is the model's origin
+// The canvas and the margin that the model's marks reach beyond it: dots of radius 4 and lines 3
+// wide on vertices at its edges, and a pixel for how a driver rounds them. Redrawing this area
+// leaves no trace of a model's old state.
+constexpr rect model_view{canvas.x1 - 6, canvas.y1 - 6, canvas.x2 + 6, canvas.y2 + 6};
 constexpr rect io_window{25, 399, 676, 475};  // the text console
 constexpr rect menu{376, 27, 690, 61};        // the open menu's picture goes at its top-left corner
 
@@ -25,11 +29,11 @@ constexpr rect load_2d{383, 33, 469, 54};
 constexpr rect width{475, 33, 573, 54};
 constexpr rect save{579, 33, 631, 54};
 constexpr rect exit{639, 33, 681, 54};
-// Entries of Add (and of Delete and Colours, which never open).
+// Entries of Add, and of Delete and Colours (which never opens).
 constexpr rect verts{391, 33, 449, 54};
 constexpr rect faces{498, 33, 560, 54};
 constexpr rect edges{605, 33, 670, 54};
-// Entries of Modify, which never opens.
+// Entries of Modify.
 constexpr rect move_verts{383, 33, 496, 54};
 constexpr rect vert_width{574, 33, 684, 54};
 

@@ -47,8 +47,8 @@ rect VERT_WIDTH_RECT = area::vert_width;
 
 menu_button FILE_BTN(FILE_RECT, true);
 menu_button ADD_BTN(ADD_RECT, true);
-menu_button MOD_BTN(MOD_RECT);
-menu_button DEL_BTN(DEL_RECT);
+menu_button MOD_BTN(MOD_RECT, true);
+menu_button DEL_BTN(DEL_RECT, true);
 menu_button COLORS_BTN(COLORS_RECT);
 button LOAD_2D_BTN(LOAD_2D_RECT);
 button WIDTH_BTN(WIDTH_RECT);
@@ -78,6 +78,7 @@ Image BACKGROUND_IMAGE("quill_back.png", Image::PNG);
 Image FILE_IMAGE("quill_file.png", Image::PNG);
 Image ADD_DEL_COLORS_IMAGE("quill_add_del_colors.png", Image::PNG);
 Image MOD_IMAGE("quill_mod.png", Image::PNG);
+Image MODEL_VIEW_IMAGE = cut(BACKGROUND_IMAGE, area::model_view);
 Image TEMPLATE_IMAGE;
 
 int PROG_MODE = IDLE;

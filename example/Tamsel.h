@@ -5,7 +5,7 @@
 #include "Brindlewood.h"
 
 // The editing modes, the values of PROG_MODE. Loading, setting the width and saving run once and
-// fall back to IDLE; the three add tools stay on until another entry is chosen.
+// fall back to IDLE; the add, modify and delete tools stay on until another entry is chosen.
 enum : int {
     IDLE = 0,
     LOAD_TEMPLATE = 1,
@@ -14,7 +14,12 @@ enum : int {
     EXIT = 4,
     ADD_VERTS = 5,
     ADD_FACES = 6,
-    ADD_EDGES = 7
+    ADD_EDGES = 7,
+    MOVE_VERTS = 8,
+    VERT_WIDTH = 9,
+    DEL_VERTS = 10,
+    DEL_FACES = 11,
+    DEL_EDGES = 12
 };
 
 extern Window window;

@@ -1,5 +1,6 @@
 // Tamsel's main loop: waits for a mouse event, lets the menus react, then carries out the current
-// editing mode. Main thread; the library's renderer thread draws what is queued here.
+// editing mode: a dialogue, or a tool that adds to, mends or deletes from the model. Main thread;
+// the library's renderer thread draws what is queued here.
 
 #include <cstdlib>
 #include <string>
@@ -86,6 +87,76 @@ void add_edge_from(int x, int y) {
     draw_model(OBJ);
 }
 
+// The console of a tool that stays on: its heading, and under it what the last click found, if
+// there is something to say.
+void show_tool(std::string const& message = "") {
+    clear(IO_WINDOW);
+    output(tool_heading(PROG_MODE), 1);
+    if (!message.empty()) output(message, 2);
+}
+
+// After an edit: the canvas as the model now is, and no old message on the console.
+void show_edit() {
+    redraw_canvas();
+    show_tool();
+}
+
+// The front vertex within reach of (x, y); -1, said on the console, when there is none.
+int pick_vertex_within(int x, int y) {
+    int picked = get_vert_within(OBJ, x, y, VERTEX_REACH);
+    if (picked < 0) show_tool("No vertex within " + std::to_string(VERTEX_REACH) + " pixels.");
+    return picked;
+}
+
+// Press on a vertex, drag, release: the vertex goes where the button was let go. The press's own
+// position counts, since the pointer may be well into the drag by the time the press is handled.
+void move_vertex_from(MouseEvent const& press) {
+    int picked = pick_vertex_within(press.getX(), press.getY());
+    if (picked < 0) return;
+    draw_vert(OBJ.verts[picked], FACE_STYLE);
+    static const MouseEvent left_release(MouseEvent::BUTTON_UP_EVENT, MouseEvent::LEFT_BUTTON, -1, -1,
+                                         KeyModifiers::ANY_MODIFIERS);
+    MouseEvent release;
+    do release = window.waitForMouseEvent();
+    while (release != left_release);
+    move_vertex_pair(OBJ, picked, release.getX(), release.getY());
+    show_edit();
+}
+
+void set_vertex_width_at(int x, int y) {
+    int picked = pick_vertex_within(x, y);
+    if (picked < 0) return;
+    draw_vert(OBJ.verts[picked], FACE_STYLE);
+    int width = std::atoi(ask("Set Vertex Width (+/- z at this vert)", "Enter Width:").c_str());
+    set_vertex_width(OBJ, picked, width);
+    draw_model(OBJ);  // the mark goes under the red dots again
+    show_tool();
+}
+
+void delete_vertex_at(int x, int y) {
+    int picked = pick_vertex_within(x, y);
+    if (picked < 0) return;
+    delete_vertex_pair(OBJ, picked);
+    show_edit();
+}
+
+void delete_face_at(int x, int y) {
+    int picked = get_face_at(OBJ, x, y);
+    if (picked < 0) return show_tool("No face to delete.");
+    delete_face(OBJ, picked);
+    show_edit();
+}
+
+// Picks two vertices as adding an edge does, and deletes the edge between them if there is one.
+void delete_edge_from(int x, int y) {
+    if (OBJ.verts.empty()) return show_tool("No edge to delete.");
+    int p = pick_vertex(x, y, EDGE_STYLE);
+    int q = pick_next_vertex(EDGE_STYLE);
+    bool deleted = delete_edge(OBJ, p, q);
+    redraw_canvas();  // the pick marks go too
+    show_tool(deleted ? "" : "No edge between these vertices.");
+}
+
 }  // namespace
 
 int main() {
@@ -123,6 +194,21 @@ int main() {
                 break;
             case ADD_EDGES:
                 if (can_pick) add_edge_from(mx, my);
+                break;
+            case MOVE_VERTS:
+                if (pressed_inside(CANVAS, e)) move_vertex_from(e);
+                break;
+            case VERT_WIDTH:
+                if (canvas_click) set_vertex_width_at(mx, my);
+                break;
+            case DEL_VERTS:
+                if (canvas_click) delete_vertex_at(mx, my);
+                break;
+            case DEL_FACES:
+                if (canvas_click) delete_face_at(mx, my);
+                break;
+            case DEL_EDGES:
+                if (canvas_click) delete_edge_from(mx, my);
                 break;
             default:
                 break;

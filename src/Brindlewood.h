@@ -3,7 +3,12 @@
 //
 //     Window window(640, 480, "Hello");
 //     window.drawLine(Style::BLACK, 10, 10, 200, 120);
-//     window.waitForMouseEvent();
+//     while (window.waitForMouseEvent().getEvent() != MouseEvent::BUTTON_CLICK_EVENT) {}
+//
+// Conventions of every header: coordinates are window pixels with the origin at the top-left
+// corner and y growing downward. Where a call "halts", misuse aborts the program at once with a
+// one-line report on stderr ("FATAL ERROR in <file> @ line <n> : <what>"); a WARNING line is
+// written and the program goes on.
 #pragma once
 
 #include "Color.h"

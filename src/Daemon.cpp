@@ -38,6 +38,7 @@ void Daemon::copyRegion(int x, int y, int destX, int destY, int width, int heigh
     DaemonImp::copyRegion(window, x, y, destX, destY, width, height);
 }
 void Daemon::ignoreKeyRepeat(bool ignore) { DaemonImp::ignoreKeyRepeat(window, ignore); }
+void Daemon::clear(const Color& color) { DaemonImp::clear(window, color); }
 Image Daemon::createImage(int x, int y, int width, int height) {
     return DaemonImp::createImage(window, x, y, width, height);
 }

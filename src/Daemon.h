@@ -38,6 +38,7 @@ public:
     void flipPage();
     void copyRegion(int x, int y, int destX, int destY, int width, int height);
     void ignoreKeyRepeat(bool ignore);
+    void clear(const Color& color);
     Image createImage(int x, int y, int width, int height);
     Color readPixel(int x, int y);
 

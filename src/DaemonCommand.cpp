@@ -24,7 +24,15 @@ Window* DaemonCommand::getWindow() const {
     return window;
 }
 
-void DaemonCommand::addArgument(int value) { arguments.push_back(value); }
+void DaemonCommand::addArgument(int value) {
+    if (argumentCount < INLINE_ARGUMENTS) {
+        inlineArguments[argumentCount++] = value;
+        return;
+    }
+    if (spilled.empty()) spilled.assign(inlineArguments.begin(), inlineArguments.end());
+    spilled.push_back(value);
+    ++argumentCount;
+}
 
 int DaemonCommand::fixedPoint(double value, double scale) {
     const double scaled = std::trunc(value * scale);
@@ -35,10 +43,11 @@ int DaemonCommand::fixedPoint(double value, double scale) {
 }
 
 int DaemonCommand::removeArgument() {
-    if (nextArgument == arguments.size()) {
+    if (nextArgument == argumentCount) {
         FATAL_ASSERTION("Tried to remove more arguments from a command than it contained");
     }
-    return arguments[nextArgument++];
+    const std::uint32_t n = nextArgument++;
+    return spilled.empty() ? inlineArguments[n] : spilled[n];
 }
 
 void DaemonCommand::setString(const std::string& text) {

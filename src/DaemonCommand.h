@@ -1,8 +1,11 @@
 // DaemonCommand: one drawing or window request on its way from the user's thread to the renderer:
 // a type, the window it acts on, integer arguments in order, a style and a string. Built whole on
-// the producing thread, then owned by the queue and finally by the renderer, which deletes it.
+// the producing thread, then moved into the queue and finally taken by the renderer. A value
+// type: the few arguments of a common command live inside it, so making one allocates nothing.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -56,7 +59,8 @@ public:
         CREATE_IMAGE = 40,
         COPY_REGION = 41,
         READ_PIXEL = 42,
-        IGNORE_KEY_REPEAT = 43
+        IGNORE_KEY_REPEAT = 43,
+        CLEAR = 44
     };
 
     // value x scale as a command argument, truncated toward zero. Values whose scaled form does not
@@ -78,7 +82,7 @@ public:
     void addArgument(int value);
     // The oldest argument not yet removed; halts when none is left.
     int removeArgument();
-    int countArguments() const { return static_cast<int>(arguments.size() - nextArgument); }
+    int countArguments() const { return static_cast<int>(argumentCount - nextArgument); }
 
     void setStyle(const Style& newStyle) { style = newStyle; }
     Style getStyle() const { return style; }
@@ -86,11 +90,19 @@ public:
     void setString(const std::string& text);
     std::string getString() const { return stringarg; }
 
+    // Arguments beyond the inline ones (point lists); the queue bounds their total.
+    std::size_t countSpilledArguments() const { return spilled.size(); }
+
 private:
+    // Enough for every command but point lists, which spill over into the vector.
+    static constexpr std::uint32_t INLINE_ARGUMENTS = 8;
+
     DaemonCommand_t commandType;
-    std::vector<int> arguments;  // consumed front to back: one allocation, not a deque's two
-    std::size_t nextArgument = 0;
     Window* window;
     Style style;
+    std::uint32_t argumentCount = 0;
+    std::uint32_t nextArgument = 0;  // consumed front to back
+    std::array<int, INLINE_ARGUMENTS> inlineArguments;
+    std::vector<int> spilled;  // all the arguments, once there are more than fit inline
     std::string stringarg;
 };

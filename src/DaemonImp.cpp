@@ -3,7 +3,7 @@
 // waitForCommands on the renderer.
 #include "DaemonImp.h"
 
-#include <sched.h>
+#include <condition_variable>
 
 #include "Color.h"
 #include "Daemon.h"
@@ -13,15 +13,23 @@
 #include "Image.h"
 #include "Transform.h"
 #include "Window.h"
+#include "WindowState.h"
 
 namespace {
 
 // Built on first use: file-scope Windows of the application queue commands before main.
 struct CommandQueue {
     PortMutex commutex;
-    std::condition_variable_any appended;
-    std::deque<DaemonCommand*> comqueue;
+    std::condition_variable_any appended;  // a sleeping renderer has work
+    std::condition_variable_any taken;     // a producer held at the bound may go on
+    std::vector<DaemonCommand> comqueue;
+    std::size_t spilledArguments = 0;  // of the queued point lists
+    bool rendererSleeping = false;
     bool closed = false;  // the renderer has stopped for good at process exit
+
+    bool isFull() const {
+        return comqueue.size() >= DaemonImp::QUEUE_BOUND || spilledArguments >= DaemonImp::QUEUE_ARGUMENT_BOUND;
+    }
 };
 
 CommandQueue& commands() { return *Globals<CommandQueue>::impl(); }
@@ -30,80 +38,84 @@ int fixedPoint(double value) { return DaemonCommand::fixedPoint(value, Transform
 
 }  // namespace
 
-void DaemonImp::throttle() {
+void DaemonImp::append(DaemonCommand&& command) {
     CommandQueue& q = commands();
-    for (;;) {
-        {
-            std::lock_guard<PortMutex> guard(q.commutex);
-            if (q.comqueue.empty() || q.closed) return;
-        }
-        sched_yield();
-    }
-}
-
-void DaemonImp::append(DaemonCommand* command) {
-    CommandQueue& q = commands();
-    {
-        std::lock_guard<PortMutex> guard(q.commutex);
-        // After the renderer has stopped (static Windows destroyed at exit), nothing would run it.
-        if (!q.closed) {
-            q.comqueue.push_back(command);
-            command = nullptr;
-        }
-    }
-    delete command;
-    q.appended.notify_one();
+    std::unique_lock<PortMutex> guard(q.commutex);
+    q.taken.wait(guard, [&q] { return q.closed || !q.isFull(); });
+    // After the renderer has stopped (static Windows destroyed at exit), nothing would run it.
+    if (q.closed) return;
+    q.comqueue.push_back(std::move(command));
+    q.spilledArguments += q.comqueue.back().countSpilledArguments();
+    // Only a sleeping renderer needs waking: a busy one takes the queue again after each batch.
+    const bool wake = q.rendererSleeping;
+    q.rendererSleeping = false;
+    guard.unlock();
+    if (wake) q.appended.notify_one();
 }
 
 void DaemonImp::closeQueue() {
-    std::deque<DaemonCommand*> unexecuted;
+    std::vector<DaemonCommand> unexecuted;
+    CommandQueue& q = commands();
     {
-        CommandQueue& q = commands();
         std::lock_guard<PortMutex> guard(q.commutex);
         q.closed = true;
         unexecuted.swap(q.comqueue);
     }
-    for (DaemonCommand* command : unexecuted) delete command;
+    q.taken.notify_all();
 }
 
-void DaemonImp::takeAll(std::deque<DaemonCommand*>& batch) {
+void DaemonImp::takeAll(std::vector<DaemonCommand>& batch) {
     CommandQueue& q = commands();
     batch.clear();
-    // Take the whole queue under one lock so the producer can build its next command while we
-    // draw; swapping hands the queue our empty storage, so taking allocates nothing.
-    std::lock_guard<PortMutex> guard(q.commutex);
-    batch.swap(q.comqueue);
+    {
+        std::lock_guard<PortMutex> guard(q.commutex);
+        batch.swap(q.comqueue);
+        q.spilledArguments = 0;
+    }
+    q.taken.notify_all();
 }
 
 bool DaemonImp::waitForCommands(std::chrono::microseconds timeout) {
     CommandQueue& q = commands();
     std::unique_lock<PortMutex> guard(q.commutex);
-    return q.appended.wait_for(guard, timeout, [&q] { return !q.comqueue.empty(); });
+    q.rendererSleeping = true;
+    const bool arrived = q.appended.wait_for(guard, timeout, [&q] { return !q.comqueue.empty(); });
+    q.rendererSleeping = false;
+    return arrived;
 }
 
-void DaemonImp::queue(Window* w, DaemonCommand::DaemonCommand_t type, const std::vector<int>& arguments,
-                      const Style* style, const std::string& text) {
+DaemonCommand DaemonImp::build(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments,
+                               const Style* style, const std::string& text) {
     if (!w) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
-    throttle();
-    auto* command = new DaemonCommand(type, w);
-    for (int argument : arguments) command->addArgument(argument);
-    if (style) command->setStyle(*style);
-    command->setString(text);
-    append(command);
+    DaemonCommand command(type, w);
+    for (int argument : arguments) command.addArgument(argument);
+    if (style) command.setStyle(*style);
+    command.setString(text);
+    return command;
+}
+
+void DaemonImp::queue(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments,
+                      const Style* style, const std::string& text) {
+    append(build(w, type, arguments, style, text));
 }
 
 void DaemonImp::queuePoints(Window* w, DaemonCommand::DaemonCommand_t type, const Style& s, const std::vector<int>& xs,
                             const std::vector<int>& ys) {
-    std::vector<int> arguments{static_cast<int>(xs.size())};
-    for (std::size_t i = 0; i < xs.size(); ++i) arguments.insert(arguments.end(), {xs[i], ys[i]});
-    queue(w, type, arguments, &s);
+    DaemonCommand command = build(w, type, {static_cast<int>(xs.size())}, &s, std::string());
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        command.addArgument(xs[i]);
+        command.addArgument(ys[i]);
+    }
+    append(std::move(command));
 }
 
-void DaemonImp::queueTransformed(Window* w, DaemonCommand::DaemonCommand_t type, std::vector<int> arguments,
+void DaemonImp::queueTransformed(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments,
                                  const Transform& t, const Style* style, const std::string& text) {
-    arguments.insert(arguments.end(),
-                     {fixedPoint(t.getRotation()), fixedPoint(t.getScaleX()), fixedPoint(t.getScaleY())});
-    queue(w, type, arguments, style, text);
+    DaemonCommand command = build(w, type, arguments, style, text);
+    command.addArgument(fixedPoint(t.getRotation()));
+    command.addArgument(fixedPoint(t.getScaleX()));
+    command.addArgument(fixedPoint(t.getScaleY()));
+    append(std::move(command));
 }
 
 void DaemonImp::createWindow(Window* w, int x, int y, int width, int height, const std::string& title, bool fullScreen,
@@ -120,7 +132,7 @@ void DaemonImp::resize(Window* w, int width, int height) { queue(w, DaemonComman
 void DaemonImp::setPosition(Window* w, int x, int y) { queue(w, DaemonCommand::SET_POSITION, {x, y}); }
 void DaemonImp::getPosition(Window* w, int& x, int& y) {
     queue(w, DaemonCommand::GET_POSITION, {});
-    Window::Position position = w->positionsignal.take();
+    WindowState::Position position = w->shared->positionsignal.take();
     x = position.x;
     y = position.y;
 }
@@ -207,14 +219,17 @@ void DaemonImp::drawImage(Window* w, const Image& image, int x, int y, const Tra
 }
 Image DaemonImp::createImage(Window* w, int x, int y, int width, int height) {
     queue(w, DaemonCommand::CREATE_IMAGE, {x, y, width, height});
-    return w->imagesignal.take();
+    return w->shared->imagesignal.take();
 }
 void DaemonImp::copyRegion(Window* w, int x, int y, int destX, int destY, int width, int height) {
     queue(w, DaemonCommand::COPY_REGION, {x, y, destX, destY, width, height});
 }
 Color DaemonImp::readPixel(Window* w, int x, int y) {
     queue(w, DaemonCommand::READ_PIXEL, {x, y});
-    return w->colorsignal.take();
+    return w->shared->colorsignal.take();
+}
+void DaemonImp::clear(Window* w, const Color& color) {
+    queue(w, DaemonCommand::CLEAR, {color.getRed(), color.getGreen(), color.getBlue(), color.getAlpha()});
 }
 void DaemonImp::ignoreKeyRepeat(Window* w, bool ignore) {
     queue(w, DaemonCommand::IGNORE_KEY_REPEAT, {ignore ? 1 : 0});

@@ -1,11 +1,11 @@
-// DaemonImp: the one process-wide command queue between the user's threads and the renderer, the
-// producer's throttle, and a builder for every queued command type. Builders run on the user's
-// threads; the renderer takes commands through takeAll/takeOne.
+// DaemonImp: the one process-wide command queue between the user's threads and the renderer, its
+// flow control, and a builder for every queued command type. Builders run on the user's threads;
+// the renderer takes the queue whole through takeAll.
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
+#include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -20,14 +20,19 @@ class Window;
 
 class DaemonImp {
 public:
-    // Yields until the renderer has taken every queued command, so each producer has at most one
-    // command in flight.
-    static void throttle();
-    // Queues a fully built command and wakes the renderer.
-    static void append(DaemonCommand* command);
+    // The queue holds at most this many commands (and this many arguments of point lists); a
+    // producer that finds it full sleeps until the renderer takes it, so memory stays bounded
+    // however far a program draws ahead of the screen.
+    static constexpr std::size_t QUEUE_BOUND = 4096;
+    static constexpr std::size_t QUEUE_ARGUMENT_BOUND = 1 << 20;
 
-    // Renderer side: replaces batch with the whole queue, taken in one lock.
-    static void takeAll(std::deque<DaemonCommand*>& batch);
+    // Queues a fully built command, waiting first while the queue is full; wakes a sleeping
+    // renderer. Commands from one thread run in the order queued.
+    static void append(DaemonCommand&& command);
+
+    // Renderer side: swaps batch (emptied) with the whole queue, in one lock, and lets producers
+    // held at the bound go on. Swapping hands the queue storage back, so taking allocates nothing.
+    static void takeAll(std::vector<DaemonCommand>& batch);
     // Renderer side, when it stops at exit: drops what is queued; later commands are dropped too.
     static void closeQueue();
     // Renderer side: sleeps until a command is queued or the timeout passes; false on timeout.
@@ -77,16 +82,19 @@ public:
     static void copyRegion(Window* w, int x, int y, int destX, int destY, int width, int height);
     static Color readPixel(Window* w, int x, int y);
     static void ignoreKeyRepeat(Window* w, bool ignore);
+    static void clear(Window* w, const Color& color);
 
 protected:
-    // Throttles, then builds and queues one command of the given type for w.
-    static void queue(Window* w, DaemonCommand::DaemonCommand_t type, const std::vector<int>& arguments,
+    // Builds and queues one command of the given type for w.
+    static void queue(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments,
                       const Style* style = nullptr, const std::string& text = std::string());
 
 private:
     static void queuePoints(Window* w, DaemonCommand::DaemonCommand_t type, const Style& s, const std::vector<int>& xs,
                             const std::vector<int>& ys);
-    // Appends the transform's three values, scaled to fixed point, to the arguments.
-    static void queueTransformed(Window* w, DaemonCommand::DaemonCommand_t type, std::vector<int> arguments,
+    // Queues a command whose arguments end with the transform's three values, in fixed point.
+    static void queueTransformed(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments,
                                  const Transform& t, const Style* style, const std::string& text);
+    static DaemonCommand build(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments,
+                               const Style* style, const std::string& text);
 };

@@ -1,5 +1,8 @@
-// Font: a face and point size for drawing text, either one of the toolkit's built-in fonts or a
-// TrueType file. A small value holding a handle into the process-wide font cache; copies share it.
+// Font: a face and point size for drawing text. The face is a TrueType file path, a family name
+// that fontconfig knows ("DejaVu Sans", "DejaVu Serif:bold"), or, for one of the toolkit's built-in
+// fonts made from its id, the name "default font #" and the id. A small value holding a handle
+// into the process-wide font cache; copies share it. A call that halts aborts the program with a
+// one-line report on stderr.
 #pragma once
 
 #include <ostream>
@@ -12,8 +15,9 @@ public:
     static constexpr int HELVETICA = 3;   // bitmap font at 10, 12 or 18
     static constexpr int TIMES = 4;       // bitmap font at 10 or 24
 
-    // A TrueType font file at a point size; halts on an empty face, a size below 1 or a file
-    // that cannot be opened.
+    // A TrueType font at a point size: face is a file path or, when no such file exists, a family
+    // name with an optional ":style". Halts on an empty face, a size below 1, or a face that names
+    // no outline font (a missing file, a family not installed, a bitmap font file).
     Font(const std::string& face, int pointSize);
     // A built-in font (ROMAN, MONO_ROMAN, HELVETICA, TIMES); halts on any other id.
     Font(int fontId, int pointSize);
@@ -27,12 +31,14 @@ public:
 
     std::string getFace() const { return face; }
     int getPointSize() const { return pointSize; }
-    // Switches to the TrueType file face at the current size; halts on an empty face.
+    // Switches to a TrueType face (file or family name) at the current size; halts as the
+    // constructor does.
     void setFace(const std::string& newFace);
     // Switches to a TrueType font of the current face at the new size; halts below 1.
     void setPointSize(int newPointSize);
 
-    // Whether the font file can be opened for reading (false for a size below 1).
+    // Whether the face names a file that can be read or an installed family (false for a size
+    // below 1).
     static bool checkFont(const std::string& face, int pointSize);
     // The size of text in pixels (stroke fonts: width in the font's own units). A TrueType font
     // measures 0 by 0 until text in it has been drawn once. Callable from the user's thread.

@@ -6,7 +6,6 @@
 #include <GL/glut.h>
 
 #include <climits>
-#include <cstdio>
 #include <mutex>
 #include <new>
 
@@ -55,7 +54,7 @@ GLUTImp::FontInstance::FontInstance(std::string face, int size) : face(std::move
     ttFont.reset(new (std::nothrow) TrueTypeFont);
     if (!ttFont)
         FATAL_ERROR("Could not allocate sufficent memory to allocate a new font.  Free up some memory and try again");
-    if (!ttFont->open(this->face))
+    if (!ttFont->open(this->face, size))
         FATAL_ERROR("Unable to open font in file \"" + this->face + "\". Check to be sure that this file exists");
 }
 
@@ -143,12 +142,7 @@ int GLUTImp::FontInstance::getRefCount(int handle) {
     return count != cache->refcounts.end() ? count->second : 0;
 }
 
-bool GLUTImp::FontInstance::checkFont(std::string face, int) {
-    std::FILE* file = std::fopen(face.c_str(), "rb");
-    if (!file) return false;
-    std::fclose(file);
-    return true;
-}
+bool GLUTImp::FontInstance::checkFont(std::string face, int) { return !TrueTypeFont::findFile(face).empty(); }
 
 GLUTImp::FontInstance* GLUTImp::FontInstance::find(int handle) {
     GLUTImpFontInstanceStatics* cache = Cache::impl();

@@ -21,6 +21,8 @@
 #include "ImageInstance.h"
 #include "Transform.h"
 #include "Window.h"
+#include "WindowSystem.h"
+#include "WindowState.h"
 
 namespace {
 
@@ -32,6 +34,10 @@ constexpr int ANY_POSITION = 2147483647;
 constexpr auto FRAME = std::chrono::microseconds(16000);
 // With nothing to do, the idle turn sleeps this long at most, so input and timers stay prompt.
 constexpr auto IDLE_WAIT = std::chrono::microseconds(2000);
+// How long the exit handler waits for the renderer to stop. It normally takes a few milliseconds;
+// a renderer that cannot stop (it waits for a lock held by the thread that is exiting) is left
+// behind rather than hanging the exit.
+constexpr auto STOP_WAIT = std::chrono::seconds(5);
 
 // The renderer thread's life, shared with the user threads that start, query and stop it.
 struct RendererThread {
@@ -41,6 +47,7 @@ struct RendererThread {
     bool toolkitReady = false;  // glutInit has run
     bool running = false;       // the first window exists and the exit handler is registered
     std::atomic<bool> stopRequested{false};
+    bool loopLeft = false;  // the renderer has left its loop and drawn its last
     std::atomic<bool> stopped{false};
     std::thread thread;
 };
@@ -48,8 +55,6 @@ struct RendererThread {
 RendererThread& rendererThread() { return *Globals<RendererThread>::impl(); }
 
 GLUTImpStatics& state() { return *Globals<GLUTImpStatics>::impl(); }
-
-long key(Window* w) { return reinterpret_cast<long>(w); }
 
 Transform takeTransform(DaemonCommand& c) {
     const double rotation = c.removeArgument() / Transform::SCALE;
@@ -98,13 +103,18 @@ bool GLUTImp::isRunning() {
 
 void GLUTImp::stopAtExit() {
     RendererThread& r = rendererThread();
-    // freeglut may end the process from the renderer itself (no display): nothing to join then.
+    // A dependency may end the process from the renderer itself (no display): nothing to join then.
     if (onRendererThread()) return;
     r.stopRequested = true;
     r.stateChanged.notify_all();
-    r.thread.join();
-    std::lock_guard<std::mutex> guard(r.mutex);
+    std::unique_lock<std::mutex> guard(r.mutex);
+    const bool left = r.stateChanged.wait_for(guard, STOP_WAIT, [&r] { return r.loopLeft; });
     r.stopped = true;
+    guard.unlock();
+    if (left)
+        r.thread.join();
+    else
+        WARNING("The renderer did not stop in time; the program ends without waiting for it");
 }
 
 void* GLUTImp::start_glut(void*) {
@@ -113,8 +123,9 @@ void* GLUTImp::start_glut(void*) {
     char name[] = "brindlewood";
     char* argv[] = {name, nullptr};
     glutInit(&argc, argv);
-    // A window closed by the user must not end the program from this thread.
+    // A window closed by the user must not end the program from this thread: closed() marks it.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+    windowsystem::takeOverErrorHandling();
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -123,19 +134,20 @@ void* GLUTImp::start_glut(void*) {
     r.stateChanged.notify_all();
 
     // Until the first window exists the toolkit has nothing to process: run commands here.
-    std::deque<DaemonCommand*> batch;
+    std::vector<DaemonCommand>& batch = state().batch;
     bool windowCreated = false;
     while (!windowCreated) {
         if (r.stopRequested) {
             closeQueue();
+            leaveLoop();
             return nullptr;
         }
         takeAll(batch);
-        for (DaemonCommand* command : batch) {
-            windowCreated = windowCreated || command->type() == DaemonCommand::CREATE_WINDOW;
-            handleCommand(*command);
-            delete command;
+        for (DaemonCommand& command : batch) {
+            windowCreated = windowCreated || command.type() == DaemonCommand::CREATE_WINDOW;
+            handleCommand(command);
         }
+        endBatch();
         if (!windowCreated) waitForCommands(IDLE_WAIT);
     }
     // Exit handlers run in reverse order of registration: registered only now, after the toolkit
@@ -151,13 +163,24 @@ void* GLUTImp::start_glut(void*) {
     // Our own main loop rather than glutMainLoop, which ends by itself when the last window is
     // destroyed: a program may close its only window and open another. It ends at process exit.
     while (!r.stopRequested) {
+        closeWindowsDestroyedElsewhere();
         glutMainLoopEvent();
         idle();
     }
     // Nothing more is drawn; the toolkit and the driver are left as they are for the process's end
     // to release (tearing them down here raced the driver's own exit handlers).
     closeQueue();
+    leaveLoop();
     return nullptr;
+}
+
+void GLUTImp::leaveLoop() {
+    RendererThread& r = rendererThread();
+    {
+        std::lock_guard<std::mutex> guard(r.mutex);
+        r.loopLeft = true;
+    }
+    r.stateChanged.notify_all();
 }
 
 void GLUTImp::warmUpDriver() {
@@ -186,44 +209,42 @@ void GLUTImp::setCallbacks() {
     glutEntryFunc(entry);
     glutKeyboardUpFunc(keyboardup);
     glutSpecialUpFunc(specialup);
+    glutCloseFunc(closed);
 }
 
 void GLUTImp::idle() {
     // While producers keep queueing, go on executing for up to one slice before the toolkit's next
     // turn: polling the X connection between every two commands would cost more than drawing them.
     const Clock::time_point sliceEnd = Clock::now() + IDLE_WAIT;
-    std::deque<DaemonCommand*>& batch = state().batch;
+    std::vector<DaemonCommand>& batch = state().batch;
     bool executed = false;
-    for (;;) {
+    bool caughtUp = false;
+    while (!caughtUp) {
         takeAll(batch);
-        if (batch.empty() && executed) {
-            // A throttled producer appends its next command right after we take the last one.
-            sched_yield();
-            takeAll(batch);
-        }
-        if (batch.empty()) break;
-        for (DaemonCommand* command : batch) {
-            handleCommand(*command);
-            delete command;
-        }
-        executed = true;
+        caughtUp = batch.empty();
+        for (DaemonCommand& command : batch) handleCommand(command);
+        executed = executed || !caughtUp;
         if (Clock::now() >= sliceEnd) break;
     }
-    const std::chrono::microseconds untilNextFrame = presentFrames();
+    endBatch();  // before the swaps and the toolkit's turn
+    const std::chrono::microseconds untilNextFrame = presentFrames(caughtUp);
     // With nothing to do, sleep until a producer appends (or the next frame or input is due)
     // instead of spinning.
     if (!executed) waitForCommands(std::min(untilNextFrame, IDLE_WAIT));
 }
 
-std::chrono::microseconds GLUTImp::presentFrames() {
+std::chrono::microseconds GLUTImp::presentFrames(bool caughtUp) {
     GLUTImpStatics& s = state();
     const Clock::time_point now = Clock::now();
     std::chrono::microseconds untilNext = IDLE_WAIT;
-    for (auto& [window, frame] : s.frames) {
+    for (auto& [window, record] : s.records) {
+        GLUTImpStatics::Frame& frame = record.frame;
         if (!frame.pending) continue;
-        const auto due = frame.lastSwap + FRAME;
+        // At most one swap a frame. While more drawing is queued, a swap would only slow it: the
+        // frame waits until the renderer has caught up, or until its first drawing is a frame old.
+        const auto due = caughtUp ? frame.lastSwap + FRAME : std::max(frame.lastSwap, frame.drawnSince) + FRAME;
         if (now >= due) {
-            glutSetWindow(s.glutids[window]);
+            glutSetWindow(record.glutid);
             glutSwapBuffers();
             frame.pending = false;
             frame.lastSwap = now;
@@ -234,15 +255,17 @@ std::chrono::microseconds GLUTImp::presentFrames() {
     return untilNext;
 }
 
-void GLUTImp::requestRedisplay(Window* w) {
-    GLUTImpStatics& s = state();
-    if (s.autoflip[key(w)]) s.frames[key(w)].pending = true;
+void GLUTImp::requestRedisplay(GLUTImpStatics::RendererWindow& window) {
+    GLUTImpStatics::Frame& frame = window.frame;
+    if (!window.autoflip || frame.pending) return;
+    frame.pending = true;
+    frame.drawnSince = Clock::now();
 }
 
 void GLUTImp::display() {
-    Window* w = currentWindow();
-    if (!w) return;
-    if (state().autoflip[key(w)]) glutSwapBuffers();
+    GLUTImpStatics::RendererWindow* window = recordOf(currentWindow());
+    if (!window) return;
+    if (window->autoflip) glutSwapBuffers();
     if (glutLayerGet(GLUT_NORMAL_DAMAGED) != 0) glutSwapBuffers();
     sched_yield();
 }
@@ -250,16 +273,35 @@ void GLUTImp::display() {
 void GLUTImp::reshape(int width, int height) {
     Window* w = currentWindow();
     if (!w) return;
-    GLUTImpStatics::Frame& frame = state().frames[key(w)];
+    takeSize(w, width, height);
+    glutPostRedisplay();
+}
+
+void GLUTImp::takeSize(Window* w, int width, int height) {
+    GLUTImpStatics::RendererWindow& window = *recordOf(w);
+    GLUTImpStatics::Frame& frame = window.frame;
     w->_setWindowSize(width, height);
-    // The toolkit also reports unchanged sizes (when the window is mapped); only a real change
-    // (or the first report) clears, so drawing made meanwhile is not lost.
+    window.width = width;
+    window.height = height;
+    // The toolkit also reports unchanged sizes (when the window is mapped, or after resizeNow);
+    // only a real change (or the first report) clears, so drawing made meanwhile is not lost.
     if (frame.width != width || frame.height != height) {
         frame.width = width;
         frame.height = height;
         reshapeWindow(width, height);
     }
-    glutPostRedisplay();
+}
+
+void GLUTImp::resizeNow(Window* w, int width, int height) {
+    // The toolkit would resize the X window on its next turn and report the size later still,
+    // clearing whatever was drawn in between. Resize it now, in queue order, and clear now: the
+    // toolkit's later report of the same size then changes nothing.
+    glutReshapeWindow(width, height);
+    windowsystem::resizeCurrentWindow(width, height);
+    // The GL driver learns a window's new size when it swaps; until then it would clear the old
+    // buffers, and then replace them by black ones of the new size.
+    glutSwapBuffers();
+    takeSize(w, width, height);
 }
 
 void GLUTImp::reshapeWindow(int width, int height) {
@@ -283,7 +325,17 @@ Window* GLUTImp::currentWindow() {
     return found == s.windows.end() ? nullptr : found->second;
 }
 
-void GLUTImp::makeCurrent(Window* w) { glutSetWindow(state().glutids[key(w)]); }
+GLUTImpStatics::RendererWindow* GLUTImp::recordOf(Window* w) {
+    GLUTImpStatics& s = state();
+    auto found = s.records.find(w);
+    return found == s.records.end() ? nullptr : &found->second;
+}
+
+void GLUTImp::makeCurrent(GLUTImpStatics::RendererWindow& window) {
+    if (glutGetWindow() == window.glutid) return;
+    endBatch();  // a glBegin belongs to the context it was made in
+    glutSetWindow(window.glutid);
+}
 
 void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
     GLUTImpStatics& s = state();
@@ -304,11 +356,13 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
         else
             glutInitWindowPosition(-1, -1);
         id = glutCreateWindow(title.c_str());
+        s.watched[windowsystem::watchCurrentWindow()] = id;
     }
-    s.fullscreen[key(w)] = inGameMode;
-    s.glutids[key(w)] = id;
-    s.antialias[key(w)] = false;
-    s.autoflip[key(w)] = true;
+    GLUTImpStatics::RendererWindow& record = s.records[w];
+    record.glutid = id;
+    record.fullscreen = inGameMode;
+    record.width = width;
+    record.height = height;
     s.windows[id] = w;
     setCallbacks();
     glutReshapeWindow(width, height);
@@ -316,78 +370,156 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
     glutPostRedisplay();
 }
 
+void GLUTImp::forgetWindow(Window* w) {
+    GLUTImpStatics& s = state();
+    auto record = s.records.find(w);
+    if (record == s.records.end()) return;
+    s.windows.erase(record->second.glutid);
+    s.records.erase(record);
+    stopTimersOf(w);
+}
+
 void GLUTImp::destroyWindow(Window* w) {
     GLUTImpStatics& s = state();
-    const long k = key(w);
-    if (s.fullscreen[k]) {
-        s.windows.erase(s.glutids[k]);
+    GLUTImpStatics::RendererWindow& record = *recordOf(w);
+    if (record.fullscreen) {
+        s.windows.erase(record.glutid);
         disableFullscreen();
-        auto windowed = s.windowedids.find(k);
-        if (windowed != s.windowedids.end()) s.glutids[k] = windowed->second;
-        s.windowedids.erase(k);
+        if (record.windowedid != 0) record.glutid = record.windowedid;
     }
-    const int id = s.glutids[k];
+    const int id = record.glutid;
     // A window born in game mode has no other toolkit window: leaving game mode closed it.
-    if (s.windows.count(id)) glutDestroyWindow(id);
-    // Forget the window entirely: callbacks and timers still in flight find nothing to reach.
-    s.windows.erase(id);
-    s.glutids.erase(k);
-    s.antialias.erase(k);
-    s.autoflip.erase(k);
-    s.fullscreen.erase(k);
-    s.frames.erase(k);
-    stopTimersOf(w);
-    w->destroyedsignal.signal();
+    const bool exists = s.windows.count(id) != 0;
+    // Forgotten first, so the toolkit's close callback for it finds nothing to report.
+    forgetWindow(w);
+    if (exists) {
+        // Let go of the window's drawable before it goes: a context left current on a destroyed
+        // window makes the driver query it later, an X error in the next window's creation.
+        windowsystem::releaseCurrentDrawable();
+        glutDestroyWindow(id);
+    }
+}
+
+void GLUTImp::closed() {
+    Window* w = currentWindow();
+    // A window that we destroy ourselves has been forgotten already.
+    if (!w) return;
+    windowsystem::releaseCurrentDrawable();
+    markClosed(w);
+}
+
+void GLUTImp::markClosed(Window* w) {
+    forgetWindow(w);
+    w->shared->events.close();
+}
+
+void GLUTImp::closeWindowsDestroyedElsewhere() {
+    GLUTImpStatics& s = state();
+    for (windowsystem::WindowId gone : windowsystem::takeDestroyedWindows()) {
+        auto watched = s.watched.find(gone);
+        if (watched == s.watched.end()) continue;
+        const int id = watched->second;
+        s.watched.erase(watched);
+        auto window = s.windows.find(id);
+        if (window == s.windows.end()) continue;  // destroyed by us
+        windowsystem::releaseCurrentDrawable();
+        markClosed(window->second);
+        // The toolkit still keeps its record of the window; its own destroy request will fail
+        // quietly, since errors about a window known gone are expected.
+        glutDestroyWindow(id);
+    }
+}
+
+void GLUTImp::answerForClosedWindow(DaemonCommand& c, Window* w) {
+    switch (c.type()) {
+        case DaemonCommand::DESTROY_WINDOW:
+            w->shared->destroyedsignal.signal();
+            break;
+        case DaemonCommand::GET_POSITION:
+            w->shared->positionsignal.put(WindowState::Position{});
+            break;
+        case DaemonCommand::READ_PIXEL:
+            w->shared->colorsignal.put(Color::WHITE);
+            break;
+        case DaemonCommand::CREATE_IMAGE: {
+            c.removeArgument();
+            c.removeArgument();
+            const int width = c.removeArgument(), height = c.removeArgument();
+            w->shared->imagesignal.put(Image(createEditableImage(width, height), width, height, Image::SCREEN));
+            break;
+        }
+        case DaemonCommand::DRAW_IMAGE:
+        case DaemonCommand::DRAW_IMAGE_TRANSFORMED:
+            // The builder raised the picture's count for the queue; nothing draws it now.
+            Daemon::releaseImageHandle(c.removeArgument());
+            break;
+        default:
+            break;
+    }
 }
 
 void GLUTImp::handleCommand(DaemonCommand& c) {
     Window* w = c.getWindow();
     if (!w) FATAL_ASSERTION("I seem to have been passed a null Window pointer");
     GLUTImpStatics& s = state();
-    const long k = key(w);
-    switch (c.type()) {
+    GLUTImpStatics::RendererWindow* record = recordOf(w);
+    const DaemonCommand::DaemonCommand_t type = c.type();
+    // Every window's first command creates it; a window unknown after that has been closed.
+    if (type != DaemonCommand::CREATE_WINDOW && !record) {
+        answerForClosedWindow(c, w);
+        return;
+    }
+    // The common case first: a primitive, which may join the run of primitives being drawn.
+    if (type >= DaemonCommand::DRAW_PIXEL && type <= DaemonCommand::DRAW_BEZIER_CURVE && type != DaemonCommand::DRAW_TEXT) {
+        makeCurrent(*record);
+        drawPrimitive(c, *record);
+        requestRedisplay(*record);
+        return;
+    }
+    endBatch();
+    switch (type) {
         case DaemonCommand::CREATE_WINDOW:
             createWindow(c, w);
             break;
         case DaemonCommand::DESTROY_WINDOW:
             destroyWindow(w);
+            w->shared->destroyedsignal.signal();
             break;
         case DaemonCommand::HIDE_WINDOW:
-            makeCurrent(w);
+            makeCurrent(*record);
             glutHideWindow();
             break;
         case DaemonCommand::SHOW_WINDOW:
-            makeCurrent(w);
+            makeCurrent(*record);
             glutShowWindow();
             break;
         case DaemonCommand::SET_TITLE:
-            makeCurrent(w);
+            makeCurrent(*record);
             glutSetWindowTitle(c.getString().c_str());
             break;
         case DaemonCommand::RESIZE: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int width = c.removeArgument();
-            glutReshapeWindow(width, c.removeArgument());
+            resizeNow(w, width, c.removeArgument());
             break;
         }
         case DaemonCommand::SET_POSITION: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int x = c.removeArgument();
             glutPositionWindow(x, c.removeArgument());
-            requestRedisplay(w);
+            requestRedisplay(*record);
             break;
         }
         case DaemonCommand::GET_POSITION:
-            makeCurrent(w);
-            w->positionsignal.put(Window::Position{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
+            makeCurrent(*record);
+            w->shared->positionsignal.put(WindowState::Position{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
             break;
         case DaemonCommand::REGISTER_NEW_TIMER_EVENT:
         case DaemonCommand::START_TIMER: {
             const int interval = c.removeArgument();
             const int id = c.removeArgument();
             s.timerwindows[id] = w;
-            s.timerstates[id] =
-                c.type() == DaemonCommand::START_TIMER ? GLUTImpStatics::RUNNING : GLUTImpStatics::REGISTERED;
+            s.timerstates[id] = type == DaemonCommand::START_TIMER ? GLUTImpStatics::RUNNING : GLUTImpStatics::REGISTERED;
             s.timerintervals[id] = interval;
             glutTimerFunc(static_cast<unsigned>(interval), timer, id);
             break;
@@ -397,103 +529,111 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             break;
         case DaemonCommand::ENABLE_ANTIALIASING:
         case DaemonCommand::DISABLE_ANTIALIASING:
-            s.antialias[k] = c.type() == DaemonCommand::ENABLE_ANTIALIASING;
+            record->antialias = type == DaemonCommand::ENABLE_ANTIALIASING;
             break;
         case DaemonCommand::ENABLE_AUTO_PAGE_FLIP:
         case DaemonCommand::DISABLE_AUTO_PAGE_FLIP:
-            s.autoflip[k] = c.type() == DaemonCommand::ENABLE_AUTO_PAGE_FLIP;
+            record->autoflip = type == DaemonCommand::ENABLE_AUTO_PAGE_FLIP;
             break;
         case DaemonCommand::ENABLE_FULL_SCREEN: {
             const int depth = c.removeArgument(), rate = c.removeArgument();
-            if (s.fullscreen[k]) break;
+            if (record->fullscreen) break;
             const int gameId = enableFullscreen(w->getWidth(), w->getHeight(), depth, rate);
             if (gameId <= 0) {
                 WARNING("Could not enter full-screen mode: the window stays a plain window");
                 break;
             }
-            // The game-mode window stands in for the window until full screen ends.
-            s.fullscreen[k] = true;
-            s.windowedids[k] = s.glutids[k];
-            s.glutids[k] = gameId;
+            // The game-mode window, with a context of its own, stands in for the window until full
+            // screen ends.
+            record->fullscreen = true;
+            record->windowedid = record->glutid;
+            record->glutid = gameId;
+            record->appliedKnown = false;
             s.windows[gameId] = w;
             setCallbacks();
             break;
         }
-        case DaemonCommand::DISABLE_FULL_SCREEN: {
-            auto windowed = s.windowedids.find(k);
-            if (!s.fullscreen[k] || windowed == s.windowedids.end()) break;  // born full screen: stays
-            s.fullscreen[k] = false;
-            s.windows.erase(s.glutids[k]);
+        case DaemonCommand::DISABLE_FULL_SCREEN:
+            if (!record->fullscreen || record->windowedid == 0) break;  // born full screen: stays
+            record->fullscreen = false;
+            s.windows.erase(record->glutid);
             disableFullscreen();
-            s.glutids[k] = windowed->second;
-            s.windowedids.erase(windowed);
+            record->glutid = record->windowedid;
+            record->windowedid = 0;
+            record->appliedKnown = false;
             break;
-        }
         case DaemonCommand::FLIP_PAGE:
-            makeCurrent(w);
+            makeCurrent(*record);
             glutSwapBuffers();
             glutPostRedisplay();
             break;
         case DaemonCommand::DRAW_TEXT: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const std::string text = c.getString();
             const int x = c.removeArgument(), y = c.removeArgument(), handle = c.removeArgument();
             const bool transformed = c.countArguments() > 0;
             const Transform transform = transformed ? takeTransform(c) : Transform();
-            enableStyle(k, c.getStyle());
+            applyState(*record, stateFor(*record, c.getStyle(), true));  // stroke fonts are lines
+            setColor(c.getStyle().getColor());
             FontInstance::drawText(handle, w, x, y, &text, transformed ? &transform : nullptr);
-            disableStyle(k, c.getStyle());
-            requestRedisplay(w);
+            record->appliedKnown = false;
+            requestRedisplay(*record);
             break;
         }
         case DaemonCommand::DRAW_IMAGE:
         case DaemonCommand::DRAW_IMAGE_TRANSFORMED: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int handle = c.removeArgument(), x = c.removeArgument(), y = c.removeArgument();
-            if (c.type() == DaemonCommand::DRAW_IMAGE)
+            applyState(*record, DrawState());
+            if (type == DaemonCommand::DRAW_IMAGE)
                 ImageInstance::drawImage(handle, x, y);
             else
                 ImageInstance::drawImage(handle, x, y, takeTransform(c));
-            requestRedisplay(w);
+            record->appliedKnown = false;
+            requestRedisplay(*record);
             // The builder raised the count so the picture outlived the queue; drop that reference.
             Daemon::releaseImageHandle(handle);
             break;
         }
         case DaemonCommand::CREATE_IMAGE: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int left = c.removeArgument(), top = c.removeArgument();
             const int width = c.removeArgument(), height = c.removeArgument();
             const int handle = ImageInstance::createImage(w->getHeight(), left, top, width, height);
-            w->imagesignal.put(Image(handle, width, height, Image::SCREEN));
+            w->shared->imagesignal.put(Image(handle, width, height, Image::SCREEN));
             break;
         }
         case DaemonCommand::COPY_REGION: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int sl = c.removeArgument(), st = c.removeArgument();
             const int dl = c.removeArgument(), dt = c.removeArgument();
             const int cw = c.removeArgument(), ch = c.removeArgument();
+            applyState(*record, DrawState());  // copied pixels pass through logic ops and blending
             copyRegion(w, sl, st, dl, dt, cw, ch);
-            requestRedisplay(w);
+            requestRedisplay(*record);
             break;
         }
         case DaemonCommand::READ_PIXEL: {
-            makeCurrent(w);
+            makeCurrent(*record);
             const int x = c.removeArgument();
-            w->colorsignal.put(readPixel(w, x, c.removeArgument()));
+            w->shared->colorsignal.put(readPixel(w, x, c.removeArgument()));
             break;
         }
         case DaemonCommand::IGNORE_KEY_REPEAT:
-            makeCurrent(w);
+            makeCurrent(*record);
             glutIgnoreKeyRepeat(c.removeArgument());
             break;
+        case DaemonCommand::CLEAR: {
+            makeCurrent(*record);
+            const int red = c.removeArgument(), green = c.removeArgument();
+            const int blue = c.removeArgument(), alpha = c.removeArgument();
+            glClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, alpha / 255.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            requestRedisplay(*record);
+            break;
+        }
         default:
-            if (c.type() >= DaemonCommand::DRAW_PIXEL && c.type() <= DaemonCommand::DRAW_BEZIER_CURVE) {
-                makeCurrent(w);
-                drawPrimitive(c, w);
-                requestRedisplay(w);
-            } else {
-                WARNING("Renderer recieved a command that it could not process");
-            }
+            WARNING("Renderer recieved a command that it could not process");
             break;
     }
 }

@@ -10,19 +10,36 @@
 
 #include <atomic>
 #include <chrono>
-#include <deque>
+#include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "DaemonImp.h"
 #include "Image.h"
 #include "MouseEvent.h"
 #include "Style.h"
+#include "WindowState.h"
 
 class Color;
 class KeyboardEvent;
 class Transform;
 class Window;
+
+// The drawing state of a GL context that styles set: each primitive's state is put into effect
+// by changing only what differs from the state its window's context already has.
+struct DrawState {
+    Style::RasterOp rasterOp = Style::COPY_OP;
+    bool blend = false;   // alpha blending, for see-through colours and smooth lines
+    bool smooth = false;  // line smoothing
+    std::uint16_t pattern = 0xFFFF;  // the line stipple; all set is solid
+    int lineWidth = 1;
+    bool operator==(const DrawState& o) const {
+        return rasterOp == o.rasterOp && blend == o.blend && smooth == o.smooth && pattern == o.pattern &&
+               lineWidth == o.lineWidth;
+    }
+    bool operator!=(const DrawState& o) const { return !(*this == o); }
+};
 
 // The renderer's state. The maps are touched on the renderer thread only; nexttimerid is drawn
 // from by user threads.
@@ -30,27 +47,38 @@ struct GLUTImpStatics {
     enum TimerType { REGISTERED = 0, RUNNING = 1, STOPPED = 2 };
     struct Frame {
         bool pending = false;  // drawn into the back buffer but not yet swapped
+        std::chrono::steady_clock::time_point drawnSince;  // when the first drawing not yet swapped was made
         std::chrono::steady_clock::time_point lastSwap;
         int width = -1;  // the size last set up by reshape
         int height = -1;
     };
+    // A window as the renderer knows it, from its creation until it is destroyed or closed.
+    struct RendererWindow {
+        int glutid = 0;
+        int windowedid = 0;  // its own toolkit window while game mode stands in; 0 for none
+        bool fullscreen = false;
+        bool antialias = false;
+        bool autoflip = true;
+        int width = 0;  // the window's size, as made and as last reported
+        int height = 0;
+        Frame frame;
+        DrawState applied;          // what its context holds, when known
+        bool appliedKnown = false;  // text and pictures leave state of their own behind
+    };
 
     std::atomic<int> nexttimerid{0};
-    std::map<long, int> glutids;     // window -> toolkit window id
+    std::map<Window*, RendererWindow> records;
     std::map<int, Window*> windows;  // toolkit window id -> window
     std::map<int, Window*> timerwindows;
     std::map<int, TimerType> timerstates;
     std::map<int, int> timerintervals;
-    std::map<long, bool> antialias;
-    std::map<long, bool> autoflip;
-    std::map<long, bool> fullscreen;
-    std::map<long, int> windowedids;  // a window's own toolkit window while game mode stands in
-    std::map<long, Frame> frames;
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
     // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
-    std::deque<DaemonCommand*> batch;
+    std::vector<DaemonCommand> batch;
+    int batchmode = -1;  // the mode of the glBegin left open for more primitives, -1 for none
     std::map<int, int> lastentry;  // toolkit window id -> last entry state, to drop freeglut's repeats
+    std::map<unsigned long, int> watched;  // X window -> toolkit window id, for windows destroyed elsewhere
 };
 
 class GLUTImp : public DaemonImp {
@@ -79,20 +107,25 @@ public:
     static void display();
     static void reshape(int width, int height);
     static void reshapeWindow(int width, int height);
+    // The toolkit's close callback: the user or the window system closed the current window.
+    static void closed();
     static void handleCommand(DaemonCommand& command);
 
     // Styles and primitives (GLUTImpDrawing.cpp).
     static void setColor(const Color& color);
-    static void enableStyle(long window, const Style& style);
-    static void disableStyle(long window, const Style& style);
-    static void enableLogicalOp(Style::RasterOp op);
-    static void disableLogicalOp();
-    static void enableAntialias();
-    static void disableAntialias();
+    // The state a style draws lines (lines true) or other primitives with in window.
+    static DrawState stateFor(const GLUTImpStatics::RendererWindow& window, const Style& style, bool lines);
+    // Puts the state into effect in window's (current) context, changing only what differs.
+    static void applyState(GLUTImpStatics::RendererWindow& window, const DrawState& state);
+    // Ends the run of primitives being drawn in one glBegin, if any: done before anything but
+    // another primitive of the same kind and state in the same window.
+    static void endBatch();
     static int enableFullscreen(int width, int height, int depth, int rate);
     static void disableFullscreen();
-    // Draws one primitive command (DRAW_PIXEL to DRAW_BEZIER_CURVE but DRAW_TEXT) under its style.
-    static void drawPrimitive(DaemonCommand& command, Window* w);
+    // Draws one primitive command (DRAW_PIXEL to DRAW_BEZIER_CURVE but DRAW_TEXT) under its style,
+    // with the window current. Points, lines, triangles and filled rectangles, circles, ellipses
+    // and wedges in a row share one glBegin while their state stays the same.
+    static void drawPrimitive(DaemonCommand& command, GLUTImpStatics::RendererWindow& window);
     static void drawArcInternal(int x1, int y1, int x2, int y2, int a, int b);
     // Puts the raster position on (x, y) in window coordinates, wherever that lies.
     static void moveRasterTo(int x, int y);
@@ -146,14 +179,32 @@ public:
 private:
     // The window that the toolkit's current window draws, or null once its Window is gone.
     static Window* currentWindow();
-    static void makeCurrent(Window* w);
+    // The renderer's record of w, or null once it is closed (or before it is created).
+    static GLUTImpStatics::RendererWindow* recordOf(Window* w);
+    // Makes the window's context current, unless it is already.
+    static void makeCurrent(GLUTImpStatics::RendererWindow& window);
     // Marks w as drawn; with autoflip on, the next frame shows it.
-    static void requestRedisplay(Window* w);
-    // Swaps every window whose drawing is due on screen; returns how long until the next one is.
-    static std::chrono::microseconds presentFrames();
+    static void requestRedisplay(GLUTImpStatics::RendererWindow& window);
+    // Swaps every window whose drawing is due on screen (caughtUp: no command is left to draw);
+    // returns how long until the next one is.
+    static std::chrono::microseconds presentFrames(bool caughtUp);
     static void createWindow(DaemonCommand& command, Window* w);
     static void destroyWindow(Window* w);
+    // Erases w from every renderer map and stops its timers: its later commands are dropped.
+    static void forgetWindow(Window* w);
+    // w was closed by the user or the window system: forget it and wake whoever waits on it.
+    static void markClosed(Window* w);
+    // Closes the windows that another program destroyed (the toolkit does not notice).
+    static void closeWindowsDestroyedElsewhere();
+    // Drops a command for a window the user closed, answering a caller that waits for a reply.
+    static void answerForClosedWindow(DaemonCommand& command, Window* w);
+    // Records w's size; a changed size sets up the coordinate system anew and clears.
+    static void takeSize(Window* w, int width, int height);
+    // RESIZE: resizes the current window at once and clears it.
+    static void resizeNow(Window* w, int width, int height);
     static void stopAtExit();
+    // Tells a waiting exit handler that the renderer has left its loop for good.
+    static void leaveLoop();
     // Draws (and clears) a little so the GL driver finishes its lazy set-up now.
     static void warmUpDriver();
     // Records a special key going down or up in w; true, with the event to queue, for a named key.

@@ -11,6 +11,7 @@
 #include "Globals.h"
 #include "NamedKey.h"
 #include "Window.h"
+#include "WindowState.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ bool GLUTImp::recordSpecialKey(Window* w, int key, bool down, KeyboardEvent& eve
     KeyModifiers modifiers = modifiersAfter(key, down, getModifiers());
     int value = glutKeyToNamedKey(key);
     if (value == 0) {
-        w->keyqueue.withLock([&] { w->modifiersdown = modifiers; });
+        w->shared->keyqueue.withLock([&] { w->shared->modifiersdown = modifiers; });
         return false;
     }
     w->recordKey(value, down, modifiers);

@@ -1,6 +1,9 @@
 // Image: a picture loaded from a JPEG or PNG file, captured from a window or cut from another
 // image. A small value holding a handle into the process-wide image cache; copies share the
-// pixels, which are freed when the last copy (or queued drawing of it) is gone.
+// pixels, which are freed when the last copy (or queued drawing of it) is gone. Only the library
+// makes handles: a program gets Images from the file constructor, Window::createImage,
+// subImage, createEditable and makeEditable. A call that halts aborts the program with a
+// one-line report on stderr.
 #pragma once
 
 #include <ostream>
@@ -12,9 +15,10 @@ public:
     enum Type { JPEG = 0, PNG = 1, SCREEN = 2, NOT_INITIALIZED = 3 };
 
     // Loads the file (shared with other Images of the same name); halts on an empty name or a
-    // file that cannot be read as that type.
+    // file that cannot be read as that type. CMYK JPEGs load as RGB.
     Image(const std::string& filename, Type type);
-    // Adopts one reference to a cache handle that the caller already holds.
+    // Adopts one reference to a cache handle that the caller already holds: the library's own
+    // way of returning a new picture, not one for programs.
     Image(int handle, int width, int height, Type type);
     // No picture: 0 by 0, NOT_INITIALIZED.
     Image();
@@ -30,9 +34,12 @@ public:
     int getHeight() const { return height; }
     Type getType() const { return type; }
 
-    // Writes the picture as a JPEG or PNG file; does nothing for an image with no picture.
+    // Writes the picture as a JPEG or PNG file; does nothing for an image with no picture. The file
+    // appears whole or not at all: a save that fails (a full disk) halts and leaves any earlier
+    // file of that name as it was.
     void save(const std::string& filename, Type fileType) const;
-    // Whether the file can be opened and, for PNG, starts with the PNG signature.
+    // Whether the file can be opened and starts as a file of that type does: the PNG signature,
+    // or the JPEG start-of-image marker.
     static bool checkImage(const std::string& filename, Type fileType);
     // The rectangle whose bottom-left corner is (x, y) counted from the picture's bottom-left;
     // parts outside the picture come back as zero bytes.

@@ -1,12 +1,21 @@
 // JPEG and PNG files in and out of the image cache's pixel stores, through libjpeg and libpng.
 // Runs on the thread that asked for the load or save, inside the cache mutex. A file lists its
-// rows top first and a store bottom first, so every load and save turns the rows over.
+// rows top first and a store bottom first, so every load and save turns the rows over. Both
+// libraries report errors by longjmp to a setjmp here, so a frame with a setjmp makes nothing
+// with a destructor after it; every failure ends in a report and a halt, never in exit.
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <csetjmp>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <new>
+#include <string>
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
@@ -20,14 +29,41 @@ namespace {
 const char* const NULL_FILENAME = "Passed a null pointer for the filename";
 const char* const NULL_DATA = "Passed a null pointer for the image data";
 const char* const PNG_OPEN_FAILED = "Can't open the specified image";
-const char* const PNG_DECODE_FAILED = "Error creating the specified image";
-const char* const PNG_ENCODE_FAILED = "Error opening writing the specified file";
+const char* const DECODE_FAILED = "Error creating the specified image";
+const char* const ENCODE_FAILED = "Error opening writing the specified file";
 const char* const OUT_OF_MEMORY = "Error allocating memory for the specified image";
 const char* const SAVE_OPEN_FAILED = "Error opening the specified file";
 
+const unsigned char PNG_SIGNATURE[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+const unsigned char JPEG_START_OF_IMAGE[] = {0xFF, 0xD8};
+
+template <std::size_t N>
+bool startsWith(std::FILE* file, const unsigned char (&expected)[N]) {
+    unsigned char start[N];
+    return std::fread(start, 1, N, file) == N && std::equal(start, start + N, expected);
+}
+
+// libjpeg's standard error manager, whose error exit returns to the setjmp of the load or save in
+// progress instead of ending the process.
+struct JpegErrors {
+    jpeg_error_mgr manager;  // first, so that libjpeg's pointer to it is a pointer to the whole
+    std::jmp_buf failed;
+};
+
+[[noreturn]] void returnToTheCaller(j_common_ptr codec) {
+    codec->err->output_message(codec);  // libjpeg's own line, then the library's report
+    std::longjmp(reinterpret_cast<JpegErrors*>(codec->err)->failed, 1);
+}
+
+jpeg_error_mgr* returningErrors(JpegErrors& errors) {
+    jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = returnToTheCaller;
+    return &errors.manager;
+}
+
 // A damaged JPEG is refused, not shown half grey: libjpeg's warnings about corrupt or missing
-// data end the process through its standard error exit, with its own message, as its errors do.
-void haltOnCorruptData(j_common_ptr decoder, int level) {
+// data are made errors.
+void refuseCorruptData(j_common_ptr decoder, int level) {
     if (level < 0) decoder->err->error_exit(decoder);
 }
 
@@ -39,9 +75,47 @@ void checkLoadArguments(const char* filename, unsigned short* width, unsigned sh
     if (!height) FATAL_ASSERTION("Passed a null pointer for the height");
 }
 
-bool hasPngSignature(std::FILE* file) {
-    png_byte signature[8];
-    return std::fread(signature, 1, sizeof signature, file) == sizeof signature && png_sig_cmp(signature, 0, 8) == 0;
+// A file being saved: written under a name of its own beside the target, which keeps its old
+// content, or stays absent, until every byte has been written, flushed and closed.
+struct Save {
+    std::string target;
+    std::string temporary;
+    std::FILE* file;
+};
+
+// Creates the temporary file, halting if the folder takes no new file. O_EXCL with mode 0666 gives
+// it the mode any new file gets under the umask, and never opens another program's file.
+Save startSave(const char* target) {
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    for (int attempt = 0;; ++attempt) {
+        const std::string name = ".saving-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        const std::string temporary = (folder.empty() ? std::filesystem::path(name) : folder / name).string();
+        const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor < 0 && errno == EEXIST) continue;
+        if (descriptor < 0) FATAL_ERROR(SAVE_OPEN_FAILED);
+        std::FILE* file = fdopen(descriptor, "wb");
+        if (!file) {
+            close(descriptor);
+            std::remove(temporary.c_str());
+            FATAL_ERROR(SAVE_OPEN_FAILED);
+        }
+        return {target, temporary, file};
+    }
+}
+
+// Closes and removes the temporary and halts: the target stays as it was.
+[[noreturn]] void abandonSave(const Save& save) {
+    if (save.file) std::fclose(save.file);
+    std::remove(save.temporary.c_str());
+    FATAL_ERROR(ENCODE_FAILED);
+}
+
+// A full disk often shows only when the last buffered bytes are flushed, or at close.
+void finishSave(Save& save) {
+    const bool flushed = std::fflush(save.file) == 0 && !std::ferror(save.file);
+    const bool closed = std::fclose(save.file) == 0;
+    save.file = nullptr;
+    if (!flushed || !closed || std::rename(save.temporary.c_str(), save.target.c_str()) != 0) abandonSave(save);
 }
 
 }  // namespace
@@ -57,28 +131,44 @@ void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* widt
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) FATAL_ERROR("Can't open specified image");
 
-    jpeg_decompress_struct decoder;
-    jpeg_error_mgr errors;
-    decoder.err = jpeg_std_error(&errors);
-    errors.emit_message = haltOnCorruptData;
+    jpeg_decompress_struct decoder{};  // zeroed, so that it can be destroyed however early libjpeg fails
+    JpegErrors errors;
+    decoder.err = returningErrors(errors);
+    errors.manager.emit_message = refuseCorruptData;
+    if (setjmp(errors.failed)) {
+        jpeg_destroy_decompress(&decoder);
+        std::fclose(file);
+        FATAL_ERROR(DECODE_FAILED);
+    }
     jpeg_create_decompress(&decoder);
     jpeg_stdio_src(&decoder, file);
     jpeg_read_header(&decoder, TRUE);
-    // The store holds three bytes a pixel, so a greyscale file is widened to RGB as it decodes.
-    decoder.out_color_space = JCS_RGB;
+    // The store holds red, green, blue: libjpeg widens grey to them, and ink (CMYK) is converted below.
+    const bool ink = decoder.jpeg_color_space == JCS_CMYK || decoder.jpeg_color_space == JCS_YCCK;
+    decoder.out_color_space = ink ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&decoder);
 
     // libjpeg refuses sides above 65500, so the 16-bit sizes always hold the picture.
     *width = static_cast<unsigned short>(decoder.output_width);
     *height = static_cast<unsigned short>(decoder.output_height);
-    std::size_t rowBytes = std::size_t(decoder.output_width) * decoder.output_components;
+    std::size_t rowBytes = std::size_t(decoder.output_width) * 3;
     // Not zeroed: the decoder writes every row, and a damaged file that declares a huge picture
     // then costs no memory before libjpeg finds the damage.
     unsigned char* pixels = new (std::nothrow) unsigned char[rowBytes * *height];
     if (!pixels) FATAL_ERROR(OUT_OF_MEMORY);
+    // From libjpeg's pool, which it frees itself: nothing here may need a destructor.
+    JSAMPARRAY inkRow = ink ? decoder.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&decoder), JPOOL_IMAGE,
+                                                        decoder.output_width * 4, 1)
+                            : nullptr;
     while (decoder.output_scanline < decoder.output_height) {
         JSAMPROW row = fileRow(pixels, rowBytes, *height, decoder.output_scanline);
-        jpeg_read_scanlines(&decoder, &row, 1);
+        if (!ink) {
+            jpeg_read_scanlines(&decoder, &row, 1);
+            continue;
+        }
+        jpeg_read_scanlines(&decoder, inkRow, 1);
+        // Adobe's programs, which make most CMYK files and mark them, store ink inverted.
+        cmykToRgb(inkRow[0], row, decoder.output_width, decoder.saw_Adobe_marker);
     }
     jpeg_finish_decompress(&decoder);
     jpeg_destroy_decompress(&decoder);
@@ -93,7 +183,7 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
     checkLoadArguments(filename, width, height, data);
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) FATAL_ERROR(PNG_OPEN_FAILED);
-    if (!hasPngSignature(file)) {
+    if (!startsWith(file, PNG_SIGNATURE)) {
         std::fclose(file);
         FATAL_ERROR(PNG_OPEN_FAILED);
     }
@@ -101,33 +191,36 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) {
         std::fclose(file);
-        FATAL_ERROR(PNG_DECODE_FAILED);
+        FATAL_ERROR(DECODE_FAILED);
     }
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
         std::fclose(file);
-        FATAL_ERROR(PNG_DECODE_FAILED);
+        FATAL_ERROR(DECODE_FAILED);
     }
     png_infop endInfo = png_create_info_struct(png);
     if (!endInfo) {
         png_destroy_read_struct(&png, &info, nullptr);
         std::fclose(file);
-        FATAL_ERROR(PNG_DECODE_FAILED);
+        FATAL_ERROR(DECODE_FAILED);
     }
     if (setjmp(png_jmpbuf(png))) {
         // libpng's own handler has already written its message.
         png_destroy_read_struct(&png, &info, &endInfo);
         std::fclose(file);
-        FATAL_ERROR(PNG_DECODE_FAILED);
+        FATAL_ERROR(DECODE_FAILED);
     }
     png_init_io(png, file);
-    png_set_sig_bytes(png, 8);
+    png_set_sig_bytes(png, sizeof PNG_SIGNATURE);
     // A wider or higher picture cannot be held in 16-bit sizes: libpng refuses it as it reads the header.
     png_set_user_limits(png, USHRT_MAX, USHRT_MAX);
+    // Of the optional chunks only tRNS matters here: the others are skipped unread, so that one
+    // that claims gigabytes (text, palettes, profiles) is never given the memory it claims.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
 
-    // Whatever the file holds arrives as 8-bit red, green, blue, alpha.
+    // Whatever the file holds arrives as 8-bit red, green, blue, alpha, each row in its place.
     int colorType = png_get_color_type(png, info);
     int bitDepth = png_get_bit_depth(png, info);
     bool transparency = png_get_valid(png, info, PNG_INFO_tRNS);
@@ -137,6 +230,7 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
     if (bitDepth == 16) png_set_strip_16(png);
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
     if (!(colorType & PNG_COLOR_MASK_ALPHA) && !transparency) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
     unsigned short pictureWidth = static_cast<unsigned short>(png_get_image_width(png, info));
@@ -160,13 +254,16 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
 
 void GLUTImp::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
                                       unsigned char* data) {
-    jpeg_compress_struct encoder;
-    jpeg_error_mgr errors;
-    encoder.err = jpeg_std_error(&errors);
+    Save save = startSave(filename);
+    jpeg_compress_struct encoder{};  // zeroed, as in jpegload
+    JpegErrors errors;
+    encoder.err = returningErrors(errors);
+    if (setjmp(errors.failed)) {
+        jpeg_destroy_compress(&encoder);
+        abandonSave(save);
+    }
     jpeg_create_compress(&encoder);
-    std::FILE* file = std::fopen(filename, "wb");
-    if (!file) FATAL_ERROR(SAVE_OPEN_FAILED);
-    jpeg_stdio_dest(&encoder, file);
+    jpeg_stdio_dest(&encoder, save.file);
     encoder.image_width = width;
     encoder.image_height = height;
     encoder.input_components = 3;
@@ -180,8 +277,8 @@ void GLUTImp::ImageInstance::jpegsave(const char* filename, unsigned short width
         jpeg_write_scanlines(&encoder, &row, 1);
     }
     jpeg_finish_compress(&encoder);
-    std::fclose(file);
     jpeg_destroy_compress(&encoder);
+    finishSave(save);
 }
 
 // As in pngload, libpng's errors land at the setjmp; the row pointers are made before it.
@@ -189,27 +286,21 @@ void GLUTImp::ImageInstance::pngsave(const char* filename, unsigned short width,
                                      unsigned char* data) {
     if (!filename) FATAL_ASSERTION(NULL_FILENAME);
     if (!data) FATAL_ASSERTION(NULL_DATA);
-    std::FILE* file = std::fopen(filename, "wb");
-    if (!file) FATAL_ERROR(SAVE_OPEN_FAILED);
+    Save save = startSave(filename);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) {
-        std::fclose(file);
-        FATAL_ERROR(PNG_ENCODE_FAILED);
-    }
+    if (!png) abandonSave(save);
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
-        std::fclose(file);
-        FATAL_ERROR(PNG_ENCODE_FAILED);
+        abandonSave(save);
     }
     std::vector<png_bytep> rows(height);
     for (unsigned int n = 0; n < height; ++n) rows[n] = fileRow(data, std::size_t(width) * 4, height, n);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        FATAL_ERROR(PNG_ENCODE_FAILED);
+        abandonSave(save);
     }
-    png_init_io(png, file);
+    png_init_io(png, save.file);
     png_set_filter(png, 0, PNG_FILTER_NONE);
     png_set_compression_level(png, 9);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
@@ -218,7 +309,7 @@ void GLUTImp::ImageInstance::pngsave(const char* filename, unsigned short width,
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    std::fclose(file);
+    finishSave(save);
 }
 
 void GLUTImp::ImageInstance::saveImage(int handle, const std::string& filename, Image::Type type) {
@@ -249,7 +340,9 @@ void GLUTImp::ImageInstance::saveImage(int handle, const std::string& filename, 
 bool GLUTImp::ImageInstance::checkImage(const std::string& filename, Image::Type type) {
     std::FILE* file = std::fopen(filename.c_str(), "rb");
     if (!file) return false;
-    bool loadable = type != Image::PNG || hasPngSignature(file);
+    bool loadable = true;
+    if (type == Image::PNG) loadable = startsWith(file, PNG_SIGNATURE);
+    if (type == Image::JPEG) loadable = startsWith(file, JPEG_START_OF_IMAGE);
     std::fclose(file);
     return loadable;
 }

@@ -214,6 +214,19 @@ void GLUTImp::ImageInstance::convertPixels(const unsigned char* from, int fromCo
     }
 }
 
+void GLUTImp::ImageInstance::cmykToRgb(const unsigned char* cmyk, unsigned char* rgb, std::size_t pixels,
+                                       bool inverted) {
+    for (std::size_t p = 0; p < pixels; ++p) {
+        const unsigned char* ink = cmyk + p * 4;
+        // Red is the light that both the cyan and the black ink let through, and so on.
+        const int passedByBlack = inverted ? ink[3] : 255 - ink[3];
+        for (int c = 0; c < 3; ++c) {
+            const int passedByInk = inverted ? ink[c] : 255 - ink[c];
+            rgb[p * 3 + c] = static_cast<unsigned char>((passedByInk * passedByBlack + 127) / 255);
+        }
+    }
+}
+
 unsigned int GLUTImp::ImageInstance::textureSide(unsigned int side) {
     unsigned int power = 1;
     while (power < side) power <<= 1;

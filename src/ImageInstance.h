@@ -51,6 +51,9 @@ public:
     // Pure helpers, no GL and no files.
     // The store row that holds row n of a file: files list rows top first, stores bottom first.
     static unsigned char* fileRow(unsigned char* store, std::size_t rowBytes, unsigned short height, unsigned int n);
+    // Converts ink (cyan, magenta, yellow, black; 0 for none, or 255 for none when inverted) to
+    // red, green, blue, 3 bytes a pixel.
+    static void cmykToRgb(const unsigned char* cmyk, unsigned char* rgb, std::size_t pixels, bool inverted);
     // Copies pixels between layouts of 3 or 4 components, dropping alpha or adding 255 as alpha.
     static void convertPixels(const unsigned char* from, int fromComponents, unsigned char* to, int toComponents,
                               std::size_t pixels);

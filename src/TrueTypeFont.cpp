@@ -1,11 +1,14 @@
 // TrueTypeFont: FTGL draws on the renderer thread; a private FreeType face of our own, under a
 // mutex, answers measurements on the user's thread with the same numbers FTGL would give.
+// Faces given by family name are found through fontconfig, on whichever thread asks.
 #include "TrueTypeFont.h"
 
-#include <cmath>
-
 #include <FTGL/ftgl.h>
+#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
+
+#include <cmath>
+#include <cstdio>
 #include FT_FREETYPE_H
 
 namespace {
@@ -33,10 +36,13 @@ TrueTypeFont::~TrueTypeFont() {
     if (library) FT_Done_FreeType(library);
 }
 
-bool TrueTypeFont::open(const std::string& filePath) {
+bool TrueTypeFont::open(const std::string& faceName, int pointSize) {
     std::lock_guard<std::mutex> lock(measureMutex);
-    path = filePath;
-    return FT_Init_FreeType(&library) == 0 && FT_New_Face(library, path.c_str(), 0, &face) == 0;
+    path = findFile(faceName);
+    // FTGL draws outlines: a face of bitmaps only (BDF, PCF) would open and then never draw.
+    return !path.empty() && FT_Init_FreeType(&library) == 0 && FT_New_Face(library, path.c_str(), 0, &face) == 0 &&
+           FT_IS_SCALABLE(face) &&
+           FT_Set_Char_Size(face, 0, pixelSize(pointSize) * 64, ONE_POINT_PER_PIXEL, ONE_POINT_PER_PIXEL) == 0;
 }
 
 bool TrueTypeFont::create(int pointSize) {
@@ -81,3 +87,42 @@ void TrueTypeFont::measure(const std::string& text, int& width, int& height) {
 }
 
 int TrueTypeFont::pixelSize(int pointSize) { return static_cast<int>(std::lround(pointSize * 90.0 / 72.0)); }
+
+namespace {
+
+// Whether one of the match's family names is the one asked for, in any case: fontconfig always
+// offers a font, in some other family when it lacks the one asked for.
+bool isOfFamily(FcPattern* match, const FcChar8* family) {
+    FcChar8* name = nullptr;
+    for (int n = 0; FcPatternGetString(match, FC_FAMILY, n, &name) == FcResultMatch; ++n)
+        if (FcStrCmpIgnoreCase(name, family) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+std::string TrueTypeFont::findFile(const std::string& face) {
+    if (std::FILE* file = std::fopen(face.c_str(), "rb")) {
+        std::fclose(file);
+        return face;
+    }
+    FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>(face.c_str()));
+    if (!wanted) return "";
+    std::string found;
+    FcChar8* family = nullptr;
+    if (FcPatternGetString(wanted, FC_FAMILY, 0, &family) == FcResultMatch) {
+        FcChar8* askedFor = FcStrCopy(family);  // the substitutions below may add other families
+        FcConfigSubstitute(nullptr, wanted, FcMatchPattern);
+        FcDefaultSubstitute(wanted);
+        FcResult result;
+        if (FcPattern* match = FcFontMatch(nullptr, wanted, &result)) {
+            FcChar8* file = nullptr;
+            if (isOfFamily(match, askedFor) && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
+                found = reinterpret_cast<const char*>(file);
+            FcPatternDestroy(match);
+        }
+        FcStrFree(askedFor);
+    }
+    FcPatternDestroy(wanted);
+    return found;
+}

@@ -18,8 +18,9 @@ public:
     TrueTypeFont(const TrueTypeFont&) = delete;
     TrueTypeFont& operator=(const TrueTypeFont&) = delete;
 
-    // Reads the file; false if it cannot be opened as a font. Call once, on any thread.
-    bool open(const std::string& path);
+    // Reads the face's file (see findFile) and checks that its outlines can be sized to pointSize;
+    // false if not, as for a missing file or one of bitmaps only. Call once, on any thread.
+    bool open(const std::string& face, int pointSize);
     // Renderer thread, in a window's GL context: readies the outlines at pointSize. False if the
     // font cannot be made at that size. Until this succeeds, text measures 0 by 0.
     bool create(int pointSize);
@@ -32,6 +33,10 @@ public:
 
     // Points to pixels at 90 dots per inch: 12 points are 15 pixels.
     static int pixelSize(int pointSize);
+    // The file of a face: the face itself when it names a file that can be read, else the file
+    // that fontconfig has for it as a family name with an optional style ("DejaVu Serif:bold"),
+    // or "" when fontconfig has no font of that family. Any thread.
+    static std::string findFile(const std::string& face);
 
 private:
     std::string path;

@@ -6,12 +6,15 @@
 #include <sched.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 #include "Daemon.h"
 #include "DaemonCommand.h"
 #include "Diagnostics.h"
 #include "GLUTImp.h"
 #include "WindowManager.h"
+#include "WindowState.h"
 
 namespace {
 
@@ -28,6 +31,16 @@ Event takeOrHalt(EventQueue<Event>& queue, const char* emptyMessage) {
     return event;
 }
 
+// Nothing will ever arrive on a closed window's empty queue: the program ends as it would when the
+// window's last event had been handled, normally, with its exit handlers.
+template <typename Event>
+Event takeOrEnd(EventQueue<Event>& queue) {
+    sched_yield();
+    Event event;
+    if (!queue.waitTake(event)) std::exit(0);
+    return event;
+}
+
 }  // namespace
 
 Window::Window(int width, int height, const std::string& title, bool fullScreen, int depth, int refresh) {
@@ -40,6 +53,7 @@ Window::Window(int x, int y, int width, int height, const std::string& title, bo
 
 void Window::_init(int x, int y, int newWidth, int newHeight, const std::string& title, bool fullScreen, int depth,
                    int refresh) {
+    shared = std::make_unique<WindowState>();
     _setWindowSize(newWidth, newHeight);
     mousefilter = MouseEvent(MouseEvent::MOUSE_MOVE_EVENT, MouseEvent::NO_BUTTON, -1, -1, KeyModifiers::NO_MODIFIERS);
     keyfilter = KeyboardEvent(0, KeyModifiers::NO_MODIFIERS);
@@ -59,122 +73,107 @@ Window::~Window() {
     daemon->destroyWindow();
     // The renderer may still hold this window in commands or callbacks in flight: wait until it has
     // closed the toolkit window and forgotten this one, so nothing there touches freed storage.
-    if (GLUTImp::isRunning()) destroyedsignal.wait();
+    if (GLUTImp::isRunning()) shared->destroyedsignal.wait();
     sched_yield();
 }
+
+bool Window::isOpen() const { return !shared->events.isClosed(); }
 
 FullScreenWindow::FullScreenWindow(int width, int height, int depth, int refresh)
     : Window(width, height, "BrindlewoodGraphics", true, depth, refresh) {}
 
 void Window::handleKeyboardEvent(const KeyboardEvent&) { sched_yield(); }
 void Window::handleMouseEvent(const MouseEvent&) { sched_yield(); }
-void Window::handleIdleEvent() { sched_yield(); }
+void Window::handleIdleEvent() {
+    defaultidle = true;
+    sched_yield();
+}
 void Window::handleTimerEvent(const TimerEvent&) { sched_yield(); }
 
 void Window::drawPixel(const Style& style, int x, int y) {
-    sched_yield();
     daemon->drawPixel(style, x, y);
 }
 void Window::drawLine(const Style& style, int x1, int y1, int x2, int y2) {
-    sched_yield();
     daemon->drawLine(style, x1, y1, x2, y2);
 }
 void Window::drawRectangleFilled(const Style& style, int x1, int y1, int x2, int y2) {
-    sched_yield();
     daemon->drawRectangleFilled(style, x1, y1, x2, y2);
 }
 void Window::drawRectangleOutline(const Style& style, int x1, int y1, int x2, int y2) {
-    sched_yield();
     daemon->drawRectangleOutline(style, x1, y1, x2, y2);
 }
 void Window::drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3) {
-    sched_yield();
     daemon->drawTriangleFilled(style, x1, y1, x2, y2, x3, y3);
 }
 void Window::drawTriangleOutline(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3) {
-    sched_yield();
     daemon->drawTriangleOutline(style, x1, y1, x2, y2, x3, y3);
 }
 void Window::drawCircleFilled(const Style& style, int x, int y, int radius) {
-    sched_yield();
     daemon->drawCircleFilled(style, x, y, radius);
 }
 void Window::drawCircleOutline(const Style& style, int x, int y, int radius) {
-    sched_yield();
     daemon->drawCircleOutline(style, x, y, radius);
 }
 void Window::drawEllipseFilled(const Style& style, int x1, int y1, int x2, int y2) {
-    sched_yield();
     daemon->drawEllipseFilled(style, x1, y1, x2, y2);
 }
 void Window::drawEllipseOutline(const Style& style, int x1, int y1, int x2, int y2) {
-    sched_yield();
     daemon->drawEllipseOutline(style, x1, y1, x2, y2);
 }
 void Window::drawArc(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
-    sched_yield();
     daemon->drawArc(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
 void Window::drawWedgeFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
-    sched_yield();
     daemon->drawWedgeFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
 void Window::drawWedgeOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
-    sched_yield();
     daemon->drawWedgeOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
 void Window::drawChordFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
-    sched_yield();
     daemon->drawChordFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
 void Window::drawChordOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
-    sched_yield();
     daemon->drawChordOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
 void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text) {
-    sched_yield();
     daemon->drawText(style, font, x, y, text);
 }
 void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text,
                       const Transform& transform) {
-    sched_yield();
     daemon->drawText(style, font, x, y, text, transform);
 }
 void Window::drawPolygonFilled(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
-    sched_yield();
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonFilled are different sizes");
     daemon->drawPolygonFilled(style, xcoords, ycoords);
 }
 void Window::drawPolygonOutline(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
-    sched_yield();
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonOutline are different sizes");
     daemon->drawPolygonOutline(style, xcoords, ycoords);
 }
 void Window::drawPolyLine(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
-    sched_yield();
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolyLine are different sizes");
     daemon->drawPolyLine(style, xcoords, ycoords);
 }
 void Window::drawBezierCurve(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
-    sched_yield();
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawBezierCurve are different sizes");
     daemon->drawBezierCurve(style, xcoords, ycoords);
 }
 void Window::drawImage(const Image& image, int x, int y) {
-    sched_yield();
     daemon->drawImage(image, x, y);
 }
 void Window::drawImage(const Image& image, int x, int y, const Transform& transform) {
-    sched_yield();
     daemon->drawImage(image, x, y, transform);
+}
+void Window::clear() { clear(Color::WHITE); }
+void Window::clear(const Color& color) {
+    daemon->clear(color);
 }
 
 Image Window::createImage(int x, int y, int imageWidth, int imageHeight) {
-    sched_yield();
     if (imageWidth < 1) FATAL_ERROR("The rectangle chosen to create an image from is less than one pixel wide");
     if (imageHeight < 1) FATAL_ERROR("The rectangle chosen to create an image from is less than one pixel high");
     const int w = getWidth(), h = getHeight();
@@ -197,7 +196,6 @@ void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int
 }
 
 Color Window::readPixel(int x, int y) {
-    sched_yield();
     if (x < 0 || y < 0) WARNING("The pixel being read is outside the bounds of the window");
     // Only beyond the size warns: a coordinate equal to the width or height passes, as it always has.
     if (x > getWidth() || y > getHeight()) WARNING("The pixel being read is outside the bounds of the window");
@@ -205,198 +203,192 @@ Color Window::readPixel(int x, int y) {
 }
 
 void Window::flipPage() {
-    sched_yield();
     daemon->flipPage();
 }
 void Window::enableAutoPageFlip() {
-    sched_yield();
     autopageflip = true;
     daemon->enableAutoPageFlip();
 }
 void Window::disableAutoPageFlip() {
-    sched_yield();
     autopageflip = false;
     daemon->disableAutoPageFlip();
 }
+void Window::waitForNextFrame(int framesPerSecond) {
+    if (framesPerSecond < 1) FATAL_ERROR("The frame rate passed to waitForNextFrame is not a positive integer");
+    if (!autopageflip) flipPage();
+    using Clock = std::chrono::steady_clock;
+    const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / framesPerSecond;
+    const Clock::time_point now = Clock::now();
+    // Ticks stay on the schedule that the first call started; a loop that fell a whole frame or
+    // more behind resumes at the next tick instead of rushing to catch up.
+    if (nextframe == Clock::time_point()) nextframe = now;
+    nextframe += period;
+    if (nextframe < now) nextframe += (now - nextframe) / period * period + period;
+    std::this_thread::sleep_until(nextframe);
+}
 void Window::enableAntialiasing() {
-    sched_yield();
     daemon->enableAntialiasing();
 }
 void Window::disableAntialiasing() {
-    sched_yield();
     daemon->disableAntialiasing();
 }
 void Window::enableFullScreen(int depth, int refresh) {
-    sched_yield();
     daemon->enableFullScreen(depth, refresh);
 }
 void Window::disableFullScreen() {
-    sched_yield();
     daemon->disableFullScreen();
 }
 void Window::hide() {
-    sched_yield();
     if (hidden) return;
     daemon->hideWindow();
     hidden = true;
 }
 void Window::show() {
-    sched_yield();
     if (!hidden) return;
     daemon->showWindow();
     hidden = false;
 }
 void Window::resize(int newHeight, int newWidth) {
-    sched_yield();
     daemon->resize(newWidth, newHeight);
     _setWindowSize(newWidth, newHeight);
 }
 void Window::setPosition(int x, int y) {
-    sched_yield();
     daemon->setPosition(x, y);
 }
 void Window::getPosition(int& x, int& y) {
-    sched_yield();
     daemon->getPosition(x, y);
 }
 void Window::setTitle(const std::string& title) {
-    sched_yield();
     daemon->setTitle(title);
 }
 void Window::ignoreKeyRepeat(bool ignore) {
-    sched_yield();
     daemon->ignoreKeyRepeat(ignore);
 }
 
 int Window::getWidth() const {
-    std::lock_guard<PortMutex> guard(sizemutex);
-    return width;
+    std::lock_guard<PortMutex> guard(shared->sizemutex);
+    return shared->width;
 }
 int Window::getHeight() const {
-    std::lock_guard<PortMutex> guard(sizemutex);
-    return height;
+    std::lock_guard<PortMutex> guard(shared->sizemutex);
+    return shared->height;
 }
 void Window::_setWindowSize(int newWidth, int newHeight) {
-    std::lock_guard<PortMutex> guard(sizemutex);
-    width = newWidth;
-    height = newHeight;
+    std::lock_guard<PortMutex> guard(shared->sizemutex);
+    shared->width = newWidth;
+    shared->height = newHeight;
 }
 
-bool Window::isKeyboardQueueEmpty() { return keyqueue.isEmpty(); }
+bool Window::isKeyboardQueueEmpty() { return shared->keyqueue.isEmpty(); }
 KeyboardEvent Window::getKeyboardEvent() {
-    return takeOrHalt(keyqueue,
+    return takeOrHalt(shared->keyqueue,
                       "Tried to remove a KeyboardEvent from an empty queue!  Call "
                       "isKeyboardQueueEmpty() first to ensure that this does not occur");
 }
-KeyboardEvent Window::waitForKeyboardEvent() {
-    sched_yield();
-    return keyqueue.waitTake();
-}
+KeyboardEvent Window::waitForKeyboardEvent() { return takeOrEnd(shared->keyqueue); }
 void Window::flushKeyboardQueue() {
     sched_yield();
-    keyqueue.flush();
+    shared->keyqueue.flush();
 }
-void Window::autoFlushKeyboardQueue(bool on) { keyqueue.setAutoFlush(on); }
+void Window::autoFlushKeyboardQueue(bool on) { shared->keyqueue.setAutoFlush(on); }
 
-bool Window::isMouseQueueEmpty() { return mousequeue.isEmpty(); }
+bool Window::isMouseQueueEmpty() { return shared->mousequeue.isEmpty(); }
 MouseEvent Window::getMouseEvent() {
-    return takeOrHalt(mousequeue,
+    return takeOrHalt(shared->mousequeue,
                       "Tried to remove a MouseEvent from an empty queue!  Call "
                       "isMouseQueueEmpty() first to ensure that this does not occur");
 }
-MouseEvent Window::waitForMouseEvent() {
-    sched_yield();
-    return mousequeue.waitTake();
-}
+MouseEvent Window::waitForMouseEvent() { return takeOrEnd(shared->mousequeue); }
 void Window::flushMouseQueue() {
     sched_yield();
-    mousequeue.flush();
+    shared->mousequeue.flush();
 }
-void Window::autoFlushMouseQueue(bool on) { mousequeue.setAutoFlush(on); }
+void Window::autoFlushMouseQueue(bool on) { shared->mousequeue.setAutoFlush(on); }
 
-bool Window::isTimerQueueEmpty() { return timerqueue.isEmpty(); }
+bool Window::isTimerQueueEmpty() { return shared->timerqueue.isEmpty(); }
 TimerEvent Window::getTimerEvent() {
-    return takeOrHalt(timerqueue,
+    return takeOrHalt(shared->timerqueue,
                       "Tried to remove a TimerEvent from an empty queue!  Call "
                       "isTimerQueueEmpty() first to ensure that this does not occur");
 }
-TimerEvent Window::waitForTimerEvent() {
-    sched_yield();
-    return timerqueue.waitTake();
-}
+TimerEvent Window::waitForTimerEvent() { return takeOrEnd(shared->timerqueue); }
 void Window::flushTimerQueue() {
     sched_yield();
-    timerqueue.flush();
+    shared->timerqueue.flush();
 }
-void Window::autoFlushTimerQueue(bool on) { timerqueue.setAutoFlush(on); }
+void Window::autoFlushTimerQueue(bool on) { shared->timerqueue.setAutoFlush(on); }
+
+void Window::waitForAnyEvent() {
+    WindowState& s = *shared;
+    s.events.waitUntil([&s] {
+        return s.keyqueue.holdsEventsLocked() || s.mousequeue.holdsEventsLocked() || s.timerqueue.holdsEventsLocked();
+    });
+}
 
 // The state tables are written by the renderer; lookups never insert, so reading is safe under the lock.
 bool Window::isKeyDown(int key) const {
-    return keyqueue.withLock([&] {
-        auto found = keysdown.find(key);
-        return found != keysdown.end() && found->second;
+    return shared->keyqueue.withLock([&] {
+        auto found = shared->keysdown.find(key);
+        return found != shared->keysdown.end() && found->second;
     });
 }
 bool Window::isButtonDown(MouseEvent::Button button) const {
-    return mousequeue.withLock([&] {
-        auto found = buttonsdown.find(button);
-        return found != buttonsdown.end() && found->second;
+    return shared->mousequeue.withLock([&] {
+        auto found = shared->buttonsdown.find(button);
+        return found != shared->buttonsdown.end() && found->second;
     });
 }
 bool Window::isModifierDown(KeyModifiers modifiers) const {
-    KeyModifiers held = keyqueue.withLock([&] { return modifiersdown; });
+    KeyModifiers held = shared->keyqueue.withLock([&] { return shared->modifiersdown; });
     return (modifiers & held) == modifiers;
 }
 int Window::getMouseX() const {
-    return mousequeue.withLock([&] { return mousex; });
+    return shared->mousequeue.withLock([&] { return shared->mousex; });
 }
 int Window::getMouseY() const {
-    return mousequeue.withLock([&] { return mousey; });
+    return shared->mousequeue.withLock([&] { return shared->mousey; });
 }
 
-void Window::addKeyboardEvent(const KeyboardEvent& event) { keyqueue.add(event); }
+void Window::addKeyboardEvent(const KeyboardEvent& event) { shared->keyqueue.add(event); }
 void Window::addMouseEvent(const MouseEvent& event) {
-    mousequeue.add(event, [&] {
+    shared->mousequeue.add(event, [&] {
         // Enter and exit events carry no position; auto-flushed moves still update it.
         if (event.getX() != -1 && event.getY() != -1) {
-            mousex = event.getX();
-            mousey = event.getY();
+            shared->mousex = event.getX();
+            shared->mousey = event.getY();
         }
     });
 }
 void Window::addTimerEvent(const TimerEvent& event) {
-    timerqueue.add(event, [&] { ++timercounts[event.getTimerID()]; });
+    shared->timerqueue.add(event, [&] { ++shared->timercounts[event.getTimerID()]; });
 }
 void Window::recordKey(int key, bool down, KeyModifiers modifiers) {
-    keyqueue.withLock([&] {
-        keysdown[key] = down;
-        modifiersdown = modifiers;
+    shared->keyqueue.withLock([&] {
+        shared->keysdown[key] = down;
+        shared->modifiersdown = modifiers;
     });
 }
 void Window::recordButton(MouseEvent::Button button, bool down) {
-    mousequeue.withLock([&] { buttonsdown[button] = down; });
+    shared->mousequeue.withLock([&] { shared->buttonsdown[button] = down; });
 }
 
 TimerEvent Window::registerNewTimerEvent(int interval) {
-    sched_yield();
     return TimerEvent(daemon->registerNewTimerEvent(interval));
 }
 TimerEvent Window::startTimer(int interval) {
-    sched_yield();
     return TimerEvent(daemon->startTimer(interval));
 }
 void Window::stopTimer(const TimerEvent& timer) {
-    sched_yield();
     daemon->stopTimer(timer.getTimerID());
 }
 int Window::getTimerCount(const TimerEvent& timer) {
-    return timerqueue.withLock([&] {
-        auto found = timercounts.find(timer.getTimerID());
-        return found == timercounts.end() ? 0 : found->second;
+    return shared->timerqueue.withLock([&] {
+        auto found = shared->timercounts.find(timer.getTimerID());
+        return found == shared->timercounts.end() ? 0 : found->second;
     });
 }
 void Window::setTimerCount(const TimerEvent& timer, int count) {
-    timerqueue.withLock([&] { timercounts[timer.getTimerID()] = count; });
+    shared->timerqueue.withLock([&] { shared->timercounts[timer.getTimerID()] = count; });
 }
 
 std::string Window::numberToString(int n) {

@@ -1,38 +1,45 @@
 // Window: one on-screen window with immediate drawing calls, page flipping, screen reads and its
 // keyboard, mouse and timer queues. Runs on the user's thread: each call is checked here and
 // queued for the renderer thread; only the renderer-facing operations at the end run there.
+//
+// Misuse halts: the program is aborted with a "FATAL ERROR" line on stderr naming the problem.
+// Closing a window (its close button, or the window system) is not misuse: isOpen() turns false,
+// later requests for it are ignored, and a program waiting for its events ends with status 0.
 #pragma once
 
-#include <map>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Color.h"
-#include "EventQueue.h"
 #include "Font.h"
 #include "Image.h"
 #include "KeyboardEvent.h"
 #include "MouseEvent.h"
-#include "PortMutex.h"
 #include "Style.h"
 #include "TimerEvent.h"
 #include "Transform.h"
 
 class Daemon;
+struct WindowState;
 
 class Window {
 public:
     // A window of width by height pixels placed by the window system. Full screen uses the
-    // toolkit's game mode at the given colour depth (bits) and refresh rate (hertz).
+    // toolkit's game mode at the given colour depth (bits) and refresh rate (hertz). Halts on a
+    // width or height below 1. Returns once the window can be drawn in.
     Window(int width, int height, const std::string& title, bool fullScreen = false, int depth = 32, int refresh = 60);
     // A window whose top-left corner is at (x, y) on the screen.
     Window(int x, int y, int width, int height, const std::string& title, bool fullScreen = false, int depth = 32,
            int refresh = 60);
-    // Returns once the renderer has closed the window: nothing touches it afterwards.
+    // Closes the window if it is still open; returns once the renderer has let go of it.
     virtual ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
+
+    // True from construction until the user (close button) or the window system closes the window.
+    bool isOpen() const;
 
     // Handlers called by WindowManager::handleEvents on its thread; by default they only yield.
     virtual void handleKeyboardEvent(const KeyboardEvent& event);
@@ -41,15 +48,21 @@ public:
     virtual void handleTimerEvent(const TimerEvent& event);
 
     // Drawing. Coordinates are window pixels, origin at the top-left corner, y downward; angles
-    // are degrees, counterclockwise on screen. Each call returns once the renderer has taken the
-    // previous command of this thread.
+    // are degrees, counterclockwise on screen. Calls are queued for the renderer and return at
+    // once; they are drawn in the order made, also across threads.
     void drawPixel(const Style& style, int x, int y);
+    // Lights the pixels from (x1, y1) up to, not including, (x2, y2).
     void drawLine(const Style& style, int x1, int y1, int x2, int y2);
+    // Covers x1 to x2 - 1 and y1 to y2 - 1: the second corner's row and column stay out.
     void drawRectangleFilled(const Style& style, int x1, int y1, int x2, int y2);
+    // Lights the border through both corners: x1 to x2 and y1 to y2, both included.
     void drawRectangleOutline(const Style& style, int x1, int y1, int x2, int y2);
     void drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3);
     void drawTriangleOutline(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3);
+    // The disc of that radius about the top-left corner of pixel (x, y): the pixels whose centres
+    // lie inside it, columns and rows x - radius to x + radius - 1, as a filled rectangle covers.
     void drawCircleFilled(const Style& style, int x, int y, int radius);
+    // The circle through pixel centres about pixel (x, y): x - radius to x + radius, both lit.
     void drawCircleOutline(const Style& style, int x, int y, int radius);
     // The ellipse inside the box with corners (x1, y1) and (x2, y2).
     void drawEllipseFilled(const Style& style, int x1, int y1, int x2, int y2);
@@ -75,19 +88,27 @@ public:
     // The picture with its top-left corner at (x, y).
     void drawImage(const Image& image, int x, int y);
     void drawImage(const Image& image, int x, int y, const Transform& transform);
+    // Fills the whole window with white, or with the colour given.
+    void clear();
+    void clear(const Color& color);
 
     // Captures the rectangle with top-left corner (x, y) from what has been drawn; blocks.
     Image createImage(int x, int y, int width, int height);
     // Copies the rectangle with top-left corner (x, y) so that its top-left lands on (destX, destY).
     void copyRegion(int x, int y, int destX, int destY, int width, int height);
-    // The colour drawn at pixel (x, y), flipped or not; blocks.
+    // The colour drawn at pixel (x, y), flipped or not; blocks. White once the window is closed.
     Color readPixel(int x, int y);
 
-    // Shows what has been drawn. With automatic flipping on (the default) drawing shows by itself.
+    // Shows what has been drawn. With automatic flipping on (the default) drawing shows by itself
+    // within a frame; turn it off to compose a whole frame and show it at once with flipPage.
     void flipPage();
     void enableAutoPageFlip();
     void disableAutoPageFlip();
     bool isAutoPageFlipEnabled() const { return autopageflip; }
+    // For animation loops: flips the page when automatic flipping is off, then sleeps until the
+    // next tick of a steady schedule of framesPerSecond ticks a second (late frames do not make
+    // the schedule drift). Halts on a rate below 1.
+    void waitForNextFrame(int framesPerSecond);
     void enableAntialiasing();
     void disableAntialiasing();
     void enableFullScreen(int depth, int refresh);
@@ -97,6 +118,7 @@ public:
     void show();
     bool isHidden() const { return hidden; }
     // Note the order: height first, then width. Deliberate, and relied on by existing programs.
+    // The window is white after a resize; drawing made after the call stays.
     void resize(int height, int width);
     void setPosition(int x, int y);
     // The window's position on the screen; blocks.
@@ -106,8 +128,12 @@ public:
     int getWidth() const;
     int getHeight() const;
 
-    // Input queues. The get operations halt on an empty queue; the wait operations sleep until an
-    // event arrives; auto-flush drops arriving events while on.
+    // Input queues. The get operations halt on an empty queue (check the matching is...Empty
+    // first); the wait operations sleep until an event arrives, and end the program (status 0)
+    // when the window has been closed and its queue is empty; auto-flush drops arriving events
+    // while on. A mouse button makes a down event, then an up and a click event on release;
+    // moving the pointer makes move events and crossing the border enter and exit events, so
+    // waitForMouseEvent also returns on those (check the event's kind to wait for a click).
     bool isKeyboardQueueEmpty();
     KeyboardEvent getKeyboardEvent();
     KeyboardEvent waitForKeyboardEvent();
@@ -123,6 +149,9 @@ public:
     TimerEvent waitForTimerEvent();
     void flushTimerQueue();
     void autoFlushTimerQueue(bool on);
+    // Sleeps until the keyboard, mouse or timer queue holds an event, or the window is closed;
+    // takes nothing: the program then takes events from whichever queue it likes.
+    void waitForAnyEvent();
 
     // Input state, as last reported by the window system.
     bool isKeyDown(int key) const;
@@ -141,7 +170,9 @@ public:
     TimerEvent getTimerFilter() const { return timerfilter; }
     void setTimerFilter(const TimerEvent& filter) { timerfilter = filter; }
 
-    // Timers: a one-shot timer fires once, a running timer every interval milliseconds until stopped.
+    // Timers queue a TimerEvent with the returned id. registerNewTimerEvent makes a one-shot
+    // timer, which fires once after interval milliseconds; startTimer one that fires every
+    // interval milliseconds until stopped.
     TimerEvent registerNewTimerEvent(int interval);
     TimerEvent startTimer(int interval);
     void stopTimer(const TimerEvent& timer);
@@ -153,7 +184,7 @@ public:
     static std::string numberToString(int n);
     static std::string numberToString(double d, int precision);
 
-    // Renderer-facing: called on the renderer thread only.
+    // The renderer's: called on the renderer thread only, never by a program.
     void _setWindowSize(int newWidth, int newHeight);
     void addKeyboardEvent(const KeyboardEvent& event);
     void addMouseEvent(const MouseEvent& event);
@@ -165,37 +196,20 @@ protected:
 private:
     friend class DaemonImp;
     friend class GLUTImp;
-
-    struct Position {
-        int x = 0;
-        int y = 0;
-    };
+    friend class WindowManager;
 
     // Renderer side: key and button state that the callbacks record beside the queues.
     void recordKey(int key, bool down, KeyModifiers modifiers);
     void recordButton(MouseEvent::Button button, bool down);
 
-    mutable EventQueue<MouseEvent> mousequeue;   // its lock also guards mousex, mousey, buttonsdown
-    mutable EventQueue<KeyboardEvent> keyqueue;  // its lock also guards keysdown, modifiersdown
-    mutable EventQueue<TimerEvent> timerqueue;   // its lock also guards timercounts
-    mutable PortMutex sizemutex;
-    int width = 0;
-    int height = 0;
-    int mousex = -1;
-    int mousey = -1;
+    std::unique_ptr<WindowState> shared;  // everything the renderer touches, each part guarded
     MouseEvent mousefilter;
     KeyboardEvent keyfilter;
     TimerEvent timerfilter;
-    Reply<Color> colorsignal;
-    Reply<Image> imagesignal;
-    Reply<Position> positionsignal;
-    Semaphore destroyedsignal;  // the renderer has closed the window and forgotten it
     bool hidden = false;
     bool autopageflip = false;
-    std::map<int, bool> keysdown;
-    std::map<MouseEvent::Button, bool> buttonsdown;
-    std::map<int, int> timercounts;
-    KeyModifiers modifiersdown;
+    bool defaultidle = false;  // the base handleIdleEvent ran: the event loop may sleep between passes
+    std::chrono::steady_clock::time_point nextframe;  // the frame schedule's next tick
     std::unique_ptr<Daemon> daemon;
 };
 

@@ -13,10 +13,20 @@ public:
     // Called by every Window's constructor and destructor.
     static void registerWindow(Window* window);
     static void removeWindow(Window* window);
-    // Passes over the windows, timer then keyboard then mouse events then idle, until exitHandler.
+    // Passes over the windows, handing each window's timer, then keyboard, then mouse events to
+    // its handlers, then calling its idle handler, until exitHandler is called. While no window
+    // overrides handleIdleEvent, a pass that finds nothing sleeps briefly instead of spinning.
+    // Once every window it serves has been closed, the program ends (status 0).
     static void handleEvents();
     // Ends handleEvents after the pass in progress.
     static void exitHandler();
     // Processor time used, in clock() ticks.
     static std::clock_t getTime();
+    // Wall-clock seconds since the program started, from a steady clock: for animation and timing.
+    static double getSeconds();
+
+private:
+    struct PassOutcome;
+    // One pass of handleEvents over the windows, and what it found.
+    static PassOutcome deliverOnePass();
 };

@@ -1,5 +1,5 @@
-// The editor's model without a display: how clicks, faces and edges grow it, which vertex a point
-// picks, and the OBJ file it saves.
+// The editor's model without a display: how clicks, faces and edges grow it, how it is mended
+// (moved, re-widthed, deleted from), which vertex or face a point picks, and the OBJ file it saves.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -147,6 +147,185 @@ TEST(EditorModelPick, AnEmptyModelPicksNothing) {
     model m;
 
     EXPECT_EQ(get_close_vert(m, 100, 100), -1);
+}
+
+namespace {
+
+// A model with a vertex pair at each canvas point, in order, at width 50.
+model with_vertices(std::initializer_list<std::pair<int, int>> canvas_points) {
+    model m;
+    for (auto [x, y] : canvas_points) add_vertex_pair(m, window_x(x), window_y(y));
+    return m;
+}
+
+}  // namespace
+
+TEST(EditorModelPick, AVertexWithinReachIsPickedAndOneBeyondIsNot) {
+    model m = with_vertices({{100, 100}, {200, 100}});
+
+    EXPECT_EQ(get_vert_within(m, window_x(208), window_y(100), VERTEX_REACH), 2);
+    EXPECT_EQ(get_vert_within(m, window_x(100), window_y(92), VERTEX_REACH), 0);
+    // 8.06 pixels away: beyond reach, though it truncates to 8 whole pixels.
+    EXPECT_EQ(get_vert_within(m, window_x(108), window_y(101), VERTEX_REACH), -1);
+    EXPECT_EQ(get_vert_within(m, window_x(150), window_y(100), VERTEX_REACH), -1);
+    EXPECT_EQ(get_vert_within(model(), window_x(100), window_y(100), VERTEX_REACH), -1);
+}
+
+TEST(EditorModelPick, WithinReachTheNearestFrontVertexIsPicked) {
+    model m = with_vertices({{100, 100}, {104, 100}});
+
+    EXPECT_EQ(get_vert_within(m, window_x(103), window_y(100), VERTEX_REACH), 2);
+    EXPECT_EQ(get_vert_within(m, window_x(101), window_y(100), VERTEX_REACH), 0);
+}
+
+TEST(EditorModelEdit, AMovedVertexTakesItsTwinAlongAndKeepsTheirDepths) {
+    model m = with_vertices({{100, 100}});
+    m.width = 20;
+    add_vertex_pair(m, window_x(200), window_y(100));
+    add_edge(m, 0, 2);
+
+    move_vertex_pair(m, 2, window_x(250), window_y(30));
+
+    EXPECT_EQ(obj_text(m),
+              "v 100 100 50\nv 100 100 -50\nv 250 30 20\nv 250 30 -20\n"
+              "f 3 1 4\nf 2 4 1\n");
+}
+
+TEST(EditorModelEdit, AMoveBeyondTheCanvasStopsAtItsEdge) {
+    model m = with_vertices({{100, 100}, {200, 100}});
+
+    move_vertex_pair(m, 0, area::canvas.x1 - 40, area::canvas.y2 + 300);
+    move_vertex_pair(m, 2, area::window_width + 10, -5);
+
+    EXPECT_EQ(obj_text(m), "v 0 276 50\nv 0 276 -50\nv 651 0 50\nv 651 0 -50\n");
+}
+
+TEST(EditorModelEdit, AVertexWidthChangesThatPairOnly) {
+    model m = with_vertices({{100, 100}, {200, 100}, {300, 100}});
+
+    set_vertex_width(m, 2, 35);
+    set_vertex_width(m, 4, -7);
+
+    EXPECT_EQ(obj_text(m),
+              "v 100 100 50\nv 100 100 -50\n"
+              "v 200 100 35\nv 200 100 -35\n"
+              "v 300 100 -7\nv 300 100 7\n");
+}
+
+// Deleting mends a model into the one the same clicks would have built without the deleted parts.
+TEST(EditorModelEdit, ADeletedVertexTakesItsFacesAndEdgesAndTheRestAreRenumbered) {
+    model edited = with_vertices({{10, 10}, {100, 10}, {100, 100}, {10, 100}});
+    add_face(edited, 0, 2, 4);
+    add_face(edited, 2, 4, 6);
+    add_edge(edited, 0, 2);
+    add_edge(edited, 4, 6);
+    add_edge(edited, 6, 2);
+
+    delete_vertex_pair(edited, 0);
+
+    model from_scratch = with_vertices({{100, 10}, {100, 100}, {10, 100}});
+    add_face(from_scratch, 0, 2, 4);
+    add_edge(from_scratch, 2, 4);
+    add_edge(from_scratch, 4, 0);
+    EXPECT_EQ(obj_text(edited), obj_text(from_scratch));
+}
+
+TEST(EditorModelEdit, DeletingTheLastVertexLeavesTheOthersIndicesAlone) {
+    model edited = with_vertices({{10, 10}, {100, 10}, {100, 100}});
+    add_face(edited, 0, 2, 2);
+    add_edge(edited, 4, 0);
+
+    delete_vertex_pair(edited, 4);
+
+    model from_scratch = with_vertices({{10, 10}, {100, 10}});
+    add_face(from_scratch, 0, 2, 2);
+    EXPECT_EQ(obj_text(edited), obj_text(from_scratch));
+}
+
+TEST(EditorModelEdit, DeletingTheOnlyVertexEmptiesTheModel) {
+    model m = with_vertices({{10, 10}});
+    add_face(m, 0, 0, 0);
+
+    delete_vertex_pair(m, 0);
+
+    EXPECT_EQ(obj_text(m), "");
+}
+
+TEST(EditorModelPick, TheFaceHoldingThePointIsPicked) {
+    // Two triangles side by side, sharing the side from (100, 0) to (100, 100).
+    model m = with_vertices({{0, 0}, {100, 0}, {100, 100}, {200, 100}});
+    add_face(m, 0, 2, 4);
+    add_face(m, 2, 6, 4);
+
+    EXPECT_EQ(get_face_at(m, window_x(90), window_y(20)), 0);
+    EXPECT_EQ(get_face_at(m, window_x(110), window_y(90)), 2);
+    // On the shared side: both hold it, and the earlier face is picked.
+    EXPECT_EQ(get_face_at(m, window_x(100), window_y(50)), 0);
+}
+
+TEST(EditorModelPick, OutsideEveryFaceTheNearestCentroidIsPicked) {
+    model m = with_vertices({{0, 0}, {90, 0}, {0, 90}, {300, 0}, {300, 90}, {210, 90}});
+    add_face(m, 0, 2, 4);   // centroid (30, 30)
+    add_face(m, 6, 8, 10);  // centroid (270, 60)
+
+    EXPECT_EQ(get_face_at(m, window_x(100), window_y(100)), 0);
+    EXPECT_EQ(get_face_at(m, window_x(200), window_y(200)), 2);
+}
+
+TEST(EditorModelPick, EdgesAndFlatFacesHoldNoPoint) {
+    model m = with_vertices({{0, 0}, {300, 0}, {150, 0}, {300, 10}, {310, 10}, {300, 20}});
+    add_edge(m, 0, 2);
+    add_face(m, 0, 2, 4);   // its corners on one line, which passes through the point below
+    add_face(m, 6, 8, 10);  // a real triangle beside the point, its centroid nearer than the other's
+
+    EXPECT_EQ(get_face_at(m, window_x(290), window_y(0)), 4);
+
+    model edges_only = with_vertices({{0, 0}, {100, 0}});
+    add_edge(edges_only, 0, 2);
+    EXPECT_EQ(get_face_at(edges_only, window_x(50), window_y(0)), -1);
+    EXPECT_EQ(get_face_at(model(), window_x(50), window_y(0)), -1);
+}
+
+TEST(EditorModelEdit, ADeletedFaceTakesItsTwinAndLeavesTheRestInOrder) {
+    model edited = with_vertices({{0, 0}, {100, 0}, {100, 100}, {200, 100}});
+    add_face(edited, 0, 2, 4);
+    add_edge(edited, 0, 2);
+    add_face(edited, 2, 6, 4);
+
+    delete_face(edited, get_face_at(edited, window_x(90), window_y(20)));
+
+    model from_scratch = with_vertices({{0, 0}, {100, 0}, {100, 100}, {200, 100}});
+    add_edge(from_scratch, 0, 2);
+    add_face(from_scratch, 2, 6, 4);
+    EXPECT_EQ(obj_text(edited), obj_text(from_scratch));
+}
+
+TEST(EditorModelEdit, AnEdgeIsDeletedWhicheverWayItsVerticesArePicked) {
+    model edited = with_vertices({{0, 0}, {100, 0}, {100, 100}});
+    add_edge(edited, 0, 2);
+    add_face(edited, 0, 2, 4);
+    add_edge(edited, 4, 2);
+
+    EXPECT_TRUE(delete_edge(edited, 2, 0));
+    EXPECT_TRUE(delete_edge(edited, 4, 2));
+
+    model from_scratch = with_vertices({{0, 0}, {100, 0}, {100, 100}});
+    add_face(from_scratch, 0, 2, 4);
+    EXPECT_EQ(obj_text(edited), obj_text(from_scratch));
+}
+
+TEST(EditorModelEdit, WithoutAnEdgeBetweenTheVerticesNothingIsDeleted) {
+    model m = with_vertices({{0, 0}, {100, 0}, {100, 100}});
+    add_face(m, 0, 2, 4);  // its sides are no edges
+    add_edge(m, 0, 2);
+    std::string before = obj_text(m);
+
+    EXPECT_FALSE(delete_edge(m, 2, 4));
+    EXPECT_FALSE(delete_edge(m, 0, 4));
+    EXPECT_EQ(obj_text(m), before);
+
+    model empty;
+    EXPECT_FALSE(delete_edge(empty, 0, 2));
 }
 
 TEST_F(EditorFiles, SavingWritesTheFileUnderTheNameGiven) {

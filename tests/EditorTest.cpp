@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,8 +17,10 @@
 
 #include "Color.h"
 #include "ConsoleText.h"
+#include "Model.h"
 #include "ScratchFolder.h"
 #include "ScreenAreas.h"
+#include "XClient.h"
 #include "XDoTool.h"
 
 namespace fs = std::filesystem;
@@ -156,6 +159,10 @@ protected:
     // Chooses a File entry that asks a question, and waits for its cursor after the prompt.
     void choose_dialogue(const rect& entry, const std::string& prompt) {
         click(middle_x(entry), middle_y(entry));
+        await_prompt(prompt);
+    }
+
+    void await_prompt(const std::string& prompt) {
         wait_for_cursor(static_cast<int>(prompt.size()) + 1);
         typed = static_cast<int>(prompt.size());
     }
@@ -166,22 +173,60 @@ protected:
             << "no cursor in cell " << cell;
     }
 
-    // Types one key and waits until the editor has taken it: it flushes keys typed while it draws.
+    // Types one key and waits until the editor has echoed it and moved its cursor on.
     void type_key(const std::string& key) {
         xdo->key(key);
         wait_for_cursor(++typed + 1);
     }
 
-    void answer(const std::vector<std::string>& keys) {
+    // Types the keys and Enter, then waits until console line cleared_line is empty: a File
+    // dialogue ends with a clear console, a tool's dialogue (cleared_line 2) with its heading alone.
+    void answer(const std::vector<std::string>& keys, int cleared_line = 1) {
         for (const std::string& key : keys) type_key(key);
         xdo->key("Return");
-        ASSERT_TRUE(shows([&](const Picture& shot) { return !console_line_has_text(shot, 1); }))
+        ASSERT_TRUE(shows([&](const Picture& shot) { return !console_line_has_text(shot, cleared_line); }))
             << "the dialogue never ended";
     }
 
-    void add_vertex(int x, int y) {
+    void add_vertex(int x, int y) { pick(x, y, Color::RED); }
+
+    // Clicks at (x, y) and waits until the mark of what the click did shows there.
+    void pick(int x, int y, Color mark) {
         click(x, y);
-        ASSERT_TRUE(shows([&](const Picture& shot) { return shot.at(x, y) == Color::RED; })) << x << ", " << y;
+        ASSERT_TRUE(shows([&](const Picture& shot) { return shot.at(x, y) == mark; })) << x << ", " << y;
+    }
+
+    // Clicks on the canvas with a tool on, and waits for its message on the console's line 2.
+    void click_for_message(int x, int y) {
+        click(x, y);
+        ASSERT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 2); }))
+            << "nothing said about the click at " << x << ", " << y;
+    }
+
+    void choose(const rect& menu, const rect& entry) {
+        open_menu(menu);
+        choose_tool(entry);
+    }
+
+    // Compares the window's top rows (all 500 for the whole window) with a reviewed screenshot
+    // in tests/data, keeping this run's screen when they differ.
+    void expect_looks_as_reviewed(const std::string& reference, int rows = area::window_height) {
+        fs::path actual = fs::temp_directory_path() / ("tamsel-look-" + std::to_string(getpid()) + "-" + reference);
+        std::string geometry = "700x" + std::to_string(rows) + "+1034+310";
+        ASSERT_EQ(std::system(("import -window root -crop " + geometry + " +repage '" + actual.string() + "'").c_str()),
+                  0);
+        std::string compare = "compare -metric AE -fuzz 10% '" + actual.string() + "' '" +
+                              (REFERENCES / reference).string() + "' null: 2>&1";
+        FILE* pipe = popen(compare.c_str(), "r");
+        char buffer[256] = {};
+        std::size_t got = pipe ? fread(buffer, 1, sizeof buffer - 1, pipe) : 0;
+        int status = pipe ? pclose(pipe) : -1;
+        std::string differing(buffer, got);
+        // compare ends with 0 when alike, 1 when not, 2 when it could not compare at all.
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) < 2) << differing;
+        // A few dozen pixels of slack for antialiased glyph edges; a misplaced label or cell is hundreds.
+        EXPECT_LT(std::stod(differing), 60) << "differing pixels; this run's screen is " << actual;
+        if (!HasFailure()) fs::remove(actual);
     }
 
     void save_as(const std::vector<std::string>& keys) {
@@ -194,6 +239,11 @@ protected:
     int exit_editor() {
         open_menu(area::file_menu);
         click(middle_x(area::exit), middle_y(area::exit));
+        return exit_status();
+    }
+
+    // The status the editor ends with (within 15 s), or -1 if it did not end normally.
+    int exit_status() {
         int status = 0;
         bool ended = eventually([&] { return waitpid(editor, &status, WNOHANG) == editor; }, std::chrono::seconds(15));
         if (!ended) return -1;
@@ -365,6 +415,31 @@ TEST_F(Editor, AnUnreadableTemplateIsReportedAndChangesNothing) {
     EXPECT_EQ(fileText(log_file()), "");
 }
 
+// The typed name and the message that repeats it are longer than a console line: they continue on
+// the next line, and nothing lands outside the console's frame.
+TEST_F(Editor, TextLongerThanTheConsoleStaysInsideItsFrame) {
+    const std::string name = "a_name_far_too_long_for_one_line_of_the_console_box_to_hold_whole.png";
+    open_menu(area::file_menu);
+    choose_dialogue(area::load_2d, "Enter PNG:");
+    xdo->type(name);
+    xdo->key("Return");
+    ASSERT_TRUE(shows([](const Picture& shot) {
+        return !console_line_has_text(shot, 1) && console_line_has_text(shot, 2);
+    })) << "no message on the console";
+    EXPECT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 3); }))
+        << "the message does not go on on the next line";
+
+    // Below the canvas, everything but the console and its one-pixel frame is the background's.
+    Picture background = picture_file(PICTURES / "quill_back.png", area::window_width, area::window_height);
+    Picture shot = screen();
+    const rect framed{area::io_window.x1 - 1, area::io_window.y1 - 1, area::io_window.x2 + 1, area::io_window.y2 + 1};
+    int marks = 0;
+    for (int y = area::canvas.y2 + 8; y < area::window_height; ++y)
+        for (int x = 0; x < area::window_width; ++x)
+            if (!contains(framed, x, y) && shot.at(x, y) != background.at(x, y)) ++marks;
+    EXPECT_EQ(marks, 0) << "pixels changed outside the console";
+}
+
 TEST_F(Editor, AFailedSaveIsReportedAndLeavesWhatWasInTheWay) {
     fs::create_directory(folder / "Box");
     std::ofstream(folder / "Box" / "kept") << "kept";
@@ -380,6 +455,17 @@ TEST_F(Editor, AFailedSaveIsReportedAndLeavesWhatWasInTheWay) {
     EXPECT_EQ(exit_editor(), 0);
 }
 
+// A paste, or fast typing on a busy machine: every key typed at the prompt reaches the name.
+TEST_F(Editor, ANameTypedAMillisecondAKeyIsSavedWhole) {
+    open_menu(area::file_menu);
+    choose_dialogue(area::save, "Enter OBJ:");
+    xdo->type("quickly_typed_name_1234567890.obj", 1);
+    xdo->key("Return");
+
+    ASSERT_TRUE(eventually([&] { return !files_made().empty(); }, std::chrono::seconds(15))) << "nothing was saved";
+    EXPECT_EQ(files_made(), std::vector<std::string>{"quickly_typed_name_1234567890.obj"});
+}
+
 TEST_F(Editor, ASuccessfulSaveLeavesTheConsoleClear) {
     save_as({"q"});
 
@@ -387,6 +473,16 @@ TEST_F(Editor, ASuccessfulSaveLeavesTheConsoleClear) {
     EXPECT_FALSE(console_line_has_text(shot, 1));
     EXPECT_FALSE(console_line_has_text(shot, 2));
     EXPECT_EQ(fileText(folder / "q"), "");
+}
+
+TEST_F(Editor, ClosingTheWindowEndsTheEditorAsExitDoes) {
+    open_menu(area::add_menu);
+    choose_tool(area::verts);
+    add_vertex(125, 187);
+
+    requestClose("Tamsel");
+    EXPECT_EQ(exit_status(), 0);
+    EXPECT_EQ(files_made(), std::vector<std::string>{});
 }
 
 TEST_F(Editor, ExitEndsWellWithoutSaving) {
@@ -399,15 +495,18 @@ TEST_F(Editor, ExitEndsWellWithoutSaving) {
 }
 
 TEST_F(Editor, MenusAreOutlinedByTheirState) {
-    move(middle_x(area::mod_menu), middle_y(area::mod_menu));
+    move(middle_x(area::colors_menu), middle_y(area::colors_menu));
     // Colours is outlined last for each event: once it shows, so do the others.
-    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(area::colors_menu.x1, 14, PURPLE); }));
-    Picture over_modify = screen();
-    EXPECT_TRUE(over_modify.near(area::mod_menu.x1, 14, PURPLE)) << "a disabled menu lights up under the mouse";
-    EXPECT_TRUE(over_modify.near(area::file_menu.x1, 14, Color::BLUE));
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(area::colors_menu.x1, 14, PURPLE); }))
+        << "the disabled menu lights up under the mouse";
+    Picture over_colours = screen();
+    for (const rect& menu : {area::file_menu, area::add_menu, area::mod_menu, area::del_menu})
+        EXPECT_TRUE(over_colours.near(menu.x1, 14, Color::BLUE)) << "menu at " << menu.x1;
 
     move(middle_x(area::file_menu), middle_y(area::file_menu));
     EXPECT_TRUE(shows([](const Picture& shot) { return shot.near(area::file_menu.x1, 14, Color::RED); }));
+    move(middle_x(area::del_menu), middle_y(area::del_menu));
+    EXPECT_TRUE(shows([](const Picture& shot) { return shot.near(area::del_menu.x1, 14, Color::RED); }));
 
     open_menu(area::file_menu);
     move(middle_x(area::save), middle_y(area::save));
@@ -425,20 +524,180 @@ TEST_F(Editor, MenusAndConsoleLookAsReviewed) {
     choose_dialogue(area::width, "Enter Width:");
     type_key("7");
 
-    fs::path actual = fs::temp_directory_path() / ("tamsel-look-" + std::to_string(getpid()) + ".png");
-    ASSERT_EQ(
-        std::system(("import -window root -crop " + WINDOW_ON_SCREEN + " +repage '" + actual.string() + "'").c_str()),
-        0);
-    std::string compare = "compare -metric AE -fuzz 10% '" + actual.string() + "' '" +
-                          (REFERENCES / "tamsel_width_dialogue.png").string() + "' null: 2>&1";
-    FILE* pipe = popen(compare.c_str(), "r");
-    char buffer[256] = {};
-    std::size_t got = pipe ? fread(buffer, 1, sizeof buffer - 1, pipe) : 0;
-    int status = pipe ? pclose(pipe) : -1;
-    std::string differing(buffer, got);
-    // compare ends with 0 when alike, 1 when not, 2 when it could not compare at all.
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) < 2) << differing;
-    // A few dozen pixels of slack for antialiased glyph edges; a misplaced label or cell is hundreds.
-    EXPECT_LT(std::stod(differing), 60) << "differing pixels; this run's screen is " << actual;
-    if (!HasFailure()) fs::remove(actual);
+    expect_looks_as_reviewed("tamsel_width_dialogue.png");
+}
+
+// Each open menu with the pointer on its first entry, compared with a reviewed screenshot of the
+// menu bar and the open menu (no model: vertex dots are not part of what is compared).
+TEST_F(Editor, EachOpenMenuLooksAsReviewed) {
+    const std::pair<rect, rect> menus[] = {{area::file_menu, area::load_2d},
+                                           {area::add_menu, area::verts},
+                                           {area::mod_menu, area::move_verts},
+                                           {area::del_menu, area::verts}};
+    const char* references[] = {"tamsel_menu_file.png", "tamsel_menu_add.png", "tamsel_menu_modify.png",
+                                "tamsel_menu_delete.png"};
+    for (int i = 0; i < 4; ++i) {
+        auto [menu, entry] = menus[i];
+        open_menu(menu);
+        move(middle_x(entry), middle_y(entry));
+        ASSERT_TRUE(shows([&](const Picture& shot) { return shot.near(entry.x1, middle_y(entry), Color::RED); }));
+        expect_looks_as_reviewed(references[i], area::menu.y2 + 3);
+    }
+}
+
+// A user builds a model with three mistakes in it and mends them without starting over: a vertex
+// in the wrong place, one at the wrong depth, and a vertex, a face and an edge too many.
+TEST_F(Editor, AUserMendsAModelAndSavesWhatIsLeft) {
+    choose(area::add_menu, area::verts);
+    for (auto [x, y] : {std::pair{125, 187}, {225, 187}, {125, 287}, {225, 287}, {325, 237}}) add_vertex(x, y);
+
+    // Faces 125,187 225,187 125,287, then 225,187 225,287 125,287, then 225,187 325,237 225,287;
+    // each shows by a side that no earlier face has.
+    choose_tool(area::faces);
+    const std::array<std::pair<int, int>, 3> faces[] = {{{{125, 187}, {225, 187}, {125, 287}}},
+                                                        {{{225, 187}, {225, 287}, {125, 287}}},
+                                                        {{{225, 187}, {325, 237}, {225, 287}}}};
+    const std::pair<int, int> new_sides[] = {{175, 237}, {175, 287}, {275, 262}};
+    for (int i = 0; i < 3; ++i) {
+        pick(faces[i][0].first, faces[i][0].second, Color::GREEN);
+        pick(faces[i][1].first, faces[i][1].second, Color::GREEN);
+        click(faces[i][2].first, faces[i][2].second);
+        auto [x, y] = new_sides[i];
+        ASSERT_TRUE(shows([&](const Picture& shot) { return shot.near(x, y, Color::GREEN); })) << "face " << i;
+    }
+
+    // Edges from 125,187 to 225,187, from 225,187 to 325,237 and from 125,287 to 225,287.
+    choose_tool(area::edges);
+    const std::pair<int, int> edges[][2] = {
+        {{125, 187}, {225, 187}}, {{225, 187}, {325, 237}}, {{125, 287}, {225, 287}}};
+    for (auto const& edge : edges) {
+        pick(edge[0].first, edge[0].second, Color::BLUE);
+        click(edge[1].first, edge[1].second);
+        int x = (edge[0].first + edge[1].first) / 2, y = (edge[0].second + edge[1].second) / 2;
+        ASSERT_TRUE(shows([&](const Picture& shot) { return shot.near(x, y, Color::BLUE); })) << x << ", " << y;
+    }
+
+    // Drag the vertex at 325,237 by a press 1 pixel off it to 345,257.
+    choose(area::mod_menu, area::move_verts);
+    move(326, 238);
+    xdo->press(1);
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.at(325, 237) == Color::GREEN; })) << "not picked";
+    move(340, 250);
+    move(345, 257);
+    xdo->release(1);
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.at(345, 257) == Color::RED; })) << "not moved";
+    EXPECT_NE(screen().at(325, 237), Color::RED);
+
+    // The vertex at 125,287 at depth 30 instead of 50.
+    choose_tool(area::vert_width);
+    pick(125, 287, Color::GREEN);
+    await_prompt("Enter Width:");
+    answer({"3", "0"}, 2);
+
+    // The vertex at 125,187 goes with the face and the edge on it.
+    choose(area::del_menu, area::verts);
+    click(125, 187);
+    ASSERT_TRUE(shows([](const Picture& shot) {
+        return shot.at(125, 187) != Color::RED && !shot.near(175, 185, Color::BLUE) &&
+               !shot.near(125, 237, Color::GREEN);
+    })) << "the vertex is still there";
+
+    // The face on 225,187 345,257 225,287, by a click inside it.
+    choose_tool(area::faces);
+    click(255, 237);
+    ASSERT_TRUE(shows([](const Picture& shot) { return !shot.near(285, 272, Color::GREEN); })) << "face kept";
+
+    // The edge from 225,187 to 345,257, by its two vertices.
+    choose_tool(area::edges);
+    pick(225, 187, Color::BLUE);
+    click(345, 257);
+    ASSERT_TRUE(shows([](const Picture& shot) {
+        return !shot.near(285, 222, Color::BLUE) && shot.at(225, 187) == Color::RED;
+    })) << "edge kept";
+
+    save_as({"m", "e", "n", "d", "e", "d", "period", "o", "b", "j"});
+    EXPECT_EQ(exit_editor(), 0);
+
+    // Line for line what the same clicks give without the mistakes: the vertices left in their
+    // order, renumbered, and the face and edge left.
+    EXPECT_EQ(fileText(folder / "mended.obj"), fileText(REFERENCES / "tamsel_mended.obj"));
+    std::string check = "assimp info '" + (folder / "mended.obj").string() + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(check.c_str()), 0);
+    EXPECT_EQ(fileText(log_file()), "") << "the editor reported something";
+}
+
+// A moved vertex leaves nothing behind: where it and its face were, the template shows again, and
+// the frame around the canvas is as it was, though the vertex sat on the canvas's corner.
+TEST_F(Editor, AMovedVertexLeavesNoTrace) {
+    // Orange above and blue below, larger than the canvas: only its part over the canvas is redrawn.
+    std::string make_template =
+        "convert -size 660x300 xc:'rgb(200,120,40)' -fill 'rgb(40,120,200)' "
+        "-draw 'rectangle 0,200 659,299' '" +
+        (folder / "t.png").string() + "'";
+    ASSERT_EQ(std::system(make_template.c_str()), 0);
+    const Color orange(200, 120, 40), blue(40, 120, 200);
+    open_menu(area::file_menu);
+    choose_dialogue(area::load_2d, "Enter PNG:");
+    answer({"t", "period", "p", "n", "g"});
+    ASSERT_TRUE(shows([&](const Picture& shot) { return shot.at(area::canvas.x1, area::canvas.y1) == orange; }));
+
+    choose(area::add_menu, area::verts);
+    add_vertex(area::canvas.x1, area::canvas.y1);
+    add_vertex(225, 187);
+    add_vertex(125, 237);
+    choose_tool(area::faces);
+    pick(area::canvas.x1, area::canvas.y1, Color::GREEN);
+    pick(225, 187, Color::GREEN);
+    click(125, 237);
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(125, 137, Color::GREEN); }));
+
+    choose(area::mod_menu, area::move_verts);
+    move(area::canvas.x1, area::canvas.y1);
+    xdo->press(1);
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.at(area::canvas.x1, area::canvas.y1) == Color::GREEN; }));
+    move(400, 300);
+    xdo->release(1);
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.at(400, 300) == Color::RED; }));
+
+    Picture shot = screen();
+    Picture background = picture_file(PICTURES / "quill_back.png", area::window_width, area::window_height);
+    EXPECT_EQ(shot.at(area::canvas.x1, area::canvas.y1), orange);
+    EXPECT_EQ(shot.at(area::canvas.x1 + 3, area::canvas.y1 + 3), orange);
+    EXPECT_EQ(shot.at(125, 137), orange) << "the old side of the face is still there";
+    EXPECT_EQ(shot.at(area::canvas.x1 + 100, area::canvas.y1 + 250), blue);
+    EXPECT_TRUE(shot.near(312, 243, Color::GREEN)) << "the face did not follow the vertex";
+    // The corner's dot reached over the frame and the paper around it.
+    for (auto [x, y] : {std::pair{area::canvas.x1 - 1, area::canvas.y1},
+                        {area::canvas.x1 - 2, area::canvas.y1 - 1},
+                        {area::canvas.x1, area::canvas.y1 - 3},
+                        {area::canvas.x1 - 3, area::canvas.y1 + 1}})
+        EXPECT_EQ(shot.at(x, y), background.at(x, y)) << x << ", " << y;
+}
+
+// Clicks where there is nothing to move or delete change nothing and say so.
+TEST_F(Editor, AClickThatFindsNothingSaysSoAndChangesNothing) {
+    choose(area::del_menu, area::edges);
+    click_for_message(300, 200);
+    choose_tool(area::verts);
+    click_for_message(300, 200);
+
+    choose(area::add_menu, area::verts);
+    add_vertex(125, 187);
+    choose(area::del_menu, area::faces);
+    click_for_message(125, 187);
+    choose_tool(area::verts);
+    click_for_message(125 + VERTEX_REACH + 1, 187);
+
+    choose(area::mod_menu, area::move_verts);
+    move(125, 187 + VERTEX_REACH + 1);
+    xdo->press(1);
+    ASSERT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 2); })) << "nothing said";
+    move(300, 300);
+    xdo->release(1);
+    choose_tool(area::vert_width);
+    click_for_message(125 - VERTEX_REACH, 187 - 1);
+
+    EXPECT_EQ(screen().at(125, 187), Color::RED);
+    save_as({"n"});
+    EXPECT_EQ(fileText(folder / "n"), "v 100 100 50\nv 100 100 -50\n");
 }

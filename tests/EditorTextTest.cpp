@@ -17,6 +17,62 @@ TEST(EditorConsoleGrid, LinesAndCellsSitOnTheFixedGrid) {
     EXPECT_EQ(console_cell_x(11), 133);
 }
 
+TEST(EditorConsoleGrid, TheBoxHoldsFourLinesOfSeventyOneWholeCells) {
+    // Cell 70 ends at x 673, inside the box's right edge at 676; a cell 71 would end at 682.
+    EXPECT_LE(console_cell_x(70) + CONSOLE_CELL_WIDTH, area::io_window.x2 + 1);
+    EXPECT_GT(console_cell_x(71) + CONSOLE_CELL_WIDTH, area::io_window.x2 + 1);
+    EXPECT_EQ(CONSOLE_CELLS, 71);
+    // Line 4's baseline at 462 leaves room for descenders above the bottom edge at 475; line 5's does not.
+    EXPECT_EQ(CONSOLE_LINES, 4);
+    EXPECT_LT(console_baseline(4) + 4, area::io_window.y2);
+    EXPECT_GT(console_baseline(5), area::io_window.y2);
+}
+
+TEST(EditorConsoleGrid, CellsPastALinesEndGoOnAtTheStartOfTheNext) {
+    console_place last = wrapped(2, 70);
+    console_place next = wrapped(2, 71);
+    console_place far = wrapped(1, 3 * 71 + 5);
+
+    EXPECT_EQ(std::make_pair(last.line, last.cell), std::make_pair(2, 70));
+    EXPECT_EQ(std::make_pair(next.line, next.cell), std::make_pair(3, 0));
+    EXPECT_EQ(std::make_pair(far.line, far.cell), std::make_pair(4, 5));
+    EXPECT_TRUE(inside_console(far));
+    EXPECT_FALSE(inside_console(wrapped(4, 71)));
+    EXPECT_FALSE(inside_console({0, 0}));
+}
+
+namespace {
+
+// Runs as "line:cell:text" strings, for comparing in one go.
+std::vector<std::string> runs_of(std::string const& text, int line, int cell) {
+    std::vector<std::string> runs;
+    for (console_run const& run : console_runs(text, line, cell))
+        runs.push_back(std::to_string(run.place.line) + ":" + std::to_string(run.place.cell) + ":" + run.text);
+    return runs;
+}
+
+}  // namespace
+
+TEST(EditorConsoleGrid, TextThatFitsIsOneRun) {
+    EXPECT_EQ(runs_of("Enter OBJ:", 2, 0), std::vector<std::string>{"2:0:Enter OBJ:"});
+    EXPECT_EQ(runs_of("x", 2, 70), std::vector<std::string>{"2:70:x"});
+    EXPECT_EQ(runs_of("", 2, 0), std::vector<std::string>{});
+}
+
+TEST(EditorConsoleGrid, LongTextIsCutWhereItWraps) {
+    std::string text = std::string(71, 'a') + std::string(71, 'b') + "c";
+
+    EXPECT_EQ(runs_of(text, 2, 0),
+              (std::vector<std::string>{"2:0:" + std::string(71, 'a'), "3:0:" + std::string(71, 'b'), "4:0:c"}));
+    EXPECT_EQ(runs_of("abcd", 1, 69), (std::vector<std::string>{"1:69:ab", "2:0:cd"}));
+}
+
+TEST(EditorConsoleGrid, TextBelowTheLastLineIsLeftOut) {
+    EXPECT_EQ(runs_of("abcd", 4, 69), std::vector<std::string>{"4:69:ab"});
+    EXPECT_EQ(runs_of("abcd", 4, 71), std::vector<std::string>{});
+    EXPECT_EQ(runs_of(std::string(300, 'z'), 3, 0).size(), 2u);
+}
+
 TEST(EditorConsoleKeys, ALetterTypesItselfWhateverTheModifiers) {
     EXPECT_EQ(typed_character(KeyboardEvent('a', KeyModifiers::NO_MODIFIERS)), 'a');
     EXPECT_EQ(typed_character(KeyboardEvent('M', KeyModifiers::SHIFT)), 'M');

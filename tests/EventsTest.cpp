@@ -1,6 +1,7 @@
 // Input from real X events (sent with xdotool) reaching a window's queues and key, button and
 // pointer state; the queue operations; WindowManager's event loop; the special-key mapping.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -415,6 +416,43 @@ TEST(EventLoop, AHandlerMayCloseItsOwnWindow) {
     WindowManager::handleEvents();
     EXPECT_EQ(handled, 1) << "the second timer event must not reach the closed window";
     EXPECT_EQ(passes, 3);
+}
+
+namespace {
+
+double processorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Runs handleEvents on a thread of its own for a second; returns the processor time it took.
+double processorSecondsOfOneSecondInTheLoop() {
+    std::thread loop([] { WindowManager::handleEvents(); });
+    const double before = processorSeconds();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double used = processorSeconds() - before;
+    WindowManager::exitHandler();
+    loop.join();
+    return used;
+}
+
+}  // namespace
+
+// The default handlers only yield: a loop with nothing to hand over must sleep, not spin.
+TEST(EventLoop, WithTheDefaultHandlersAnIdleLoopLeavesTheProcessorAlone) {
+    Window window(100, 100, 300, 200, uniqueTitle(testName()));
+    waitUntilShown(window);
+    EXPECT_LT(processorSecondsOfOneSecondInTheLoop(), 0.25) << "a spinning loop takes about a whole second";
+}
+
+TEST(EventLoop, AProgramsOwnIdleHandlerIsCalledWithoutPause) {
+    ScriptedWindow window(uniqueTitle(testName()));
+    std::atomic<int> calls{0};
+    window.onIdle = [&] { ++calls; };
+    processorSecondsOfOneSecondInTheLoop();
+    EXPECT_GT(calls, 1000) << "a loop that slept between passes would call it a few hundred times";
 }
 
 TEST(EventLoop, EndsWhenAnotherThreadCallsExitHandler) {

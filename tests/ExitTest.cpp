@@ -1,9 +1,22 @@
 // Whole programs against the renderer's exit: each opens a window, draws and returns from main.
+// Exits forced on the program (a dependency's exit, a lost display) end it without hanging.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <string>
+#include <thread>
+
+#include "Globals.h"
+#include "ImageInstance.h"
+#include "ReportPattern.h"
+#include "TestWindow.h"
+#include "Window.h"
+#include "XClient.h"
+#include "XDoTool.h"
 
 namespace {
 
@@ -30,3 +43,51 @@ TEST(Exit, ProgramsThatDrawAndReturnFromMainExitCleanly) { expectFiftyCleanExits
 
 // The window is then destroyed among the exit handlers, after the GL driver's lazy set-up.
 TEST(Exit, ProgramsWithAFileScopeWindowExitCleanly) { expectFiftyCleanExits("draw_from_file_scope"); }
+
+using ForcedExitDeathTest = testing::Test;
+
+// As when a library calls exit inside the image cache's lock: the renderer, waiting for that lock,
+// cannot stop; the exit goes on without it.
+TEST_F(ForcedExitDeathTest, AnExitHoldingALockTheRendererWaitsForEndsWithItsStatus) {
+    EXPECT_EXIT(
+        {
+            Window window(120, 80, uniqueTitle("locked"));
+            waitUntilShown(window);
+            std::lock_guard<PortMutex> held(Globals<GLUTImpImageInstanceStatics>::impl()->mutex);
+            std::thread capture([&] { window.createImage(0, 0, 10, 10); });  // the renderer needs the lock
+            capture.detach();
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            std::exit(3);
+        },
+        testing::ExitedWithCode(3),
+        onlyReport(diagnostics::Kind::WARNING, "GLUTImp.cpp",
+                   "The renderer did not stop in time; the program ends without waiting for it"));
+}
+
+// Xlib ends the program from the renderer thread when the X server cuts it off; the program's own
+// thread must not be left waiting for the renderer, nor the renderer for the program's thread.
+TEST_F(ForcedExitDeathTest, ALostDisplayEndsAWaitingProgramWithStatusOne) {
+    EXPECT_EXIT(
+        {
+            const std::string title = uniqueTitle("cut-off");
+            Window window(120, 80, title);
+            waitUntilShown(window);
+            std::thread server([&] { killOwnerOf(title); });
+            server.detach();
+            window.waitForMouseEvent();
+        },
+        testing::ExitedWithCode(1),
+        onlyReport(diagnostics::Kind::FATAL_ERROR, "WindowSystem.cpp", "The connection to the window system was lost"));
+}
+
+TEST(XErrors, AreReportedAndTheProgramGoesOn) {
+    Window window(120, 80, uniqueTitle("x-error"));
+    waitUntilShown(window);
+    const std::string output = stderrOf([] { makeFailingRequest(); });
+    EXPECT_PRED2(matchesWhole, output,
+                 reportPattern(diagnostics::Kind::WARNING, "WindowSystem.cpp",
+                               "The window system reported an error: BadWindow (invalid Window parameter), in "
+                               "request X_MapWindow"));
+    window.drawPixel(Style::RED, 5, 5);
+    EXPECT_EQ(window.readPixel(5, 5), Color::RED);
+}

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -12,6 +14,7 @@
 #include "FontInstance.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
+#include "TrueTypeFont.h"
 
 using diagnostics::Kind;
 using testing::KilledBySignal;
@@ -19,6 +22,7 @@ using testing::KilledBySignal;
 namespace {
 
 const std::string MONO = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+const std::string SERIF_BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf";
 const std::string MISSING = "/no/such/directory/Missing.ttf";
 
 // The handle the cache holds for a key, asked for and given straight back.
@@ -42,6 +46,25 @@ std::string reportsOfMaking(const std::vector<std::pair<int, int>>& idsAndSizes)
 }
 
 int refCount(int handle) { return GLUTImp::FontInstance::getRefCount(handle); }
+
+std::string unableToOpen(const std::string& face) {
+    return onlyReport(Kind::FATAL_ERROR, "FontInstance.cpp",
+                      "Unable to open font in file \"" + face + "\". Check to be sure that this file exists");
+}
+
+// A bitmap font file of one 8-pixel H, which FreeType reads but whose bitmaps can be drawn at no
+// other size and never as outlines.
+void writeBitmapFont(const std::string& path) {
+    std::ofstream(path) << "STARTFONT 2.1\n"
+                           "FONT -brindlewood-tiny-medium-r-normal--8-80-75-75-c-80-iso8859-1\n"
+                           "SIZE 8 75 75\n"
+                           "FONTBOUNDINGBOX 8 8 0 0\n"
+                           "STARTPROPERTIES 2\nFONT_ASCENT 8\nFONT_DESCENT 0\nENDPROPERTIES\n"
+                           "CHARS 1\n"
+                           "STARTCHAR H\nENCODING 72\nSWIDTH 500 0\nDWIDTH 8 0\nBBX 8 8 0 0\n"
+                           "BITMAP\nC3\nC3\nC3\nFF\nFF\nC3\nC3\nC3\nENDCHAR\n"
+                           "ENDFONT\n";
+}
 
 std::string roundingWarning(int asked, int used) {
     return reportPattern(
@@ -160,10 +183,24 @@ TEST(FontValue, EqualWhenFaceAndSizeAgree) {
     EXPECT_NE(Font(Font::TIMES, 10), Font(Font::HELVETICA, 10));
 }
 
-TEST(FontValue, CheckFontTellsWhetherTheFileCanBeRead) {
+TEST(FontValue, CheckFontTellsWhetherTheFaceCanBeFound) {
     EXPECT_TRUE(Font::checkFont(MONO, 12));
     EXPECT_FALSE(Font::checkFont(MISSING, 12));
     EXPECT_FALSE(Font::checkFont(MONO, 0));
+    EXPECT_TRUE(Font::checkFont("DejaVu Sans", 12));
+    EXPECT_FALSE(Font::checkFont("No Such Family", 12));
+}
+
+TEST(FontFamilies, FamilyAndStyleNameTheFileOfThatFace) {
+    EXPECT_EQ(TrueTypeFont::findFile("DejaVu Sans Mono"), MONO);
+    EXPECT_EQ(TrueTypeFont::findFile("dejavu serif:bold"), SERIF_BOLD);
+    EXPECT_EQ(TrueTypeFont::findFile(MONO), MONO);
+}
+
+TEST(FontFamilies, FamilyThatIsNotInstalledHasNoFileEvenThoughFontconfigOffersAnother) {
+    EXPECT_EQ(TrueTypeFont::findFile("No Such Family"), "");
+    EXPECT_EQ(TrueTypeFont::findFile("No Such Family:bold"), "");
+    EXPECT_EQ(TrueTypeFont::findFile(MISSING), "");
 }
 
 TEST(FontDeathTest, UnknownBuiltInIdHalts) {
@@ -172,9 +209,23 @@ TEST(FontDeathTest, UnknownBuiltInIdHalts) {
 }
 
 TEST(FontDeathTest, MissingTrueTypeFileHaltsWhenTheFontIsMade) {
-    EXPECT_EXIT(Font(MISSING, 12), KilledBySignal(SIGABRT),
-                onlyReport(Kind::FATAL_ERROR, "FontInstance.cpp",
-                           "Unable to open font in file \"" + MISSING + "\". Check to be sure that this file exists"));
+    EXPECT_EXIT(Font(MISSING, 12), KilledBySignal(SIGABRT), unableToOpen(MISSING));
+}
+
+TEST(FontDeathTest, UnknownFamilyHaltsAsAMissingFileDoes) {
+    EXPECT_EXIT(Font("No Such Family", 12), KilledBySignal(SIGABRT), unableToOpen("No Such Family"));
+}
+
+TEST(FontDeathTest, BitmapFontFileHaltsWhenTheFontIsMade) {
+    // In the build tree, where the child of each death test writes the same file again.
+    const std::filesystem::path folder = std::filesystem::path(BRINDLEWOOD_BINARY_DIR) / "test-fonts";
+    std::filesystem::create_directories(folder);
+    const std::string bitmapFont = (folder / "tiny.bdf").string();
+    writeBitmapFont(bitmapFont);
+    // At 6 points (8 pixels) FreeType sizes the font; at 12 it cannot: neither can be drawn.
+    EXPECT_EXIT(Font(bitmapFont, 6), KilledBySignal(SIGABRT), unableToOpen(bitmapFont));
+    EXPECT_EXIT(Font(bitmapFont, 12), KilledBySignal(SIGABRT), unableToOpen(bitmapFont));
+    std::filesystem::remove_all(folder);
 }
 
 TEST(FontDeathTest, EmptyFaceHalts) {
@@ -277,6 +328,21 @@ TEST_F(FontDrawing, TrueTypeMeasuresOnlyOnceDrawnAndThenAsDrawn) {
     const int lastDark = lastDarkInRow(95);
     EXPECT_GT(lastDark, 40 + width - 9);
     EXPECT_LE(lastDark, 40 + width);
+}
+
+TEST_F(FontDrawing, FaceGivenByFamilyDrawsWhatItsFileDraws) {
+    // Each face twice, by name above and by file below, in columns of their own.
+    window.drawText(Style::BLACK, Font("DejaVu Sans Mono", 24), 20, 60, "HHHH");
+    window.drawText(Style::BLACK, Font(MONO, 24), 20, 160, "HHHH");
+    window.drawText(Style::BLACK, Font("DejaVu Serif:bold", 24), 210, 60, "HHHH");
+    window.drawText(Style::BLACK, Font(SERIF_BOLD, 24), 210, 160, "HHHH");
+    for (int left : {10, 200}) {
+        const std::vector<unsigned char> byName = window.createImage(left, 20, 180, 60).getPixels();
+        EXPECT_EQ(window.createImage(left, 120, 180, 60).getPixels(), byName) << "column at " << left;
+        int dark = 0;
+        for (std::size_t p = 0; p < byName.size(); p += 4) dark += byName[p] < 128;
+        EXPECT_GT(dark, 200) << "column at " << left;
+    }
 }
 
 TEST_F(FontDrawing, RotatedTrueTypeTextTurnsClockwiseAndRunsDownward) {

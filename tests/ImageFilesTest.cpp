@@ -3,15 +3,23 @@
 // missing, foreign and damaged files are refused. Fixtures are written here with libpng and libjpeg.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,9 +30,9 @@
 #include "Image.h"
 #include "ImageInstance.h"
 #include "ReportPattern.h"
+#include "TestWindow.h"
 
 using diagnostics::Kind;
-using testing::ExitedWithCode;
 using testing::KilledBySignal;
 
 namespace {
@@ -45,6 +53,7 @@ struct PngPicture {
     Bytes paletteAlpha;           // tRNS for a palette picture
     bool hasClearColour = false;  // tRNS for a grey or RGB picture
     png_color_16 clearColour{};
+    int interlace = PNG_INTERLACE_NONE;
 };
 
 void writePng(const std::string& path, const PngPicture& picture) {
@@ -53,7 +62,7 @@ void writePng(const std::string& path, const PngPicture& picture) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, file);
-    png_set_IHDR(png, info, picture.width, picture.height, picture.bitDepth, picture.colorType, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, picture.width, picture.height, picture.bitDepth, picture.colorType, picture.interlace,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!picture.palette.empty())
         png_set_PLTE(png, info, picture.palette.data(), static_cast<int>(picture.palette.size()));
@@ -61,7 +70,10 @@ void writePng(const std::string& path, const PngPicture& picture) {
         png_set_tRNS(png, info, picture.paletteAlpha.data(), static_cast<int>(picture.paletteAlpha.size()), nullptr);
     if (picture.hasClearColour) png_set_tRNS(png, info, nullptr, 0, &picture.clearColour);
     png_write_info(png, info);
-    for (const Bytes& row : picture.rows) png_write_row(png, row.data());
+    // png_write_image writes every pass of an interlaced picture.
+    std::vector<png_bytep> rows;
+    for (const Bytes& row : picture.rows) rows.push_back(const_cast<png_bytep>(row.data()));
+    png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
@@ -95,7 +107,11 @@ PngFile readPng(const std::string& path) {
     return result;
 }
 
-void writeJpeg(const std::string& path, int width, int height, int components, const Bytes& topFirstPixels) {
+// Components 1 (grey), 3 (RGB) or 4 (ink: cyan, magenta, yellow, black), stored in the file as
+// libjpeg's default for them or as fileColours; libjpeg marks 4-component files with an Adobe marker
+// unless adobeMarker is false.
+void writeJpeg(const std::string& path, int width, int height, int components, const Bytes& topFirstPixels,
+               J_COLOR_SPACE fileColours = JCS_UNKNOWN, bool adobeMarker = true) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     jpeg_compress_struct encoder;
@@ -106,8 +122,10 @@ void writeJpeg(const std::string& path, int width, int height, int components, c
     encoder.image_width = width;
     encoder.image_height = height;
     encoder.input_components = components;
-    encoder.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    encoder.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&encoder);
+    if (fileColours != JCS_UNKNOWN) jpeg_set_colorspace(&encoder, fileColours);
+    encoder.write_Adobe_marker = encoder.write_Adobe_marker && adobeMarker;
     jpeg_set_quality(&encoder, 100, TRUE);
     jpeg_start_compress(&encoder, TRUE);
     while (encoder.next_scanline < encoder.image_height) {
@@ -216,6 +234,70 @@ void fixCrc(Bytes& file, std::size_t offset) {
     for (int i = 0; i < 4; ++i) file[offset + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
 }
 
+// A picture of random bytes, alpha included: it compresses to about its own size as PNG and as JPEG.
+Image noise(int width, int height) {
+    Image picture = Image::createEditable(width, height);
+    Bytes store(std::size_t(width) * height * 4);
+    std::mt19937 random(20240607);
+    for (unsigned char& byte : store) byte = static_cast<unsigned char>(random());
+    picture.setPixels(store);
+    return picture;
+}
+
+// Ink amounts (0 for none) of a 16 by 8 picture: red ink (magenta and yellow) in the top four
+// rows, half black below.
+Bytes inkOfRedOverGrey() {
+    const Bytes red = {0, 255, 255, 0};
+    const Bytes halfBlack = {0, 0, 0, 128};
+    Bytes ink;
+    for (int p = 0; p < 16 * 8; ++p) {
+        const Bytes& pixel = p < 16 * 4 ? red : halfBlack;
+        ink.insert(ink.end(), pixel.begin(), pixel.end());
+    }
+    return ink;
+}
+
+// Ink as Adobe's programs store it, 255 for none.
+Bytes inverted(Bytes ink) {
+    for (unsigned char& amount : ink) amount = static_cast<unsigned char>(255 - amount);
+    return ink;
+}
+
+// The peak resident memory, in kilobytes, of a child process that loads the file as a PNG.
+long peakKilobytesOfLoading(const std::string& file) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::freopen("/dev/null", "w", stderr);
+        Image(file, Image::PNG);
+        std::_Exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    EXPECT_EQ(wait4(child, &status, 0, &usage), child);
+    return usage.ru_maxrss;
+}
+
+// Enters a user namespace in which this user is root, for a user who is not.
+bool becomeRootInAUserNamespace() {
+    const std::string uid = std::to_string(getuid());
+    const std::string gid = std::to_string(getgid());
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+    std::ofstream("/proc/self/setgroups") << "deny";
+    std::ofstream("/proc/self/uid_map") << "0 " + uid + " 1";
+    std::ofstream("/proc/self/gid_map") << "0 " + gid + " 1";
+    return true;
+}
+
+// Mounts a 64 KB tmpfs on folder, in a mount namespace of this process's own so that it shows
+// nowhere else and vanishes with the process. Returns why that failed, or "".
+std::string mountSmallDisk(const std::filesystem::path& folder) {
+    if (unshare(CLONE_NEWNS) != 0 && !becomeRootInAUserNamespace()) return std::strerror(errno);
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return std::strerror(errno);
+    if (mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0) return std::strerror(errno);
+    return "";
+}
+
 }  // namespace
 
 class ImageFilesTest : public testing::Test {
@@ -274,10 +356,32 @@ protected:
                         reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image") + "$");
     }
 
-    // Loading these bytes as a JPEG ends the process with status 1 and libjpeg's one line.
+    // Loading these bytes as a JPEG writes libjpeg's one line (a pattern) and then halts the loader.
     void expectLibjpegRefuses(const Bytes& file, const std::string& libjpegLine) {
         writeFile(path("damaged.jpg"), file);
-        EXPECT_EXIT(Image(path("damaged.jpg"), Image::JPEG), ExitedWithCode(1), "^" + libjpegLine + "\n$");
+        EXPECT_EXIT(Image(path("damaged.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
+                    "^" + libjpegLine + "\n" +
+                        reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image") + "$");
+    }
+
+    // The small PNG's signature and header, then a chunk of the type that declares 2^31 - 1
+    // bytes and holds 4: 45 bytes in all.
+    Bytes pngWithAChunkClaimingGigabytes(const std::string& type) {
+        Bytes png = smallPng();
+        Bytes file(png.begin(), png.begin() + chunkOffset(png, "IHDR") + 12 + 13);
+        file.insert(file.end(), {0x7F, 0xFF, 0xFF, 0xFF});
+        file.insert(file.end(), type.begin(), type.end());
+        file.insert(file.end(), 4, 0);
+        return file;
+    }
+
+    // The names in the test's folder, sorted.
+    std::vector<std::string> names() const {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(directory))
+            found.push_back(entry.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
     }
 
     // The store that the library loads from the picture written as a PNG file.
@@ -409,6 +513,29 @@ TEST_F(ImageFilesTest, GreyJpegLoadsAsRgb) {
     for (unsigned char value : store) EXPECT_NEAR(value, 90, 2);
 }
 
+TEST_F(ImageFilesTest, CmykJpegLoadsAsRgb) {
+    auto expectRedOverGrey = [&](const std::string& name) {
+        SCOPED_TRACE(name);
+        Image loaded(path(name), Image::JPEG);
+        Bytes store = loaded.getPixels();
+        ASSERT_EQ(store.size(), 16u * 8 * 3);
+        // Store row 0 is the bottom of the picture: half black is mid grey; the last row is red.
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(store[c], 127, 3);
+        EXPECT_NEAR(store[store.size() - 3], 255, 3);
+        EXPECT_NEAR(store[store.size() - 2], 0, 3);
+        EXPECT_NEAR(store[store.size() - 1], 0, 3);
+    };
+    // Adobe's programs, which make most CMYK files, store ink inverted and say so with the Adobe
+    // marker that libjpeg writes too; the marker may also say the ink went through YCC first.
+    writeJpeg(path("adobe.jpg"), 16, 8, 4, inverted(inkOfRedOverGrey()));
+    expectRedOverGrey("adobe.jpg");
+    writeJpeg(path("ycck.jpg"), 16, 8, 4, inverted(inkOfRedOverGrey()), JCS_YCCK);
+    expectRedOverGrey("ycck.jpg");
+    // Without the marker, ink is stored as it is.
+    writeJpeg(path("plain.jpg"), 16, 8, 4, inkOfRedOverGrey(), JCS_CMYK, false);
+    expectRedOverGrey("plain.jpg");
+}
+
 TEST_F(ImageFilesTest, GreyPngLoadsAsOpaqueRgb) {
     EXPECT_EQ(loadedStore(PngPicture(2, 1, PNG_COLOR_TYPE_GRAY, {{30, 220}})),
               (Bytes{30, 30, 30, 255, 220, 220, 220, 255}));
@@ -453,15 +580,67 @@ TEST_F(ImageFilesTest, SixteenBitPngKeepsTheHighBytes) {
     EXPECT_EQ(loadedStore(picture), (Bytes{0xFF, 0x00, 0x80, 255, 0x12, 0x56, 0x9A, 255}));
 }
 
+TEST_F(ImageFilesTest, InterlacedPngLoadsSilentlyWithEveryPixelInPlace) {
+    // 9 by 9 pixels fill all seven passes, and 9 * 9 * 3 distinct bytes show any misplaced one.
+    std::vector<Bytes> rows(9);
+    std::vector<Bytes> opaqueRows(9);
+    for (int r = 0; r < 9; ++r)
+        for (int i = 0; i < 9; ++i) {
+            const unsigned char red = static_cast<unsigned char>(r * 27 + i * 3);
+            rows[r].insert(rows[r].end(), {red, Bytes::value_type(red + 1), Bytes::value_type(red + 2)});
+            opaqueRows[r].insert(opaqueRows[r].end(),
+                                 {red, Bytes::value_type(red + 1), Bytes::value_type(red + 2), 255});
+        }
+    PngPicture picture(9, 9, PNG_COLOR_TYPE_RGB, rows);
+    picture.interlace = PNG_INTERLACE_ADAM7;
+    Bytes store;
+    EXPECT_EQ(stderrOf([&] { store = loadedStore(picture); }), "");
+    EXPECT_EQ(store, storeOf(opaqueRows));
+}
+
+TEST_F(ImageFilesTest, PngWithAChunkClaimingGigabytesCostsOnlyAFewMegabytes) {
+    writeFile(path("small.png"), smallPng());
+    const long loadingASmallPng = peakKilobytesOfLoading(path("small.png"));
+    for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT"}) {
+        writeFile(path("hostile.png"), pngWithAChunkClaimingGigabytes(type));
+        EXPECT_LT(peakKilobytesOfLoading(path("hostile.png")), loadingASmallPng + 8 * 1024) << type;
+    }
+}
+
 TEST_F(ImageFilesTest, CheckImageSaysWhetherAFileCanBeLoaded) {
     std::string png = savedDistinctPng();
+    std::string jpeg = redOverBlueJpeg();
     writeFile(path("text.txt"), {'h', 'e', 'l', 'l', 'o', ' ', 't', 'h', 'e', 'r', 'e'});
     EXPECT_TRUE(Image::checkImage(png, Image::PNG));
+    EXPECT_FALSE(Image::checkImage(jpeg, Image::PNG));
     EXPECT_FALSE(Image::checkImage(path("text.txt"), Image::PNG));
     EXPECT_FALSE(Image::checkImage(path("absent.png"), Image::PNG));
-    // A JPEG's content is not examined: any readable file will do.
-    EXPECT_TRUE(Image::checkImage(path("text.txt"), Image::JPEG));
+    EXPECT_TRUE(Image::checkImage(jpeg, Image::JPEG));
+    EXPECT_FALSE(Image::checkImage(png, Image::JPEG));
+    EXPECT_FALSE(Image::checkImage(path("text.txt"), Image::JPEG));
     EXPECT_FALSE(Image::checkImage(path("absent.jpg"), Image::JPEG));
+}
+
+TEST_F(ImageFilesTest, CheckImageRefusesRandomBytesAsJpeg) {
+    Bytes noise(5000);
+    std::mt19937 random(5);
+    for (unsigned char& byte : noise) byte = static_cast<unsigned char>(random());
+    ASSERT_FALSE(noise[0] == 0xFF && noise[1] == 0xD8) << "the noise must not start as a JPEG does";
+    writeFile(path("noise.jpg"), noise);
+    EXPECT_FALSE(Image::checkImage(path("noise.jpg"), Image::JPEG));
+}
+
+TEST_F(ImageFilesTest, SaveLeavesJustTheFileWithTheModeOfAnyNewFile) {
+    const mode_t usual = umask(027);
+    Image::createEditable(2, 2).save(path("picture.png"), Image::PNG);
+    Image::createEditable(2, 2).save(path("picture.jpg"), Image::JPEG);
+    umask(usual);
+    EXPECT_EQ(names(), (std::vector<std::string>{"picture.jpg", "picture.png"}));
+    using std::filesystem::perms;
+    for (const char* name : {"picture.jpg", "picture.png"})
+        EXPECT_EQ(std::filesystem::status(path(name)).permissions(),
+                  perms::owner_read | perms::owner_write | perms::group_read)
+            << name;
 }
 
 TEST_F(ImageFilesTest, CheckImageRejectsAFileShorterThanTheSignature) {
@@ -502,6 +681,14 @@ TEST_F(ImageFilesDeathTest, SavingWhereNoFileCanBeMadeHalts) {
     EXPECT_EXIT(Image::createEditable(2, 2).save(path("no/such/dir.png"), Image::PNG), KilledBySignal(SIGABRT), report);
     EXPECT_EXIT(Image::createEditable(2, 2).save(path("no/such/dir.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
                 report);
+}
+
+TEST_F(ImageFilesDeathTest, JpegThatLibjpegCannotWriteHaltsAndLeavesNoFile) {
+    EXPECT_EXIT(Image::createEditable(65501, 1).save(path("wide.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
+                "^Maximum supported image dimension is 65500 pixels\n" +
+                    reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file") +
+                    "$");
+    EXPECT_EQ(names(), std::vector<std::string>{});
 }
 
 TEST_F(ImageFilesDeathTest, NullArgumentsOfTheLoadersHalt) {
@@ -597,30 +784,35 @@ TEST_F(ImageFilesDeathTest, PngDeclaringTheLargestSizeButHoldingLittleHalts) {
     expectLibpngRefuses(file, "libpng error: [^\n]+\n");
 }
 
-// Damaged and foreign JPEG files end the process through libjpeg's standard error exit, status 1,
-// with libjpeg's own message and nothing else.
+TEST_F(ImageFilesDeathTest, PngWithAChunkClaimingGigabytesHalts) {
+    for (const std::string type : {"tEXt", "zTXt", "iTXt", "sPLT"})
+        expectLibpngRefuses(pngWithAChunkClaimingGigabytes(type),
+                            "libpng warning: " + type + ": chunk data is too large\nlibpng error: [^\n]+\n");
+}
 
-TEST_F(ImageFilesDeathTest, EmptyJpegExitsWithLibjpegsMessage) { expectLibjpegRefuses({}, "Empty input file"); }
+// Damaged and foreign JPEG files: libjpeg writes its own message, then the loader halts.
 
-TEST_F(ImageFilesDeathTest, PngLoadedAsJpegExitsWithLibjpegsMessage) {
+TEST_F(ImageFilesDeathTest, EmptyJpegHaltsAfterLibjpegsMessage) { expectLibjpegRefuses({}, "Empty input file"); }
+
+TEST_F(ImageFilesDeathTest, PngLoadedAsJpegHaltsAfterLibjpegsMessage) {
     expectLibjpegRefuses(readFile(savedDistinctPng()), "Not a JPEG file: starts with 0x89 0x50");
 }
 
-TEST_F(ImageFilesDeathTest, TruncatedJpegExitsWithLibjpegsMessage) {
+TEST_F(ImageFilesDeathTest, TruncatedJpegHaltsAfterLibjpegsMessage) {
     Bytes file = readFile(redOverBlueJpeg());
     expectLibjpegRefuses(Bytes(file.begin(), file.end() - 40), "Premature end of JPEG file");
 }
 
-TEST_F(ImageFilesDeathTest, JpegTooLargeForLibjpegExitsWithItsMessage) {
+TEST_F(ImageFilesDeathTest, JpegTooLargeForLibjpegHaltsAfterItsMessage) {
     expectLibjpegRefuses(jpegDeclaring(65535, 65535), "Maximum supported image dimension is 65500 pixels");
 }
 
-TEST_F(ImageFilesDeathTest, JpegDeclaringTheLargestSizeButHoldingLittleExits) {
+TEST_F(ImageFilesDeathTest, JpegDeclaringTheLargestSizeButHoldingLittleHalts) {
     // The most libjpeg takes: about 12 GB of pixels that the file cannot fill.
     expectLibjpegRefuses(jpegDeclaring(65500, 65500), "(Premature end of JPEG file|Corrupt JPEG data: [^\n]+)");
 }
 
-TEST_F(ImageFilesDeathTest, CorruptJpegDataExitsWithLibjpegsMessage) {
+TEST_F(ImageFilesDeathTest, CorruptJpegDataHaltsAfterLibjpegsMessage) {
     Bytes file = readFile(redOverBlueJpeg());
     // Just after the start of scan, a restart marker that no restart interval allows.
     std::size_t sos = markerOffset(file, 0xDA);
@@ -629,4 +821,70 @@ TEST_F(ImageFilesDeathTest, CorruptJpegDataExitsWithLibjpegsMessage) {
     file[scanData + 4] = 0xFF;
     file[scanData + 5] = 0xD3;
     expectLibjpegRefuses(file, "Corrupt JPEG data: [^\n]+");
+}
+
+// Saving onto a full disk: a folder on a file system of 64 KB of its own. Its death tests fork
+// rather than start the test afresh, so that the child sees the disk as the test left it.
+class FullDiskTest : public ImageFilesTest {
+protected:
+    void SetUp() override {
+        ImageFilesTest::SetUp();
+        const std::string failure = mountSmallDisk(directory);
+        if (!failure.empty())
+            GTEST_SKIP() << "Cannot mount a small file system here (" << failure
+                         << "): run as root, or where user namespaces are allowed";
+        mounted = true;
+        GTEST_FLAG_SET(death_test_style, "fast");
+    }
+    void TearDown() override {
+        if (mounted) umount(directory.c_str());
+        ImageFilesTest::TearDown();
+    }
+
+    // Fills the disk with one file, so that no byte more fits.
+    void fill() {
+        std::FILE* filler = std::fopen(path("filler").c_str(), "wb");
+        ASSERT_NE(filler, nullptr);
+        const Bytes block(4096, 0xA5);
+        while (std::fwrite(block.data(), 1, block.size(), filler) == block.size()) {
+        }
+        std::fclose(filler);
+    }
+
+    // Saving picture as name halts after what libjpeg or libpng write (a pattern).
+    void expectSaveHalts(const Image& picture, const std::string& name, const std::string& libraryLines) {
+        const Image::Type type = name.substr(name.size() - 3) == "jpg" ? Image::JPEG : Image::PNG;
+        EXPECT_EXIT(picture.save(path(name), type), KilledBySignal(SIGABRT),
+                    "^" + libraryLines +
+                        reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file") +
+                        "$");
+    }
+
+    // What libjpeg writes when a write fails.
+    const std::string JPEG_WRITE_FAILED = "Output file write error --- out of disk space\\?\n";
+    bool mounted = false;
+};
+
+TEST_F(FullDiskTest, SaveOntoAFullDiskHaltsAndLeavesNoFile) {
+    fill();
+    const Image picture = Image::createEditable(8, 8);
+    expectSaveHalts(picture, "small.png", "");
+    expectSaveHalts(picture, "small.jpg", JPEG_WRITE_FAILED);
+    EXPECT_EQ(names(), std::vector<std::string>{"filler"});
+}
+
+TEST_F(FullDiskTest, PictureLargerThanTheSpaceLeftHaltsAndLeavesNoFile) {
+    const Image picture = noise(256, 256);
+    expectSaveHalts(picture, "large.png", "libpng error: Write Error\n");
+    expectSaveHalts(picture, "large.jpg", JPEG_WRITE_FAILED);
+    EXPECT_EQ(names(), std::vector<std::string>{});
+}
+
+TEST_F(FullDiskTest, FailedSaveKeepsTheFileItWouldHaveReplaced) {
+    Image::createEditable(4, 4).save(path("kept.png"), Image::PNG);
+    const Bytes before = readFile(path("kept.png"));
+    fill();
+    expectSaveHalts(noise(64, 64), "kept.png", "libpng error: Write Error\n");
+    EXPECT_EQ(readFile(path("kept.png")), before);
+    EXPECT_EQ(names(), (std::vector<std::string>{"filler", "kept.png"}));
 }

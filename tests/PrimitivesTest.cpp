@@ -2,8 +2,15 @@
 // pixels back. Pixel-exact expectations hold on every driver (run under llvmpipe and softpipe).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -46,6 +53,26 @@ Pixels border(int x1, int y1, int x2, int y2) {
     return pixels;
 }
 
+// A pixel as a message names it.
+std::string named(const Pixel& p) { return "(" + std::to_string(p.first) + ", " + std::to_string(p.second) + ")"; }
+
+// The pixels of each drawing with no pixel of the other within reach (0: the same pixel, 1: it or
+// a neighbour), as text: empty when the two agree.
+std::string differences(const Pixels& drawn, const Pixels& expected, int reach = 0) {
+    std::string text;
+    auto unmatched = [&text, reach](const Pixels& from, const Pixels& in, const char* what) {
+        for (const Pixel& p : from) {
+            bool matched = false;
+            for (int dy = -reach; dy <= reach; ++dy)
+                for (int dx = -reach; dx <= reach; ++dx) matched = matched || in.count({p.first + dx, p.second + dy});
+            if (!matched) text += std::string(" ") + what + " " + named(p);
+        }
+    };
+    unmatched(drawn, expected, "extra");
+    unmatched(expected, drawn, "missing");
+    return text;
+}
+
 std::string warningOf(const std::string& message) {
     return reportPattern(diagnostics::Kind::WARNING, "Window.cpp", message);
 }
@@ -77,6 +104,20 @@ Color onScreen(Window& window, int x, int y) {
     return r < 0 ? Color(1, 2, 3) : Color(r, g, b);
 }
 
+// The pixels of the rectangle from (x1, y1) to (x2, y2) that are not white, read in one capture.
+Pixels drawnIn(Window& window, int x1, int y1, int x2, int y2) {
+    const int width = x2 - x1 + 1, height = y2 - y1 + 1;
+    const std::vector<unsigned char> rgba = window.createImage(x1, y1, width, height).getPixels();
+    Pixels drawn;
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const unsigned char* p = &rgba[4 * ((height - 1 - row) * width + column)];  // rows run bottom up
+            if (p[0] != 255 || p[1] != 255 || p[2] != 255) drawn.insert({x1 + column, y1 + row});
+        }
+    }
+    return drawn;
+}
+
 }  // namespace
 
 // A fresh window, cleared to white, for each test.
@@ -89,12 +130,7 @@ protected:
     bool isDrawn(int x, int y) { return window.readPixel(x, y) != Color::WHITE; }
 
     // The pixels of the rectangle from (x1, y1) to (x2, y2) that are not white.
-    Pixels drawnWithin(int x1, int y1, int x2, int y2) {
-        Pixels drawn;
-        for (const Pixel& p : rectangle(x1, y1, x2, y2))
-            if (isDrawn(p.first, p.second)) drawn.insert(p);
-        return drawn;
-    }
+    Pixels drawnWithin(int x1, int y1, int x2, int y2) { return drawnIn(window, x1, y1, x2, y2); }
 };
 
 // Every fixture's name starts with Primitives: the second-driver run selects the tests by it.
@@ -375,6 +411,378 @@ TEST_F(PrimitivesCurved, BezierCurveIsOneSegmentThroughItsEnds) {
     EXPECT_FALSE(isDrawn(70, 20));                      // the control point pulls, not passes
 }
 
+TEST_F(PrimitivesCurved, BezierCurveToAFarPointDrawsItsVisiblePartPromptly) {
+    const auto start = std::chrono::steady_clock::now();
+    window.drawBezierCurve(Style::BLACK, {0, 1000000000}, {10, 10});
+    window.drawBezierCurve(Style::BLACK, {-1000000000, 1000000000}, {20, 20});  // seen halfway
+    const Pixels drawn = drawnWithin(0, 0, WIDTH - 1, 30);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    // A hang guard, not a measurement: evaluating the whole curve held the renderer for half a
+    // minute and more.
+    EXPECT_LT(took.count(), 10.0) << "seconds";
+    Pixels expected = rectangle(0, 10, WIDTH - 1, 10);
+    for (const Pixel& p : rectangle(0, 20, WIDTH - 1, 20)) expected.insert(p);
+    EXPECT_EQ(differences(drawn, expected), "");
+}
+
+TEST_F(PrimitivesCurved, BezierCurveWithMorePointsThanTheRendererTakesWarnsAndDrawsNothing) {
+    window.drawBezierCurve(Style::BLACK, {10, 100}, {10, 10});
+    window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);
+    std::vector<int> xs, ys;
+    for (int i = 0; i < 64; ++i) {
+        xs.push_back(10 + 5 * i);
+        ys.push_back(i % 2 ? 200 : 250);
+    }
+    const std::string output = stderrOf([&] {
+        window.drawBezierCurve(Style::BLACK, xs, ys);
+        window.readPixel(0, 0);  // the command has run
+    });
+    const std::string tooMany =
+        reportPattern(diagnostics::Kind::WARNING, "GLUTImpDrawing.cpp",
+                      "The curve passed to drawBezierCurve has more points than the renderer can draw");
+    EXPECT_EQ(countMatches(output, tooMany), 1) << output;
+    EXPECT_TRUE(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1).empty());  // not the curve before it either
+}
+
+TEST_F(PrimitivesCurved, BezierCurveLeavingTheWindowDrawsInItWhatAWindowHoldingItAllShows) {
+    Window whole{1000, 800, uniqueTitle("PrimitivesTest")};
+    waitUntilShown(whole);
+    // Both start in the small window and swing out past its right and bottom edges; the first
+    // comes back in at the top, the second, dashed, ends outside.
+    const std::vector<int> returningXs{30, 980, 980, 60}, returningYs{250, 780, 10, 20};
+    const std::vector<int> leavingXs{20, 300, 900, 700}, leavingYs{20, 600, 100, 700};
+    const Style dashed = styleOf(Color::BLACK, Style::COPY_OP, 0x0F0F);
+    for (Window* w : {&window, &whole}) {
+        w->drawBezierCurve(Style::BLACK, returningXs, returningYs);
+        w->drawBezierCurve(dashed, leavingXs, leavingYs);
+    }
+    // The window's size enters the rounding of every vertex, which may move a pixel by one.
+    const Pixels inWhole = drawnIn(whole, 0, 0, WIDTH - 1, HEIGHT - 1);
+    EXPECT_EQ(differences(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1), inWhole, 1), "");
+}
+
+// ---- Round shapes against their ideal pixels. ----
+//
+// Integer coordinates lie on pixel corners: pixel (i, j) is the square from (i, j) to (i + 1, j + 1)
+// and its centre is (i + 0.5, j + 0.5). A filled circle, ellipse or wedge covers exactly the pixels
+// whose centres lie inside it: a circle of radius r about (x, y) is centred on the corner point
+// (x, y), like the filled rectangle from (x - r, y - r) to (x + r, y + r). Outlines run through pixel
+// centres like a rectangle's: the outline of radius r about (x, y) is the circle of radius r about
+// the centre of pixel (x, y).
+
+namespace {
+
+// An axis-aligned ellipse as the window's calls describe it: a centre and two radii.
+struct Round {
+    int cx, cy, rx, ry;
+};
+
+// A box given by two opposite corners, in any order.
+struct Box {
+    int x1, y1, x2, y2;
+    // The ellipse inside it: its centre and half sizes truncated toward zero.
+    Round ellipse() const { return {(x1 + x2) / 2, (y1 + y2) / 2, std::abs((x2 - x1) / 2), std::abs((y2 - y1) / 2)}; }
+};
+
+std::ostream& operator<<(std::ostream& out, const Box& b) {
+    return out << "box " << b.x1 << ", " << b.y1 << ", " << b.x2 << ", " << b.y2;
+}
+
+// A wedge's angles, start and end, in degrees.
+struct Angles {
+    double start, end;
+    // Counterclockwise from the start to the end; an end before the start lies in the next turn.
+    double sweep() const {
+        double sweep = end - start;
+        while (sweep < 0) sweep += 360;
+        return sweep;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Angles& a) { return out << " from " << a.start << " to " << a.end; }
+
+// Whether the centre of pixel (i, j) lies inside the ellipse: exact, in whole numbers.
+bool centreInside(const Round& e, long i, long j) {
+    const __int128 u = 2 * (i - e.cx) + 1, v = 2 * (j - e.cy) + 1;  // twice the centre's offsets
+    const __int128 a = e.rx, b = e.ry;
+    return u * u * b * b + v * v * a * a < 4 * a * a * b * b;
+}
+
+// The angle at which a wedge reaches the centre of pixel (i, j): 0 straight below the ellipse's
+// centre, growing counterclockwise on screen, measured on the circle the ellipse is squeezed from.
+double wedgeAngleOf(const Round& e, int i, int j) {
+    const double degrees = std::atan2((i + 0.5 - e.cx) / e.rx, (j + 0.5 - e.cy) / e.ry) * 180 / M_PI;
+    return degrees < 0 ? degrees + 360 : degrees;
+}
+
+// The pixels of a window whose centres lie inside the ellipse.
+Pixels idealFill(const Round& e) {
+    Pixels inside;
+    for (int j = std::max(0, e.cy - e.ry); j < std::min(HEIGHT, e.cy + e.ry); ++j)
+        for (int i = std::max(0, e.cx - e.rx); i < std::min(WIDTH, e.cx + e.rx); ++i)
+            if (centreInside(e, i, j)) inside.insert({i, j});
+    return inside;
+}
+
+// Whether a wedge angle lies between the wedge's straight edges.
+bool withinSweep(double angle, const Angles& a) {
+    return a.sweep() >= 360 || std::fmod(angle - a.start + 720, 360) < a.sweep();
+}
+
+// Pixels whose centres lie on a straight edge of the wedge, to within rounding: either is right.
+bool onStraightEdge(double angle, const Angles& a) {
+    auto near = [angle](double edge) { return std::abs(std::remainder(angle - edge, 360)) < 1e-9; };
+    return near(a.start) || near(a.start + a.sweep());
+}
+
+struct Point {
+    double x, y;
+};
+
+// Points a twentieth of a pixel apart along an outline: the arc of the ellipse about the centre of
+// its centre pixel from start through sweep degrees (wedge angles), and for a slice of less than a
+// full turn the two straight edges back to that centre.
+std::vector<Point> outlineCurve(const Round& e, const Angles& angles = {0, 360}) {
+    const double start = angles.start, sweep = std::min(angles.sweep(), 360.0);
+    const double cx = e.cx + 0.5, cy = e.cy + 0.5;
+    std::vector<Point> curve;
+    const int arcSteps = static_cast<int>(20 * 2 * M_PI * std::max(e.rx, e.ry) * sweep / 360) + 1;
+    for (int k = 0; k <= arcSteps; ++k) {
+        const double angle = (start + sweep * k / arcSteps) * M_PI / 180;
+        curve.push_back({cx + e.rx * std::sin(angle), cy + e.ry * std::cos(angle)});
+    }
+    if (sweep < 360) {
+        const Point first = curve.front(), last = curve.back();
+        const int edgeSteps = 20 * std::max(e.rx, e.ry);
+        for (int k = 0; k <= edgeSteps; ++k) {
+            const double f = static_cast<double>(k) / edgeSteps;
+            curve.push_back({last.x + (cx - last.x) * f, last.y + (cy - last.y) * f});
+        }
+        for (int k = 0; k <= edgeSteps; ++k) {
+            const double f = static_cast<double>(k) / edgeSteps;
+            curve.push_back({cx + (first.x - cx) * f, cy + (first.y - cy) * f});
+        }
+    }
+    return curve;
+}
+
+double distance(const Point& p, const Pixel& pixel) {
+    return std::hypot(pixel.first + 0.5 - p.x, pixel.second + 0.5 - p.y);
+}
+
+// How far a point lies from the square of a pixel: 0 inside it.
+double distanceToSquare(const Point& p, const Pixel& pixel) {
+    const double dx = std::max(std::abs(pixel.first + 0.5 - p.x) - 0.5, 0.0);
+    const double dy = std::max(std::abs(pixel.second + 0.5 - p.y) - 0.5, 0.0);
+    return std::hypot(dx, dy);
+}
+
+// How a drawn outline strays from its curve, as text: empty when every lit pixel touches the curve
+// (to within the eighth of a pixel by which the polygon standing for it may stray, and the
+// spacing of the points along it) and, followed along the curve, the nearest lit pixel never
+// jumps past a neighbour of the last one (no gap).
+std::string straysFrom(const Pixels& lit, const std::vector<Point>& curve) {
+    std::string text;
+    if (lit.empty()) return " nothing drawn";
+    for (const Pixel& pixel : lit) {
+        double nearest = 1e9;
+        for (const Point& p : curve) nearest = std::min(nearest, distanceToSquare(p, pixel));
+        if (nearest > 0.125 + 0.05) text += " off the curve " + named(pixel);
+    }
+    Pixel previous{-1000, -1000};
+    for (const Point& p : curve) {
+        Pixel closest = *lit.begin();
+        for (const Pixel& pixel : lit)
+            if (distance(p, pixel) < distance(p, closest)) closest = pixel;
+        const bool jumps =
+            std::abs(closest.first - previous.first) > 1 || std::abs(closest.second - previous.second) > 1;
+        if (previous.first != -1000 && jumps)
+            text += " gap at (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
+        previous = closest;
+    }
+    return text;
+}
+
+}  // namespace
+
+class PrimitivesRound : public DrawingWindow {
+protected:
+    // What draw puts on a cleared window around the ellipse.
+    Pixels drawnAlone(const Round& e, const std::function<void()>& draw) {
+        window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);
+        draw();
+        return drawnWithin(std::max(0, e.cx - e.rx - 3), std::max(0, e.cy - e.ry - 3),
+                           std::min(WIDTH - 1, e.cx + e.rx + 3), std::min(HEIGHT - 1, e.cy + e.ry + 3));
+    }
+
+    // Circles and ellipses, small and large, flat and tall, with corners given either way round.
+    const std::vector<Box> boxes{{20, 40, 120, 80}, {100, 100, 20, 20}, {10, 10, 13, 60},   {30, 30, 91, 37},
+                                 {50, 50, 52, 53},  {5, 5, 8, 6},       {60, 200, 10, 150}, {150, 150, 162, 170}};
+    const std::vector<Angles> angles{{0, 90},    {90, 0},  {350, 10},  {45, 225},
+                                     {200, 170}, {30, 31}, {-30, 600}, {0, 360}};
+};
+
+TEST_F(PrimitivesRound, FilledCirclesOfEveryRadiusCoverThePixelsWhoseCentresLieInside) {
+    for (int r = 1; r <= 40; ++r) {
+        const Pixels drawn = drawnAlone({150, 120, r, r}, [&] { window.drawCircleFilled(Style::BLACK, 150, 120, r); });
+        EXPECT_EQ(differences(drawn, idealFill({150, 120, r, r})), "") << "radius " << r;
+    }
+}
+
+TEST_F(PrimitivesRound, FilledCircleOfRadiusFourIsEightPixelsAcrossWithRoundedCorners) {
+    // The editor's vertices: rows of 4, 6, 8, 8, 8, 8, 6 and 4 pixels about the corner (100, 100).
+    window.drawCircleFilled(Style::BLACK, 100, 100, 4);
+    Pixels expected = rectangle(98, 96, 101, 96);
+    for (const Pixels& rows : {rectangle(97, 97, 102, 97), rectangle(96, 98, 103, 101), rectangle(97, 102, 102, 102),
+                               rectangle(98, 103, 101, 103)})
+        expected.insert(rows.begin(), rows.end());
+    EXPECT_EQ(drawnWithin(90, 90, 110, 110), expected);
+}
+
+TEST_F(PrimitivesRound, FilledCircleFarLargerThanTheWindowCoversItsPartOfIt) {
+    // The top of a circle of radius a million: a gentle arch across the bottom of the window.
+    const Round huge{WIDTH / 2, HEIGHT / 2 + 1000000 - 40, 1000000, 1000000};
+    window.drawCircleFilled(Style::BLACK, huge.cx, huge.cy, huge.rx);
+    EXPECT_EQ(differences(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1), idealFill(huge)), "");
+}
+
+TEST_F(PrimitivesRound, OutlinesFarLargerThanTheWindowDrawTheirPartOfIt) {
+    // Circles of nearly the largest radius: the top of one runs flat along row 150, the left side
+    // of the other straight down column 200. Their far sides lie beyond 32-bit coordinates.
+    const int largest = std::numeric_limits<int>::max();
+    window.drawCircleOutline(Style::BLACK, WIDTH / 2, largest, largest - 150);
+    window.drawCircleOutline(Style::BLACK, largest, HEIGHT / 2, largest - 200);
+    window.drawCircleOutline(Style::BLACK, -largest - 1, HEIGHT / 2, largest);  // just left of the window
+    Pixels expected = rectangle(1, 150, WIDTH - 1, 150);
+    for (const Pixel& p : rectangle(200, 0, 200, HEIGHT - 1)) expected.insert(p);
+    // From column 1: softpipe leaves out column 0 of any line that leaves the window to the left.
+    EXPECT_EQ(differences(drawnWithin(1, 0, WIDTH - 1, HEIGHT - 1), expected), "");
+}
+
+TEST_F(PrimitivesRound, FilledEllipsesCoverThePixelsWhoseCentresLieInside) {
+    std::vector<Box> withLarge = boxes;
+    withLarge.push_back({200, 10, 391, 290});
+    for (const Box& b : withLarge) {
+        const Pixels drawn =
+            drawnAlone(b.ellipse(), [&] { window.drawEllipseFilled(Style::BLACK, b.x1, b.y1, b.x2, b.y2); });
+        EXPECT_EQ(differences(drawn, idealFill(b.ellipse())), "") << b;
+    }
+}
+
+TEST_F(PrimitivesRound, FilledWedgesCoverThePixelsWhoseCentresLieBetweenTheirEdges) {
+    for (const Box& b : boxes) {
+        const Round e = b.ellipse();
+        for (const Angles& a : angles) {
+            Pixels drawn =
+                drawnAlone(e, [&] { window.drawWedgeFilled(Style::BLACK, b.x1, b.y1, b.x2, b.y2, a.start, a.end); });
+            Pixels expected;
+            for (const Pixel& p : idealFill(e)) {
+                const double angle = wedgeAngleOf(e, p.first, p.second);
+                if (onStraightEdge(angle, a))
+                    drawn.erase(p);
+                else if (withinSweep(angle, a))
+                    expected.insert(p);
+            }
+            EXPECT_EQ(differences(drawn, expected), "") << b << a;
+        }
+    }
+}
+
+TEST_F(PrimitivesRound, WedgesAroundACircleCoverItOnceEach) {
+    // Drawn with exclusive or, a pixel that two slices shared would come back white.
+    const Style xorRed = styleOf(Color::RED, Style::XOR_OP);
+    for (int start = 0; start < 360; start += 45) window.drawWedgeFilled(xorRed, 20, 20, 120, 120, start, start + 45);
+    window.drawWedgeFilled(xorRed, 150, 30, 163, 41, 10, 130);
+    window.drawWedgeFilled(xorRed, 150, 30, 163, 41, 130, 10);
+    Pixels expected = idealFill({70, 70, 50, 50});
+    const Pixels small = idealFill({156, 35, 6, 5});
+    expected.insert(small.begin(), small.end());
+    EXPECT_EQ(differences(drawnWithin(15, 15, 170, 125), expected), "");
+}
+
+TEST_F(PrimitivesRound, HalfTransparentCircleBlendsEachPixelOnce) {
+    window.drawCircleFilled(styleOf(Color(0, 0, 0, 128)), 100, 100, 20);
+    for (const Pixel& p : idealFill({100, 100, 20, 20})) {
+        const Color c = window.readPixel(p.first, p.second);
+        ASSERT_NEAR(c.getRed(), 127, 2) << "at " << named(p);
+    }
+}
+
+TEST_F(PrimitivesRound, CircleOutlinesOfEveryRadiusFollowTheirCurve) {
+    for (int r = 1; r <= 40; ++r) {
+        const Pixels drawn = drawnAlone({150, 120, r, r}, [&] { window.drawCircleOutline(Style::BLACK, 150, 120, r); });
+        EXPECT_EQ(straysFrom(drawn, outlineCurve({150, 120, r, r})), "") << "radius " << r;
+    }
+}
+
+TEST_F(PrimitivesRound, CircleAndEllipseOutlinesDrawnWithExclusiveOrLightEachPixelOnce) {
+    // Drawn with exclusive or, a pixel that an outline reached twice would come back white. None of
+    // these shapes overlap, nor comes within a pixel of itself (as the ends of a very flat ellipse do).
+    auto drawAll = [&](const Style& style) {
+        for (int r = 1; r <= 12; ++r) window.drawCircleOutline(style, 10 + r * (r + 3), 30, r);
+        for (int k = 0; k < 8; ++k) window.drawEllipseOutline(style, 10 + 48 * k, 80, 50 - 4 * k + 48 * k, 150 - 8 * k);
+        window.drawEllipseOutline(style, 20, 180, 380, 290);
+    };
+    drawAll(Style::BLACK);
+    const Pixels copied = drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1);
+    window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);
+    drawAll(styleOf(Color::RED, Style::XOR_OP));
+    EXPECT_EQ(differences(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1), copied), "");
+}
+
+TEST_F(PrimitivesRound, AntialiasedCircleOutlineIsSmoothedAlongItsCurve) {
+    window.enableAntialiasing();
+    window.drawCircleOutline(Style::BLACK, 100, 100, 30);
+    int partlyCovered = 0;
+    for (const Pixel& p : drawnWithin(60, 60, 140, 140)) {
+        const double fromCurve = std::abs(std::hypot(p.first - 100, p.second - 100) - 30);
+        EXPECT_LT(fromCurve, 2.0) << "at " << named(p);
+        const Color c = window.readPixel(p.first, p.second);
+        partlyCovered += c.getRed() > 0 && c.getRed() < 255;
+    }
+    EXPECT_GT(partlyCovered, 60);  // a grey fringe, not a hard chain of black pixels
+}
+
+TEST_F(PrimitivesRound, DashedCircleOutlineLightsEveryOtherEightOfItsPixels) {
+    const Round circle{100, 100, 30, 30};
+    const Pixels solid = drawnAlone(circle, [&] { window.drawCircleOutline(Style::BLACK, 100, 100, 30); });
+    const Style dashed = styleOf(Color::BLACK, Style::COPY_OP, 0x00FF);
+    const Pixels dashes = drawnAlone(circle, [&] { window.drawCircleOutline(dashed, 100, 100, 30); });
+    EXPECT_EQ(differences(dashes, solid).find("extra"), std::string::npos) << differences(dashes, solid);
+    EXPECT_NEAR(static_cast<double>(dashes.size()), solid.size() / 2.0, 8);
+}
+
+TEST_F(PrimitivesRound, CircleOutlineSpansItsRectangleOutline) {
+    window.drawCircleOutline(Style::BLACK, 100, 100, 10);
+    const Pixels drawn = drawnWithin(85, 85, 115, 115);
+    for (const Pixel& rim : {Pixel{90, 100}, Pixel{110, 100}, Pixel{100, 90}, Pixel{100, 110}})
+        EXPECT_TRUE(drawn.count(rim)) << "at " << named(rim);
+    for (const Pixel& p : drawn) {
+        EXPECT_GE(p.first, 90);
+        EXPECT_LE(p.first, 110);
+        EXPECT_GE(p.second, 90);
+        EXPECT_LE(p.second, 110);
+    }
+}
+
+TEST_F(PrimitivesRound, EllipseOutlinesFollowTheirCurve) {
+    for (const Box& b : boxes) {
+        const Pixels drawn =
+            drawnAlone(b.ellipse(), [&] { window.drawEllipseOutline(Style::BLACK, b.x1, b.y1, b.x2, b.y2); });
+        EXPECT_EQ(straysFrom(drawn, outlineCurve(b.ellipse())), "") << b;
+    }
+}
+
+TEST_F(PrimitivesRound, WedgeOutlinesFollowTheirArcAndEdges) {
+    for (const Box& b : boxes) {
+        for (const Angles& a : angles) {
+            const Pixels drawn = drawnAlone(
+                b.ellipse(), [&] { window.drawWedgeOutline(Style::BLACK, b.x1, b.y1, b.x2, b.y2, a.start, a.end); });
+            EXPECT_EQ(straysFrom(drawn, outlineCurve(b.ellipse(), a)), "") << b << a;
+        }
+    }
+}
+
 // ---- PrimitivesPolygon through the tessellator. ----
 
 TEST_F(PrimitivesPolygon, ConcavePolygonLeavesItsNotchEmpty) {
@@ -543,4 +951,77 @@ TEST_F(PrimitivesWindowChecksDeathTest, RectanglesLessThanOnePixelHalt) {
                  haltsWith("The rectangle chosen for copying a region from is less than one pixel wide"));
     EXPECT_DEATH(window.copyRegion(0, 0, 10, 10, 10, 0),
                  haltsWith("The rectangle chosen for copying a region from is less than one pixel high"));
+}
+
+// ---- Runs of primitives: drawn back to back, each still in its own style. The renderer draws a
+// run in one go and changes only the state that differs from the primitive before. ----
+
+class PrimitivesRun : public DrawingWindow {};
+
+TEST_F(PrimitivesRun, EveryPixelOfARunKeepsItsOwnColour) {
+    for (int x = 0; x < 200; ++x) window.drawPixel(styleOf(Color(x, 255 - x, x / 2)), x, 7);
+    for (int x = 0; x < 200; x += 37) EXPECT_EQ(window.readPixel(x, 7), Color(x, 255 - x, x / 2)) << "at x " << x;
+}
+
+TEST_F(PrimitivesRun, ALineAfterADashedOneIsSolid) {
+    window.drawLine(styleOf(Color::BLACK, Style::COPY_OP, 0x00FF), 10, 10, 60, 10);
+    window.drawLine(Style::RED, 10, 20, 60, 20);
+    EXPECT_EQ(drawnWithin(10, 20, 59, 20), rectangle(10, 20, 59, 20));
+}
+
+TEST_F(PrimitivesRun, AThinLineAfterAWideOneIsOnePixelWide) {
+    window.drawLine(styleOf(Color::BLACK, Style::COPY_OP, 0xFFFF, 5), 10, 10, 60, 10);
+    window.drawLine(Style::RED, 10, 30, 60, 30);
+    EXPECT_EQ(drawnWithin(10, 26, 59, 34), rectangle(10, 30, 59, 30));
+}
+
+TEST_F(PrimitivesRun, PaintingAfterExclusiveOrPaintsItsOwnColour) {
+    window.drawRectangleFilled(styleOf(Color::RED, Style::XOR_OP), 10, 10, 30, 30);
+    window.drawPixel(Style::BLUE, 15, 15);
+    window.drawCircleFilled(Style::GREEN, 50, 50, 5);
+    EXPECT_EQ(window.readPixel(15, 15), Color::BLUE);
+    EXPECT_EQ(window.readPixel(50, 50), Color::GREEN);
+}
+
+TEST_F(PrimitivesRun, AnOpaqueShapeAfterASeeThroughOneIsOpaque) {
+    window.drawCircleFilled(styleOf(Color(0, 0, 0, 128)), 20, 20, 8);
+    window.drawRectangleFilled(Style::BLUE, 15, 15, 25, 25);
+    EXPECT_EQ(window.readPixel(20, 20), Color::BLUE);
+}
+
+TEST_F(PrimitivesRun, FillsAfterSmoothLinesKeepTheirExactColour) {
+    window.enableAntialiasing();
+    window.drawLine(Style::BLACK, 10, 10, 90, 40);
+    window.drawRectangleFilled(styleOf(Color(10, 200, 30)), 100, 10, 120, 30);
+    window.drawPixel(styleOf(Color(200, 10, 30)), 130, 10);
+    EXPECT_EQ(window.readPixel(110, 20), Color(10, 200, 30));
+    EXPECT_EQ(window.readPixel(130, 10), Color(200, 10, 30));
+}
+
+TEST_F(PrimitivesRun, PicturesAndCopiesAfterExclusiveOrAreNotCombined) {
+    window.drawRectangleFilled(styleOf(Color::RED, Style::XOR_OP), 0, 0, 60, 60);
+    window.drawImage(Image::createEditable(10, 10), 100, 100);  // white
+    window.copyRegion(100, 100, 200, 200, 10, 10);
+    EXPECT_EQ(window.readPixel(105, 105), Color::WHITE);
+    EXPECT_EQ(window.readPixel(205, 205), Color::WHITE);
+}
+
+TEST_F(PrimitivesRun, TextAfterExclusiveOrThenPaintingAreEachInTheirStyle) {
+    window.drawRectangleFilled(styleOf(Color::RED, Style::XOR_OP), 0, 0, 10, 10);
+    window.drawText(Style::BLACK, Font(Font::ROMAN, 40), 20, 60, "H");
+    window.drawRectangleFilled(Style::BLUE, 100, 10, 120, 30);
+    EXPECT_EQ(window.readPixel(110, 20), Color::BLUE);
+    EXPECT_FALSE(drawnWithin(20, 20, 60, 60).empty());
+}
+
+TEST_F(PrimitivesRun, TwoWindowsDrawnInTurnEachGetTheirOwnPrimitives) {
+    Window other(120, 80, uniqueTitle("PrimitivesRun-other"));
+    waitUntilShown(other);
+    for (int i = 0; i < 50; ++i) {
+        window.drawPixel(Style::RED, i, 3);
+        other.drawPixel(Style::BLUE, i, 3);
+    }
+    EXPECT_EQ(window.readPixel(25, 3), Color::RED);
+    EXPECT_EQ(other.readPixel(25, 3), Color::BLUE);
+    EXPECT_EQ(window.readPixel(25, 4), Color::WHITE);
 }

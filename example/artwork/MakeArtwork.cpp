@@ -1,8 +1,10 @@
-// Draws the four pictures the editor loads (its static look and the three menus' entries) with
+// Draws the four pictures the editor loads (its static look and the entries of its menus) with
 // Brindlewood itself, and saves them as PNG files in the folder given, or the current one.
 // Run it under a display; it opens one window, captures from it and closes it.
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "Brindlewood.h"
 #include "FontFile.h"
@@ -20,17 +22,39 @@ const Color GRID(236, 239, 243);
 
 Style fill(Color color) { return Style(color, 1, Style::COPY_OP, Style::defaultpattern); }
 
+const std::string SANS = truetype_font_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "DejaVu Sans");
+
 struct Fonts {
-    Font label{truetype_font_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "DejaVu Sans"), 10};
+    // Key names, largest first: a row of keys takes the largest in which every name fits. Smaller
+    // sizes of this outline font blur into illegible shapes.
+    Font keys[2] = {Font(SANS, 10), Font(SANS, 9)};
     Font title{truetype_font_file("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "DejaVu Sans:bold"), 13};
-    Font caption{truetype_font_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "DejaVu Sans"), 9};
+    Font caption{SANS, 9};
 };
+
+// The least room between a key's name and its frame, in pixels: the editor draws its 2-pixel
+// outlines on the frame.
+constexpr int KEY_MARGIN = 4;
+
+// A framed key of a menu bar or an open menu, and its name.
+struct key_label {
+    rect where;
+    std::string name;
+    Color ink = INK;
+};
+
+int text_width(Font const& font, std::string const& text) {
+    int width = 0, height = 0;
+    font.getStringSize(text, width, height);
+    return width;
+}
 
 class Artist {
 public:
     Artist(Window& window, Fonts& fonts) : window(window), fonts(fonts) {
         // A TrueType font measures nothing until it has drawn once; the paper covers these.
-        for (Font* font : {&fonts.label, &fonts.title, &fonts.caption}) window.drawText(fill(INK), *font, 0, 20, "Mg");
+        for (Font const& font : fonts.keys) window.drawText(fill(INK), font, 0, 20, "Mg");
+        for (Font* font : {&fonts.title, &fonts.caption}) window.drawText(fill(INK), *font, 0, 20, "Mg");
     }
 
     void panel(rect const& r, Color inside) {
@@ -38,12 +62,26 @@ public:
         window.drawRectangleOutline(fill(FRAME), r.x1, r.y1, r.x2, r.y2);
     }
 
-    // A framed key with its name centred, as the editor's outlines expect them.
-    void key(rect const& r, const std::string& name, Color ink = INK) {
-        panel(r, KEY);
-        int width = 0, height = 0;
-        fonts.label.getStringSize(name, width, height);
-        text(fonts.label, (r.x1 + r.x2 + 1 - width) / 2, (r.y1 + r.y2) / 2 + 5, name, ink);
+    // A row of framed keys with their names centred, as the editor's outlines expect them, all in
+    // one font.
+    void keys(std::vector<key_label> const& row) {
+        Font const& font = fitting_font(row);
+        for (key_label const& key : row) {
+            panel(key.where, KEY);
+            text(font, (key.where.x1 + key.where.x2 + 1 - text_width(font, key.name)) / 2,
+                 (key.where.y1 + key.where.y2) / 2 + 5, key.name, key.ink);
+        }
+    }
+
+    // The largest key font that leaves KEY_MARGIN pixels between every name of the row and its frame.
+    Font const& fitting_font(std::vector<key_label> const& row) const {
+        for (Font const& font : fonts.keys) {
+            bool fits = true;
+            for (key_label const& key : row)
+                fits = fits && text_width(font, key.name) + 2 * KEY_MARGIN <= key.where.x2 - key.where.x1 + 1;
+            if (fits) return font;
+        }
+        return fonts.keys[std::size(fonts.keys) - 1];
     }
 
     void text(Font const& font, int x, int baseline, const std::string& words, Color ink = INK) {
@@ -72,11 +110,11 @@ void draw_background(Artist& art) {
     art.text(art.fonts.title, 14, 21, "Tamsel");
     art.text(art.fonts.caption, 90, 20, "flat picture to OBJ slab", FADED);
 
-    art.key(area::file_menu, "File");
-    art.key(area::add_menu, "Add");
-    art.key(area::mod_menu, "Modify", FADED);
-    art.key(area::del_menu, "Delete", FADED);
-    art.key(area::colors_menu, "Colours", FADED);
+    art.keys({{area::file_menu, "File"},
+              {area::add_menu, "Add"},
+              {area::mod_menu, "Modify"},
+              {area::del_menu, "Delete"},
+              {area::colors_menu, "Colours", FADED}});  // never available
 
     art.text(art.fonts.caption, area::canvas.x1, area::canvas.y1 - 7, "Canvas: template 651 x 276, vertices in red");
     art.framed_white(area::canvas);
@@ -89,13 +127,14 @@ void draw_background(Artist& art) {
     art.text(art.fonts.caption, area::io_window.x1, area::io_window.y1 - 7, "Console");
     art.framed_white(area::io_window);
     art.text(art.fonts.caption, area::io_window.x1, 491,
-             "File > Load 2D picks a PNG template   Add > Vertices, Faces, Edges   File > Save writes the OBJ", FADED);
+             "File > Load 2D picks a PNG template   Add, Modify, Delete build and mend   File > Save writes the OBJ",
+             FADED);
 }
 
 // The strip of one open menu with its entries.
-void draw_menu(Artist& art, std::initializer_list<std::pair<rect, const char*>> entries) {
+void draw_menu(Artist& art, std::vector<key_label> const& entries) {
     art.panel(area::menu, BAR);
-    for (auto const& [where, name] : entries) art.key(where, name);
+    art.keys(entries);
 }
 
 }  // namespace
@@ -111,7 +150,7 @@ int main(int argc, char** argv) {
 
     draw_menu(art, {{area::load_2d, "Load 2D"}, {area::width, ""}, {area::save, "Save"}, {area::exit, "Exit"}});
     // The Width entry names itself on the left and leaves the right for the editor's number.
-    art.text(fonts.label, area::width.x1 + 8, (area::width.y1 + area::width.y2) / 2 + 5, "Width:");
+    art.text(fonts.keys[0], area::width.x1 + 8, (area::width.y1 + area::width.y2) / 2 + 5, "Width:");
     art.save(area::menu, folder + "quill_file.png");
 
     draw_menu(art, {{area::verts, "Vertices"}, {area::faces, "Faces"}, {area::edges, "Edges"}});

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -48,8 +49,25 @@ void XDoTool::release(int button) { xdotool("mouseup " + std::to_string(button))
 void XDoTool::key(const std::string& keys) { xdotool("key " + keys); }
 void XDoTool::keyDown(const std::string& keys) { xdotool("keydown " + keys); }
 void XDoTool::keyUp(const std::string& keys) { xdotool("keyup " + keys); }
-void XDoTool::type(const std::string& text) { xdotool("type -- '" + text + "'"); }
+void XDoTool::type(const std::string& text, int millisecondsPerKey) {
+    xdotool("type --delay " + std::to_string(millisecondsPerKey) + " -- '" + text + "'");
+}
 void XDoTool::focus() { xdotool("windowfocus --sync " + window); }
+
+XDoTool::Placement XDoTool::placement() const {
+    // Lines such as "X=100", one for each value.
+    std::istringstream lines(xdotool("getwindowgeometry --shell " + window));
+    Placement place;
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::string name = line.substr(0, line.find('=')), value = line.substr(line.find('=') + 1);
+        if (name == "X") place.x = std::stoi(value);
+        if (name == "Y") place.y = std::stoi(value);
+        if (name == "WIDTH") place.width = std::stoi(value);
+        if (name == "HEIGHT") place.height = std::stoi(value);
+    }
+    return place;
+}
 
 std::string uniqueTitle(const std::string& name) { return name + "-" + std::to_string(getpid()); }
 

@@ -23,8 +23,18 @@ public:
     void key(const std::string& keys);
     void keyDown(const std::string& keys);
     void keyUp(const std::string& keys);
-    void type(const std::string& text);
+    // Types text one character after another, millisecondsPerKey apart (xdotool's own pace: 12).
+    void type(const std::string& text, int millisecondsPerKey = 12);
     void focus();
+
+    // Where the window is on the screen, and its size, as the X server reports them.
+    struct Placement {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+    };
+    Placement placement() const;
 
 private:
     std::string window;  // the X window id, as xdotool prints it

@@ -1,0 +1,44 @@
+// WindowState: what a Window shares with the renderer thread: its event queues and the input state
+// recorded beside them, its size, the reply slots through which the renderer answers it, and
+// whether the window is still open. Private to the library, so the public Window header carries no
+// locks. Every field is guarded as its comment says.
+#pragma once
+
+#include <map>
+
+#include "Color.h"
+#include "EventQueue.h"
+#include "Image.h"
+#include "KeyModifiers.h"
+#include "KeyboardEvent.h"
+#include "MouseEvent.h"
+#include "PortMutex.h"
+#include "TimerEvent.h"
+
+struct WindowState {
+    struct Position {
+        int x = 0;
+        int y = 0;
+    };
+
+    // One lock for the three queues and the input state below; closed once the window is gone.
+    EventSignal events;
+    EventQueue<MouseEvent> mousequeue{events};  // with mousex, mousey, buttonsdown
+    EventQueue<KeyboardEvent> keyqueue{events};  // with keysdown, modifiersdown
+    EventQueue<TimerEvent> timerqueue{events};  // with timercounts
+    int mousex = -1;
+    int mousey = -1;
+    std::map<int, bool> keysdown;
+    std::map<MouseEvent::Button, bool> buttonsdown;
+    std::map<int, int> timercounts;
+    KeyModifiers modifiersdown;
+
+    PortMutex sizemutex;  // guards width and height
+    int width = 0;
+    int height = 0;
+
+    Reply<Color> colorsignal;
+    Reply<Image> imagesignal;
+    Reply<Position> positionsignal;
+    Semaphore destroyedsignal;  // the renderer has closed the window and forgotten it
+};

@@ -1,0 +1,30 @@
+// The renderer's few calls straight to the X window system and GLX, beneath the toolkit. Kept in
+// a file of their own because X names its types Window and Font, like two classes of the library.
+// Renderer thread only.
+#pragma once
+
+#include <vector>
+
+namespace windowsystem {
+
+// An X window id.
+using WindowId = unsigned long;
+
+// Reports X errors as WARNINGs and lets the program go on, instead of Xlib's exit. Errors about
+// windows that the window system destroyed behind the toolkit's back are expected and not reported.
+// A lost connection to the X server (it ended, or cut the program off) is reported and ends the
+// program at once with status 1, as Xlib does, but without the exit handlers, which would wait
+// forever on the dead connection.
+void takeOverErrorHandling();
+// Finishes drawing and unbinds the GL context from its window, which may be destroyed next.
+void releaseCurrentDrawable();
+// Resizes the current GL context's window now, not on the toolkit's next turn.
+void resizeCurrentWindow(int width, int height);
+// Starts watching the current GL context's window for its destruction by another program, on a
+// connection of our own (the toolkit would swallow the notice); returns the window's id.
+WindowId watchCurrentWindow();
+// The watched windows destroyed since the last call, our own included. From now on errors about
+// them are expected.
+std::vector<WindowId> takeDestroyedWindows();
+
+}  // namespace windowsystem
