@@ -11,8 +11,8 @@
 constexpr int WIDTH = 700;
 constexpr int HEIGHT = 500;
 constexpr int CIRCLE_RADIUS = 4;
-// The disk the library draws for a filled circle: one slice per pixel of radius.
-constexpr int CIRCLE_SLICES = CIRCLE_RADIUS;
+// A filled circle drawn with OpenGL directly: a disk of 16 slices, round at this size.
+constexpr int CIRCLE_SLICES = 16;
 
 enum class Kind { PIXEL, LINE, CIRCLE, POLYGON };
 

@@ -8,7 +8,8 @@
 // Each figure is a median over N rounds (default 7) after one warm-up round. A round times every
 // path of a workload back to back, so a change in the machine's load touches all paths alike;
 // the ratios in brackets are the lowest and highest of the rounds. --only keeps the workloads
-// whose name contains NAME (and skips the full-window plot unless NAME is in its name).
+// whose name contains NAME, and skips the full-window plot and the animation unless NAME is in their
+// names.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -35,6 +36,10 @@ using Clock = std::chrono::steady_clock;
 constexpr int PRIMITIVES = 20000;
 constexpr int PLOT_ROUNDS = 3;
 constexpr int ROUND_TRIPS_PER_ROUND = 300;
+constexpr int FRAMES_PER_SECOND = 60;
+constexpr int CALLS_PER_FRAME = 300;
+constexpr auto ANIMATION_TIME = std::chrono::seconds(5);
+const std::string ANIMATION = "animation";
 
 enum Path { DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF, AUTOFLIP_ON, PATH_COUNT };
 
@@ -121,14 +126,12 @@ std::string format(const char* pattern, double value) {
     std::exit(1);
 }
 
-void drawThroughWindow(Window& window, const Scene& scene) {
-    for (const Shape& s : scene.shapes) {
-        switch (s.kind) {
-            case Kind::PIXEL: window.drawPixel(s.style, s.x1, s.y1); break;
-            case Kind::LINE: window.drawLine(s.style, s.x1, s.y1, s.x2, s.y2); break;
-            case Kind::CIRCLE: window.drawCircleFilled(s.style, s.x1, s.y1, CIRCLE_RADIUS); break;
-            case Kind::POLYGON: window.drawPolygonFilled(s.style, s.xs, s.ys); break;
-        }
+void drawShape(Window& window, const Shape& s) {
+    switch (s.kind) {
+        case Kind::PIXEL: window.drawPixel(s.style, s.x1, s.y1); break;
+        case Kind::LINE: window.drawLine(s.style, s.x1, s.y1, s.x2, s.y2); break;
+        case Kind::CIRCLE: window.drawCircleFilled(s.style, s.x1, s.y1, CIRCLE_RADIUS); break;
+        case Kind::POLYGON: window.drawPolygonFilled(s.style, s.xs, s.ys); break;
     }
 }
 
@@ -139,7 +142,7 @@ Timing timeThroughWindow(Window& window, const Scene& scene, bool flip) {
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
     const Clock::time_point start = Clock::now();
-    drawThroughWindow(window, scene);
+    for (const Shape& shape : scene.shapes) drawShape(window, shape);
     if (flip) window.flipPage();
     window.readPixel(0, 0);
     Timing timing;
@@ -246,13 +249,39 @@ private:
     Window& window;
 };
 
+struct FrameRate {
+    double framesPerSecond = 0;
+    double longestFrameMs = 0;
+};
+
+// An animation loop as a program writes one, for a few seconds: a few hundred calls (the editor's
+// shapes in turn), then waitForNextFrame. How many frames a second it got, and its longest frame.
+FrameRate animate(Window& window, const Scene& scene) {
+    window.readPixel(0, 0);  // nothing earlier is still queued
+    std::size_t next = 0;
+    int frames = 0;
+    std::chrono::duration<double> longest{0};
+    const Clock::time_point start = Clock::now();
+    Clock::time_point frameStart = start, now = start;
+    while (now - start < ANIMATION_TIME) {
+        for (int i = 0; i < CALLS_PER_FRAME; ++i, next = (next + 1) % scene.shapes.size())
+            drawShape(window, scene.shapes[next]);
+        window.waitForNextFrame(FRAMES_PER_SECOND);
+        now = Clock::now();
+        longest = std::max(longest, std::chrono::duration<double>(now - frameStart));
+        frameStart = now;
+        ++frames;
+    }
+    return {frames / std::chrono::duration<double>(now - start).count(), 1000 * longest.count()};
+}
+
 void waitUntilCleared(Window& window) {
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
     while (window.readPixel(0, 0) != Color::WHITE && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
-bool selected(const Scene& scene, const char* only) { return !only || scene.name.find(only) != std::string::npos; }
+bool selected(const std::string& name, const char* only) { return !only || name.find(only) != std::string::npos; }
 
 void printCallsTable(const std::vector<Measurement>& measurements) {
     std::printf("| workload | calls | direct GL | vertex array | Window, autoflip off | Window, autoflip on "
@@ -305,6 +334,14 @@ void printSwitchesTable(const std::vector<const Measurement*>& measurements) {
 
 }  // namespace
 
+void printFrameRates(const FrameRate& autoflipOff, const FrameRate& autoflipOn) {
+    std::printf("| `waitForNextFrame(%d)`, %d calls a frame, %lld s | frames per second | longest frame |\n"
+                "|---|---|---|\n",
+                FRAMES_PER_SECOND, CALLS_PER_FRAME, static_cast<long long>(ANIMATION_TIME.count()));
+    std::printf("| autoflip off | %.1f | %.1f ms |\n", autoflipOff.framesPerSecond, autoflipOff.longestFrameMs);
+    std::printf("| autoflip on | %.1f | %.1f ms |\n", autoflipOn.framesPerSecond, autoflipOn.longestFrameMs);
+}
+
 int main(int argc, char** argv) {
     int rounds = 7;
     const char* only = nullptr;
@@ -334,7 +371,7 @@ int main(int argc, char** argv) {
 
     std::vector<Measurement> workloads;
     for (int i = 0; i < plotIndex; ++i)
-        if (selected(scenes[i], only)) workloads.push_back({i, &scenes[i], {}});
+        if (selected(scenes[i].name, only)) workloads.push_back({i, &scenes[i], {}});
     for (int round = 0; round <= rounds; ++round) {
         for (Measurement& m : workloads)
             bench.runRound(m, {DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF, AUTOFLIP_ON}, false, round);
@@ -342,10 +379,18 @@ int main(int argc, char** argv) {
     }
     // The plot after the workloads, which have warmed every path up.
     Measurement plot{plotIndex, &scenes[plotIndex], {}};
-    const bool plotSelected = selected(scenes[plotIndex], only);
+    const bool plotSelected = selected(scenes[plotIndex].name, only);
     for (int round = 1; plotSelected && round <= PLOT_ROUNDS; ++round)
         bench.runRound(plot, {DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF}, true, round);
-    const double otherCores = otherLoad.coresSinceStart();
+    FrameRate autoflipOff, autoflipOn;
+    const bool animationSelected = selected(ANIMATION, only);
+    if (animationSelected) {
+        window.disableAutoPageFlip();
+        autoflipOff = animate(window, scenes[modelIndex]);
+        window.enableAutoPageFlip();
+        autoflipOn = animate(window, scenes[modelIndex]);
+    }
+    const double otherCores = std::max(0.0, otherLoad.coresSinceStart());  // ticks are coarse
     const std::string loadAfter = loadAverage();
 
     std::printf("%s; %dx%d window; median of %d rounds after a warm-up, the plot's of %d. Load average "
@@ -364,5 +409,9 @@ int main(int argc, char** argv) {
     printTimesTable(plotSelected ? &plot : nullptr, model, bench);
     std::printf("\n");
     printSwitchesTable(switched);
+    if (animationSelected) {
+        std::printf("\n");
+        printFrameRates(autoflipOff, autoflipOn);
+    }
     return 0;
 }
