@@ -26,26 +26,25 @@ struct Request {
 
 constexpr std::size_t RENDERER_NAME_SIZE = 256;
 
-bool readFully(int fd, void* data, std::size_t size) {
-    auto* bytes = static_cast<char*>(data);
+// Moves size bytes through a pipe, however the kernel splits them; false if the other end is gone.
+template <typename Byte, typename Transfer>
+bool transferFully(Byte* bytes, std::size_t size, Transfer transfer) {
     while (size > 0) {
-        const ssize_t got = read(fd, bytes, size);
-        if (got <= 0) return false;
-        bytes += got;
-        size -= static_cast<std::size_t>(got);
+        const ssize_t moved = transfer(bytes, size);
+        if (moved <= 0) return false;
+        bytes += moved;
+        size -= static_cast<std::size_t>(moved);
     }
     return true;
 }
 
+bool readFully(int fd, void* data, std::size_t size) {
+    return transferFully(static_cast<char*>(data), size, [fd](char* at, std::size_t n) { return read(fd, at, n); });
+}
+
 bool writeFully(int fd, const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t put = write(fd, bytes, size);
-        if (put <= 0) return false;
-        bytes += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
+    return transferFully(static_cast<const char*>(data), size,
+                         [fd](const char* at, std::size_t n) { return write(fd, at, n); });
 }
 
 // Vertices for one glDrawArrays call: x, y and an RGBA colour each.

@@ -24,10 +24,16 @@ Style paletteStyle(int index) {
     return style;
 }
 
+struct Point {
+    int x, y;
+};
+
 class Random {
 public:
     explicit Random(unsigned seed) : engine(seed) {}
     int within(int low, int high) { return std::uniform_int_distribution<int>(low, high)(engine); }
+    // A pixel of the window at least margin pixels from every edge.
+    Point pointInside(int margin) { return {within(margin, WIDTH - 1 - margin), within(margin, HEIGHT - 1 - margin)}; }
     double angle() { return std::uniform_real_distribution<double>(0, 2 * PI)(engine); }
     template <typename T>
     void shuffle(std::vector<T>& items) { std::shuffle(items.begin(), items.end(), engine); }
@@ -42,25 +48,23 @@ Shape line(int index, int x1, int y1, int x2, int y2) {
     return {Kind::LINE, paletteStyle(index), x1, y1, x2, y2, {}, {}};
 }
 
-}  // namespace
-
-Scene pixelScene(int count) {
-    Random random(1);
-    Scene scene{"`drawPixel`, random points", {}};
-    for (int i = 0; i < count; ++i)
-        scene.shapes.push_back(point(Kind::PIXEL, i, random.within(0, WIDTH - 1), random.within(0, HEIGHT - 1)));
+// Shapes of one kind at random points at least margin pixels inside the window.
+Scene scattered(const std::string& name, Kind kind, int margin, unsigned seed, int count) {
+    Random random(seed);
+    Scene scene{name, {}};
+    for (int i = 0; i < count; ++i) {
+        const Point p = random.pointInside(margin);
+        scene.shapes.push_back(point(kind, i, p.x, p.y));
+    }
     return scene;
 }
 
+}  // namespace
+
+Scene pixelScene(int count) { return scattered("`drawPixel`, random points", Kind::PIXEL, 0, 1, count); }
+
 Scene circleScene(int count) {
-    Random random(2);
-    Scene scene{"`drawCircleFilled`, radius 4", {}};
-    for (int i = 0; i < count; ++i) {
-        const int x = random.within(CIRCLE_RADIUS, WIDTH - 1 - CIRCLE_RADIUS);
-        const int y = random.within(CIRCLE_RADIUS, HEIGHT - 1 - CIRCLE_RADIUS);
-        scene.shapes.push_back(point(Kind::CIRCLE, i, x, y));
-    }
-    return scene;
+    return scattered("`drawCircleFilled`, radius 4", Kind::CIRCLE, CIRCLE_RADIUS, 2, count);
 }
 
 Scene lineScene(int count) {
@@ -69,11 +73,11 @@ Scene lineScene(int count) {
     const int half = LINE_LENGTH / 2;
     for (int i = 0; i < count; ++i) {
         // Centred far enough from the edges that the whole line lies inside the window.
-        const int cx = random.within(half, WIDTH - 1 - half), cy = random.within(half, HEIGHT - 1 - half);
+        const Point centre = random.pointInside(half);
         const double angle = random.angle();
         const int dx = static_cast<int>(std::lround(half * std::cos(angle)));
         const int dy = static_cast<int>(std::lround(half * std::sin(angle)));
-        scene.shapes.push_back(line(i, cx - dx, cy - dy, cx + dx, cy + dy));
+        scene.shapes.push_back(line(i, centre.x - dx, centre.y - dy, centre.x + dx, centre.y + dy));
     }
     return scene;
 }
@@ -82,12 +86,11 @@ Scene hexagonScene(int count) {
     Random random(4);
     Scene scene{"`drawPolygonFilled`, hexagon", {}};
     for (int i = 0; i < count; ++i) {
-        const int cx = random.within(HEXAGON_RADIUS, WIDTH - 1 - HEXAGON_RADIUS);
-        const int cy = random.within(HEXAGON_RADIUS, HEIGHT - 1 - HEXAGON_RADIUS);
-        Shape hexagon = point(Kind::POLYGON, i, cx, cy);
+        const Point centre = random.pointInside(HEXAGON_RADIUS);
+        Shape hexagon = point(Kind::POLYGON, i, centre.x, centre.y);
         for (int k = 0; k < 6; ++k) {
-            hexagon.xs.push_back(cx + static_cast<int>(std::lround(HEXAGON_RADIUS * std::cos(k * PI / 3))));
-            hexagon.ys.push_back(cy + static_cast<int>(std::lround(HEXAGON_RADIUS * std::sin(k * PI / 3))));
+            hexagon.xs.push_back(centre.x + static_cast<int>(std::lround(HEXAGON_RADIUS * std::cos(k * PI / 3))));
+            hexagon.ys.push_back(centre.y + static_cast<int>(std::lround(HEXAGON_RADIUS * std::sin(k * PI / 3))));
         }
         scene.shapes.push_back(hexagon);
     }
@@ -97,10 +100,7 @@ Scene hexagonScene(int count) {
 Scene modelScene() {
     Random random(5);
     // Vertices on a jittered grid over the window, faces picked among the grid's triangles.
-    struct Vertex {
-        int x, y;
-    };
-    std::vector<Vertex> vertices;
+    std::vector<Point> vertices;
     for (int row = 0; row < MODEL_ROWS; ++row)
         for (int column = 0; column < MODEL_COLUMNS; ++column)
             vertices.push_back({8 + column * (WIDTH - 16) / (MODEL_COLUMNS - 1) + random.within(-2, 2),
@@ -120,11 +120,11 @@ Scene modelScene() {
     int index = 0;
     for (const Face& face : faces)
         for (int k = 0; k < 3; ++k) {
-            const Vertex& from = vertices[face[k]];
-            const Vertex& to = vertices[face[(k + 1) % 3]];
+            const Point& from = vertices[face[k]];
+            const Point& to = vertices[face[(k + 1) % 3]];
             scene.shapes.push_back(line(index++, from.x, from.y, to.x, to.y));
         }
-    for (const Vertex& v : vertices) scene.shapes.push_back(point(Kind::CIRCLE, index++, v.x, v.y));
+    for (const Point& v : vertices) scene.shapes.push_back(point(Kind::CIRCLE, index++, v.x, v.y));
     return scene;
 }
 

@@ -332,8 +332,6 @@ void printSwitchesTable(const std::vector<const Measurement*>& measurements) {
     }
 }
 
-}  // namespace
-
 void printFrameRates(const FrameRate& autoflipOff, const FrameRate& autoflipOn) {
     std::printf("| `waitForNextFrame(%d)`, %d calls a frame, %lld s | frames per second | longest frame |\n"
                 "|---|---|---|\n",
@@ -341,6 +339,8 @@ void printFrameRates(const FrameRate& autoflipOff, const FrameRate& autoflipOn) 
     std::printf("| autoflip off | %.1f | %.1f ms |\n", autoflipOff.framesPerSecond, autoflipOff.longestFrameMs);
     std::printf("| autoflip on | %.1f | %.1f ms |\n", autoflipOn.framesPerSecond, autoflipOn.longestFrameMs);
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
     int rounds = 7;
