@@ -67,12 +67,14 @@ void DaemonImp::closeQueue() {
 void DaemonImp::takeAll(std::vector<DaemonCommand>& batch) {
     CommandQueue& q = commands();
     batch.clear();
+    bool producersHeld = false;
     {
         std::lock_guard<PortMutex> guard(q.commutex);
+        producersHeld = q.isFull();  // only a full queue holds producers back
         batch.swap(q.comqueue);
         q.spilledArguments = 0;
     }
-    q.taken.notify_all();
+    if (producersHeld) q.taken.notify_all();
 }
 
 bool DaemonImp::waitForCommands(std::chrono::microseconds timeout) {

@@ -30,6 +30,16 @@ static_assert(sizeof(Record) == 3 * sizeof(GLdouble), "records must be packed fo
 
 constexpr std::uint16_t SOLID_PATTERN = 0xFFFF;
 
+GLenum logicOpOf(Style::RasterOp op) {
+    switch (op) {
+        case Style::INVERT_OP: return GL_INVERT;
+        case Style::XOR_OP: return GL_XOR;
+        case Style::AND_OP: return GL_AND;
+        case Style::OR_OP: return GL_OR;
+        default: return GL_COPY;
+    }
+}
+
 // A point list arrives as its count, then x and y of each point.
 std::vector<Record> takePoints(DaemonCommand& command) {
     const int count = command.removeArgument();
@@ -303,14 +313,12 @@ void GLUTImp::applyState(GLUTImpStatics::RendererWindow& window, const DrawState
     if (known && state == was) return;
     endBatch();  // state cannot change inside a glBegin
     if (!known || state.rasterOp != was.rasterOp) {
-        static const std::map<Style::RasterOp, GLenum> logicOps{
-            {Style::INVERT_OP, GL_INVERT}, {Style::XOR_OP, GL_XOR}, {Style::AND_OP, GL_AND}, {Style::OR_OP, GL_OR}};
-        const auto found = logicOps.find(state.rasterOp);
-        if (found == logicOps.end()) {
+        const GLenum op = logicOpOf(state.rasterOp);
+        if (op == GL_COPY) {
             glDisable(GL_COLOR_LOGIC_OP);
         } else {
             glEnable(GL_COLOR_LOGIC_OP);
-            glLogicOp(found->second);
+            glLogicOp(op);
         }
     }
     if (!known || state.blend != was.blend) {

@@ -49,7 +49,8 @@ public:
 
     // Drawing. Coordinates are window pixels, origin at the top-left corner, y downward; angles
     // are degrees, counterclockwise on screen. Calls are queued for the renderer and return at
-    // once; they are drawn in the order made, also across threads.
+    // once (a program thousands of calls ahead of the screen waits for it to catch up); they are
+    // drawn in the order made, also across threads.
     void drawPixel(const Style& style, int x, int y);
     // Lights the pixels from (x1, y1) up to, not including, (x2, y2).
     void drawLine(const Style& style, int x1, int y1, int x2, int y2);
