@@ -7,9 +7,12 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 
+#include "Brindlewood.h"
 #include "Diagnostics.h"
 #include "ReportPattern.h"
+#include "TestWindow.h"
 
 using diagnostics::Kind;
 using testing::KilledBySignal;
@@ -146,4 +149,35 @@ TEST(DiagnosticsTest, ReportsFromTwoThreadsNeverMixAndKeepTheirDetailBeneathThem
         }
     }
     EXPECT_EQ(count, 2 * reportsPerThread);
+}
+
+// Calls that a plainly wrong argument leaves doing nothing say so, instead of doing nothing quietly.
+TEST(MistakenArgumentWarnings, NegativeRadiusWarnsAndDrawsNothing) {
+    Window window(100, 100, "Warnings");
+    waitUntilShown(window);
+    const std::string output = stderrOf([&] {
+        window.drawCircleFilled(Style::BLACK, 50, 50, -20);
+        window.drawCircleOutline(Style::BLACK, 50, 50, -20);
+    });
+    auto negativeRadius = [](const std::string& call) {
+        return reportPattern(Kind::WARNING, "Window.cpp",
+                             "The radius passed to " + call + " is negative, so nothing was drawn");
+    };
+    EXPECT_PRED2(matchesWhole, output, negativeRadius("drawCircleFilled") + negativeRadius("drawCircleOutline"));
+    // The centre, and where the outline of radius 20 would pass.
+    for (const auto& [x, y] : {std::pair{50, 50}, std::pair{70, 50}, std::pair{50, 30}})
+        EXPECT_EQ(window.readPixel(x, y), Color::WHITE) << x << ", " << y;
+}
+
+TEST(MistakenArgumentWarnings, NegativeTimerIntervalWarnsThatTheTimerNeverFires) {
+    Window window(100, 100, "Warnings");
+    const std::string output = stderrOf([&] {
+        window.stopTimer(window.registerNewTimerEvent(-5));
+        window.stopTimer(window.startTimer(-1));
+    });
+    auto neverFires = [](const std::string& call) {
+        return reportPattern(Kind::WARNING, "Window.cpp",
+                             "The interval passed to " + call + " is negative, so the timer never fires");
+    };
+    EXPECT_PRED2(matchesWhole, output, neverFires("registerNewTimerEvent") + neverFires("startTimer"));
 }
