@@ -38,10 +38,10 @@ public:
         std::string path;     // "" for a path that cannot be opened
         std::string standIn;  // "" unless fontconfig neither has nor knows the family asked for
     };
-    // A face that is plainly a path (a slash, a backslash or a font file's extension) is that file. Any
-    // other face is a family with an optional style ("DejaVu Serif:bold") that fontconfig matches:
-    // its own font, or what fontconfig puts in for a generic name or an alias it knows (sans-serif,
-    // Helvetica), or else its best match as a stand-in. Any thread.
+    // A face that is plainly a path (a slash, a backslash or a font file's extension) is that
+    // file. Any other face is a family with an optional style ("DejaVu Serif:bold") that
+    // fontconfig matches: its own font, or what fontconfig puts in for a generic name or an alias
+    // it knows (sans-serif, Helvetica), or else its best match as a stand-in. Any thread.
     static FaceFile findFile(const std::string& face);
 
 private:
