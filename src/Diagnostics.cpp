@@ -1,9 +1,11 @@
-// The four reports: one line on stderr, then an abort for the fatal kinds. Runs on whichever
-// thread found the fault; the line is handed to stdio in one write so two reports never mix mid-line.
+// The four reports: a line on stderr and any lines beneath it, then an abort for the fatal kinds.
+// Runs on whichever thread found the fault; a report is handed to stdio in one write so two
+// reports never mix.
 #include "Diagnostics.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace diagnostics {
 
@@ -31,19 +33,37 @@ Wording wordingOf(Kind kind) {
     return {"", ""};
 }
 
+// A line beneath the report line, indented so that it reads as part of the report above it.
+std::string lineBeneath(const std::string& text) { return text.empty() ? "" : "    " + text + "\n"; }
+
 }  // namespace
 
-void report(Kind kind, const char* file, int line, const std::string& message) {
+void report(Kind kind, const char* file, int line, const std::string& message, const std::string& detail) {
     const Wording wording = wordingOf(kind);
     const std::string text = wording.prefix + std::string(file) + " @ line " + std::to_string(line) + " : " + message +
-                             wording.closing + "\n";
+                             wording.closing + "\n" + lineBeneath(detail);
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }
 
-void halt(Kind kind, const char* file, int line, const std::string& message) {
-    report(kind, file, line, message);
+void report(Kind kind, const char* file, int line, const std::string& message) {
+    report(kind, file, line, message, "");
+}
+
+void halt(Kind kind, const char* file, int line, const std::string& message, const std::string& detail) {
+    report(kind, file, line, message, detail);
     std::abort();
+}
+
+void halt(Kind kind, const char* file, int line, const std::string& message) { halt(kind, file, line, message, ""); }
+
+std::string aboutFile(const std::string& path, const std::string& reason) { return "File \"" + path + "\": " + reason; }
+
+std::string unreadableFile(const std::string& path) {
+    // A path that cannot even be looked at (a folder on it is closed to us) is not readable either.
+    std::error_code lookFailed;
+    const bool present = std::filesystem::exists(path, lookFailed) || lookFailed;
+    return aboutFile(path, present ? "not readable" : "no such file");
 }
 
 }  // namespace diagnostics

@@ -1,5 +1,6 @@
-// The library's one way of reporting misuse: a single line on stderr naming the kind, the source
-// file and line of the check, and the message. The two fatal kinds then abort the process.
+// The library's one way of reporting misuse: a line on stderr naming the kind, the source file
+// and line of the check, and the message, optionally followed by an indented detail line saying
+// what the report is about. The two fatal kinds then abort the process.
 // Private to the library: these macro names would clash in user code.
 #pragma once
 
@@ -9,16 +10,25 @@ namespace diagnostics {
 
 enum class Kind { FATAL_ERROR, WARNING, FATAL_ASSERTION, NON_FATAL_ASSERTION };
 
-// Writes the report line and flushes; returns for the two non-fatal kinds.
+// Writes the report line, then the detail line unless detail is empty, and flushes; returns for
+// the two non-fatal kinds. (Overloads, not a default argument: a report made in a frame that
+// holds a setjmp must build no more objects than its message.)
 void report(Kind kind, const char* file, int line, const std::string& message);
-// Writes the report line and aborts.
+void report(Kind kind, const char* file, int line, const std::string& message, const std::string& detail);
+// Writes the report as report does and aborts.
 [[noreturn]] void halt(Kind kind, const char* file, int line, const std::string& message);
+[[noreturn]] void halt(Kind kind, const char* file, int line, const std::string& message, const std::string& detail);
+
+// A detail naming a file and what is wrong with it: File "photo.png": not a PNG
+std::string aboutFile(const std::string& path, const std::string& reason);
+// The detail for a file that could not be opened for reading: no such file, or not readable.
+std::string unreadableFile(const std::string& path);
 
 }  // namespace diagnostics
 
-#define FATAL_ERROR(message) ::diagnostics::halt(::diagnostics::Kind::FATAL_ERROR, __FILE__, __LINE__, (message))
-#define WARNING(message) ::diagnostics::report(::diagnostics::Kind::WARNING, __FILE__, __LINE__, (message))
-#define FATAL_ASSERTION(message) \
-    ::diagnostics::halt(::diagnostics::Kind::FATAL_ASSERTION, __FILE__, __LINE__, (message))
-#define NON_FATAL_ASSERTION(message) \
-    ::diagnostics::report(::diagnostics::Kind::NON_FATAL_ASSERTION, __FILE__, __LINE__, (message))
+// Each takes the message and, optionally, a detail line.
+#define FATAL_ERROR(...) ::diagnostics::halt(::diagnostics::Kind::FATAL_ERROR, __FILE__, __LINE__, __VA_ARGS__)
+#define WARNING(...) ::diagnostics::report(::diagnostics::Kind::WARNING, __FILE__, __LINE__, __VA_ARGS__)
+#define FATAL_ASSERTION(...) ::diagnostics::halt(::diagnostics::Kind::FATAL_ASSERTION, __FILE__, __LINE__, __VA_ARGS__)
+#define NON_FATAL_ASSERTION(...) \
+    ::diagnostics::report(::diagnostics::Kind::NON_FATAL_ASSERTION, __FILE__, __LINE__, __VA_ARGS__)

@@ -1,8 +1,8 @@
 // Font: a face and point size for drawing text. The face is a TrueType file path, a family name
-// that fontconfig knows ("DejaVu Sans", "DejaVu Serif:bold"), or, for one of the toolkit's built-in
-// fonts made from its id, the name "default font #" and the id. A small value holding a handle
-// into the process-wide font cache; copies share it. A call that halts aborts the program with a
-// one-line report on stderr.
+// ("DejaVu Sans", "DejaVu Serif:bold", "sans-serif", "Helvetica"), or, for one of the toolkit's
+// built-in fonts made from its id, the name "default font #" and the id. A small value holding a
+// handle into the process-wide font cache; copies share it. A call that halts aborts the program
+// with a report on stderr.
 #pragma once
 
 #include <ostream>
@@ -15,9 +15,12 @@ public:
     static constexpr int HELVETICA = 3;   // bitmap font at 10, 12 or 18
     static constexpr int TIMES = 4;       // bitmap font at 10 or 24
 
-    // A TrueType font at a point size: face is a file path or, when no such file exists, a family
-    // name with an optional ":style". Halts on an empty face, a size below 1, or a face that names
-    // no outline font (a missing file, a family not installed, a bitmap font file).
+    // A TrueType font at a point size. A face with a slash, a backslash or a font file's extension
+    // is a file path; any other face is a family with an optional ":style", found through
+    // fontconfig: generic names and aliases it knows ("sans-serif", "monospace", "Helvetica") give
+    // its choice silently, a family not installed gives its best match after a WARNING naming it.
+    // Halts on an empty face, a size below 1, or a path that names no outline font (a missing or
+    // unreadable file, a file that is no font, a bitmap font file), the line beneath saying which.
     Font(const std::string& face, int pointSize);
     // A built-in font (ROMAN, MONO_ROMAN, HELVETICA, TIMES); halts on any other id.
     Font(int fontId, int pointSize);
@@ -37,8 +40,8 @@ public:
     // Switches to a TrueType font of the current face at the new size; halts below 1.
     void setPointSize(int newPointSize);
 
-    // Whether the face names a file that can be read or an installed family (false for a size
-    // below 1).
+    // Whether the face names a file that can be read, an installed family or a name fontconfig
+    // knows (false for a family that would be drawn in a stand-in, and for a size below 1).
     static bool checkFont(const std::string& face, int pointSize);
     // The size of text in pixels (stroke fonts: width in the font's own units). A TrueType font
     // measures 0 by 0 until text in it has been drawn once. Callable from the user's thread.

@@ -54,8 +54,14 @@ GLUTImp::FontInstance::FontInstance(std::string face, int size) : face(std::move
     ttFont.reset(new (std::nothrow) TrueTypeFont);
     if (!ttFont)
         FATAL_ERROR("Could not allocate sufficent memory to allocate a new font.  Free up some memory and try again");
-    if (!ttFont->open(this->face, size))
-        FATAL_ERROR("Unable to open font in file \"" + this->face + "\". Check to be sure that this file exists");
+    const std::string unableToOpen =
+        "Unable to open font in file \"" + this->face + "\". Check to be sure that this file exists";
+    const TrueTypeFont::FaceFile file = TrueTypeFont::findFile(this->face);
+    if (file.path.empty()) FATAL_ERROR(unableToOpen, diagnostics::unreadableFile(this->face));
+    if (!file.standIn.empty())
+        WARNING("The font \"" + this->face + "\" is not installed, so \"" + file.standIn + "\" is used instead");
+    const std::string problem = ttFont->open(file.path, size);
+    if (!problem.empty()) FATAL_ERROR(unableToOpen, diagnostics::aboutFile(file.path, problem));
 }
 
 GLUTImp::FontInstance::FontInstance(int fontId, int size) : pointSize(size), fontId(fontId) {
@@ -142,7 +148,10 @@ int GLUTImp::FontInstance::getRefCount(int handle) {
     return count != cache->refcounts.end() ? count->second : 0;
 }
 
-bool GLUTImp::FontInstance::checkFont(std::string face, int) { return !TrueTypeFont::findFile(face).empty(); }
+bool GLUTImp::FontInstance::checkFont(std::string face, int) {
+    const TrueTypeFont::FaceFile file = TrueTypeFont::findFile(face);
+    return !file.path.empty() && file.standIn.empty();
+}
 
 GLUTImp::FontInstance* GLUTImp::FontInstance::find(int handle) {
     GLUTImpFontInstanceStatics* cache = Cache::impl();

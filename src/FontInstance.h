@@ -13,7 +13,8 @@ class TrueTypeFont;
 
 class GLUTImp::FontInstance {
 public:
-    // A TrueType face, a file or a family name; halts if it names no font that can be drawn at size.
+    // A TrueType face, a file or a family name; halts if it names no font that can be drawn at size,
+    // and warns when a family that is not installed is drawn in a stand-in.
     FontInstance(std::string face, int size);
     // A built-in GLUT font; halts on an unknown id. Bitmap fonts round size to one they have.
     FontInstance(int fontId, int size);
@@ -27,8 +28,8 @@ public:
     static int getFontHandle(std::string face, int size, int fontId);
     static void releaseFontHandle(int handle);
     static void bumpFontRefCount(int handle);
-    // Whether the face names a file that can be read or a family that fontconfig has; the size is
-    // not used.
+    // Whether the face names a file that can be read, or a family that fontconfig has or knows as
+    // a generic name or alias (no stand-in needed); the size is not used.
     static bool checkFont(std::string face, int size);
     // Renderer thread, inside the style of the command: text with its baseline starting at (x, y),
     // rotated and scaled about that point when a transform is given.

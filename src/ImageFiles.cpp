@@ -67,6 +67,14 @@ void refuseCorruptData(j_common_ptr decoder, int level) {
     if (level < 0) decoder->err->error_exit(decoder);
 }
 
+// Closes a file that libjpeg could not decode and halts, naming the file when it is no JPEG at all.
+[[noreturn]] void haltUndecodableJpeg(std::FILE* file, const char* filename) {
+    std::rewind(file);
+    const bool isJpeg = startsWith(file, JPEG_START_OF_IMAGE);
+    std::fclose(file);
+    FATAL_ERROR(DECODE_FAILED, isJpeg ? "" : diagnostics::aboutFile(filename, "not a JPEG"));
+}
+
 // Both loaders test their arguments in this order.
 void checkLoadArguments(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data) {
     if (!filename) FATAL_ASSERTION(NULL_FILENAME);
@@ -129,7 +137,7 @@ void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* widt
                                       unsigned char** data) {
     checkLoadArguments(filename, width, height, data);
     std::FILE* file = std::fopen(filename, "rb");
-    if (!file) FATAL_ERROR("Can't open specified image");
+    if (!file) FATAL_ERROR("Can't open specified image", diagnostics::unreadableFile(filename));
 
     jpeg_decompress_struct decoder{};  // zeroed, so that it can be destroyed however early libjpeg fails
     JpegErrors errors;
@@ -137,8 +145,7 @@ void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* widt
     errors.manager.emit_message = refuseCorruptData;
     if (setjmp(errors.failed)) {
         jpeg_destroy_decompress(&decoder);
-        std::fclose(file);
-        FATAL_ERROR(DECODE_FAILED);
+        haltUndecodableJpeg(file, filename);
     }
     jpeg_create_decompress(&decoder);
     jpeg_stdio_src(&decoder, file);
@@ -182,10 +189,10 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
                                      unsigned char** data) {
     checkLoadArguments(filename, width, height, data);
     std::FILE* file = std::fopen(filename, "rb");
-    if (!file) FATAL_ERROR(PNG_OPEN_FAILED);
+    if (!file) FATAL_ERROR(PNG_OPEN_FAILED, diagnostics::unreadableFile(filename));
     if (!startsWith(file, PNG_SIGNATURE)) {
         std::fclose(file);
-        FATAL_ERROR(PNG_OPEN_FAILED);
+        FATAL_ERROR(PNG_OPEN_FAILED, diagnostics::aboutFile(filename, "not a PNG"));
     }
 
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);

@@ -36,6 +36,8 @@ Style::Style(Color color, int lineWidth, RasterOp rasterOp, const std::vector<bo
     }
 }
 
+Style::Style(Color color, int lineWidth) : Style(color, lineWidth, COPY_OP, defaultpattern) {}
+
 std::vector<bool> Style::getPattern() const { return stepsOf(pattern); }
 
 void Style::setLineWidth(int width) {

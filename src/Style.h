@@ -32,6 +32,10 @@ public:
 
     // Halts if the pattern is not exactly 16 long (tested first) or the width is below 1.
     Style(Color color, int lineWidth, RasterOp rasterOp, const std::vector<bool>& pattern);
+    // A solid COPY_OP style one pixel wide.
+    explicit constexpr Style(Color color) : Style(color, COPY_OP) {}
+    // A solid COPY_OP style of the given width; halts on a width below 1, as the full form does.
+    Style(Color color, int lineWidth);
     Style(const Style& other) = default;
     Style& operator=(const Style& other) = default;
 

@@ -7,6 +7,8 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include FT_FREETYPE_H
@@ -36,13 +38,15 @@ TrueTypeFont::~TrueTypeFont() {
     if (library) FT_Done_FreeType(library);
 }
 
-bool TrueTypeFont::open(const std::string& faceName, int pointSize) {
+std::string TrueTypeFont::open(const std::string& file, int pointSize) {
     std::lock_guard<std::mutex> lock(measureMutex);
-    path = findFile(faceName);
+    path = file;
+    if (FT_Init_FreeType(&library) != 0 || FT_New_Face(library, path.c_str(), 0, &face) != 0) return "not a font";
     // FTGL draws outlines: a face of bitmaps only (BDF, PCF) would open and then never draw.
-    return !path.empty() && FT_Init_FreeType(&library) == 0 && FT_New_Face(library, path.c_str(), 0, &face) == 0 &&
-           FT_IS_SCALABLE(face) &&
-           FT_Set_Char_Size(face, 0, pixelSize(pointSize) * 64, ONE_POINT_PER_PIXEL, ONE_POINT_PER_PIXEL) == 0;
+    if (!FT_IS_SCALABLE(face) ||
+        FT_Set_Char_Size(face, 0, pixelSize(pointSize) * 64, ONE_POINT_PER_PIXEL, ONE_POINT_PER_PIXEL) != 0)
+        return "not an outline font";
+    return "";
 }
 
 bool TrueTypeFont::create(int pointSize) {
@@ -90,39 +94,78 @@ int TrueTypeFont::pixelSize(int pointSize) { return static_cast<int>(std::lround
 
 namespace {
 
-// Whether one of the match's family names is the one asked for, in any case: fontconfig always
-// offers a font, in some other family when it lacks the one asked for.
+// A face is plainly a path when it has a folder in it or ends in one of these.
+const char* const FONT_FILE_EXTENSIONS[] = {".ttf", ".otf", ".ttc", ".otc",  ".pfa",
+                                            ".pfb", ".bdf", ".pcf", ".woff", ".woff2"};
+
+bool isPath(const std::string& face) {
+    if (face.find_first_of("/\\") != std::string::npos) return true;
+    const std::size_t dot = face.rfind('.');
+    if (dot == std::string::npos) return false;
+    std::string extension = face.substr(dot);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return std::find(std::begin(FONT_FILE_EXTENSIONS), std::end(FONT_FILE_EXTENSIONS), extension) !=
+           std::end(FONT_FILE_EXTENSIONS);
+}
+
+bool isFamily(const FcChar8* name, const FcChar8* family) { return FcStrCmpIgnoreCase(name, family) == 0; }
+
+// Whether one of the match's family names is the one asked for: fontconfig always offers a font,
+// in some other family when it lacks the one asked for.
 bool isOfFamily(FcPattern* match, const FcChar8* family) {
     FcChar8* name = nullptr;
     for (int n = 0; FcPatternGetString(match, FC_FAMILY, n, &name) == FcResultMatch; ++n)
-        if (FcStrCmpIgnoreCase(name, family) == 0) return true;
+        if (isFamily(name, family)) return true;
     return false;
 }
 
+// Whether fontconfig's configuration knows the family: a generic name (sans-serif, Sans), which it
+// replaces by the families it prefers, or an alias (Helvetica, Arial) that it follows by stand-ins
+// bound as strongly as the name itself. A family it merely pads with fallbacks is unknown to it.
+bool isKnownToFontconfig(FcPattern* substituted, const FcChar8* family) {
+    FcValue first;
+    if (FcPatternGet(substituted, FC_FAMILY, 0, &first) != FcResultMatch || first.type != FcTypeString ||
+        !isFamily(first.u.s, family))
+        return true;
+    FcValue second;
+    FcValueBinding binding = FcValueBindingWeak;
+    return FcPatternGetWithBinding(substituted, FC_FAMILY, 1, &second, &binding) == FcResultMatch &&
+           binding == FcValueBindingStrong;
+}
+
+std::string stringOf(const FcChar8* text) { return reinterpret_cast<const char*>(text); }
+
 }  // namespace
 
-std::string TrueTypeFont::findFile(const std::string& face) {
-    if (std::FILE* file = std::fopen(face.c_str(), "rb")) {
+TrueTypeFont::FaceFile TrueTypeFont::findFile(const std::string& face) {
+    if (isPath(face)) {
+        std::FILE* file = std::fopen(face.c_str(), "rb");
+        if (!file) return {};
         std::fclose(file);
-        return face;
+        return {face, ""};
     }
     FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>(face.c_str()));
-    if (!wanted) return "";
-    std::string found;
+    if (!wanted) return {};
+    // FTGL draws outlines only.
+    FcPatternAddBool(wanted, FC_SCALABLE, FcTrue);
     FcChar8* family = nullptr;
-    if (FcPatternGetString(wanted, FC_FAMILY, 0, &family) == FcResultMatch) {
-        FcChar8* askedFor = FcStrCopy(family);  // the substitutions below may add other families
-        FcConfigSubstitute(nullptr, wanted, FcMatchPattern);
-        FcDefaultSubstitute(wanted);
-        FcResult result;
-        if (FcPattern* match = FcFontMatch(nullptr, wanted, &result)) {
-            FcChar8* file = nullptr;
-            if (isOfFamily(match, askedFor) && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
-                found = reinterpret_cast<const char*>(file);
-            FcPatternDestroy(match);
-        }
-        FcStrFree(askedFor);
+    // A copy: the substitutions below rewrite the pattern's list of families.
+    FcChar8* askedFor =
+        FcPatternGetString(wanted, FC_FAMILY, 0, &family) == FcResultMatch ? FcStrCopy(family) : nullptr;
+    FcConfigSubstitute(nullptr, wanted, FcMatchPattern);
+    FcDefaultSubstitute(wanted);
+    FaceFile found;
+    FcResult result;
+    if (FcPattern* match = FcFontMatch(nullptr, wanted, &result)) {
+        FcChar8* file = nullptr;
+        FcChar8* matchFamily = nullptr;
+        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) found.path = stringOf(file);
+        if (askedFor && !isOfFamily(match, askedFor) && !isKnownToFontconfig(wanted, askedFor) &&
+            FcPatternGetString(match, FC_FAMILY, 0, &matchFamily) == FcResultMatch)
+            found.standIn = stringOf(matchFamily);
+        FcPatternDestroy(match);
     }
+    if (askedFor) FcStrFree(askedFor);
     FcPatternDestroy(wanted);
     return found;
 }

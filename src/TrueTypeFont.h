@@ -18,9 +18,9 @@ public:
     TrueTypeFont(const TrueTypeFont&) = delete;
     TrueTypeFont& operator=(const TrueTypeFont&) = delete;
 
-    // Reads the face's file (see findFile) and checks that its outlines can be sized to pointSize;
-    // false if not, as for a missing file or one of bitmaps only. Call once, on any thread.
-    bool open(const std::string& face, int pointSize);
+    // Reads a font file (see findFile) and checks that its outlines can be sized to pointSize: ""
+    // if they can, else why not ("not a font", "not an outline font"). Call once, on any thread.
+    std::string open(const std::string& file, int pointSize);
     // Renderer thread, in a window's GL context: readies the outlines at pointSize. False if the
     // font cannot be made at that size. Until this succeeds, text measures 0 by 0.
     bool create(int pointSize);
@@ -33,10 +33,16 @@ public:
 
     // Points to pixels at 90 dots per inch: 12 points are 15 pixels.
     static int pixelSize(int pointSize);
-    // The file of a face: the face itself when it names a file that can be read, else the file
-    // that fontconfig has for it as a family name with an optional style ("DejaVu Serif:bold"),
-    // or "" when fontconfig has no font of that family. Any thread.
-    static std::string findFile(const std::string& face);
+    // The file a face is read from, and for a family that is not installed the font drawn instead.
+    struct FaceFile {
+        std::string path;     // "" for a path that cannot be opened
+        std::string standIn;  // "" unless fontconfig neither has nor knows the family asked for
+    };
+    // A face that is plainly a path (a slash, a backslash or a font file's extension) is that
+    // file. Any other face is a family with an optional style ("DejaVu Serif:bold") that
+    // fontconfig matches: its own font, or what fontconfig puts in for a generic name or an alias
+    // it knows (sans-serif, Helvetica), or else its best match as a stand-in. Any thread.
+    static FaceFile findFile(const std::string& face);
 
 private:
     std::string path;

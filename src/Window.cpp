@@ -41,6 +41,18 @@ Event takeOrEnd(EventQueue<Event>& queue) {
     return event;
 }
 
+// A circle of negative radius is no circle: it would silently draw nothing.
+bool isDrawableRadius(int radius, const char* call) {
+    if (radius >= 0) return true;
+    WARNING(std::string("The radius passed to ") + call + " is negative, so nothing was drawn");
+    return false;
+}
+
+// The toolkit takes a negative interval as some 49 days: the timer would silently never fire.
+void checkInterval(int interval, const char* call) {
+    if (interval < 0) WARNING(std::string("The interval passed to ") + call + " is negative, so the timer never fires");
+}
+
 }  // namespace
 
 Window::Window(int width, int height, const std::string& title, bool fullScreen, int depth, int refresh) {
@@ -109,10 +121,10 @@ void Window::drawTriangleOutline(const Style& style, int x1, int y1, int x2, int
     daemon->drawTriangleOutline(style, x1, y1, x2, y2, x3, y3);
 }
 void Window::drawCircleFilled(const Style& style, int x, int y, int radius) {
-    daemon->drawCircleFilled(style, x, y, radius);
+    if (isDrawableRadius(radius, "drawCircleFilled")) daemon->drawCircleFilled(style, x, y, radius);
 }
 void Window::drawCircleOutline(const Style& style, int x, int y, int radius) {
-    daemon->drawCircleOutline(style, x, y, radius);
+    if (isDrawableRadius(radius, "drawCircleOutline")) daemon->drawCircleOutline(style, x, y, radius);
 }
 void Window::drawEllipseFilled(const Style& style, int x1, int y1, int x2, int y2) {
     daemon->drawEllipseFilled(style, x1, y1, x2, y2);
@@ -373,9 +385,11 @@ void Window::recordButton(MouseEvent::Button button, bool down) {
 }
 
 TimerEvent Window::registerNewTimerEvent(int interval) {
+    checkInterval(interval, "registerNewTimerEvent");
     return TimerEvent(daemon->registerNewTimerEvent(interval));
 }
 TimerEvent Window::startTimer(int interval) {
+    checkInterval(interval, "startTimer");
     return TimerEvent(daemon->startTimer(interval));
 }
 void Window::stopTimer(const TimerEvent& timer) {

@@ -7,9 +7,12 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 
+#include "Brindlewood.h"
 #include "Diagnostics.h"
 #include "ReportPattern.h"
+#include "TestWindow.h"
 
 using diagnostics::Kind;
 using testing::KilledBySignal;
@@ -59,6 +62,22 @@ TEST(DiagnosticsDeathTest, EmptyMessageStillYieldsEveryOtherPiece) {
                 "halt\\.\n$");
 }
 
+TEST(DiagnosticsDeathTest, DetailNamingTheFileAndWhyFollowsTheUnchangedReportLine) {
+    const struct {
+        std::string detail;
+        std::string line;
+    } cases[] = {
+        {diagnostics::aboutFile("cat.png", "not a PNG"), "File \"cat.png\": not a PNG"},
+        {diagnostics::unreadableFile("/no/such/folder/cat.png"), "File \"/no/such/folder/cat.png\": no such file"},
+        {diagnostics::unreadableFile("/"), "File \"/\": not readable"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EXIT(FATAL_ERROR("Can't open the specified image", c.detail), KilledBySignal(SIGABRT),
+                    "^" + reportPattern(Kind::FATAL_ERROR, "DiagnosticsTest.cpp", "Can't open the specified image") +
+                        detailPattern(c.line) + "$");
+    }
+}
+
 TEST(DiagnosticsTest, WarningWritesItsLineAndTheNextStatementRuns) {
     bool wentOn = false;
     testing::internal::CaptureStderr();
@@ -105,16 +124,16 @@ TEST(DiagnosticsTest, RepeatedWarningIsWrittenEveryTime) {
     EXPECT_PRED2(matchesWhole, testing::internal::GetCapturedStderr(), line + line + line);
 }
 
-TEST(DiagnosticsTest, ReportsFromTwoThreadsNeverMixWithinALine) {
+TEST(DiagnosticsTest, ReportsFromTwoThreadsNeverMixAndKeepTheirDetailBeneathThem) {
     const int reportsPerThread = 300;
-    auto warnRepeatedly = [reportsPerThread](const std::string& message) {
+    auto warnRepeatedly = [reportsPerThread](const std::string& message, const std::string& detail) {
         for (int i = 0; i < reportsPerThread; ++i) {
-            WARNING(message);
+            WARNING(message, detail);
         }
     };
     testing::internal::CaptureStderr();
-    std::thread renderer(warnRepeatedly, "From the renderer thread");
-    warnRepeatedly("From the user's thread");
+    std::thread renderer(warnRepeatedly, "From the renderer thread", "");
+    warnRepeatedly("From the user's thread", "About the user");
     renderer.join();
     std::istringstream lines(testing::internal::GetCapturedStderr());
 
@@ -122,7 +141,43 @@ TEST(DiagnosticsTest, ReportsFromTwoThreadsNeverMixWithinALine) {
     const std::string fromUser = reportPattern(Kind::WARNING, "DiagnosticsTest.cpp", "From the user's thread");
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count) {
-        EXPECT_PRED2(matchesWhole, line + "\n", fromRenderer + "|" + fromUser);
+        if (matchesWhole(line + "\n", fromUser)) {
+            ASSERT_TRUE(std::getline(lines, line));
+            EXPECT_EQ(line, "    About the user");
+        } else {
+            EXPECT_PRED2(matchesWhole, line + "\n", fromRenderer);
+        }
     }
     EXPECT_EQ(count, 2 * reportsPerThread);
+}
+
+// Calls that a plainly wrong argument leaves doing nothing say so, instead of doing nothing quietly.
+TEST(MistakenArgumentWarnings, NegativeRadiusWarnsAndDrawsNothing) {
+    Window window(100, 100, "Warnings");
+    waitUntilShown(window);
+    const std::string output = stderrOf([&] {
+        window.drawCircleFilled(Style::BLACK, 50, 50, -20);
+        window.drawCircleOutline(Style::BLACK, 50, 50, -20);
+    });
+    auto negativeRadius = [](const std::string& call) {
+        return reportPattern(Kind::WARNING, "Window.cpp",
+                             "The radius passed to " + call + " is negative, so nothing was drawn");
+    };
+    EXPECT_PRED2(matchesWhole, output, negativeRadius("drawCircleFilled") + negativeRadius("drawCircleOutline"));
+    // The centre, and where the outline of radius 20 would pass.
+    for (const auto& [x, y] : {std::pair{50, 50}, std::pair{70, 50}, std::pair{50, 30}})
+        EXPECT_EQ(window.readPixel(x, y), Color::WHITE) << x << ", " << y;
+}
+
+TEST(MistakenArgumentWarnings, NegativeTimerIntervalWarnsThatTheTimerNeverFires) {
+    Window window(100, 100, "Warnings");
+    const std::string output = stderrOf([&] {
+        window.stopTimer(window.registerNewTimerEvent(-5));
+        window.stopTimer(window.startTimer(-1));
+    });
+    auto neverFires = [](const std::string& call) {
+        return reportPattern(Kind::WARNING, "Window.cpp",
+                             "The interval passed to " + call + " is negative, so the timer never fires");
+    };
+    EXPECT_PRED2(matchesWhole, output, neverFires("registerNewTimerEvent") + neverFires("startTimer"));
 }

@@ -47,9 +47,12 @@ std::string reportsOfMaking(const std::vector<std::pair<int, int>>& idsAndSizes)
 
 int refCount(int handle) { return GLUTImp::FontInstance::getRefCount(handle); }
 
-std::string unableToOpen(const std::string& face) {
-    return onlyReport(Kind::FATAL_ERROR, "FontInstance.cpp",
-                      "Unable to open font in file \"" + face + "\". Check to be sure that this file exists");
+// The unchanged report for a face given as a path, and beneath it the file and what is wrong with it.
+std::string unableToOpen(const std::string& face, const std::string& reason) {
+    return "^" +
+           reportPattern(Kind::FATAL_ERROR, "FontInstance.cpp",
+                         "Unable to open font in file \"" + face + "\". Check to be sure that this file exists") +
+           detailPattern("File \"" + face + "\": " + reason) + "$";
 }
 
 // A bitmap font file of one 8-pixel H, which FreeType reads but whose bitmaps can be drawn at no
@@ -188,19 +191,40 @@ TEST(FontValue, CheckFontTellsWhetherTheFaceCanBeFound) {
     EXPECT_FALSE(Font::checkFont(MISSING, 12));
     EXPECT_FALSE(Font::checkFont(MONO, 0));
     EXPECT_TRUE(Font::checkFont("DejaVu Sans", 12));
+    EXPECT_TRUE(Font::checkFont("sans-serif", 12));
     EXPECT_FALSE(Font::checkFont("No Such Family", 12));
 }
 
 TEST(FontFamilies, FamilyAndStyleNameTheFileOfThatFace) {
-    EXPECT_EQ(TrueTypeFont::findFile("DejaVu Sans Mono"), MONO);
-    EXPECT_EQ(TrueTypeFont::findFile("dejavu serif:bold"), SERIF_BOLD);
-    EXPECT_EQ(TrueTypeFont::findFile(MONO), MONO);
+    EXPECT_EQ(TrueTypeFont::findFile("DejaVu Sans Mono").path, MONO);
+    EXPECT_EQ(TrueTypeFont::findFile("dejavu serif:bold").path, SERIF_BOLD);
+    EXPECT_EQ(TrueTypeFont::findFile(MONO).path, MONO);
 }
 
-TEST(FontFamilies, FamilyThatIsNotInstalledHasNoFileEvenThoughFontconfigOffersAnother) {
-    EXPECT_EQ(TrueTypeFont::findFile("No Such Family"), "");
-    EXPECT_EQ(TrueTypeFont::findFile("No Such Family:bold"), "");
-    EXPECT_EQ(TrueTypeFont::findFile(MISSING), "");
+TEST(FontFamilies, GenericNamesAndAliasesFontconfigKnowsAreMadeSilently) {
+    for (const char* family :
+         {"sans-serif", "serif", "monospace", "Sans", "Helvetica", "Arial", "Times", "Courier", "Courier:bold"}) {
+        EXPECT_EQ(stderrOf([&] { const Font font(family, 12); }), "") << family;
+        EXPECT_NE(TrueTypeFont::findFile(family).path, "") << family;
+    }
+}
+
+TEST(FontFamilies, FamilyNotInstalledWarnsNamingTheFontUsedInstead) {
+    const struct {
+        const char* family;
+        const char* standIn;
+    } cases[] = {{"Comic Sans MS", "DejaVu Sans"}, {"No Such Family:bold", "DejaVu Sans"}, {"Verdana", "DejaVu Sans"}};
+    for (const auto& c : cases) {
+        const std::string warning = reportPattern(
+            Kind::WARNING, "FontInstance.cpp",
+            "The font \"" + std::string(c.family) + "\" is not installed, so \"" + c.standIn + "\" is used instead");
+        EXPECT_PRED2(matchesWhole, stderrOf([&] { const Font font(c.family, 12); }), warning);
+    }
+}
+
+TEST(FontFamilies, FaceWithAFontExtensionOrAFolderIsAPathNeverAFamily) {
+    for (const char* path : {"DejaVuSans.ttf", "fonts/DejaVu Sans", "C:\\WINDOWS\\FONTS\\OCRAEXT.TTF", MISSING.c_str()})
+        EXPECT_EQ(TrueTypeFont::findFile(path).path, "") << path;
 }
 
 TEST(FontDeathTest, UnknownBuiltInIdHalts) {
@@ -208,23 +232,25 @@ TEST(FontDeathTest, UnknownBuiltInIdHalts) {
                 onlyReport(Kind::FATAL_ERROR, "FontInstance.cpp", "Invalid Font ID -- use the constants!!"));
 }
 
-TEST(FontDeathTest, MissingTrueTypeFileHaltsWhenTheFontIsMade) {
-    EXPECT_EXIT(Font(MISSING, 12), KilledBySignal(SIGABRT), unableToOpen(MISSING));
-}
-
-TEST(FontDeathTest, UnknownFamilyHaltsAsAMissingFileDoes) {
-    EXPECT_EXIT(Font("No Such Family", 12), KilledBySignal(SIGABRT), unableToOpen("No Such Family"));
-}
-
-TEST(FontDeathTest, BitmapFontFileHaltsWhenTheFontIsMade) {
-    // In the build tree, where the child of each death test writes the same file again.
+TEST(FontDeathTest, PathThatNamesNoOutlineFontHaltsSayingWhy) {
+    // In the build tree, where the child of each death test writes the same files again.
     const std::filesystem::path folder = std::filesystem::path(BRINDLEWOOD_BINARY_DIR) / "test-fonts";
     std::filesystem::create_directories(folder);
     const std::string bitmapFont = (folder / "tiny.bdf").string();
     writeBitmapFont(bitmapFont);
-    // At 6 points (8 pixels) FreeType sizes the font; at 12 it cannot: neither can be drawn.
-    EXPECT_EXIT(Font(bitmapFont, 6), KilledBySignal(SIGABRT), unableToOpen(bitmapFont));
-    EXPECT_EXIT(Font(bitmapFont, 12), KilledBySignal(SIGABRT), unableToOpen(bitmapFont));
+    const std::string text = (folder / "notes.ttf").string();
+    std::ofstream(text) << "not a font\n";
+    // At 6 points (8 pixels) FreeType sizes the bitmap font; at 12 it cannot: neither can be drawn.
+    const struct {
+        std::string path;
+        int size;
+        const char* reason;
+    } cases[] = {{MISSING, 12, "no such file"},
+                 {text, 12, "not a font"},
+                 {bitmapFont, 6, "not an outline font"},
+                 {bitmapFont, 12, "not an outline font"}};
+    for (const auto& c : cases)
+        EXPECT_EXIT(Font(c.path, c.size), KilledBySignal(SIGABRT), unableToOpen(c.path, c.reason)) << c.path;
     std::filesystem::remove_all(folder);
 }
 

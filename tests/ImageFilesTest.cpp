@@ -356,12 +356,14 @@ protected:
                         reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image") + "$");
     }
 
-    // Loading these bytes as a JPEG writes libjpeg's one line (a pattern) and then halts the loader.
-    void expectLibjpegRefuses(const Bytes& file, const std::string& libjpegLine) {
+    // Loading these bytes as a JPEG writes libjpeg's one line (a pattern) and then halts the loader,
+    // naming the file beneath the report when it is no JPEG at all.
+    void expectLibjpegRefuses(const Bytes& file, const std::string& libjpegLine, bool isJpeg = true) {
         writeFile(path("damaged.jpg"), file);
         EXPECT_EXIT(Image(path("damaged.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
                     "^" + libjpegLine + "\n" +
-                        reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image") + "$");
+                        reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image") +
+                        (isJpeg ? "" : detailPattern("File \"" + path("damaged.jpg") + "\": not a JPEG")) + "$");
     }
 
     // The small PNG's signature and header, then a chunk of the type that declares 2^31 - 1
@@ -669,11 +671,13 @@ TEST_F(ImageFilesDeathTest, LoadingAsScreenHalts) {
                            "Can't load an image of type SCREEN, it isn't a file format"));
 }
 
-TEST_F(ImageFilesDeathTest, MissingFilesHalt) {
+TEST_F(ImageFilesDeathTest, MissingFilesHaltNamingTheFile) {
     EXPECT_EXIT(Image(path("absent.png"), Image::PNG), KilledBySignal(SIGABRT),
-                onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open the specified image"));
+                "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open the specified image") +
+                    detailPattern("File \"" + path("absent.png") + "\": no such file") + "$");
     EXPECT_EXIT(Image(path("absent.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
-                onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open specified image"));
+                "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open specified image") +
+                    detailPattern("File \"" + path("absent.jpg") + "\": no such file") + "$");
 }
 
 TEST_F(ImageFilesDeathTest, SavingWhereNoFileCanBeMadeHalts) {
@@ -726,16 +730,14 @@ TEST_F(ImageFilesDeathTest, NullSizePointersOfTheCacheHalt) {
 // Damaged and foreign PNG files: the signature check refuses what is not a PNG at all; libpng
 // writes its own message for anything it cannot decode, then the loader halts.
 
-TEST_F(ImageFilesDeathTest, FileThatIsNotAPngHaltsAsPng) {
-    writeFile(path("text.png"), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g', '!'});
-    EXPECT_EXIT(Image(path("text.png"), Image::PNG), KilledBySignal(SIGABRT),
-                onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open the specified image"));
-}
-
-TEST_F(ImageFilesDeathTest, EmptyPngHalts) {
-    writeFile(path("empty.png"), {});
-    EXPECT_EXIT(Image(path("empty.png"), Image::PNG), KilledBySignal(SIGABRT),
-                onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open the specified image"));
+TEST_F(ImageFilesDeathTest, FileThatIsNotAPngHaltsAsPngSayingSo) {
+    for (const Bytes& file :
+         {Bytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g', '!'}, Bytes{}, readFile(redOverBlueJpeg())}) {
+        writeFile(path("other.png"), file);
+        EXPECT_EXIT(Image(path("other.png"), Image::PNG), KilledBySignal(SIGABRT),
+                    "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Can't open the specified image") +
+                        detailPattern("File \"" + path("other.png") + "\": not a PNG") + "$");
+    }
 }
 
 TEST_F(ImageFilesDeathTest, PngWithOnlyItsSignatureHalts) {
@@ -792,10 +794,10 @@ TEST_F(ImageFilesDeathTest, PngWithAChunkClaimingGigabytesHalts) {
 
 // Damaged and foreign JPEG files: libjpeg writes its own message, then the loader halts.
 
-TEST_F(ImageFilesDeathTest, EmptyJpegHaltsAfterLibjpegsMessage) { expectLibjpegRefuses({}, "Empty input file"); }
+TEST_F(ImageFilesDeathTest, EmptyJpegHaltsAfterLibjpegsMessage) { expectLibjpegRefuses({}, "Empty input file", false); }
 
 TEST_F(ImageFilesDeathTest, PngLoadedAsJpegHaltsAfterLibjpegsMessage) {
-    expectLibjpegRefuses(readFile(savedDistinctPng()), "Not a JPEG file: starts with 0x89 0x50");
+    expectLibjpegRefuses(readFile(savedDistinctPng()), "Not a JPEG file: starts with 0x89 0x50", false);
 }
 
 TEST_F(ImageFilesDeathTest, TruncatedJpegHaltsAfterLibjpegsMessage) {

@@ -231,6 +231,11 @@ TEST(StyleTest, ConstantsAreSolidOnePixelCopies) {
     EXPECT_EQ(Style::INVERTED, Style(Color(0, 0, 0), 1, Style::INVERT_OP, solid));
 }
 
+TEST(StyleTest, ColourAloneOrWithAWidthMakesASolidCopyStyle) {
+    EXPECT_EQ(Style(Color::RED), Style(Color::RED, 1, Style::COPY_OP, solid));
+    EXPECT_EQ(Style(Color::BLACK, 3), Style(Color::BLACK, 3, Style::COPY_OP, solid));
+}
+
 TEST(StyleTest, PrintsAsAConstructorCall) {
     EXPECT_EQ(printed(Style::BLACK), "Style(Color(0, 0, 0, 255), 1, COPY_OP, 65535)");
     EXPECT_EQ(printed(Style(Color(1, 2, 3, 4), 7, Style::XOR_OP, stepsAt({0, 3}))),
@@ -258,6 +263,7 @@ TEST(StyleDeathTest, WidthBelowOneHaltsConstruction) {
                  styleHalt("You tried to create a Style with a linewidth less than one"));
     EXPECT_DEATH(Style(Color::RED, -3, Style::COPY_OP, solid),
                  styleHalt("You tried to create a Style with a linewidth less than one"));
+    EXPECT_DEATH(Style(Color::RED, 0), styleHalt("You tried to create a Style with a linewidth less than one"));
 }
 
 TEST(StyleDeathTest, SettingWidthBelowOneHalts) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the built library, then builds and runs a consumer against it, once through
+# Installs the built library, checks that its documentation carries the licence and every picture
+# its README shows, then builds and runs a consumer against it, once through
 # find_package(Brindlewood) and once through pkg-config, and builds the README's first program
 # both ways too.
 #   check.sh BUILD OUT                    installs with cmake --install into a scratch prefix
@@ -20,6 +21,12 @@ else
   cmake --install "$build" --prefix "$out/prefix" >/dev/null
   prefix="$out/prefix"
 fi
+doc="$prefix/share/doc/libbrindlewood-dev"
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$doc/copyright"
+grep -qx 'License: Expat' "$doc/copyright"
+for picture in $(grep -o 'docs/[A-Za-z0-9_.-]*\.png' "$doc/README.md" | sort -u); do
+  [ -s "$doc/$picture" ] || { echo "check: the README shows $picture, which is not installed" >&2; exit 1; }
+done
 first_program="$build/tests/first_program.cpp"
 
 cmake -S "$here" -B "$out/cmake" -DCMAKE_PREFIX_PATH="$prefix" -DFIRST_PROGRAM="$first_program" >/dev/null

@@ -38,6 +38,8 @@ std::string reportPattern(diagnostics::Kind kind, const std::string& sourceFile,
            literal(texts.closing) + "\n";
 }
 
+std::string detailPattern(const std::string& detail) { return "    " + literal(detail) + "\n"; }
+
 std::string onlyReport(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message) {
     return "^" + reportPattern(kind, sourceFile, message) + "$";
 }

@@ -10,6 +10,9 @@
 // (for instance "Style.cpp").
 std::string reportPattern(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message);
 
+// The indented line a report writes beneath its report line, saying what the report is about.
+std::string detailPattern(const std::string& detail);
+
 // The same line anchored at both ends: the stream held that report and nothing else.
 std::string onlyReport(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message);
 
