@@ -1,9 +1,12 @@
-// The four reports: one line on stderr, then an abort for the fatal kinds. Runs on whichever
-// thread found the fault; the line is handed to stdio in one write so two reports never mix mid-line.
+// The four reports: a line on stderr (and the program's line beneath it when a public call made the
+// report), then an abort for the fatal kinds. Runs on whichever thread found the fault; the lines
+// are handed to stdio in one write so two reports never mix.
 #include "Diagnostics.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 
 namespace diagnostics {
 
@@ -31,12 +34,30 @@ Wording wordingOf(Kind kind) {
     return {"", ""};
 }
 
+// The program's call that this thread is inside, if any.
+thread_local std::optional<CallSite> programCall;
+
+// Names only the file: programs are built from many folders, but a student knows their files.
+std::string callerLine(const CallSite& site) {
+    const char* slash = std::strrchr(site.getFile(), '/');
+    return std::string("  called from ") + (slash ? slash + 1 : site.getFile()) + ", line " +
+           std::to_string(site.getLine()) + "\n";
+}
+
 }  // namespace
+
+CallerScope::CallerScope(const CallSite& site) : outermost(!programCall) {
+    if (outermost) programCall = site;
+}
+
+CallerScope::~CallerScope() {
+    if (outermost) programCall.reset();
+}
 
 void report(Kind kind, const char* file, int line, const std::string& message) {
     const Wording wording = wordingOf(kind);
     const std::string text = wording.prefix + std::string(file) + " @ line " + std::to_string(line) + " : " + message +
-                             wording.closing + "\n";
+                             wording.closing + "\n" + (programCall ? callerLine(*programCall) : std::string());
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }

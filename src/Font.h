@@ -2,11 +2,13 @@
 // that fontconfig knows ("DejaVu Sans", "DejaVu Serif:bold"), or, for one of the toolkit's built-in
 // fonts made from its id, the name "default font #" and the id. A small value holding a handle
 // into the process-wide font cache; copies share it. A call that halts aborts the program with a
-// one-line report on stderr.
+// report on stderr.
 #pragma once
 
 #include <ostream>
 #include <string>
+
+#include "CallSite.h"
 
 class Font {
 public:
@@ -18,9 +20,9 @@ public:
     // A TrueType font at a point size: face is a file path or, when no such file exists, a family
     // name with an optional ":style". Halts on an empty face, a size below 1, or a face that names
     // no outline font (a missing file, a family not installed, a bitmap font file).
-    Font(const std::string& face, int pointSize);
+    Font(const std::string& face, int pointSize, CallSite site = CallSite());
     // A built-in font (ROMAN, MONO_ROMAN, HELVETICA, TIMES); halts on any other id.
-    Font(int fontId, int pointSize);
+    Font(int fontId, int pointSize, CallSite site = CallSite());
     Font(const Font& other);
     Font& operator=(const Font& other);
     ~Font();
@@ -33,16 +35,16 @@ public:
     int getPointSize() const { return pointSize; }
     // Switches to a TrueType face (file or family name) at the current size; halts as the
     // constructor does.
-    void setFace(const std::string& newFace);
+    void setFace(const std::string& newFace, CallSite site = CallSite());
     // Switches to a TrueType font of the current face at the new size; halts below 1.
-    void setPointSize(int newPointSize);
+    void setPointSize(int newPointSize, CallSite site = CallSite());
 
     // Whether the face names a file that can be read or an installed family (false for a size
     // below 1).
-    static bool checkFont(const std::string& face, int pointSize);
+    static bool checkFont(const std::string& face, int pointSize, CallSite site = CallSite());
     // The size of text in pixels (stroke fonts: width in the font's own units). A TrueType font
     // measures 0 by 0 until text in it has been drawn once. Callable from the user's thread.
-    void getStringSize(const std::string& text, int& width, int& height) const;
+    void getStringSize(const std::string& text, int& width, int& height, CallSite site = CallSite()) const;
 
 private:
     friend class DaemonImp;

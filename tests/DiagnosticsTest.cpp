@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "Brindlewood.h"
 #include "Diagnostics.h"
 #include "ReportPattern.h"
 
@@ -125,4 +126,38 @@ TEST(DiagnosticsTest, ReportsFromTwoThreadsNeverMixWithinALine) {
         EXPECT_PRED2(matchesWhole, line + "\n", fromRenderer + "|" + fromUser);
     }
     EXPECT_EQ(count, 2 * reportsPerThread);
+}
+
+// A report made inside a public call is followed by the line of the program that made the call;
+// a public call made by another names the program's call, not the library's inner one.
+TEST(CallerLineDeathTest, NamesTheProgramsFileAndLineBeneathTheReport) {
+    struct Case {
+        void (*call)();
+        int line;
+        Kind kind;
+        const char* source;
+        const char* message;
+    };
+    const Case cases[] = {
+        {[] { Window window(0, 10, "Zero"); }, __LINE__, Kind::FATAL_ERROR, "Window.cpp",
+         "Window width is not a positive integer"},
+        {[] { FullScreenWindow window(10, 0, 32, 60); }, __LINE__, Kind::FATAL_ERROR, "Window.cpp",
+         "Window height is a not a positive integer"},
+        {[] { Style style(Color::BLACK, 0, Style::COPY_OP, Style::defaultpattern); }, __LINE__, Kind::FATAL_ERROR,
+         "Style.cpp", "You tried to create a Style with a linewidth less than one"},
+        {[] { Font font("", 12); }, __LINE__, Kind::FATAL_ERROR, "Font.cpp", "\"\" is an invalid filename for a font"},
+        {[] { (void)Color(300, 0, 0); }, __LINE__, Kind::WARNING, "Color.cpp",
+         "Red color component specified to be greater than 255"},
+    };
+    for (const Case& c : cases) {
+        const std::string caller = "  called from DiagnosticsTest\\.cpp, line " + std::to_string(c.line) + "\n";
+        // The abort ends the warning's case the way the halts end theirs.
+        EXPECT_EXIT(
+            {
+                c.call();
+                std::abort();
+            },
+            KilledBySignal(SIGABRT), "^" + reportPattern(c.kind, c.source, c.message) + caller + "$")
+            << c.message;
+    }
 }

@@ -35,7 +35,7 @@ const KindTexts textsOfKind[] = {
 std::string reportPattern(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message) {
     const KindTexts& texts = textsOfKind[static_cast<int>(kind)];
     return literal(texts.prefix) + "([^ ]*/)?" + literal(sourceFile) + " @ line [1-9][0-9]* : " + literal(message) +
-           literal(texts.closing) + "\n";
+           literal(texts.closing) + "\n" + "(  called from [^/\n]+, line [1-9][0-9]*\n)?";
 }
 
 std::string onlyReport(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message) {

@@ -6,8 +6,8 @@
 
 #include "Diagnostics.h"
 
-// One whole report line, newline included, written by the source file named sourceFile
-// (for instance "Style.cpp").
+// One whole report, newline included, written by the source file named sourceFile (for instance
+// "Style.cpp"), with the line naming the program's call beneath it where a public call made it.
 std::string reportPattern(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message);
 
 // The same line anchored at both ends: the stream held that report and nothing else.
