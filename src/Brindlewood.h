@@ -7,10 +7,11 @@
 //
 // Conventions of every header: coordinates are window pixels with the origin at the top-left
 // corner and y growing downward. Where a call "halts", misuse aborts the program at once with a
-// one-line report on stderr ("FATAL ERROR in <file> @ line <n> : <what>"); a WARNING line is
-// written and the program goes on.
+// report on stderr ("FATAL ERROR in <file> @ line <n> : <what>", then "  called from <your
+// file>, line <n>"); after a WARNING the program goes on.
 #pragma once
 
+#include "CallSite.h"
 #include "Color.h"
 #include "Font.h"
 #include "Image.h"

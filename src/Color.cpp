@@ -9,11 +9,13 @@ std::string Color::ComponentNameToString(ComponentName name) {
     return name >= RED_COMPONENT && name <= ALPHA_COMPONENT ? names[name] : "Unknown";
 }
 
-void Color::warnBelowZero(ComponentName name) {
+void Color::warnBelowZero(ComponentName name, CallSite site) {
+    const CallerScope caller(site);
     WARNING(ComponentNameToString(name) + " color component specified to be less than zero");
 }
 
-void Color::warnAboveMaximum(ComponentName name) {
+void Color::warnAboveMaximum(ComponentName name, CallSite site) {
+    const CallerScope caller(site);
     WARNING(ComponentNameToString(name) + " color component specified to be greater than 255");
 }
 

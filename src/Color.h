@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include "CallSite.h"
+
 class Color {
 public:
     // Based on int so that any value, even one outside the list, names "Unknown" safely.
@@ -13,13 +15,13 @@ public:
     // Opaque black.
     constexpr Color() : red(0), green(0), blue(0), alpha(255) {}
     // An opaque colour; each component is clamped into 0..255 with a WARNING.
-    constexpr Color(int r, int g, int b)
-        : red(checkValue(r, RED_COMPONENT)), green(checkValue(g, GREEN_COMPONENT)), blue(checkValue(b, BLUE_COMPONENT)),
-          alpha(255) {}
+    constexpr Color(int r, int g, int b, CallSite site = CallSite())
+        : red(checkValue(r, RED_COMPONENT, site)), green(checkValue(g, GREEN_COMPONENT, site)),
+          blue(checkValue(b, BLUE_COMPONENT, site)), alpha(255) {}
     // A colour with opacity alpha (255 is opaque); each component is clamped into 0..255 with a WARNING.
-    constexpr Color(int r, int g, int b, int a)
-        : red(checkValue(r, RED_COMPONENT)), green(checkValue(g, GREEN_COMPONENT)), blue(checkValue(b, BLUE_COMPONENT)),
-          alpha(checkValue(a, ALPHA_COMPONENT)) {}
+    constexpr Color(int r, int g, int b, int a, CallSite site = CallSite())
+        : red(checkValue(r, RED_COMPONENT, site)), green(checkValue(g, GREEN_COMPONENT, site)),
+          blue(checkValue(b, BLUE_COMPONENT, site)), alpha(checkValue(a, ALPHA_COMPONENT, site)) {}
 
     constexpr unsigned char getRed() const { return red; }
     constexpr unsigned char getGreen() const { return green; }
@@ -30,13 +32,13 @@ public:
     bool operator!=(const Color& other) const;
 
     // The value clamped into 0..255; a WARNING names the component when it had to be clamped.
-    static constexpr unsigned char checkValue(int value, ComponentName name) {
+    static constexpr unsigned char checkValue(int value, ComponentName name, CallSite site = CallSite()) {
         if (value < 0) {
-            warnBelowZero(name);
+            warnBelowZero(name, site);
             return 0;
         }
         if (value > 255) {
-            warnAboveMaximum(name);
+            warnAboveMaximum(name, site);
             return 255;
         }
         return static_cast<unsigned char>(value);
@@ -51,8 +53,8 @@ public:
     static const Color BLUE;
 
 private:
-    static void warnBelowZero(ComponentName name);
-    static void warnAboveMaximum(ComponentName name);
+    static void warnBelowZero(ComponentName name, CallSite site);
+    static void warnAboveMaximum(ComponentName name, CallSite site);
 
     unsigned char red;
     unsigned char green;

@@ -1,11 +1,13 @@
-// The four reports: a line on stderr and any lines beneath it, then an abort for the fatal kinds.
-// Runs on whichever thread found the fault; a report is handed to stdio in one write so two
-// reports never mix.
+// The four reports: a line on stderr and the lines beneath it (what the report is about, and the
+// program's line when a public call made it), then an abort for the fatal kinds. Runs on whichever
+// thread found the fault; a report is handed to stdio in one write so two reports never mix.
 #include "Diagnostics.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 
 namespace diagnostics {
 
@@ -34,14 +36,33 @@ Wording wordingOf(Kind kind) {
 }
 
 // A line beneath the report line, indented so that it reads as part of the report above it.
-std::string lineBeneath(const std::string& text) { return text.empty() ? "" : "    " + text + "\n"; }
+std::string lineBeneath(const std::string& text) { return text.empty() ? "" : "  " + text + "\n"; }
+
+// The program's call that this thread is inside, if any.
+thread_local std::optional<CallSite> programCall;
+
+// Names only the file: programs are built from many folders, but a student knows their files.
+std::string callerLine() {
+    if (!programCall) return "";
+    const char* slash = std::strrchr(programCall->getFile(), '/');
+    return lineBeneath(std::string("called from ") + (slash ? slash + 1 : programCall->getFile()) + ", line " +
+                       std::to_string(programCall->getLine()));
+}
 
 }  // namespace
+
+CallerScope::CallerScope(const CallSite& site) : outermost(!programCall) {
+    if (outermost) programCall = site;
+}
+
+CallerScope::~CallerScope() {
+    if (outermost) programCall.reset();
+}
 
 void report(Kind kind, const char* file, int line, const std::string& message, const std::string& detail) {
     const Wording wording = wordingOf(kind);
     const std::string text = wording.prefix + std::string(file) + " @ line " + std::to_string(line) + " : " + message +
-                             wording.closing + "\n" + lineBeneath(detail);
+                             wording.closing + "\n" + lineBeneath(detail) + callerLine();
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }

@@ -1,10 +1,13 @@
 // The library's one way of reporting misuse: a line on stderr naming the kind, the source file
 // and line of the check, and the message, optionally followed by an indented detail line saying
-// what the report is about. The two fatal kinds then abort the process.
+// what the report is about and, for a report made inside a public call, a line naming the
+// program's file and line that made the call. The two fatal kinds then abort the process.
 // Private to the library: these macro names would clash in user code.
 #pragma once
 
 #include <string>
+
+#include "CallSite.h"
 
 namespace diagnostics {
 
@@ -24,7 +27,22 @@ std::string aboutFile(const std::string& path, const std::string& reason);
 // The detail for a file that could not be opened for reading: no such file, or not readable.
 std::string unreadableFile(const std::string& path);
 
+// Names site as the program's line behind every report this thread makes while the scope lasts.
+// Public calls open one; a public call made by another keeps the outer, the program's, site.
+class CallerScope {
+public:
+    explicit CallerScope(const CallSite& site);
+    ~CallerScope();
+    CallerScope(const CallerScope&) = delete;
+    CallerScope& operator=(const CallerScope&) = delete;
+
+private:
+    bool outermost;
+};
+
 }  // namespace diagnostics
+
+using diagnostics::CallerScope;
 
 // Each takes the message and, optionally, a detail line.
 #define FATAL_ERROR(...) ::diagnostics::halt(::diagnostics::Kind::FATAL_ERROR, __FILE__, __LINE__, __VA_ARGS__)

@@ -8,6 +8,8 @@
 #include <ostream>
 #include <string>
 
+#include "CallSite.h"
+
 class Font {
 public:
     static constexpr int ROMAN = 1;       // stroke font, scaled by size / 100
@@ -21,9 +23,9 @@ public:
     // its choice silently, a family not installed gives its best match after a WARNING naming it.
     // Halts on an empty face, a size below 1, or a path that names no outline font (a missing or
     // unreadable file, a file that is no font, a bitmap font file), the line beneath saying which.
-    Font(const std::string& face, int pointSize);
+    Font(const std::string& face, int pointSize, CallSite site = CallSite());
     // A built-in font (ROMAN, MONO_ROMAN, HELVETICA, TIMES); halts on any other id.
-    Font(int fontId, int pointSize);
+    Font(int fontId, int pointSize, CallSite site = CallSite());
     Font(const Font& other);
     Font& operator=(const Font& other);
     ~Font();
@@ -36,16 +38,16 @@ public:
     int getPointSize() const { return pointSize; }
     // Switches to a TrueType face (file or family name) at the current size; halts as the
     // constructor does.
-    void setFace(const std::string& newFace);
+    void setFace(const std::string& newFace, CallSite site = CallSite());
     // Switches to a TrueType font of the current face at the new size; halts below 1.
-    void setPointSize(int newPointSize);
+    void setPointSize(int newPointSize, CallSite site = CallSite());
 
     // Whether the face names a file that can be read, an installed family or a name fontconfig
     // knows (false for a family that would be drawn in a stand-in, and for a size below 1).
-    static bool checkFont(const std::string& face, int pointSize);
+    static bool checkFont(const std::string& face, int pointSize, CallSite site = CallSite());
     // The size of text in pixels (stroke fonts: width in the font's own units). A TrueType font
     // measures 0 by 0 until text in it has been drawn once. Callable from the user's thread.
-    void getStringSize(const std::string& text, int& width, int& height) const;
+    void getStringSize(const std::string& text, int& width, int& height, CallSite site = CallSite()) const;
 
 private:
     friend class DaemonImp;

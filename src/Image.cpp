@@ -26,7 +26,8 @@ const char* typeName(Image::Type type) {
 
 }  // namespace
 
-Image::Image(const std::string& filename, Type type) : width(0), height(0), handle(-1), type(type) {
+Image::Image(const std::string& filename, Type type, CallSite site) : width(0), height(0), handle(-1), type(type) {
+    const CallerScope caller(site);
     if (filename.empty()) FATAL_ERROR(INVALID_FILENAME);
     handle = Daemon::getImageHandle(filename, type, &width, &height);
 }
@@ -61,34 +62,43 @@ bool Image::operator==(const Image& other) const {
 
 bool Image::operator!=(const Image& other) const { return !(*this == other); }
 
-void Image::save(const std::string& filename, Type fileType) const {
+void Image::save(const std::string& filename, Type fileType, CallSite site) const {
+    const CallerScope caller(site);
     if (handle == -1) return;
     if (filename.empty()) FATAL_ERROR(INVALID_FILENAME);
     Daemon::saveImage(handle, filename, fileType);
 }
 
-bool Image::checkImage(const std::string& filename, Type fileType) { return Daemon::checkImage(filename, fileType); }
+bool Image::checkImage(const std::string& filename, Type fileType, CallSite site) {
+    const CallerScope caller(site);
+    return Daemon::checkImage(filename, fileType);
+}
 
-Image Image::subImage(int x, int y, int width, int height) const {
+Image Image::subImage(int x, int y, int width, int height, CallSite site) const {
+    const CallerScope caller(site);
     if (handle == -1) return *this;
     return Image(Daemon::subImage(handle, x, y, width, height), width, height, type);
 }
 
-Image Image::createEditable(int width, int height) {
+Image Image::createEditable(int width, int height, CallSite site) {
+    const CallerScope caller(site);
     return Image(Daemon::createEditableImage(width, height), width, height, SCREEN);
 }
 
-Image Image::makeEditable() const {
+Image Image::makeEditable(CallSite site) const {
+    const CallerScope caller(site);
     if (handle == -1) return *this;
     return Image(Daemon::createEditableImage(handle), width, height, SCREEN);
 }
 
-std::vector<unsigned char> Image::getPixels() const {
+std::vector<unsigned char> Image::getPixels(CallSite site) const {
+    const CallerScope caller(site);
     if (handle == -1) return {};
     return GLUTImp::ImageInstance::copyPixels(handle);
 }
 
-void Image::setPixels(const std::vector<unsigned char>& pixels) {
+void Image::setPixels(const std::vector<unsigned char>& pixels, CallSite site) {
+    const CallerScope caller(site);
     if (handle == -1) return;
     GLUTImp::ImageInstance::replacePixels(handle, pixels);
 }

@@ -3,12 +3,14 @@
 // pixels, which are freed when the last copy (or queued drawing of it) is gone. Only the library
 // makes handles: a program gets Images from the file constructor, Window::createImage,
 // subImage, createEditable and makeEditable. A call that halts aborts the program with a
-// one-line report on stderr.
+// report on stderr.
 #pragma once
 
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "CallSite.h"
 
 class Image {
 public:
@@ -16,7 +18,7 @@ public:
 
     // Loads the file (shared with other Images of the same name); halts on an empty name or a
     // file that cannot be read as that type. CMYK JPEGs load as RGB.
-    Image(const std::string& filename, Type type);
+    Image(const std::string& filename, Type type, CallSite site = CallSite());
     // Adopts one reference to a cache handle that the caller already holds: the library's own
     // way of returning a new picture, not one for programs.
     Image(int handle, int width, int height, Type type);
@@ -37,24 +39,24 @@ public:
     // Writes the picture as a JPEG or PNG file; does nothing for an image with no picture. The file
     // appears whole or not at all: a save that fails (a full disk) halts and leaves any earlier
     // file of that name as it was.
-    void save(const std::string& filename, Type fileType) const;
+    void save(const std::string& filename, Type fileType, CallSite site = CallSite()) const;
     // Whether the file can be opened and starts as a file of that type does: the PNG signature,
     // or the JPEG start-of-image marker.
-    static bool checkImage(const std::string& filename, Type fileType);
+    static bool checkImage(const std::string& filename, Type fileType, CallSite site = CallSite());
     // The rectangle whose bottom-left corner is (x, y) counted from the picture's bottom-left;
     // parts outside the picture come back as zero bytes.
-    Image subImage(int x, int y, int width, int height) const;
+    Image subImage(int x, int y, int width, int height, CallSite site = CallSite()) const;
 
     // A width by height picture of opaque white (SCREEN), ready to be painted with setPixels.
-    static Image createEditable(int width, int height);
+    static Image createEditable(int width, int height, CallSite site = CallSite());
     // A SCREEN copy with pixels of its own, 4 bytes each; a JPEG's pixels get alpha 255.
-    Image makeEditable() const;
+    Image makeEditable(CallSite site = CallSite()) const;
     // A copy of the pixels: rows from the bottom of the picture up, each left to right, 3 bytes
     // (red, green, blue) per pixel for JPEG and 4 (then alpha) otherwise. Empty with no picture.
-    std::vector<unsigned char> getPixels() const;
+    std::vector<unsigned char> getPixels(CallSite site = CallSite()) const;
     // Replaces the pixels, laid out as getPixels gives them; every copy of this image sees the
     // change, so edit a makeEditable() copy rather than a file's shared picture.
-    void setPixels(const std::vector<unsigned char>& pixels);
+    void setPixels(const std::vector<unsigned char>& pixels, CallSite site = CallSite());
 
 private:
     friend class DaemonImp;

@@ -7,7 +7,8 @@
 
 KeyboardEvent::KeyboardEvent() : value(0), modifiers(KeyModifiers::NO_MODIFIERS) {}
 
-KeyboardEvent::KeyboardEvent(int value, KeyModifiers modifiers) : value(value), modifiers(modifiers) {
+KeyboardEvent::KeyboardEvent(int value, KeyModifiers modifiers, CallSite site) : value(value), modifiers(modifiers) {
+    const CallerScope caller(site);
     if (value < 0) {
         FATAL_ERROR("Tried to create a KeyboardEvent with a negative value");
     }

@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include "CallSite.h"
 #include "KeyModifiers.h"
 
 class KeyboardEvent {
@@ -11,7 +12,7 @@ public:
     KeyboardEvent();
     // Halts on a value below 0 or above NamedKey::LAST; adds SHIFT to upper-case letters and
     // removes it from lower-case ones.
-    KeyboardEvent(int value, KeyModifiers modifiers);
+    KeyboardEvent(int value, KeyModifiers modifiers, CallSite site = CallSite());
     KeyboardEvent(const KeyboardEvent& other) = default;
     KeyboardEvent& operator=(const KeyboardEvent& other) = default;
 

@@ -29,25 +29,28 @@ StylePattern::operator const std::vector<bool>&() const {
 }
 
 // The pattern is converted, and its size checked, before the width is checked.
-Style::Style(Color color, int lineWidth, RasterOp rasterOp, const std::vector<bool>& steps)
+Style::Style(Color color, int lineWidth, RasterOp rasterOp, const std::vector<bool>& steps, CallSite site)
     : color(color), lineWidth(lineWidth), rasterOp(rasterOp), pattern(bvectorToUShort(steps)) {
+    const CallerScope caller(site);
     if (lineWidth < 1) {
         FATAL_ERROR("You tried to create a Style with a linewidth less than one");
     }
 }
 
-Style::Style(Color color, int lineWidth) : Style(color, lineWidth, COPY_OP, defaultpattern) {}
+Style::Style(Color color, int lineWidth, CallSite site) : Style(color, lineWidth, COPY_OP, defaultpattern, site) {}
 
 std::vector<bool> Style::getPattern() const { return stepsOf(pattern); }
 
-void Style::setLineWidth(int width) {
+void Style::setLineWidth(int width, CallSite site) {
+    const CallerScope caller(site);
     if (width < 1) {
         FATAL_ERROR("You tried to set a Style's linewidth less than one");
     }
     lineWidth = width;
 }
 
-void Style::flipPatternBit(int position) {
+void Style::flipPatternBit(int position, CallSite site) {
+    const CallerScope caller(site);
     if (position < 0) {
         FATAL_ERROR("You tried to flip a bit position less than zero");
     }
@@ -57,9 +60,13 @@ void Style::flipPatternBit(int position) {
     pattern ^= static_cast<std::uint16_t>(1u << position);
 }
 
-void Style::setPattern(const std::vector<bool>& newPattern) { pattern = bvectorToUShort(newPattern); }
+void Style::setPattern(const std::vector<bool>& newPattern, CallSite site) {
+    const CallerScope caller(site);
+    pattern = bvectorToUShort(newPattern);
+}
 
-std::uint16_t Style::bvectorToUShort(const std::vector<bool>& steps) {
+std::uint16_t Style::bvectorToUShort(const std::vector<bool>& steps, CallSite site) {
+    const CallerScope caller(site);
     if (steps.size() < 16) {
         FATAL_ERROR("Your pattern size is too small, less than 16");
     }

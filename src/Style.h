@@ -6,6 +6,7 @@
 #include <ostream>
 #include <vector>
 
+#include "CallSite.h"
 #include "Color.h"
 
 // The type of Style::defaultpattern: a constant 16-step pattern that file-scope objects of any
@@ -31,11 +32,11 @@ public:
     enum RasterOp : int { COPY_OP = 0, INVERT_OP = 1, XOR_OP = 2, AND_OP = 3, OR_OP = 4 };
 
     // Halts if the pattern is not exactly 16 long (tested first) or the width is below 1.
-    Style(Color color, int lineWidth, RasterOp rasterOp, const std::vector<bool>& pattern);
+    Style(Color color, int lineWidth, RasterOp rasterOp, const std::vector<bool>& pattern, CallSite site = CallSite());
     // A solid COPY_OP style one pixel wide.
     explicit constexpr Style(Color color) : Style(color, COPY_OP) {}
     // A solid COPY_OP style of the given width; halts on a width below 1, as the full form does.
-    Style(Color color, int lineWidth);
+    Style(Color color, int lineWidth, CallSite site = CallSite());
     Style(const Style& other) = default;
     Style& operator=(const Style& other) = default;
 
@@ -49,13 +50,13 @@ public:
     void setColor(Color newColor) { color = newColor; }
     void setRasterOp(RasterOp op) { rasterOp = op; }
     // Halts on a width below 1.
-    void setLineWidth(int width);
+    void setLineWidth(int width, CallSite site = CallSite());
     // Toggles one step of the pattern; halts outside 0..15.
-    void flipPatternBit(int position);
+    void flipPatternBit(int position, CallSite site = CallSite());
     // Halts if the pattern is not exactly 16 long.
-    void setPattern(const std::vector<bool>& newPattern);
+    void setPattern(const std::vector<bool>& newPattern, CallSite site = CallSite());
     // Element i becomes bit i; halts if the pattern is not exactly 16 long.
-    static std::uint16_t bvectorToUShort(const std::vector<bool>& pattern);
+    static std::uint16_t bvectorToUShort(const std::vector<bool>& pattern, CallSite site = CallSite());
 
     bool operator==(const Style& other) const;
     bool operator!=(const Style& other) const;

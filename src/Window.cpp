@@ -55,11 +55,15 @@ void checkInterval(int interval, const char* call) {
 
 }  // namespace
 
-Window::Window(int width, int height, const std::string& title, bool fullScreen, int depth, int refresh) {
+Window::Window(int width, int height, const std::string& title, bool fullScreen, int depth, int refresh,
+               CallSite site) {
+    const CallerScope caller(site);
     _init(ANY_POSITION, ANY_POSITION, width, height, title, fullScreen, depth, refresh);
 }
 
-Window::Window(int x, int y, int width, int height, const std::string& title, bool fullScreen, int depth, int refresh) {
+Window::Window(int x, int y, int width, int height, const std::string& title, bool fullScreen, int depth, int refresh,
+               CallSite site) {
+    const CallerScope caller(site);
     _init(x, y, width, height, title, fullScreen, depth, refresh);
 }
 
@@ -91,8 +95,8 @@ Window::~Window() {
 
 bool Window::isOpen() const { return !shared->events.isClosed(); }
 
-FullScreenWindow::FullScreenWindow(int width, int height, int depth, int refresh)
-    : Window(width, height, "BrindlewoodGraphics", true, depth, refresh) {}
+FullScreenWindow::FullScreenWindow(int width, int height, int depth, int refresh, CallSite site)
+    : Window(width, height, "BrindlewoodGraphics", true, depth, refresh, site) {}
 
 void Window::handleKeyboardEvent(const KeyboardEvent&) { sched_yield(); }
 void Window::handleMouseEvent(const MouseEvent&) { sched_yield(); }
@@ -102,90 +106,127 @@ void Window::handleIdleEvent() {
 }
 void Window::handleTimerEvent(const TimerEvent&) { sched_yield(); }
 
-void Window::drawPixel(const Style& style, int x, int y) {
+void Window::drawPixel(const Style& style, int x, int y, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawPixel(style, x, y);
 }
-void Window::drawLine(const Style& style, int x1, int y1, int x2, int y2) {
+void Window::drawLine(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawLine(style, x1, y1, x2, y2);
 }
-void Window::drawRectangleFilled(const Style& style, int x1, int y1, int x2, int y2) {
+void Window::drawRectangleFilled(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawRectangleFilled(style, x1, y1, x2, y2);
 }
-void Window::drawRectangleOutline(const Style& style, int x1, int y1, int x2, int y2) {
+void Window::drawRectangleOutline(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawRectangleOutline(style, x1, y1, x2, y2);
 }
-void Window::drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3) {
+void Window::drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawTriangleFilled(style, x1, y1, x2, y2, x3, y3);
 }
-void Window::drawTriangleOutline(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3) {
+void Window::drawTriangleOutline(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawTriangleOutline(style, x1, y1, x2, y2, x3, y3);
 }
-void Window::drawCircleFilled(const Style& style, int x, int y, int radius) {
+void Window::drawCircleFilled(const Style& style, int x, int y, int radius, CallSite site) {
+    const CallerScope caller(site);
     if (isDrawableRadius(radius, "drawCircleFilled")) daemon->drawCircleFilled(style, x, y, radius);
 }
-void Window::drawCircleOutline(const Style& style, int x, int y, int radius) {
+void Window::drawCircleOutline(const Style& style, int x, int y, int radius, CallSite site) {
+    const CallerScope caller(site);
     if (isDrawableRadius(radius, "drawCircleOutline")) daemon->drawCircleOutline(style, x, y, radius);
 }
-void Window::drawEllipseFilled(const Style& style, int x1, int y1, int x2, int y2) {
+void Window::drawEllipseFilled(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawEllipseFilled(style, x1, y1, x2, y2);
 }
-void Window::drawEllipseOutline(const Style& style, int x1, int y1, int x2, int y2) {
+void Window::drawEllipseOutline(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawEllipseOutline(style, x1, y1, x2, y2);
 }
-void Window::drawArc(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
+void Window::drawArc(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
+                     CallSite site) {
+    const CallerScope caller(site);
     daemon->drawArc(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
-void Window::drawWedgeFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
+void Window::drawWedgeFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
+                             CallSite site) {
+    const CallerScope caller(site);
     daemon->drawWedgeFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
-void Window::drawWedgeOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
+void Window::drawWedgeOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
+                              CallSite site) {
+    const CallerScope caller(site);
     daemon->drawWedgeOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
-void Window::drawChordFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
+void Window::drawChordFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
+                             CallSite site) {
+    const CallerScope caller(site);
     daemon->drawChordFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
-void Window::drawChordOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle) {
+void Window::drawChordOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
+                              CallSite site) {
+    const CallerScope caller(site);
     daemon->drawChordOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
 }
-void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text) {
+void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawText(style, font, x, y, text);
 }
 void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text,
-                      const Transform& transform) {
+                      const Transform& transform, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawText(style, font, x, y, text, transform);
 }
-void Window::drawPolygonFilled(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
+void Window::drawPolygonFilled(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
+                               CallSite site) {
+    const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonFilled are different sizes");
     daemon->drawPolygonFilled(style, xcoords, ycoords);
 }
-void Window::drawPolygonOutline(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
+void Window::drawPolygonOutline(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
+                                CallSite site) {
+    const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonOutline are different sizes");
     daemon->drawPolygonOutline(style, xcoords, ycoords);
 }
-void Window::drawPolyLine(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
+void Window::drawPolyLine(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
+                          CallSite site) {
+    const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolyLine are different sizes");
     daemon->drawPolyLine(style, xcoords, ycoords);
 }
-void Window::drawBezierCurve(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords) {
+void Window::drawBezierCurve(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
+                             CallSite site) {
+    const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawBezierCurve are different sizes");
     daemon->drawBezierCurve(style, xcoords, ycoords);
 }
-void Window::drawImage(const Image& image, int x, int y) {
+void Window::drawImage(const Image& image, int x, int y, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawImage(image, x, y);
 }
-void Window::drawImage(const Image& image, int x, int y, const Transform& transform) {
+void Window::drawImage(const Image& image, int x, int y, const Transform& transform, CallSite site) {
+    const CallerScope caller(site);
     daemon->drawImage(image, x, y, transform);
 }
-void Window::clear() { clear(Color::WHITE); }
-void Window::clear(const Color& color) {
+void Window::clear(CallSite site) {
+    const CallerScope caller(site);
+    clear(Color::WHITE);
+}
+void Window::clear(const Color& color, CallSite site) {
+    const CallerScope caller(site);
     daemon->clear(color);
 }
 
-Image Window::createImage(int x, int y, int imageWidth, int imageHeight) {
+Image Window::createImage(int x, int y, int imageWidth, int imageHeight, CallSite site) {
+    const CallerScope caller(site);
     if (imageWidth < 1) FATAL_ERROR("The rectangle chosen to create an image from is less than one pixel wide");
     if (imageHeight < 1) FATAL_ERROR("The rectangle chosen to create an image from is less than one pixel high");
     const int w = getWidth(), h = getHeight();
@@ -196,7 +237,8 @@ Image Window::createImage(int x, int y, int imageWidth, int imageHeight) {
     return daemon->createImage(x, y, imageWidth, imageHeight);
 }
 
-void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int regionHeight) {
+void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int regionHeight, CallSite site) {
+    const CallerScope caller(site);
     if (regionWidth < 1) FATAL_ERROR("The rectangle chosen for copying a region from is less than one pixel wide");
     if (regionHeight < 1) FATAL_ERROR("The rectangle chosen for copying a region from is less than one pixel high");
     const int w = getWidth(), h = getHeight();
@@ -207,25 +249,30 @@ void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int
     daemon->copyRegion(x, y, destX, destY, regionWidth, regionHeight);
 }
 
-Color Window::readPixel(int x, int y) {
+Color Window::readPixel(int x, int y, CallSite site) {
+    const CallerScope caller(site);
     if (x < 0 || y < 0) WARNING("The pixel being read is outside the bounds of the window");
     // Only beyond the size warns: a coordinate equal to the width or height passes, as it always has.
     if (x > getWidth() || y > getHeight()) WARNING("The pixel being read is outside the bounds of the window");
     return daemon->readPixel(x, y);
 }
 
-void Window::flipPage() {
+void Window::flipPage(CallSite site) {
+    const CallerScope caller(site);
     daemon->flipPage();
 }
-void Window::enableAutoPageFlip() {
+void Window::enableAutoPageFlip(CallSite site) {
+    const CallerScope caller(site);
     autopageflip = true;
     daemon->enableAutoPageFlip();
 }
-void Window::disableAutoPageFlip() {
+void Window::disableAutoPageFlip(CallSite site) {
+    const CallerScope caller(site);
     autopageflip = false;
     daemon->disableAutoPageFlip();
 }
-void Window::waitForNextFrame(int framesPerSecond) {
+void Window::waitForNextFrame(int framesPerSecond, CallSite site) {
+    const CallerScope caller(site);
     if (framesPerSecond < 1) FATAL_ERROR("The frame rate passed to waitForNextFrame is not a positive integer");
     if (!autopageflip) flipPage();
     using Clock = std::chrono::steady_clock;
@@ -238,42 +285,53 @@ void Window::waitForNextFrame(int framesPerSecond) {
     if (nextframe < now) nextframe += (now - nextframe) / period * period + period;
     std::this_thread::sleep_until(nextframe);
 }
-void Window::enableAntialiasing() {
+void Window::enableAntialiasing(CallSite site) {
+    const CallerScope caller(site);
     daemon->enableAntialiasing();
 }
-void Window::disableAntialiasing() {
+void Window::disableAntialiasing(CallSite site) {
+    const CallerScope caller(site);
     daemon->disableAntialiasing();
 }
-void Window::enableFullScreen(int depth, int refresh) {
+void Window::enableFullScreen(int depth, int refresh, CallSite site) {
+    const CallerScope caller(site);
     daemon->enableFullScreen(depth, refresh);
 }
-void Window::disableFullScreen() {
+void Window::disableFullScreen(CallSite site) {
+    const CallerScope caller(site);
     daemon->disableFullScreen();
 }
-void Window::hide() {
+void Window::hide(CallSite site) {
+    const CallerScope caller(site);
     if (hidden) return;
     daemon->hideWindow();
     hidden = true;
 }
-void Window::show() {
+void Window::show(CallSite site) {
+    const CallerScope caller(site);
     if (!hidden) return;
     daemon->showWindow();
     hidden = false;
 }
-void Window::resize(int newHeight, int newWidth) {
+void Window::resize(int newHeight, int newWidth, CallSite site) {
+    const CallerScope caller(site);
     daemon->resize(newWidth, newHeight);
     _setWindowSize(newWidth, newHeight);
 }
-void Window::setPosition(int x, int y) {
+void Window::setPosition(int x, int y, CallSite site) {
+    const CallerScope caller(site);
     daemon->setPosition(x, y);
 }
-void Window::getPosition(int& x, int& y) {
+void Window::getPosition(int& x, int& y, CallSite site) {
+    const CallerScope caller(site);
     daemon->getPosition(x, y);
 }
-void Window::setTitle(const std::string& title) {
+void Window::setTitle(const std::string& title, CallSite site) {
+    const CallerScope caller(site);
     daemon->setTitle(title);
 }
-void Window::ignoreKeyRepeat(bool ignore) {
+void Window::ignoreKeyRepeat(bool ignore, CallSite site) {
+    const CallerScope caller(site);
     daemon->ignoreKeyRepeat(ignore);
 }
 
@@ -292,12 +350,16 @@ void Window::_setWindowSize(int newWidth, int newHeight) {
 }
 
 bool Window::isKeyboardQueueEmpty() { return shared->keyqueue.isEmpty(); }
-KeyboardEvent Window::getKeyboardEvent() {
+KeyboardEvent Window::getKeyboardEvent(CallSite site) {
+    const CallerScope caller(site);
     return takeOrHalt(shared->keyqueue,
                       "Tried to remove a KeyboardEvent from an empty queue!  Call "
                       "isKeyboardQueueEmpty() first to ensure that this does not occur");
 }
-KeyboardEvent Window::waitForKeyboardEvent() { return takeOrEnd(shared->keyqueue); }
+KeyboardEvent Window::waitForKeyboardEvent(CallSite site) {
+    const CallerScope caller(site);
+    return takeOrEnd(shared->keyqueue);
+}
 void Window::flushKeyboardQueue() {
     sched_yield();
     shared->keyqueue.flush();
@@ -305,12 +367,16 @@ void Window::flushKeyboardQueue() {
 void Window::autoFlushKeyboardQueue(bool on) { shared->keyqueue.setAutoFlush(on); }
 
 bool Window::isMouseQueueEmpty() { return shared->mousequeue.isEmpty(); }
-MouseEvent Window::getMouseEvent() {
+MouseEvent Window::getMouseEvent(CallSite site) {
+    const CallerScope caller(site);
     return takeOrHalt(shared->mousequeue,
                       "Tried to remove a MouseEvent from an empty queue!  Call "
                       "isMouseQueueEmpty() first to ensure that this does not occur");
 }
-MouseEvent Window::waitForMouseEvent() { return takeOrEnd(shared->mousequeue); }
+MouseEvent Window::waitForMouseEvent(CallSite site) {
+    const CallerScope caller(site);
+    return takeOrEnd(shared->mousequeue);
+}
 void Window::flushMouseQueue() {
     sched_yield();
     shared->mousequeue.flush();
@@ -318,19 +384,24 @@ void Window::flushMouseQueue() {
 void Window::autoFlushMouseQueue(bool on) { shared->mousequeue.setAutoFlush(on); }
 
 bool Window::isTimerQueueEmpty() { return shared->timerqueue.isEmpty(); }
-TimerEvent Window::getTimerEvent() {
+TimerEvent Window::getTimerEvent(CallSite site) {
+    const CallerScope caller(site);
     return takeOrHalt(shared->timerqueue,
                       "Tried to remove a TimerEvent from an empty queue!  Call "
                       "isTimerQueueEmpty() first to ensure that this does not occur");
 }
-TimerEvent Window::waitForTimerEvent() { return takeOrEnd(shared->timerqueue); }
+TimerEvent Window::waitForTimerEvent(CallSite site) {
+    const CallerScope caller(site);
+    return takeOrEnd(shared->timerqueue);
+}
 void Window::flushTimerQueue() {
     sched_yield();
     shared->timerqueue.flush();
 }
 void Window::autoFlushTimerQueue(bool on) { shared->timerqueue.setAutoFlush(on); }
 
-void Window::waitForAnyEvent() {
+void Window::waitForAnyEvent(CallSite site) {
+    const CallerScope caller(site);
     WindowState& s = *shared;
     s.events.waitUntil([&s] {
         return s.keyqueue.holdsEventsLocked() || s.mousequeue.holdsEventsLocked() || s.timerqueue.holdsEventsLocked();
@@ -384,24 +455,29 @@ void Window::recordButton(MouseEvent::Button button, bool down) {
     shared->mousequeue.withLock([&] { shared->buttonsdown[button] = down; });
 }
 
-TimerEvent Window::registerNewTimerEvent(int interval) {
+TimerEvent Window::registerNewTimerEvent(int interval, CallSite site) {
+    const CallerScope caller(site);
     checkInterval(interval, "registerNewTimerEvent");
     return TimerEvent(daemon->registerNewTimerEvent(interval));
 }
-TimerEvent Window::startTimer(int interval) {
+TimerEvent Window::startTimer(int interval, CallSite site) {
+    const CallerScope caller(site);
     checkInterval(interval, "startTimer");
     return TimerEvent(daemon->startTimer(interval));
 }
-void Window::stopTimer(const TimerEvent& timer) {
+void Window::stopTimer(const TimerEvent& timer, CallSite site) {
+    const CallerScope caller(site);
     daemon->stopTimer(timer.getTimerID());
 }
-int Window::getTimerCount(const TimerEvent& timer) {
+int Window::getTimerCount(const TimerEvent& timer, CallSite site) {
+    const CallerScope caller(site);
     return shared->timerqueue.withLock([&] {
         auto found = shared->timercounts.find(timer.getTimerID());
         return found == shared->timercounts.end() ? 0 : found->second;
     });
 }
-void Window::setTimerCount(const TimerEvent& timer, int count) {
+void Window::setTimerCount(const TimerEvent& timer, int count, CallSite site) {
+    const CallerScope caller(site);
     shared->timerqueue.withLock([&] { shared->timercounts[timer.getTimerID()] = count; });
 }
 

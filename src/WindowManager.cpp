@@ -92,11 +92,11 @@ bool isRegistered(Window* w) {
 
 // Hands every event queued for w to its handler, oldest first, while w lives; true if any.
 template <typename Event>
-bool deliverQueued(Window* w, bool (Window::*isEmpty)(), Event (Window::*take)(),
+bool deliverQueued(Window* w, bool (Window::*isEmpty)(), Event (Window::*take)(CallSite),
                    void (Window::*handle)(const Event&)) {
     bool delivered = false;
     while (isRegistered(w) && !(w->*isEmpty)()) {
-        (w->*handle)((w->*take)());
+        (w->*handle)((w->*take)(CallSite()));
         delivered = true;
     }
     return delivered;
@@ -136,7 +136,8 @@ WindowManager::PassOutcome WindowManager::deliverOnePass() {
     return outcome;
 }
 
-void WindowManager::registerWindow(Window* window) {
+void WindowManager::registerWindow(Window* window, CallSite site) {
+    const CallerScope caller(site);
     if (!window) FATAL_ASSERTION("How did you do that?  registerWindow has been passed a NULL pointer");
     WindowManagerStatics* s = statics();
     std::lock_guard<std::mutex> guard(s->lock);
@@ -144,7 +145,8 @@ void WindowManager::registerWindow(Window* window) {
     s->windowlist.push_back(window);
 }
 
-void WindowManager::removeWindow(Window* window) {
+void WindowManager::removeWindow(Window* window, CallSite site) {
+    const CallerScope caller(site);
     if (!window) FATAL_ASSERTION("How did you do that?  removeWindow has been passed a NULL pointer");
     WindowManagerStatics* s = statics();
     std::lock_guard<std::mutex> guard(s->lock);

@@ -4,6 +4,8 @@
 
 #include <ctime>
 
+#include "CallSite.h"
+
 class Window;
 
 class WindowManager {
@@ -11,8 +13,8 @@ public:
     WindowManager() = delete;
 
     // Called by every Window's constructor and destructor.
-    static void registerWindow(Window* window);
-    static void removeWindow(Window* window);
+    static void registerWindow(Window* window, CallSite site = CallSite());
+    static void removeWindow(Window* window, CallSite site = CallSite());
     // Passes over the windows, handing each window's timer, then keyboard, then mouse events to
     // its handlers, then calling its idle handler, until exitHandler is called. While no window
     // overrides handleIdleEvent, a pass that finds nothing sleeps briefly instead of spinning.

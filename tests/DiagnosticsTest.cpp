@@ -181,3 +181,42 @@ TEST(MistakenArgumentWarnings, NegativeTimerIntervalWarnsThatTheTimerNeverFires)
     };
     EXPECT_PRED2(matchesWhole, output, neverFires("registerNewTimerEvent") + neverFires("startTimer"));
 }
+
+// A report made inside a public call ends with the line of the program that made the call, beneath
+// any detail; a public call made by another names the program's call, not the library's inner one.
+TEST(CallerLineDeathTest, NamesTheProgramsFileAndLineBeneathTheReport) {
+    struct Case {
+        void (*call)();
+        int line;
+        Kind kind;
+        const char* source;
+        const char* message;
+        const char* detail;
+    };
+    const Case cases[] = {
+        {[] { Window window(0, 10, "Zero"); }, __LINE__, Kind::FATAL_ERROR, "Window.cpp",
+         "Window width is not a positive integer", nullptr},
+        {[] { FullScreenWindow window(10, 0, 32, 60); }, __LINE__, Kind::FATAL_ERROR, "Window.cpp",
+         "Window height is a not a positive integer", nullptr},
+        {[] { Style style(Color::BLACK, 0); }, __LINE__, Kind::FATAL_ERROR, "Style.cpp",
+         "You tried to create a Style with a linewidth less than one", nullptr},
+        {[] { Font font("", 12); }, __LINE__, Kind::FATAL_ERROR, "Font.cpp", "\"\" is an invalid filename for a font",
+         nullptr},
+        {[] { (void)Color(300, 0, 0); }, __LINE__, Kind::WARNING, "Color.cpp",
+         "Red color component specified to be greater than 255", nullptr},
+        {[] { Image picture("no-such-picture.png", Image::PNG); }, __LINE__, Kind::FATAL_ERROR, "ImageFiles.cpp",
+         "Can't open the specified image", "File \"no-such-picture.png\": no such file"},
+    };
+    for (const Case& c : cases) {
+        const std::string detail = c.detail ? detailPattern(c.detail) : "";
+        const std::string caller = "  called from DiagnosticsTest\\.cpp, line " + std::to_string(c.line) + "\n";
+        // The abort ends the warning's case the way the halts end theirs.
+        EXPECT_EXIT(
+            {
+                c.call();
+                std::abort();
+            },
+            KilledBySignal(SIGABRT), "^" + reportPattern(c.kind, c.source, c.message) + detail + caller + "$")
+            << c.message;
+    }
+}

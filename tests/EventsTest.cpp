@@ -24,11 +24,12 @@ std::string testName() { return testing::UnitTest::GetInstance()->current_test_i
 // Takes events from one of w's queues until one equal to last arrives (or five seconds pass) and
 // returns every event taken, last included.
 template <typename Event>
-std::vector<Event> takeThrough(Window& w, bool (Window::*isEmpty)(), Event (Window::*take)(), const Event& last) {
+std::vector<Event> takeThrough(Window& w, bool (Window::*isEmpty)(), Event (Window::*take)(CallSite),
+                               const Event& last) {
     std::vector<Event> taken;
     eventually([&] {
         while (!(w.*isEmpty)()) {
-            taken.push_back((w.*take)());
+            taken.push_back((w.*take)(CallSite()));
             if (taken.back() == last) return true;
         }
         return false;

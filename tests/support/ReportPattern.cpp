@@ -30,15 +30,18 @@ const KindTexts textsOfKind[] = {
     {"NON-FATAL ASSERTION in ", continues},
 };
 
+// The line naming the program's call, which follows the lines of a report made inside a public call.
+const std::string optionalCaller = "(  called from [^/\n]+, line [1-9][0-9]*\n)?";
+
 }  // namespace
 
 std::string reportPattern(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message) {
     const KindTexts& texts = textsOfKind[static_cast<int>(kind)];
     return literal(texts.prefix) + "([^ ]*/)?" + literal(sourceFile) + " @ line [1-9][0-9]* : " + literal(message) +
-           literal(texts.closing) + "\n";
+           literal(texts.closing) + "\n" + optionalCaller;
 }
 
-std::string detailPattern(const std::string& detail) { return "    " + literal(detail) + "\n"; }
+std::string detailPattern(const std::string& detail) { return "  " + literal(detail) + "\n" + optionalCaller; }
 
 std::string onlyReport(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message) {
     return "^" + reportPattern(kind, sourceFile, message) + "$";

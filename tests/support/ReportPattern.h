@@ -6,11 +6,12 @@
 
 #include "Diagnostics.h"
 
-// One whole report line, newline included, written by the source file named sourceFile
-// (for instance "Style.cpp").
+// One whole report, newline included, written by the source file named sourceFile (for instance
+// "Style.cpp"), with the line naming the program's call beneath it where a public call made it.
 std::string reportPattern(diagnostics::Kind kind, const std::string& sourceFile, const std::string& message);
 
-// The indented line a report writes beneath its report line, saying what the report is about.
+// The indented line a report writes beneath its report line, saying what the report is about
+// (again with the program's line beneath it where a public call made the report).
 std::string detailPattern(const std::string& detail);
 
 // The same line anchored at both ends: the stream held that report and nothing else.
