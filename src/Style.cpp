@@ -30,7 +30,7 @@ StylePattern::operator const std::vector<bool>&() const {
 
 // The pattern is converted, and its size checked, before the width is checked.
 Style::Style(Color color, int lineWidth, RasterOp rasterOp, const std::vector<bool>& steps, CallSite site)
-    : color(color), lineWidth(lineWidth), rasterOp(rasterOp), pattern(bvectorToUShort(steps)) {
+    : color(color), lineWidth(lineWidth), rasterOp(rasterOp), pattern(bvectorToUShort(steps, site)) {
     const CallerScope caller(site);
     if (lineWidth < 1) {
         FATAL_ERROR("You tried to create a Style with a linewidth less than one");

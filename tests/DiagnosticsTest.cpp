@@ -143,7 +143,7 @@ TEST(DiagnosticsTest, ReportsFromTwoThreadsNeverMixAndKeepTheirDetailBeneathThem
     for (std::string line; std::getline(lines, line); ++count) {
         if (matchesWhole(line + "\n", fromUser)) {
             ASSERT_TRUE(std::getline(lines, line));
-            EXPECT_EQ(line, "    About the user");
+            EXPECT_EQ(line, "  About the user");
         } else {
             EXPECT_PRED2(matchesWhole, line + "\n", fromRenderer);
         }

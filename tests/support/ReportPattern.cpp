@@ -31,7 +31,7 @@ const KindTexts textsOfKind[] = {
 };
 
 // The line naming the program's call, which follows the lines of a report made inside a public call.
-const std::string optionalCaller = "(  called from [^/\n]+, line [1-9][0-9]*\n)?";
+const char* const optionalCaller = "(  called from [^/\n]+, line [1-9][0-9]*\n)?";
 
 }  // namespace
 
