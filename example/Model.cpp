@@ -2,14 +2,11 @@
 
 #include "Model.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <sstream>
+
+#include "FileSave.h"  // private to the library, within reach because the editor is built in its tree
 
 void add_vertex_pair(model& m, int x, int y) {
     int px = x - area::canvas.x1;
@@ -153,32 +150,8 @@ void write_obj(model const& m, std::ostream& out) {
     for (face const& f : m.faces) out << "f " << f.a + 1 << ' ' << f.b + 1 << ' ' << f.c + 1 << '\n';
 }
 
-namespace {
-
-// The mode a newly created file gets: everything the process's umask allows.
-mode_t new_file_mode() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
-}  // namespace
-
 bool save_model(model const& m, std::string const& filename) {
-    std::filesystem::path folder = std::filesystem::path(filename).parent_path();
-    std::string temporary = (folder.empty() ? std::filesystem::path(".") : folder) / ".tamsel-save-XXXXXX";
-    int descriptor = mkstemp(temporary.data());
-    if (descriptor < 0) return false;
-    bool written = fchmod(descriptor, new_file_mode()) == 0;
-    close(descriptor);
-
-    std::ofstream out(temporary, std::ios::out | std::ios::trunc);
-    write_obj(m, out);
-    out.close();  // fails if the last buffered lines cannot be flushed
-    written = written && out.good();
-
-    // rename replaces the old file in one step: readers see the old model or the new, never half.
-    if (written && std::rename(temporary.c_str(), filename.c_str()) == 0) return true;
-    std::remove(temporary.c_str());
-    return false;
+    std::ostringstream text;
+    write_obj(m, text);
+    return saveFile(filename, text.str()) == SaveOutcome::SAVED;
 }

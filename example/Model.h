@@ -73,6 +73,7 @@ bool delete_edge(model& m, int p, int q);
 
 // Writes one "v x y z" line per vertex, then one "f a b c" line (one-based) per face.
 void write_obj(model const& m, std::ostream& out);
-// Writes the OBJ file through a temporary file in the same folder, so a failed save leaves any old
-// file untouched. Returns whether the file now holds the model.
+// Writes the OBJ file as the library saves any file (FileSave.h): through links, keeping the file's
+// mode, owner and other names, and the old content on failure where it can. Returns whether the file
+// now holds the model.
 bool save_model(model const& m, std::string const& filename);

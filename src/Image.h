@@ -36,9 +36,10 @@ public:
     int getHeight() const { return height; }
     Type getType() const { return type; }
 
-    // Writes the picture as a JPEG or PNG file; does nothing for an image with no picture. The file
-    // appears whole or not at all: a save that fails (a full disk) halts and leaves any earlier
-    // file of that name as it was.
+    // Writes the picture as a JPEG or PNG file; does nothing for an image with no picture. Writes the
+    // file the name reaches through links, as opening it for writing would (a device directly), and
+    // keeps its mode, owner and other names. The file appears whole or not at all where one of a
+    // single name may be replaced: a save that fails (a full disk) halts and leaves it as it was.
     void save(const std::string& filename, Type fileType, CallSite site = CallSite()) const;
     // Whether the file can be opened and starts as a file of that type does: the PNG signature,
     // or the JPEG start-of-image marker.

@@ -3,24 +3,23 @@
 // rows top first and a store bottom first, so every load and save turns the rows over. Both
 // libraries report errors by longjmp to a setjmp here, so a frame with a setjmp makes nothing
 // with a destructor after it; every failure ends in a report and a halt, never in exit.
-#include <fcntl.h>
 #include <png.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
-#include <filesystem>
+#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <string>
+#include <string_view>
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
 
 #include "Diagnostics.h"
+#include "FileSave.h"
 #include "Globals.h"
 #include "ImageInstance.h"
 
@@ -83,47 +82,36 @@ void checkLoadArguments(const char* filename, unsigned short* width, unsigned sh
     if (!height) FATAL_ASSERTION("Passed a null pointer for the height");
 }
 
-// A file being saved: written under a name of its own beside the target, which keeps its old
-// content, or stays absent, until every byte has been written, flushed and closed.
+// A picture being saved: encoded whole in memory first, so that the file is touched only once the
+// complete picture is at hand, and then written as saveFile writes any file.
 struct Save {
-    std::string target;
-    std::string temporary;
+    explicit Save(const char* target) : target(target), file(open_memstream(&bytes, &size)) {
+        if (!file) FATAL_ERROR(OUT_OF_MEMORY);
+    }
+    Save(const Save&) = delete;
+    Save& operator=(const Save&) = delete;
+
+    const char* target;
+    char* bytes = nullptr;  // the encoder's output, which open_memstream keeps here
+    std::size_t size = 0;
     std::FILE* file;
 };
 
-// Creates the temporary file, halting if the folder takes no new file. O_EXCL with mode 0666 gives
-// it the mode any new file gets under the umask, and never opens another program's file.
-Save startSave(const char* target) {
-    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
-    for (int attempt = 0;; ++attempt) {
-        const std::string name = ".saving-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        const std::string temporary = (folder.empty() ? std::filesystem::path(name) : folder / name).string();
-        const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor < 0 && errno == EEXIST) continue;
-        if (descriptor < 0) FATAL_ERROR(SAVE_OPEN_FAILED);
-        std::FILE* file = fdopen(descriptor, "wb");
-        if (!file) {
-            close(descriptor);
-            std::remove(temporary.c_str());
-            FATAL_ERROR(SAVE_OPEN_FAILED);
-        }
-        return {target, temporary, file};
-    }
-}
-
-// Closes and removes the temporary and halts: the target stays as it was.
-[[noreturn]] void abandonSave(const Save& save) {
+// Drops what was encoded and halts: the file stays as it was.
+[[noreturn]] void abandonSave(Save& save) {
     if (save.file) std::fclose(save.file);
-    std::remove(save.temporary.c_str());
+    std::free(save.bytes);
     FATAL_ERROR(ENCODE_FAILED);
 }
 
-// A full disk often shows only when the last buffered bytes are flushed, or at close.
 void finishSave(Save& save) {
-    const bool flushed = std::fflush(save.file) == 0 && !std::ferror(save.file);
-    const bool closed = std::fclose(save.file) == 0;
+    const bool encoded = std::fclose(save.file) == 0;  // the last bytes reach memory only now
     save.file = nullptr;
-    if (!flushed || !closed || std::rename(save.temporary.c_str(), save.target.c_str()) != 0) abandonSave(save);
+    if (!encoded) abandonSave(save);
+    const SaveOutcome outcome = saveFile(save.target, std::string_view(save.bytes, save.size));
+    std::free(save.bytes);
+    if (outcome == SaveOutcome::NOT_OPENED) FATAL_ERROR(SAVE_OPEN_FAILED);
+    if (outcome == SaveOutcome::NOT_WRITTEN) FATAL_ERROR(ENCODE_FAILED);
 }
 
 }  // namespace
@@ -261,7 +249,7 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
 
 void GLUTImp::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
                                       unsigned char* data) {
-    Save save = startSave(filename);
+    Save save(filename);
     jpeg_compress_struct encoder{};  // zeroed, as in jpegload
     JpegErrors errors;
     encoder.err = returningErrors(errors);
@@ -293,7 +281,7 @@ void GLUTImp::ImageInstance::pngsave(const char* filename, unsigned short width,
                                      unsigned char* data) {
     if (!filename) FATAL_ASSERTION(NULL_FILENAME);
     if (!data) FATAL_ASSERTION(NULL_DATA);
-    Save save = startSave(filename);
+    Save save(filename);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) abandonSave(save);
     png_infop info = png_create_info_struct(png);

@@ -1,0 +1,18 @@
+// Saving a file's whole content: private to the library, shared by image saves and the editor's
+// OBJ save. Runs on the saving thread and reports nothing, so that each caller words its own failure.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+enum class SaveOutcome {
+    SAVED,
+    NOT_OPENED,   // opening the file for writing would have failed
+    NOT_WRITTEN,  // opening would have succeeded, writing the content would not
+};
+
+// Makes bytes the whole content of the file that path names, through any symbolic links. Succeeds
+// or fails exactly when opening that file for writing and writing it would, but keeps the old
+// content on failure wherever a new copy can replace the file; a regular file keeps its mode, owner
+// and other names, and a device or FIFO is written directly.
+SaveOutcome saveFile(const std::string& path, std::string_view bytes);
