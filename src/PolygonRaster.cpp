@@ -1,0 +1,226 @@
+// Polygon rasterising and checks: exact arithmetic in whole numbers, wide enough for any corners
+// that fit an int.
+#include "PolygonRaster.h"
+
+#include <algorithm>
+#include <iterator>
+#include <set>
+#include <utility>
+
+namespace {
+
+using Wide = __int128;
+
+int signOf(Wide value) { return (value > 0) - (value < 0); }
+
+PolygonPoint operator-(const PolygonPoint& a, const PolygonPoint& b) { return {a.x - b.x, a.y - b.y}; }
+bool operator==(const PolygonPoint& a, const PolygonPoint& b) { return a.x == b.x && a.y == b.y; }
+
+// Which way v turns from u: 1 and -1 for the two ways, 0 along the same line.
+int turnOf(const PolygonPoint& u, const PolygonPoint& v) { return signOf(Wide(u.x) * v.y - Wide(u.y) * v.x); }
+
+// Which side of the line from a through b the point p lies on, 0 on it.
+int sideOf(const PolygonPoint& a, const PolygonPoint& b, const PolygonPoint& p) { return turnOf(b - a, p - a); }
+
+// The edges of the closed polygon, those of no length left out.
+std::vector<std::pair<PolygonPoint, PolygonPoint>> edgesOf(const std::vector<PolygonPoint>& points) {
+    std::vector<std::pair<PolygonPoint, PolygonPoint>> edges;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const PolygonPoint& from = points[i];
+        const PolygonPoint& to = points[(i + 1) % points.size()];
+        if (!(from == to)) edges.push_back({from, to});
+    }
+    return edges;
+}
+
+// How often the sign of the values changes going once round them, zeros left out.
+int signChangesRound(const std::vector<std::int64_t>& values) {
+    std::vector<bool> positive;
+    for (std::int64_t v : values)
+        if (v != 0) positive.push_back(v > 0);
+    int changes = 0;
+    for (std::size_t i = 0; i < positive.size(); ++i) changes += positive[i] != positive[(i + 1) % positive.size()];
+    return changes;
+}
+
+// ---- Crossing edges: a sweep from left to right (and up a vertical line), keeping the edges it
+// is on in order across it. Two edges that cross become neighbours in that order before the sweep
+// reaches the first crossing, so checking neighbours finds one if there is any.
+
+bool sweepsFirst(const PolygonPoint& a, const PolygonPoint& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); }
+
+// An edge from the end the sweep meets first.
+struct SweptEdge {
+    PolygonPoint start, end;
+    std::size_t order;  // settles the order of edges lying along each other
+};
+
+// Where edge t lies against edge s where the sweep meets t's start, which s spans: on the side
+// its turn gives (1 or -1), or if t starts on s, on the side t heads for.
+int sideAt(const SweptEdge& s, const SweptEdge& t) {
+    if (const int side = sideOf(s.start, s.end, t.start)) return side;
+    if (const int side = turnOf(s.end - s.start, t.end - t.start)) return side;
+    return t.order > s.order ? 1 : -1;
+}
+
+// The order of edges across the sweep, judged where the later of the two starts.
+struct AcrossSweep {
+    const std::vector<SweptEdge>* edges;
+    bool operator()(std::size_t i, std::size_t j) const {
+        if (i == j) return false;
+        const SweptEdge& s = (*edges)[i];
+        const SweptEdge& t = (*edges)[j];
+        return sweepsFirst(t.start, s.start) ? sideAt(t, s) < 0 : sideAt(s, t) > 0;
+    }
+};
+
+bool crossInside(const SweptEdge& s, const SweptEdge& t) {
+    return sideOf(s.start, s.end, t.start) * sideOf(s.start, s.end, t.end) < 0 &&
+           sideOf(t.start, t.end, s.start) * sideOf(t.start, t.end, s.end) < 0;
+}
+
+// ---- Filling: each edge that crosses rows of the area, stepped row by row.
+
+Wide floorDivision(Wide numerator, Wide divisor) {  // divisor > 0
+    const Wide quotient = numerator / divisor;
+    return quotient * divisor > numerator ? quotient - 1 : quotient;
+}
+
+// An edge crossing rows first to end - 1 of the area. On the current row its crossing with the
+// row's sample line is column - shortfall / divisor + 1/8, exactly: column is the first column
+// whose sample lies on or right of the edge.
+class EdgeCrossing {
+public:
+    EdgeCrossing(const PolygonPoint& top, const PolygonPoint& bottom, std::int64_t first, std::int64_t end)
+        : first(first), end(end) {
+        const std::int64_t dx = bottom.x - top.x, dy = bottom.y - top.y;
+        divisor = 8 * dy;
+        // The crossing less 1/8, times divisor, on the sample line 1/8 below the row's top.
+        const Wide scaled = Wide(divisor) * top.x + Wide(8 * (first - top.y) + 1) * dx - dy;
+        column = static_cast<std::int64_t>(-floorDivision(-scaled, divisor));
+        shortfall = static_cast<std::int64_t>(column * Wide(divisor) - scaled);
+        stepColumns = static_cast<std::int64_t>(floorDivision(dx, dy));
+        stepShortfall = 8 * (dx - stepColumns * dy);
+    }
+
+    void stepDown() {
+        column += stepColumns;
+        shortfall -= stepShortfall;
+        if (shortfall < 0) {
+            ++column;
+            shortfall += divisor;
+        }
+    }
+
+    std::int64_t first, end, column;
+
+private:
+    std::int64_t shortfall, divisor, stepColumns, stepShortfall;
+};
+
+// Calls visit for the runs of a row given the columns where its edges cross, in order: by the odd
+// rule the pixels from the first crossing up to the second are inside, and so on.
+void visitRowRuns(std::int64_t row, const std::vector<std::int64_t>& crossings, const PixelArea& area,
+                  const std::function<void(const PixelRun&)>& visit) {
+    PixelRun run{row, 0, -1};  // not yet visited
+    for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
+        const std::int64_t first = std::max(crossings[i], area.left);
+        const std::int64_t last = std::min(crossings[i + 1], area.right) - 1;
+        if (first > last) continue;
+        if (run.first <= run.last && first == run.last + 1) {
+            run.last = last;
+            continue;
+        }
+        if (run.first <= run.last) visit(run);
+        run = {row, first, last};
+    }
+    if (run.first <= run.last) visit(run);
+}
+
+}  // namespace
+
+bool isConvex(const std::vector<PolygonPoint>& points) {
+    std::vector<PolygonPoint> directions;
+    for (const auto& [from, to] : edgesOf(points)) directions.push_back(to - from);
+    int turning = 0;
+    std::vector<std::int64_t> dxs, dys;
+    for (std::size_t i = 0; i < directions.size(); ++i) {
+        const PolygonPoint& u = directions[i];
+        const PolygonPoint& v = directions[(i + 1) % directions.size()];
+        const int turn = turnOf(u, v);
+        const bool turnsBack = turn == 0 && Wide(u.x) * v.x + Wide(u.y) * v.y < 0;
+        if (turnsBack || (turn != 0 && turning != 0 && turn != turning)) return false;
+        if (turn != 0) turning = turn;
+        dxs.push_back(u.x);
+        dys.push_back(u.y);
+    }
+    // Turning one way, it goes round once if it heads left and right, up and down, once each.
+    return signChangesRound(dxs) <= 2 && signChangesRound(dys) <= 2;
+}
+
+bool hasCrossingEdges(const std::vector<PolygonPoint>& points) {
+    std::vector<SweptEdge> edges;
+    for (auto [start, end] : edgesOf(points)) {
+        if (sweepsFirst(end, start)) std::swap(start, end);
+        edges.push_back({start, end, edges.size()});
+    }
+    struct Event {
+        PolygonPoint at;
+        bool starts;
+        std::size_t edge;
+    };
+    std::vector<Event> events;
+    for (const SweptEdge& e : edges) {
+        events.push_back({e.start, true, e.order});
+        events.push_back({e.end, false, e.order});
+    }
+    // At one point, edges that end there leave before those that start there come in.
+    std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        if (!(a.at == b.at)) return sweepsFirst(a.at, b.at);
+        return !a.starts && b.starts;
+    });
+    using Sweep = std::set<std::size_t, AcrossSweep>;
+    Sweep sweep(AcrossSweep{&edges});
+    std::vector<Sweep::iterator> where(edges.size());
+    auto cross = [&](Sweep::iterator a, Sweep::iterator b) { return crossInside(edges[*a], edges[*b]); };
+    for (const Event& event : events) {
+        if (event.starts) {
+            const Sweep::iterator at = sweep.insert(event.edge).first;
+            where[event.edge] = at;
+            if (at != sweep.begin() && cross(std::prev(at), at)) return true;
+            if (std::next(at) != sweep.end() && cross(at, std::next(at))) return true;
+        } else {
+            const Sweep::iterator after = sweep.erase(where[event.edge]);
+            if (after != sweep.begin() && after != sweep.end() && cross(std::prev(after), after)) return true;
+        }
+    }
+    return false;
+}
+
+void forEachRun(const std::vector<PolygonPoint>& points, const PixelArea& area,
+                const std::function<void(const PixelRun&)>& visit) {
+    std::vector<EdgeCrossing> edges;
+    for (auto [top, bottom] : edgesOf(points)) {
+        if (top.y == bottom.y) continue;  // no sample line meets a horizontal edge
+        if (top.y > bottom.y) std::swap(top, bottom);
+        const std::int64_t first = std::max(top.y, area.top), end = std::min(bottom.y, area.bottom);
+        if (first < end) edges.emplace_back(top, bottom, first, end);
+    }
+    std::sort(edges.begin(), edges.end(), [](const EdgeCrossing& a, const EdgeCrossing& b) { return a.first < b.first; });
+    std::vector<EdgeCrossing> active;
+    std::vector<std::int64_t> crossings;
+    std::size_t next = 0;
+    std::int64_t row = 0;
+    while (next < edges.size() || !active.empty()) {
+        if (active.empty()) row = edges[next].first;
+        for (; next < edges.size() && edges[next].first == row; ++next) active.push_back(edges[next]);
+        crossings.clear();
+        for (const EdgeCrossing& edge : active) crossings.push_back(edge.column);
+        std::sort(crossings.begin(), crossings.end());
+        visitRowRuns(row, crossings, area, visit);
+        ++row;
+        active.erase(std::remove_if(active.begin(), active.end(), [row](const EdgeCrossing& e) { return e.end == row; }),
+                     active.end());
+        for (EdgeCrossing& edge : active) edge.stepDown();
+    }
+}
