@@ -118,23 +118,24 @@ private:
     std::int64_t shortfall, divisor, stepColumns, stepShortfall;
 };
 
-// Calls visit for the runs of a row given the columns where its edges cross, in order: by the odd
-// rule the pixels from the first crossing up to the second are inside, and so on.
-void visitRowRuns(std::int64_t row, const std::vector<std::int64_t>& crossings, const PixelArea& area,
-                  const std::function<void(const PixelRun&)>& visit) {
-    PixelRun run{row, 0, -1};  // not yet visited
-    for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
-        const std::int64_t first = std::max(crossings[i], area.left);
-        const std::int64_t last = std::min(crossings[i + 1], area.right) - 1;
-        if (first > last) continue;
-        if (run.first <= run.last && first == run.last + 1) {
-            run.last = last;
-            continue;
-        }
-        if (run.first <= run.last) visit(run);
-        run = {row, first, last};
+// Calls visit for the runs of a row, given which columns from low to high of the area its edges'
+// crossings flip (an odd number of crossings there), and clears those. By the odd rule a pixel is
+// inside when an odd number of crossings lie at or left of its column.
+void visitRowRuns(std::int64_t row, std::int64_t low, std::int64_t high, std::vector<std::uint8_t>& flipped,
+                  const PixelArea& area, const std::function<void(const PixelRun&)>& visit) {
+    bool inside = false;
+    std::int64_t first = 0;
+    for (std::int64_t column = low; column <= high; ++column) {
+        std::uint8_t& flip = flipped[static_cast<std::size_t>(column - area.left)];
+        if (!flip) continue;
+        flip = 0;
+        if (inside)
+            visit({row, first, column - 1});
+        else
+            first = column;
+        inside = !inside;
     }
-    if (run.first <= run.last) visit(run);
+    if (inside) visit({row, first, area.right - 1});
 }
 
 }  // namespace
@@ -199,6 +200,7 @@ bool hasCrossingEdges(const std::vector<PolygonPoint>& points) {
 
 void forEachRun(const std::vector<PolygonPoint>& points, const PixelArea& area,
                 const std::function<void(const PixelRun&)>& visit) {
+    if (area.right <= area.left) return;
     std::vector<EdgeCrossing> edges;
     for (auto [top, bottom] : edgesOf(points)) {
         if (top.y == bottom.y) continue;  // no sample line meets a horizontal edge
@@ -208,19 +210,30 @@ void forEachRun(const std::vector<PolygonPoint>& points, const PixelArea& area,
     }
     std::sort(edges.begin(), edges.end(), [](const EdgeCrossing& a, const EdgeCrossing& b) { return a.first < b.first; });
     std::vector<EdgeCrossing> active;
-    std::vector<std::int64_t> crossings;
+    std::vector<std::uint8_t> flipped(static_cast<std::size_t>(std::max<std::int64_t>(area.right - area.left, 0)));
     std::size_t next = 0;
     std::int64_t row = 0;
     while (next < edges.size() || !active.empty()) {
         if (active.empty()) row = edges[next].first;
         for (; next < edges.size() && edges[next].first == row; ++next) active.push_back(edges[next]);
-        crossings.clear();
-        for (const EdgeCrossing& edge : active) crossings.push_back(edge.column);
-        std::sort(crossings.begin(), crossings.end());
-        visitRowRuns(row, crossings, area, visit);
+        // A crossing left of the area counts for all of its columns, one right of it for none.
+        std::int64_t low = area.right, high = area.left - 1;
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < active.size(); ++i) {
+            EdgeCrossing& edge = active[i];
+            if (edge.column < area.right) {
+                const std::int64_t column = std::max(edge.column, area.left);
+                flipped[static_cast<std::size_t>(column - area.left)] ^= 1;
+                low = std::min(low, column);
+                high = std::max(high, column);
+            }
+            if (edge.end > row + 1) {
+                edge.stepDown();
+                active[kept++] = edge;
+            }
+        }
+        active.erase(active.begin() + static_cast<std::ptrdiff_t>(kept), active.end());
+        visitRowRuns(row, low, high, flipped, area, visit);
         ++row;
-        active.erase(std::remove_if(active.begin(), active.end(), [row](const EdgeCrossing& e) { return e.end == row; }),
-                     active.end());
-        for (EdgeCrossing& edge : active) edge.stepDown();
     }
 }

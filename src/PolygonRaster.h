@@ -31,7 +31,7 @@ bool isConvex(const std::vector<PolygonPoint>& points);
 bool hasCrossingEdges(const std::vector<PolygonPoint>& points);
 
 // Calls visit(run) for every run of the filled polygon inside area, row by row from the top, left
-// first within a row; runs that touch are one run. Takes O(n log n) in the number of points, plus
-// the edges that each row of the area crosses.
+// first within a row; runs that touch are one run. Takes O(n log n) in the number of points, plus,
+// for each row of the area it reaches, the edges crossing that row and the columns between them.
 void forEachRun(const std::vector<PolygonPoint>& points, const PixelArea& area,
                 const std::function<void(const PixelRun&)>& visit);
