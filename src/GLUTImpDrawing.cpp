@@ -260,15 +260,15 @@ void drawCorners(GLenum mode, const std::vector<PolygonPoint>& corners) {
     glEnd();
 }
 
-// Polygons were once checked by GLU's tessellator, whose only report for corners on whole
-// coordinates came from edges that cross, under this text: programs keep seeing it, once a polygon.
+// Once a polygon. The text is deliberate: it is the one programs have always seen for edges that
+// cross, the only fault that polygons with corners on whole coordinates were ever reported for.
 void warnIfEdgesCross(const std::vector<PolygonPoint>& corners) {
     if (hasCrossingEdges(corners)) WARNING("Error tesselating polygon, coincident vertices were found");
 }
 
-// A convex polygon is a fan of triangles, which GL fills as the tessellator's triangles were
-// filled; any other is filled row by row with the same pixels, where edges that cross make holes
-// by the odd rule.
+// A convex polygon is a fan of triangles, which GL fills as it filled the tessellator's. Any other
+// is filled row by row with the pixels those triangles had (on a sample exactly on an edge, as
+// llvmpipe has them, see PolygonRaster.h), and where its edges cross, by the odd rule.
 void fillPolygon(const std::vector<PolygonPoint>& corners, const PixelArea& area) {
     if (isConvex(corners)) return drawCorners(GL_TRIANGLE_FAN, corners);
     warnIfEdgesCross(corners);
