@@ -33,14 +33,29 @@ std::vector<std::pair<PolygonPoint, PolygonPoint>> edgesOf(const std::vector<Pol
     return edges;
 }
 
-// How often the sign of the values changes going once round them, zeros left out.
-int signChangesRound(const std::vector<std::int64_t>& values) {
-    std::vector<bool> positive;
-    for (std::int64_t v : values)
-        if (v != 0) positive.push_back(v > 0);
-    int changes = 0;
-    for (std::size_t i = 0; i < positive.size(); ++i) changes += positive[i] != positive[(i + 1) % positive.size()];
-    return changes;
+// How often the sign of a sequence of values changes going once round it, zeros left out.
+class SignChangesRound {
+public:
+    void add(std::int64_t value) {
+        const int sign = (value > 0) - (value < 0);
+        if (sign == 0) return;
+        if (first == 0) first = sign;
+        changes += last != 0 && sign != last;
+        last = sign;
+    }
+    int count() const { return changes + (last != first); }
+
+private:
+    int first = 0, last = 0, changes = 0;
+};
+
+// Whether turning from direction u to v keeps the way the polygon turns, which the first turn
+// settles. Going straight on keeps it; turning back along u never does.
+bool keepsTurning(const PolygonPoint& u, const PolygonPoint& v, int& turning) {
+    const int turn = turnOf(u, v);
+    if (turn == 0) return Wide(u.x) * v.x + Wide(u.y) * v.y > 0;
+    if (turning == 0) turning = turn;
+    return turn == turning;
 }
 
 // ---- Crossing edges: a sweep from left to right (and up a vertical line), keeping the edges it
@@ -141,22 +156,23 @@ void visitRowRuns(std::int64_t row, std::int64_t low, std::int64_t high, std::ve
 }  // namespace
 
 bool isConvex(const std::vector<PolygonPoint>& points) {
-    std::vector<PolygonPoint> directions;
-    for (const auto& [from, to] : edgesOf(points)) directions.push_back(to - from);
     int turning = 0;
-    std::vector<std::int64_t> dxs, dys;
-    for (std::size_t i = 0; i < directions.size(); ++i) {
-        const PolygonPoint& u = directions[i];
-        const PolygonPoint& v = directions[(i + 1) % directions.size()];
-        const int turn = turnOf(u, v);
-        const bool turnsBack = turn == 0 && Wide(u.x) * v.x + Wide(u.y) * v.y < 0;
-        if (turnsBack || (turn != 0 && turning != 0 && turn != turning)) return false;
-        if (turn != 0) turning = turn;
-        dxs.push_back(u.x);
-        dys.push_back(u.y);
+    SignChangesRound xChanges, yChanges;
+    PolygonPoint first{0, 0}, previous{0, 0};  // edge directions; none has length 0
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const PolygonPoint direction = points[(i + 1) % points.size()] - points[i];
+        if (direction == PolygonPoint{0, 0}) continue;
+        if (first == PolygonPoint{0, 0})
+            first = direction;
+        else if (!keepsTurning(previous, direction, turning))
+            return false;
+        previous = direction;
+        xChanges.add(direction.x);
+        yChanges.add(direction.y);
     }
+    if (!(first == PolygonPoint{0, 0}) && !keepsTurning(previous, first, turning)) return false;
     // Turning one way, it goes round once if it heads left and right, up and down, once each.
-    return signChangesRound(dxs) <= 2 && signChangesRound(dys) <= 2;
+    return xChanges.count() <= 2 && yChanges.count() <= 2;
 }
 
 bool hasCrossingEdges(const std::vector<PolygonPoint>& points) {
