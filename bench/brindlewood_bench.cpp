@@ -411,7 +411,8 @@ int main(int argc, char** argv) {
         bench.runRound(plot, {DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF}, true, round);
     // Big polygons alone, one call each: no direct path, which would need a tessellator of its own.
     std::vector<BigPolygon> bigPolygons;
-    for (const BigPolygon& polygon : {starPolygon(100000), randomPolygon(3000, false), randomPolygon(3000, true)})
+    for (const BigPolygon& polygon :
+         {starPolygon(100000), randomPolygon(3000, false), randomPolygon(3000, true), randomPolygon(100000, true)})
         if (selected(polygon.name, only)) bigPolygons.push_back(polygon);
     std::vector<std::vector<double>> bigPolygonSeconds(bigPolygons.size());
     for (int round = 0; round < BIG_POLYGON_ROUNDS; ++round)
