@@ -58,9 +58,9 @@ bool keepsTurning(const PolygonPoint& u, const PolygonPoint& v, int& turning) {
     return turn == turning;
 }
 
-// ---- Crossing edges: a sweep from left to right (and up a vertical line), keeping the edges it
-// is on in order across it. Two edges that cross become neighbours in that order before the sweep
-// reaches the first crossing, so checking neighbours finds one if there is any.
+// ---- Crossing edges: a sweep from left to right (along a vertical line, by growing y), keeping
+// the edges it is on in order across it. The two edges of the first crossing become neighbours in
+// that order before the sweep reaches it, so checking each new pair of neighbours finds it.
 
 bool sweepsFirst(const PolygonPoint& a, const PolygonPoint& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); }
 

@@ -8,7 +8,7 @@
 // the odd rule: a ray from the sample crosses its edges an odd number of times, so a part that
 // the outline goes round twice is a hole. No sample lies on a corner or a horizontal edge; one
 // that lies on another edge (as on every edge heading down and right at 45 degrees) is inside
-// if the polygon lies to the edge's right, as llvmpipe fills triangles (softpipe does the reverse).
+// if the polygon lies to the edge's right, as llvmpipe fills triangles (softpipe differs).
 #pragma once
 
 #include <cstdint>
