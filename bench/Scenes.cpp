@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -14,6 +15,8 @@ constexpr int HEXAGON_RADIUS = 12;
 constexpr int MODEL_COLUMNS = 80;
 constexpr int MODEL_ROWS = 50;
 constexpr int MODEL_FACES = 4000;
+constexpr int STAR_OUTER_RADIUS = 240;
+constexpr int STAR_INNER_RADIUS = 120;
 
 // A thousand colours, none of them the white background: consecutive shapes never share one, so
 // every call changes the colour, as in a program that colours what it draws.
@@ -57,6 +60,13 @@ Scene scattered(const std::string& name, Kind kind, int margin, unsigned seed, i
         scene.shapes.push_back(point(kind, i, p.x, p.y));
     }
     return scene;
+}
+
+// 100000 as "100,000".
+std::string grouped(int value) {
+    std::string digits = std::to_string(value);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
 }
 
 }  // namespace
@@ -137,4 +147,32 @@ Scene plotScene() {
             scene.shapes.push_back({Kind::PIXEL, style, x, y, 0, 0, {}, {}});
         }
     return scene;
+}
+
+BigPolygon starPolygon(int corners) {
+    const Point centre{WIDTH / 2, HEIGHT / 2};
+    BigPolygon star{"`drawPolygonFilled`, star of " + grouped(corners) + " corners", true, {}, {}, centre.x, centre.y};
+    for (int k = 0; k < corners; ++k) {
+        const double radius = k % 2 ? STAR_INNER_RADIUS : STAR_OUTER_RADIUS, angle = 2 * PI * k / corners;
+        star.xs.push_back(centre.x + static_cast<int>(std::lround(radius * std::cos(angle))));
+        star.ys.push_back(centre.y + static_cast<int>(std::lround(radius * std::sin(angle))));
+    }
+    return star;
+}
+
+BigPolygon randomPolygon(int corners, bool filled) {
+    Random random(filled ? 7 : 6);
+    BigPolygon polygon{std::string(filled ? "`drawPolygonFilled`" : "`drawPolygonOutline`") + ", " + grouped(corners) +
+                           " random corners",
+                       filled, {}, {}, -1, -1};
+    for (int k = 0; k < corners; ++k) {
+        const Point p = random.pointInside(0);
+        polygon.xs.push_back(p.x);
+        polygon.ys.push_back(p.y);
+    }
+    if (!filled) {
+        polygon.probeX = polygon.xs[0];
+        polygon.probeY = polygon.ys[0];
+    }
+    return polygon;
 }

@@ -43,3 +43,19 @@ Scene modelScene();
 // Every pixel of the window once, row by row, in a repeating gradient: no two neighbours share a
 // colour.
 Scene plotScene();
+
+// One polygon of many corners, drawn by one call, and a pixel it must have drawn (none if probeX
+// is negative).
+struct BigPolygon {
+    std::string name;  // as the tables show it
+    bool filled;
+    std::vector<int> xs, ys;
+    int probeX, probeY;
+};
+
+// A star of the given number of corners about the window's centre, every other one a tip: a
+// simple polygon, whose centre is filled.
+BigPolygon starPolygon(int corners);
+// Corners at random points of the window in random order: a polygon that crosses itself all over.
+// Its outline probes its first corner; filled, it probes nothing.
+BigPolygon randomPolygon(int corners, bool filled);

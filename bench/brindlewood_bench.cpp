@@ -8,8 +8,8 @@
 // Each figure is a median over N rounds (default 7) after one warm-up round. A round times every
 // path of a workload back to back, so a change in the machine's load touches all paths alike;
 // the ratios in brackets are the lowest and highest of the rounds. --only keeps the workloads
-// whose name contains NAME, and skips the full-window plot and the animation unless NAME is in their
-// names.
+// whose name contains NAME, and skips the full-window plot, the big polygons and the animation
+// unless NAME is in their names.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -35,6 +35,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int PRIMITIVES = 20000;
 constexpr int PLOT_ROUNDS = 3;
+constexpr int BIG_POLYGON_ROUNDS = 3;
 constexpr int ROUND_TRIPS_PER_ROUND = 300;
 constexpr int FRAMES_PER_SECOND = 60;
 constexpr int CALLS_PER_FRAME = 300;
@@ -249,6 +250,32 @@ private:
     Window& window;
 };
 
+// One big polygon through Window, autoflip off, drawn over a cleared window: seconds from the call
+// until the renderer has drawn it. Stops with an error if its probe pixel does not show.
+double secondsToDraw(Window& window, const BigPolygon& polygon) {
+    window.disableAutoPageFlip();
+    window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);
+    window.readPixel(0, 0);  // nothing earlier is still queued
+    const Clock::time_point start = Clock::now();
+    if (polygon.filled)
+        window.drawPolygonFilled(Style::BLACK, polygon.xs, polygon.ys);
+    else
+        window.drawPolygonOutline(Style::BLACK, polygon.xs, polygon.ys);
+    window.readPixel(0, 0);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (polygon.probeX >= 0 && window.readPixel(polygon.probeX, polygon.probeY) != Color::BLACK)
+        fail(("\"" + polygon.name + "\" does not show through Window").c_str());
+    return seconds;
+}
+
+void printBigPolygonTable(const std::vector<BigPolygon>& polygons, const std::vector<std::vector<double>>& seconds) {
+    std::printf("| big polygon, one call | Window, autoflip off, median of %d | slowest |\n|---|---|---|\n",
+                BIG_POLYGON_ROUNDS);
+    for (std::size_t i = 0; i < polygons.size(); ++i)
+        std::printf("| %s | %s | %s |\n", polygons[i].name.c_str(), format("%.3f s", median(seconds[i])).c_str(),
+                    format("%.3f s", *std::max_element(seconds[i].begin(), seconds[i].end())).c_str());
+}
+
 struct FrameRate {
     double framesPerSecond = 0;
     double longestFrameMs = 0;
@@ -382,6 +409,15 @@ int main(int argc, char** argv) {
     const bool plotSelected = selected(scenes[plotIndex].name, only);
     for (int round = 1; plotSelected && round <= PLOT_ROUNDS; ++round)
         bench.runRound(plot, {DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF}, true, round);
+    // Big polygons alone, one call each: no direct path, which would need a tessellator of its own.
+    std::vector<BigPolygon> bigPolygons;
+    for (const BigPolygon& polygon :
+         {starPolygon(100000), randomPolygon(3000, false), randomPolygon(3000, true), randomPolygon(100000, true)})
+        if (selected(polygon.name, only)) bigPolygons.push_back(polygon);
+    std::vector<std::vector<double>> bigPolygonSeconds(bigPolygons.size());
+    for (int round = 0; round < BIG_POLYGON_ROUNDS; ++round)
+        for (std::size_t i = 0; i < bigPolygons.size(); ++i)
+            bigPolygonSeconds[i].push_back(secondsToDraw(window, bigPolygons[i]));
     FrameRate autoflipOff, autoflipOn;
     const bool animationSelected = selected(ANIMATION, only);
     if (animationSelected) {
@@ -409,6 +445,10 @@ int main(int argc, char** argv) {
     printTimesTable(plotSelected ? &plot : nullptr, model, bench);
     std::printf("\n");
     printSwitchesTable(switched);
+    if (!bigPolygons.empty()) {
+        std::printf("\n");
+        printBigPolygonTable(bigPolygons, bigPolygonSeconds);
+    }
     if (animationSelected) {
         std::printf("\n");
         printFrameRates(autoflipOff, autoflipOn);

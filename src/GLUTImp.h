@@ -131,10 +131,6 @@ public:
     static void moveRasterTo(int x, int y);
     static void copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch);
     static Color readPixel(Window* w, int x, int y);
-    static void handleTessBegin(unsigned int type);
-    static void handleTessVertex(double* vertex);
-    static void handleTessEnd();
-    static void handleTessError(unsigned int code);
 
     // Input callbacks and timers (GLUTImpInput.cpp).
     static void keyboard(unsigned char key, int x, int y);

@@ -2,7 +2,6 @@
 // into OpenGL calls, pixel reads and copies, and full-screen mode. Renderer thread only, inside
 // handleCommand, with the command's window current.
 #include <GL/freeglut.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <array>
@@ -11,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <map>
 #include <vector>
 
 #include "ArcTracer.h"
@@ -20,11 +18,12 @@
 #include "EllipseRaster.h"
 #include "GLUTImp.h"
 #include "Globals.h"
+#include "PolygonRaster.h"
 #include "Window.h"
 
 namespace {
 
-// A point as the tessellator and the evaluators take it: x, y, z.
+// A point as the evaluators take it: x, y, z.
 using Record = std::array<GLdouble, 3>;
 static_assert(sizeof(Record) == 3 * sizeof(GLdouble), "records must be packed for glMap1d");
 
@@ -60,35 +59,10 @@ void emitVertex(DaemonCommand& command) {
     glVertex2i(x, command.removeArgument());
 }
 
-template <typename Callback>
-_GLUfuncptr tessCallback(Callback callback) {
-    return reinterpret_cast<_GLUfuncptr>(callback);
-}
-
-// Runs the polygon through the tessellator. With emitVertices false only its errors come out:
-// nothing is drawn.
-void tessellate(std::vector<Record>& points, bool emitVertices) {
-    GLUtesselator* tessellator = gluNewTess();
-    if (emitVertices) gluTessCallback(tessellator, GLU_TESS_VERTEX, tessCallback(&GLUTImp::handleTessVertex));
-    gluTessCallback(tessellator, GLU_TESS_ERROR, tessCallback(&GLUTImp::handleTessError));
-    gluTessCallback(tessellator, GLU_TESS_BEGIN, tessCallback(&GLUTImp::handleTessBegin));
-    gluTessCallback(tessellator, GLU_TESS_END, tessCallback(&GLUTImp::handleTessEnd));
-    gluBeginPolygon(tessellator);
-    for (Record& point : points) gluTessVertex(tessellator, point.data(), emitVertices ? point.data() : nullptr);
-    gluEndPolygon(tessellator);
-    gluDeleteTess(tessellator);
-}
-
 void drawRecords(GLenum mode, const std::vector<Record>& points) {
     glBegin(mode);
     for (const Record& point : points) glVertex2dv(point.data());
     glEnd();
-}
-
-// The tessellator only checks the outline; the loop is drawn whatever it reports.
-void drawCheckedOutline(std::vector<Record>& points) {
-    tessellate(points, false);
-    drawRecords(GL_LINE_LOOP, points);
 }
 
 // The renderer nudges every vertex by (0.375, 0.375) (GLUTImp::reshapeWindow) so that a point
@@ -152,10 +126,10 @@ void drawBezierSegment(const std::vector<Record>& points, GLfloat lineWidth, con
     glDisable(GL_MAP1_VERTEX_3);
 }
 
-// Fills a circle, ellipse or wedge with one rectangle per run of pixels, a run right below another
-// of the same columns lengthening its rectangle, into the GL_QUADS run being drawn. Corners on whole
-// coordinates cover exactly the pixels between them on every driver, and no pixel twice, so
-// blending and logic ops apply once.
+// Fills a circle, ellipse, wedge or polygon with one rectangle per run of pixels, a run right below
+// another of the same columns lengthening its rectangle, into the GL_QUADS run being drawn. Corners
+// on whole coordinates cover exactly the pixels between them on every driver, and no pixel twice,
+// so blending and logic ops apply once.
 template <typename Shape>
 void fillRuns(const Shape& shape, const PixelArea& area) {
     PixelRun block{0, 0, -1};  // rows from blockTop down to block.row, not yet drawn
@@ -272,16 +246,41 @@ void drawTracedArc(DaemonCommand& command, GLenum mode) {
     glEnd();
 }
 
-const char* tessErrorMessage(unsigned int code) {
-    static const std::map<unsigned int, const char*> messages{
-        {100154, "Error tesselating polygon, a vertex edge intersection was found"},
-        {100155, "Error tesselating polygon, a misoriented or self-intersecting loop was found"},
-        {100156, "Error tesselating polygon, coincident vertices were found"},
-        {100157, "Error tesselating polygon, a vertices in you polygon are colinear"},
-        {100158, "Error tesselating polygon, some of your edges have been found to interesect"},
-    };
-    const auto found = messages.find(code);
-    return found == messages.end() ? "Error tesselating polygon, unknown cause" : found->second;
+// A polygon's corners as whole coordinates.
+std::vector<PolygonPoint> takeCorners(DaemonCommand& command) {
+    std::vector<PolygonPoint> corners;
+    for (const Record& p : takePoints(command))
+        corners.push_back({static_cast<std::int64_t>(p[0]), static_cast<std::int64_t>(p[1])});
+    return corners;
+}
+
+void drawCorners(GLenum mode, const std::vector<PolygonPoint>& corners) {
+    glBegin(mode);
+    for (const PolygonPoint& p : corners) glVertex2i(static_cast<GLint>(p.x), static_cast<GLint>(p.y));
+    glEnd();
+}
+
+// Once a polygon. The text is deliberate: it is the one programs have always seen for edges that
+// cross, the only fault that polygons with corners on whole coordinates were ever reported for.
+void warnIfEdgesCross(const std::vector<PolygonPoint>& corners) {
+    if (hasCrossingEdges(corners)) WARNING("Error tesselating polygon, coincident vertices were found");
+}
+
+// A convex polygon is a fan of triangles, which GL fills as it filled the tessellator's. Any other
+// is filled row by row with the pixels those triangles had (on a sample exactly on an edge, as
+// llvmpipe has them, see PolygonRaster.h), and where its edges cross, by the odd rule.
+void fillPolygon(const std::vector<PolygonPoint>& corners, const PixelArea& area) {
+    if (isConvex(corners)) return drawCorners(GL_TRIANGLE_FAN, corners);
+    warnIfEdgesCross(corners);
+    glBegin(GL_QUADS);
+    fillRuns(corners, area);
+    glEnd();
+}
+
+// The outline is drawn whether or not its edges cross.
+void outlinePolygon(const std::vector<PolygonPoint>& corners) {
+    warnIfEdgesCross(corners);
+    drawCorners(GL_LINE_LOOP, corners);
 }
 
 }  // namespace
@@ -454,16 +453,8 @@ void GLUTImp::drawPrimitive(DaemonCommand& command, GLUTImpStatics::RendererWind
         case DaemonCommand::DRAW_CHORD_OUTLINE: drawTracedArc(command, GL_LINE_LOOP); break;
         case DaemonCommand::DRAW_CHORD_FILLED: drawTracedArc(command, GL_POLYGON); break;
         case DaemonCommand::DRAW_POLY_LINE: drawRecords(GL_LINE_STRIP, takePoints(command)); break;
-        case DaemonCommand::DRAW_POLYGON_FILLED: {
-            std::vector<Record> points = takePoints(command);
-            tessellate(points, true);
-            break;
-        }
-        case DaemonCommand::DRAW_POLYGON_OUTLINE: {
-            std::vector<Record> points = takePoints(command);
-            drawCheckedOutline(points);
-            break;
-        }
+        case DaemonCommand::DRAW_POLYGON_FILLED: fillPolygon(takeCorners(command), area); break;
+        case DaemonCommand::DRAW_POLYGON_OUTLINE: outlinePolygon(takeCorners(command)); break;
         case DaemonCommand::DRAW_BEZIER_CURVE:
             drawBezierSegment(takePoints(command), static_cast<GLfloat>(style.getLineWidth()), area);
             break;
@@ -498,14 +489,3 @@ Color GLUTImp::readPixel(Window* w, int x, int y) {
     glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return Color(rgba[0], rgba[1], rgba[2], rgba[3]);
 }
-
-void GLUTImp::handleTessBegin(unsigned int type) { glBegin(type); }
-
-void GLUTImp::handleTessVertex(double* vertex) {
-    if (!vertex) FATAL_ASSERTION("I seem to have recieved a NULL vertex pointer");
-    glVertex2dv(vertex);
-}
-
-void GLUTImp::handleTessEnd() { glEnd(); }
-
-void GLUTImp::handleTessError(unsigned int code) { WARNING(tessErrorMessage(code)); }

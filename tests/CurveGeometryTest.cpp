@@ -1,11 +1,12 @@
-// The geometry behind the curved primitives, without a display: which pixels filled ellipses and
-// wedges cover, the polygons that stand for their outlines, and which stretches of a Bézier curve
-// can reach the window.
+// The geometry behind the curved primitives and polygons, without a display: which pixels filled
+// ellipses, wedges and polygons cover, the polygons that stand for outlines, which polygons are
+// convex or cross themselves, and which stretches of a Bézier curve can reach the window.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <random>
 #include <set>
@@ -14,6 +15,7 @@
 
 #include "BezierClip.h"
 #include "EllipseRaster.h"
+#include "PolygonRaster.h"
 
 namespace {
 
@@ -390,4 +392,181 @@ TEST(BezierRanges, StretchIsTheSameCurveOverPartOfItsParameter) {
         EXPECT_NEAR(got.x, expected.x, 1e-4) << s;
         EXPECT_NEAR(got.y, expected.y, 1e-4) << s;
     }
+}
+
+// ---- Polygons. ----
+
+namespace {
+
+using Polygon = std::vector<PolygonPoint>;
+
+// Every pixel from (x1, y1) to (x2, y2), both included.
+Pixels block(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
+    Pixels pixels;
+    for (std::int64_t j = y1; j <= y2; ++j)
+        for (std::int64_t i = x1; i <= x2; ++i) pixels.insert({i, j});
+    return pixels;
+}
+
+Pixels joined(std::initializer_list<Pixels> parts) {
+    Pixels all;
+    for (const Pixels& part : parts) all.insert(part.begin(), part.end());
+    return all;
+}
+
+Pixels without(Pixels pixels, const Pixels& taken) {
+    for (const Pixel& p : taken) pixels.erase(p);
+    return pixels;
+}
+
+// Whether the sample point (i + 1/8, j + 1/8) of pixel (i, j) lies inside by the odd rule, counting
+// the edges that cross the row's sample line on or left of it: one ray test per pixel.
+bool sampleInside(const Polygon& polygon, std::int64_t i, std::int64_t j) {
+    const __int128 sx = 8 * i + 1, sy = 8 * j + 1;  // in eighths of a pixel
+    bool inside = false;
+    for (std::size_t k = 0; k < polygon.size(); ++k) {
+        const PolygonPoint& a = polygon[k];
+        const PolygonPoint& b = polygon[(k + 1) % polygon.size()];
+        const __int128 ax = 8 * a.x, ay = 8 * a.y, bx = 8 * b.x, by = 8 * b.y;
+        if ((ay < sy) == (by < sy)) continue;
+        // The crossing lies on or left of the sample when (crossing - sx) * (by - ay) has the sign of by - ay, or is 0.
+        const __int128 offset = (ax - sx) * (by - ay) + (sy - ay) * (bx - ax);
+        if (offset == 0 || (offset < 0) == (by - ay > 0)) inside = !inside;
+    }
+    return inside;
+}
+
+Pixels samplesInside(const Polygon& polygon, const PixelArea& area) {
+    Pixels inside;
+    for (std::int64_t j = area.top; j < area.bottom; ++j)
+        for (std::int64_t i = area.left; i < area.right; ++i)
+            if (sampleInside(polygon, i, j)) inside.insert({i, j});
+    return inside;
+}
+
+// Whether two edges cross at a point inside both, trying every pair.
+bool anyPairCrosses(const Polygon& polygon) {
+    auto side = [](const PolygonPoint& a, const PolygonPoint& b, const PolygonPoint& p) {
+        const __int128 turn = __int128(b.x - a.x) * (p.y - a.y) - __int128(b.y - a.y) * (p.x - a.x);
+        return (turn > 0) - (turn < 0);
+    };
+    const std::size_t n = polygon.size();
+    for (std::size_t k = 0; k < n; ++k)
+        for (std::size_t m = k + 1; m < n; ++m) {
+            const PolygonPoint &a = polygon[k], &b = polygon[(k + 1) % n], &c = polygon[m], &d = polygon[(m + 1) % n];
+            if (side(a, b, c) * side(a, b, d) < 0 && side(c, d, a) * side(c, d, b) < 0) return true;
+        }
+    return false;
+}
+
+// Small random polygons on a small grid: full of corners on edges, edges along edges, repeats.
+Polygon randomPolygon(std::mt19937& random, int low, int high) {
+    std::uniform_int_distribution<int> count(1, 12), coordinate(low, high);
+    Polygon polygon(static_cast<std::size_t>(count(random)));
+    for (PolygonPoint& p : polygon) p = {coordinate(random), coordinate(random)};
+    return polygon;
+}
+
+struct NamedPolygon {
+    const char* name;
+    Polygon points;
+};
+
+const Polygon SQUARE{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+const Polygon BOWTIE{{10, 10}, {90, 90}, {90, 10}, {10, 90}};
+const Polygon PENTAGRAM{{50, 0}, {79, 90}, {2, 35}, {97, 35}, {21, 90}};
+// A plus sign drawn in one line that crosses itself four times round its middle square.
+const Polygon PLUS{{3, 0}, {6, 0}, {6, 9}, {3, 9}, {3, 6}, {0, 6}, {0, 3}, {9, 3}, {9, 6}, {3, 6}};
+// A square round a square, joined by a slit, both gone round the same way.
+const Polygon SQUARE_ROUND_SQUARE{{0, 0}, {9, 0}, {9, 9}, {0, 9}, {0, 3}, {3, 3}, {6, 3}, {6, 6}, {3, 6}, {3, 3}, {0, 3}};
+
+}  // namespace
+
+TEST(PolygonRuns, FilledPolygonsCoverTheirInsideByTheOddRule) {
+    struct Case {
+        const char* name;
+        Polygon points;
+        Pixels expected;
+    };
+    const Case cases[] = {
+        {"rectangle, two edges horizontal", {{2, 1}, {7, 1}, {7, 4}, {2, 4}}, block(2, 1, 6, 3)},
+        {"concave, a notch from below", {{0, 0}, {9, 0}, {9, 6}, {6, 6}, {6, 3}, {3, 3}, {3, 6}, {0, 6}},
+         joined({block(0, 0, 8, 2), block(0, 3, 2, 5), block(6, 3, 8, 5)})},
+        {"crossing itself, the middle gone round twice", PLUS,
+         joined({block(3, 0, 5, 2), block(3, 6, 5, 8), block(0, 3, 2, 5), block(6, 3, 8, 5)})},
+        {"a hole gone round the same way as its border", SQUARE_ROUND_SQUARE, without(block(0, 0, 8, 8), block(3, 3, 5, 5))},
+        {"a square gone round twice", {{0, 0}, {6, 0}, {6, 6}, {0, 6}, {0, 0}, {6, 0}, {6, 6}, {0, 6}}, {}},
+        {"a spike out and back, and corners repeated", {{0, 0}, {4, 0}, {4, 0}, {9, 9}, {4, 0}, {4, 4}, {0, 4}, {0, 4}},
+         block(0, 0, 3, 3)},
+        {"points on one line", {{0, 0}, {5, 5}, {9, 9}, {2, 2}}, {}},
+        {"two points, one point, none", {{0, 0}, {5, 5}}, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(covered(c.points), c.expected) << c.name;
+    EXPECT_FALSE(covered(PENTAGRAM).count({50, 50})) << "the pentagram's middle";
+    EXPECT_TRUE(covered(PENTAGRAM).count({50, 10})) << "the pentagram's top tip";
+}
+
+TEST(PolygonRuns, CoverExactlyThePixelsWhoseSamplesLieInside) {
+    std::mt19937 random(17);
+    const PixelArea area{2, 1, 17, 13};  // the polygons reach beyond it on every side
+    for (int n = 0; n < 3000; ++n) {
+        const Polygon polygon = randomPolygon(random, -4, 22);
+        EXPECT_EQ(covered(polygon, area), samplesInside(polygon, area)) << "polygon " << n;
+    }
+}
+
+TEST(PolygonRuns, HugePolygonStaysExactAndCostsOnlyTheRowsOfTheArea) {
+    const std::int64_t far = 2147483647;
+    const PixelArea area{0, 0, 300, 200};
+    const Polygon triangle{{-far - 1, -far - 1}, {far, 150}, {-5, far}};
+    EXPECT_EQ(covered(triangle, area), samplesInside(triangle, area));
+    int visits = 0;
+    forEachRun(Polygon{{-far, -far}, {far, -far}, {far, far}, {-far, far}}, area, [&](const PixelRun& run) {
+        ++visits;
+        EXPECT_EQ(run.first, 0);
+        EXPECT_EQ(run.last, 299);
+    });
+    EXPECT_EQ(visits, 200);
+}
+
+TEST(PolygonChecks, EdgesCrossOnlyWhereTheyCrossInsideBoth) {
+    const NamedPolygon crossing[] = {{"bowtie", BOWTIE}, {"pentagram", PENTAGRAM}, {"plus in one line", PLUS}};
+    const NamedPolygon touching[] = {
+        {"square", SQUARE},
+        {"corner on another edge", {{0, 0}, {100, 0}, {100, 100}, {60, 100}, {50, 0}, {40, 100}, {0, 100}}},
+        {"figure eight meeting at a corner", {{0, 0}, {10, 10}, {20, 0}, {20, 20}, {10, 10}, {0, 20}}},
+        {"edge through a corner", {{0, 0}, {20, 20}, {20, 0}, {10, 10}, {0, 20}}},
+        {"slit along itself", SQUARE_ROUND_SQUARE},
+        {"edges along each other", {{0, 0}, {100, 0}, {100, 50}, {30, 50}, {30, 0}, {60, 0}, {60, -50}, {0, -50}}},
+        {"back along itself", {{0, 0}, {100, 0}, {50, 0}, {50, 50}}},
+        {"points on one line", {{0, 0}, {5, 5}, {9, 9}, {2, 2}}},
+        {"two points", {{0, 0}, {5, 5}}},
+    };
+    for (const NamedPolygon& p : crossing) EXPECT_TRUE(hasCrossingEdges(p.points)) << p.name;
+    for (const NamedPolygon& p : touching) EXPECT_FALSE(hasCrossingEdges(p.points)) << p.name;
+}
+
+TEST(PolygonChecks, CrossingEdgesAreFoundAsTryingEveryPairFindsThem) {
+    std::mt19937 random(19);
+    for (int n = 0; n < 20000; ++n) {
+        const Polygon polygon = randomPolygon(random, 0, 6);
+        EXPECT_EQ(hasCrossingEdges(polygon), anyPairCrosses(polygon)) << "polygon " << n;
+    }
+}
+
+TEST(PolygonChecks, ConvexPolygonsTurnOneWayOnceRound) {
+    const NamedPolygon convex[] = {
+        {"square", SQUARE},
+        {"triangle, the other way round", {{0, 0}, {0, 10}, {10, 0}}},
+        {"a corner on a straight edge, and a corner repeated", {{0, 0}, {5, 0}, {10, 0}, {10, 10}, {10, 10}, {0, 10}}},
+    };
+    const NamedPolygon notConvex[] = {
+        {"notch", {{0, 0}, {9, 0}, {9, 6}, {6, 6}, {6, 3}, {3, 3}, {3, 6}, {0, 6}}},
+        {"pentagram, turning one way twice round", PENTAGRAM},
+        {"square gone round twice", {{0, 0}, {6, 0}, {6, 6}, {0, 6}, {0, 0}, {6, 0}, {6, 6}, {0, 6}}},
+        {"spike out and back", {{0, 0}, {5, 0}, {5, 5}, {5, 0}, {10, 0}, {10, 10}, {0, 10}}},
+        {"bowtie", BOWTIE},
+    };
+    for (const NamedPolygon& p : convex) EXPECT_TRUE(isConvex(p.points)) << p.name;
+    for (const NamedPolygon& p : notConvex) EXPECT_FALSE(isConvex(p.points)) << p.name;
 }

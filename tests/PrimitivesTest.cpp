@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <functional>
 #include <limits>
 #include <ostream>
+#include <random>
 #include <set>
 #include <string>
 #include <utility>
@@ -783,7 +785,7 @@ TEST_F(PrimitivesRound, WedgeOutlinesFollowTheirArcAndEdges) {
     }
 }
 
-// ---- PrimitivesPolygon through the tessellator. ----
+// ---- PrimitivesPolygon: filled by the odd rule, warned about when their edges cross. ----
 
 TEST_F(PrimitivesPolygon, ConcavePolygonLeavesItsNotchEmpty) {
     window.drawPolygonFilled(Style::BLACK, {10, 90, 90, 50, 10}, {10, 10, 90, 40, 90});
@@ -838,6 +840,73 @@ TEST_F(PrimitivesPolygon, SimplePolygonOutlineWritesNothing) {
     });
     EXPECT_EQ(output, "");
     EXPECT_EQ(drawnWithin(8, 8, 92, 92), border(10, 10, 90, 90));
+}
+
+// Each polygon fills what GL fills for the triangles it is made of, drawn beside it; no edge passes
+// through a pixel's sample point, where drivers differ. Only the one whose edges cross warns, once.
+TEST_F(PrimitivesPolygon, FilledPolygonsCoverWhatTheirTrianglesCover) {
+    struct Case {
+        const char* name;
+        std::vector<int> xs, ys;
+        std::vector<std::array<int, 6>> triangles;
+        bool crossing;
+    };
+    const Case cases[] = {
+        {"concave", {10, 90, 90, 50, 10}, {10, 10, 90, 40, 90},
+         {{10, 10, 90, 10, 50, 40}, {90, 10, 90, 90, 50, 40}, {10, 10, 50, 40, 10, 90}}, false},
+        {"bowtie", {10, 90, 90, 10}, {10, 70, 10, 70}, {{10, 10, 50, 40, 10, 70}, {90, 10, 90, 70, 50, 40}}, true},
+        {"plus in one line, its middle gone round twice",
+         {40, 70, 70, 40, 40, 10, 10, 100, 100, 40},
+         {10, 10, 100, 100, 70, 70, 40, 40, 70, 70},
+         {{40, 10, 70, 10, 70, 40}, {40, 10, 70, 40, 40, 40}, {40, 70, 70, 70, 70, 100}, {40, 70, 70, 100, 40, 100},
+          {10, 40, 40, 40, 40, 70}, {10, 40, 40, 70, 10, 70}, {70, 40, 100, 40, 100, 70}, {70, 40, 100, 70, 70, 70}},
+         true},
+    };
+    const std::string crossingWarning =
+        reportPattern(diagnostics::Kind::WARNING, "GLUTImpDrawing.cpp", "Error tesselating polygon, coincident vertices were found");
+    constexpr int BESIDE = 200;
+    for (const Case& c : cases) {
+        window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);
+        const std::string output = stderrOf([&] {
+            window.drawPolygonFilled(Style::BLACK, c.xs, c.ys);
+            window.readPixel(0, 0);
+        });
+        EXPECT_EQ(countMatches(output, crossingWarning), c.crossing ? 1 : 0) << c.name << ": " << output;
+        for (const auto& t : c.triangles)
+            window.drawTriangleFilled(Style::BLACK, t[0] + BESIDE, t[1], t[2] + BESIDE, t[3], t[4] + BESIDE, t[5]);
+        Pixels beside;
+        for (const Pixel& p : drawnWithin(BESIDE, 0, WIDTH - 1, 110)) beside.insert({p.first - BESIDE, p.second});
+        EXPECT_EQ(differences(drawnWithin(0, 0, BESIDE - 1, 110), beside), "") << c.name;
+    }
+}
+
+TEST_F(PrimitivesPolygon, HugePolygonsDrawWithinSeconds) {
+    std::vector<int> starXs, starYs, randomXs, randomYs;
+    constexpr int STAR_CORNERS = 100000;
+    for (int k = 0; k < STAR_CORNERS; ++k) {
+        const double radius = k % 2 ? 70 : 140, angle = 2 * M_PI * k / STAR_CORNERS;
+        starXs.push_back(200 + static_cast<int>(std::lround(radius * std::cos(angle))));
+        starYs.push_back(150 + static_cast<int>(std::lround(radius * std::sin(angle))));
+    }
+    std::mt19937 random(5);
+    for (int k = 0; k < 3000; ++k) {
+        randomXs.push_back(std::uniform_int_distribution<int>(0, WIDTH - 1)(random));
+        randomYs.push_back(std::uniform_int_distribution<int>(0, HEIGHT - 1)(random));
+    }
+    // Only a renderer stuck for many times the time these take (well under a second) fails this.
+    constexpr double GENEROUS_SECONDS = 10;
+    auto secondsOf = [&](const std::function<void()>& draw) {
+        const auto start = std::chrono::steady_clock::now();
+        stderrOf([&] {
+            draw();
+            window.readPixel(0, 0);
+        });
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    EXPECT_LT(secondsOf([&] { window.drawPolygonFilled(Style::BLACK, starXs, starYs); }), GENEROUS_SECONDS);
+    EXPECT_TRUE(isDrawn(200, 150));
+    EXPECT_LT(secondsOf([&] { window.drawPolygonOutline(Style::RED, randomXs, randomYs); }), GENEROUS_SECONDS);
+    EXPECT_EQ(window.readPixel(randomXs[0], randomYs[0]), Color::RED);
 }
 
 // ---- Copies and reads. ----
