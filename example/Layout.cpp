@@ -17,19 +17,16 @@ bool is_left_press(MouseEvent const& e) {
     return e == left_press;
 }
 
-// Where the window saw the mouse last, which may be later than the event being handled.
-bool mouse_inside(rect const& r) { return contains(r, window.getMouseX(), window.getMouseY()); }
-bool mouse_inside(hit_area const& b) { return mouse_inside(rect{b.x1, b.y1, b.x2, b.y2}); }
+// Where the event itself happened: the pointer may be far on by the time the event is handled.
+bool mouse_inside(hit_area const& b, MouseEvent const& e) {
+    return contains(rect{b.x1, b.y1, b.x2, b.y2}, e.getX(), e.getY());
+}
 
 void outline(hit_area const& b, Style const& s) { window.drawRectangleOutline(s, b.x1, b.y1, b.x2, b.y2); }
 
 }  // namespace
 
-bool clicked(rect const& r, MouseEvent const& e) {
-    return is_left_press(e) && mouse_inside(r);
-}
-
-bool pressed_inside(rect const& r, MouseEvent const& e) { return is_left_press(e) && contains(r, e.getX(), e.getY()); }
+bool clicked(rect const& r, MouseEvent const& e) { return is_left_press(e) && contains(r, e.getX(), e.getY()); }
 
 bool clicked(menu_button& m, MouseEvent const& e) {
     if (!m.enabled) {
@@ -37,7 +34,7 @@ bool clicked(menu_button& m, MouseEvent const& e) {
         return false;
     }
     // The open menu keeps its ACTIVE outline, though clicking it again still counts.
-    bool inside = mouse_inside(m);
+    bool inside = mouse_inside(m, e);
     if (!m.active) outline(m, inside ? HOVER : ENABLED);
     return inside && is_left_press(e);
 }
@@ -47,7 +44,7 @@ bool clicked(button& b, MouseEvent const& e) {
         outline(b, DISABLED);
         return false;
     }
-    bool inside = mouse_inside(b);
+    bool inside = mouse_inside(b, e);
     outline(b, inside ? HOVER : ENABLED);
     return inside && is_left_press(e);
 }

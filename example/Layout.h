@@ -53,11 +53,9 @@ extern Image MODEL_VIEW_IMAGE;      // the background's canvas with its margin, 
 // The part of picture inside r, r given in the picture's own pixels from its top-left corner.
 Image cut(Image const& picture, rect const& r);
 
-// Whether e is a left-button press with the mouse inside r; draws nothing. Like every hit test
-// here it reads the mouse from the window, which may be ahead of the event.
+// Whether e is a left-button press made inside r; draws nothing. Like every hit test here it goes
+// by the position that the event carries, not by where the pointer is when the event is handled.
 bool clicked(rect const& r, MouseEvent const& e);
-// Whether e is a left-button press made inside r, by the position that the event itself carries.
-bool pressed_inside(rect const& r, MouseEvent const& e);
 // Hit test of a menu: outlines it (unless it is the open one) and says whether e clicks it.
 bool clicked(menu_button& m, MouseEvent const& e);
 // Hit test of an entry: outlines it and says whether e clicks it.

@@ -60,13 +60,9 @@ int pick_vertex(int x, int y, Style const& mark) {
 // Waits for the next left press on the canvas, dropping every other event, and picks there.
 int pick_next_vertex(Style const& mark) {
     MouseEvent e;
-    int x, y;
-    do {
-        e = window.waitForMouseEvent();
-        x = window.getMouseX();
-        y = window.getMouseY();
-    } while (!clicked(CANVAS, e));
-    return pick_vertex(x, y, mark);
+    do e = window.waitForMouseEvent();
+    while (!clicked(CANVAS, e));
+    return pick_vertex(e.getX(), e.getY(), mark);
 }
 
 // Once the first vertex is picked the tool holds on until all three are.
@@ -108,8 +104,7 @@ int pick_vertex_within(int x, int y) {
     return picked;
 }
 
-// Press on a vertex, drag, release: the vertex goes where the button was let go. The press's own
-// position counts, since the pointer may be well into the drag by the time the press is handled.
+// Press on a vertex, drag, release: the vertex goes where the button was let go.
 void move_vertex_from(MouseEvent const& press) {
     int picked = pick_vertex_within(press.getX(), press.getY());
     if (picked < 0) return;
@@ -164,8 +159,9 @@ int main() {
     PROG_MODE = IDLE;
     for (;;) {
         MouseEvent e = window.waitForMouseEvent();
-        int mx = window.getMouseX();
-        int my = window.getMouseY();
+        // Where this event happened: the pointer may have moved on since.
+        int mx = e.getX();
+        int my = e.getY();
         handle_menus(e);
         handle_buttons(e);
         // An empty model has nothing to pick, so the face and edge tools ignore it.
@@ -196,7 +192,7 @@ int main() {
                 if (can_pick) add_edge_from(mx, my);
                 break;
             case MOVE_VERTS:
-                if (pressed_inside(CANVAS, e)) move_vertex_from(e);
+                if (clicked(CANVAS, e)) move_vertex_from(e);
                 break;
             case VERT_WIDTH:
                 if (canvas_click) set_vertex_width_at(mx, my);

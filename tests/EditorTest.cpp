@@ -701,3 +701,31 @@ TEST_F(Editor, AClickThatFindsNothingSaysSoAndChangesNothing) {
     save_as({"n"});
     EXPECT_EQ(fileText(folder / "n"), "v 100 100 50\nv 100 100 -50\n");
 }
+
+// ---- Fast clicks, undo and redo, reopening, Backspace in a name, and painting faces ----
+
+namespace {
+
+// The OBJ lines of a vertex pair clicked at window point (x, y) at width 50.
+std::string vertex_pair_lines(int x, int y) {
+    std::string xy = std::to_string(x - area::canvas.x1) + " " + std::to_string(y - area::canvas.y1);
+    return "v " + xy + " 50\nv " + xy + " -50\n";
+}
+
+}  // namespace
+
+// Clicks far faster than the editor handles them each add a vertex where that click was made.
+TEST_F(Editor, EveryClickOfAFastBurstAddsItsVertexWhereItWasMade) {
+    choose(area::add_menu, area::verts);
+    std::vector<std::pair<int, int>> points;
+    std::string expected;
+    for (int i = 0; i < 120; ++i) {
+        points.push_back({30 + (i % 20) * 31, 95 + (i / 20) * 43});
+        expected += vertex_pair_lines(points.back().first, points.back().second);
+    }
+    xdo->clickEach(points);
+    pointer = points.back();
+    save_as({"b"});
+
+    EXPECT_EQ(fileText(folder / "b"), expected);
+}
