@@ -24,6 +24,9 @@ struct face {
     int c;
 };
 
+inline bool operator==(vert const& u, vert const& v) { return u.x == v.x && u.y == v.y && u.z == v.z; }
+inline bool operator==(face const& f, face const& g) { return f.a == g.a && f.b == g.b && f.c == g.c; }
+
 // Vertices come in pairs: index 2k is a front vertex, 2k+1 its back twin at the opposite depth.
 // Faces come in pairs too: 2k is a front face (all its corners front vertices) and 2k+1 its back
 // twin, or 2k and 2k+1 are the two side triangles of an edge. Every change keeps both pairings.

@@ -1,16 +1,28 @@
 // Tamsel's main loop: waits for a mouse event, lets the menus react, then carries out the current
-// editing mode: a dialogue, or a tool that adds to, mends or deletes from the model. Main thread;
-// the library's renderer thread draws what is queued here.
+// editing mode: a dialogue, or a tool that adds to, mends or deletes from the model. Between
+// events, Ctrl+Z and Ctrl+Y step back and forth through the model's changes. Main thread; the
+// library's renderer thread draws what is queued here.
 
 #include <cstdlib>
 #include <string>
 
 #include "Console.h"
+#include "History.h"
 #include "Layout.h"
 #include "ModelView.h"
 #include "Tamsel.h"
 
 namespace {
+
+history HISTORY;
+
+// Makes one change to OBJ that undo can take back, named what on the console.
+template <typename Change>
+void change_model(std::string const& what, Change change) {
+    model before = OBJ;
+    change(OBJ);
+    HISTORY.record(before, OBJ, what);
+}
 
 // Clears the console, writes the heading on line 1 and reads the answer to prompt on line 2.
 std::string ask(std::string const& heading, std::string const& prompt) {
@@ -70,14 +82,14 @@ void add_face_from(int x, int y) {
     int p = pick_vertex(x, y, FACE_STYLE);
     int q = pick_next_vertex(FACE_STYLE);
     int r = pick_next_vertex(FACE_STYLE);
-    add_face(OBJ, p, q, r);
+    change_model("add face", [&](model& m) { add_face(m, p, q, r); });
     draw_model(OBJ);
 }
 
 void add_edge_from(int x, int y) {
     int p = pick_vertex(x, y, EDGE_STYLE);
     int q = pick_next_vertex(EDGE_STYLE);
-    add_edge(OBJ, p, q);
+    change_model("add edge", [&](model& m) { add_edge(m, p, q); });
     // A wide blue line from p to q, which the thin green faces of draw_model then split.
     draw_face(OBJ.faces.back(), EDGE_STYLE);
     draw_model(OBJ);
@@ -114,7 +126,7 @@ void move_vertex_from(MouseEvent const& press) {
     MouseEvent release;
     do release = window.waitForMouseEvent();
     while (release != left_release);
-    move_vertex_pair(OBJ, picked, release.getX(), release.getY());
+    change_model("move vertex", [&](model& m) { move_vertex_pair(m, picked, release.getX(), release.getY()); });
     show_edit();
 }
 
@@ -123,7 +135,7 @@ void set_vertex_width_at(int x, int y) {
     if (picked < 0) return;
     draw_vert(OBJ.verts[picked], FACE_STYLE);
     int width = std::atoi(ask("Set Vertex Width (+/- z at this vert)", "Enter Width:").c_str());
-    set_vertex_width(OBJ, picked, width);
+    change_model("vertex width", [&](model& m) { set_vertex_width(m, picked, width); });
     draw_model(OBJ);  // the mark goes under the red dots again
     show_tool();
 }
@@ -131,14 +143,14 @@ void set_vertex_width_at(int x, int y) {
 void delete_vertex_at(int x, int y) {
     int picked = pick_vertex_within(x, y);
     if (picked < 0) return;
-    delete_vertex_pair(OBJ, picked);
+    change_model("delete vertex", [&](model& m) { delete_vertex_pair(m, picked); });
     show_edit();
 }
 
 void delete_face_at(int x, int y) {
     int picked = get_face_at(OBJ, x, y);
     if (picked < 0) return show_tool("No face to delete.");
-    delete_face(OBJ, picked);
+    change_model("delete face", [&](model& m) { delete_face(m, picked); });
     show_edit();
 }
 
@@ -147,9 +159,21 @@ void delete_edge_from(int x, int y) {
     if (OBJ.verts.empty()) return show_tool("No edge to delete.");
     int p = pick_vertex(x, y, EDGE_STYLE);
     int q = pick_next_vertex(EDGE_STYLE);
-    bool deleted = delete_edge(OBJ, p, q);
+    bool deleted = false;
+    change_model("delete edge", [&](model& m) { deleted = delete_edge(m, p, q); });
     redraw_canvas();  // the pick marks go too
     show_tool(deleted ? "" : "No edge between these vertices.");
+}
+
+// Ctrl+Z and the redo keys, outside a dialogue: the model a step back or forth, and what it was.
+void take_history_key(KeyboardEvent const& key) {
+    history_request request = history_key(key);
+    if (request == history_request::NONE) return;
+    bool undoing = request == history_request::UNDO;
+    std::string what = undoing ? HISTORY.undo(OBJ) : HISTORY.redo(OBJ);
+    redraw_canvas();
+    if (what.empty()) show_tool(undoing ? "Nothing to undo." : "Nothing to redo.");
+    else show_tool((undoing ? "Undone: " : "Redone: ") + what);
 }
 
 }  // namespace
@@ -158,6 +182,12 @@ int main() {
     window.drawImage(BACKGROUND_IMAGE, 0, 0);
     PROG_MODE = IDLE;
     for (;;) {
+        window.waitForAnyEvent();
+        // Mouse events first: a key seen together with them was most likely pressed after them.
+        if (window.isMouseQueueEmpty() && !window.isKeyboardQueueEmpty()) {
+            take_history_key(window.getKeyboardEvent());
+            continue;
+        }
         MouseEvent e = window.waitForMouseEvent();
         // Where this event happened: the pointer may have moved on since.
         int mx = e.getX();
@@ -181,7 +211,7 @@ int main() {
                 return 0;  // the window, font and pictures are released with the globals
             case ADD_VERTS:
                 if (canvas_click) {
-                    add_vertex_pair(OBJ, mx, my);
+                    change_model("add vertex", [&](model& m) { add_vertex_pair(m, mx, my); });
                     draw_model(OBJ);
                 }
                 break;

@@ -729,3 +729,40 @@ TEST_F(Editor, EveryClickOfAFastBurstAddsItsVertexWhereItWasMade) {
 
     EXPECT_EQ(fileText(folder / "b"), expected);
 }
+
+// A user steps back and forth through changes made with several tools, by Ctrl+Z, Ctrl+Y and
+// Ctrl+Shift+Z, and saves the model as it then stands.
+TEST_F(Editor, UndoAndRedoStepThroughTheChangesOfEveryTool) {
+    move(300, 200);
+    xdo->key("ctrl+z");
+    ASSERT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 2); })) << "nothing said";
+
+    choose(area::add_menu, area::verts);
+    for (auto [x, y] : {std::pair{125, 187}, {225, 187}, {125, 287}}) add_vertex(x, y);
+    choose_tool(area::faces);
+    pick(125, 187, Color::GREEN);
+    pick(225, 187, Color::GREEN);
+    click(125, 287);
+    auto face_shows = [](const Picture& shot) { return shot.near(175, 237, Color::GREEN); };
+    ASSERT_TRUE(shows(face_shows));
+    choose(area::del_menu, area::verts);
+    click(125, 287);
+    auto vertex_shows = [](const Picture& shot) { return shot.at(125, 287) == Color::RED; };
+    ASSERT_TRUE(shows([&](const Picture& shot) { return !vertex_shows(shot) && !face_shows(shot); }));
+
+    const std::pair<std::string, std::function<bool(const Picture&)>> steps[] = {
+        {"ctrl+z", [&](const Picture& shot) { return vertex_shows(shot) && face_shows(shot); }},
+        {"ctrl+z", [&](const Picture& shot) { return vertex_shows(shot) && !face_shows(shot); }},
+        {"ctrl+y", face_shows},
+        {"ctrl+shift+z", [&](const Picture& shot) { return !vertex_shows(shot); }},
+        {"ctrl+z", vertex_shows},
+    };
+    for (auto const& [key, shown] : steps) {
+        xdo->key(key);
+        ASSERT_TRUE(shows(shown)) << key;
+    }
+    save_as({"u"});
+
+    EXPECT_EQ(fileText(folder / "u"), vertex_pair_lines(125, 187) + vertex_pair_lines(225, 187) +
+                                          vertex_pair_lines(125, 287) + "f 1 3 5\nf 6 4 2\n");
+}
