@@ -56,7 +56,7 @@ void activate(menu_button& m) {
     }
     m.active = true;
     outline(m, ACTIVE);
-    for (button* entry : {&LOAD_2D_BTN, &WIDTH_BTN, &SAVE_BTN, &EXIT_BTN})
+    for (button* entry : {&LOAD_2D_BTN, &OPEN_BTN, &WIDTH_BTN, &SAVE_BTN, &EXIT_BTN})
         entry->enabled = entry->active = FILE_BTN.active;
     for (button* entry : {&ADD_VERTS_BTN, &ADD_FACES_BTN, &ADD_EDGES_BTN})
         entry->enabled = entry->active = ADD_BTN.active;
@@ -99,6 +99,7 @@ struct entry_action {
 // "Verticies" is the editor's own spelling, kept as users know it.
 const entry_action ENTRY_ACTIONS[] = {
     {&LOAD_2D_BTN, LOAD_TEMPLATE, nullptr},
+    {&OPEN_BTN, OPEN_OBJ, nullptr},
     {&WIDTH_BTN, SET_WIDTH, nullptr},
     {&SAVE_BTN, SAVE_OBJ, nullptr},
     {&EXIT_BTN, EXIT, nullptr},

@@ -1,4 +1,4 @@
-// The editor's model: growth rules, nearest-vertex pick and the OBJ writer. Main thread only.
+// The editor's model: growth rules, nearest-vertex pick, the OBJ writer and reader. Main thread only.
 
 #include "Model.h"
 
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 void add_vertex_pair(model& m, int x, int y) {
     int px = x - area::canvas.x1;
@@ -151,6 +152,62 @@ bool delete_edge(model& m, int p, int q) {
 void write_obj(model const& m, std::ostream& out) {
     for (vert const& v : m.verts) out << "v " << v.x << ' ' << v.y << ' ' << v.z << '\n';
     for (face const& f : m.faces) out << "f " << f.a + 1 << ' ' << f.b + 1 << ' ' << f.c + 1 << '\n';
+}
+
+namespace {
+
+// Whether the faces first and first + 1 are a face and its back twin, or the two side triangles of
+// an edge, as add_face and add_edge make them.
+bool is_face_pair(std::vector<face> const& faces, std::size_t first) {
+    face const &f = faces[first], &g = faces[first + 1];
+    if (is_front_face(f)) return g == face{f.c + 1, f.b + 1, f.a + 1};
+    return f.a % 2 == 0 && f.b % 2 == 0 && f.c == f.a + 1 && g == face{f.b + 1, f.a + 1, f.b};
+}
+
+// Adds what one line as write_obj writes it says to m; false when it is any other line.
+bool read_line(std::string const& line, model& m) {
+    std::istringstream words(line);
+    std::string kind;
+    int a = 0, b = 0, c = 0;
+    words >> kind >> a >> b >> c;
+    model alone;  // what the line adds, to write it again
+    if (kind == "v") alone.verts.push_back({a, b, c});
+    if (kind == "f") alone.faces.push_back({a - 1, b - 1, c - 1});
+    // Written again, a line that Tamsel wrote gives itself back; anything else does not.
+    std::ostringstream again;
+    write_obj(alone, again);
+    if (again.str() != line + '\n') return false;
+    int count = static_cast<int>(m.verts.size());
+    for (face const& f : alone.faces)
+        if (std::min({f.a, f.b, f.c}) < 0 || std::max({f.a, f.b, f.c}) >= count) return false;
+    m.verts.insert(m.verts.end(), alone.verts.begin(), alone.verts.end());
+    m.faces.insert(m.faces.end(), alone.faces.begin(), alone.faces.end());
+    return true;
+}
+
+}  // namespace
+
+obj_reading read_obj(std::istream& in) {
+    model m;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number)
+        if (!read_line(line, m)) return {model(), "line " + std::to_string(number) + " is not one Tamsel writes."};
+    for (std::size_t i = 0; i < m.verts.size(); i += 2) {
+        vert const& front = m.verts[i];
+        if (i + 1 == m.verts.size() || !(m.verts[i + 1] == vert{front.x, front.y, -front.z}))
+            return {model(), "its vertices are not in front and back pairs."};
+    }
+    for (std::size_t i = 0; i < m.faces.size(); i += 2)
+        if (i + 1 == m.faces.size() || !is_face_pair(m.faces, i)) return {model(), "its faces are not in pairs."};
+    return {m, ""};
+}
+
+obj_reading open_model(std::string const& filename) {
+    std::ifstream in(filename);
+    if (!std::filesystem::is_regular_file(filename) || !in) return {model(), "it cannot be read."};
+    obj_reading reading = read_obj(in);
+    if (in.bad()) return {model(), "it cannot be read."};
+    return reading;
 }
 
 namespace {

@@ -1,9 +1,10 @@
 // The editor's model: vertex pairs and triangular faces, the three ways it grows, how it is mended
 // (moving, re-widthing and deleting), the picks of a vertex or face near a point, and the Wavefront
-// OBJ writer. Pure logic for the main thread: no window, no drawing, no globals, so all of it is
+// OBJ writer and reader. Pure logic for the main thread: no window, no drawing, no globals, so all of it is
 // testable without a display.
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -76,6 +77,18 @@ bool delete_edge(model& m, int p, int q);
 
 // Writes one "v x y z" line per vertex, then one "f a b c" line (one-based) per face.
 void write_obj(model const& m, std::ostream& out);
+
+// What reading an OBJ text gave: the model, or why the text is not one that Tamsel writes.
+struct obj_reading {
+    model m;              // empty when there is a problem
+    std::string problem;  // "" when the text was read whole, else what is wrong with it
+};
+// Reads the text that write_obj writes: the vertices with their depths, the faces and the edges, so
+// that writing the model again gives the same text. Any other text is refused whole. The width of
+// the model read is 50.
+obj_reading read_obj(std::istream& in);
+// Reads the OBJ file of that name as read_obj does; a file that cannot be read is a problem too.
+obj_reading open_model(std::string const& filename);
 // Writes the OBJ file through a temporary file in the same folder, so a failed save leaves any old
 // file untouched. Returns whether the file now holds the model.
 bool save_model(model const& m, std::string const& filename);

@@ -49,6 +49,24 @@ void load_template() {
     window.drawImage(TEMPLATE_IMAGE, CANVAS.x1, CANVAS.y1);
 }
 
+// Replaces OBJ by the model read from the file of that name, as one change that undo can take
+// back; a file that cannot be read, or that Tamsel did not write, is reported and changes nothing.
+void open_file(std::string const& name) {
+    obj_reading reading = open_model(name);
+    if (!reading.problem.empty()) return output("Cannot open \"" + name + "\": " + reading.problem, 2);
+    change_model("open model", [&](model& m) {
+        m.verts = reading.m.verts;
+        m.faces = reading.m.faces;
+    });
+    redraw_canvas();
+}
+
+void open_obj() {
+    std::string name = ask("Open 3D Wavefront Model OBJ File", "Enter OBJ:");
+    finish_one_shot();
+    open_file(name);
+}
+
 void set_width() {
     OBJ.width = std::atoi(ask("Set Default Model Width (+/- z at each vert)", "Enter Width:").c_str());
     window.drawImage(FILE_IMAGE, MENU_RECT.x1, MENU_RECT.y1);  // also wipes the old label
@@ -178,9 +196,11 @@ void take_history_key(KeyboardEvent const& key) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     window.drawImage(BACKGROUND_IMAGE, 0, 0);
     PROG_MODE = IDLE;
+    if (argc == 2) open_file(argv[1]);
+    if (argc > 2) output("Tamsel opens one model: tamsel [MODEL.obj]", 2);
     for (;;) {
         window.waitForAnyEvent();
         // Mouse events first: a key seen together with them was most likely pressed after them.
@@ -200,6 +220,9 @@ int main() {
         switch (PROG_MODE) {
             case LOAD_TEMPLATE:
                 load_template();
+                break;
+            case OPEN_OBJ:
+                open_obj();
                 break;
             case SET_WIDTH:
                 set_width();

@@ -148,7 +148,11 @@ int main(int argc, char** argv) {
     draw_background(art);
     art.save({0, 0, area::window_width - 1, area::window_height - 1}, folder + "quill_back.png");
 
-    draw_menu(art, {{area::load_2d, "Load 2D"}, {area::width, ""}, {area::save, "Save"}, {area::exit, "Exit"}});
+    draw_menu(art, {{area::load_2d, "Load 2D"},
+                    {area::open, "Open"},
+                    {area::width, ""},
+                    {area::save, "Save"},
+                    {area::exit, "Exit"}});
     // The Width entry names itself on the left and leaves the right for the editor's number.
     art.text(fonts.keys[0], area::width.x1 + 8, (area::width.y1 + area::width.y2) / 2 + 5, "Width:");
     art.save(area::menu, folder + "quill_file.png");
