@@ -24,7 +24,8 @@ void change_model(std::string const& what, Change change) {
     HISTORY.record(before, OBJ, what);
 }
 
-// Clears the console, writes the heading on line 1 and reads the answer to prompt on line 2.
+// Clears the console, writes the heading on line 1 and reads the answer to prompt on line 2. An
+// empty answer cancels the dialogue: the caller then leaves everything as it was.
 std::string ask(std::string const& heading, std::string const& prompt) {
     clear(IO_WINDOW);
     output(heading, 1);
@@ -40,6 +41,7 @@ void finish_one_shot() {
 void load_template() {
     std::string name = ask("Load 2D Template Image 651x276", "Enter PNG:");
     finish_one_shot();
+    if (name.empty()) return;
     // Checked first: the library would halt the whole editor on a file it cannot read.
     if (!Image::checkImage(name, Image::PNG)) {
         output("Cannot load \"" + name + "\" as a PNG picture", 2);
@@ -64,20 +66,22 @@ void open_file(std::string const& name) {
 void open_obj() {
     std::string name = ask("Open 3D Wavefront Model OBJ File", "Enter OBJ:");
     finish_one_shot();
-    open_file(name);
+    if (!name.empty()) open_file(name);
 }
 
 void set_width() {
-    OBJ.width = std::atoi(ask("Set Default Model Width (+/- z at each vert)", "Enter Width:").c_str());
+    std::string width = ask("Set Default Model Width (+/- z at each vert)", "Enter Width:");
+    finish_one_shot();
+    if (width.empty()) return;
+    OBJ.width = std::atoi(width.c_str());
     window.drawImage(FILE_IMAGE, MENU_RECT.x1, MENU_RECT.y1);  // also wipes the old label
     draw_width_label();
-    finish_one_shot();
 }
 
 void save() {
     std::string name = ask("Save 3D Wavefront Model OBJ File", "Enter OBJ:");
     finish_one_shot();
-    if (!save_model(OBJ, name)) output("Cannot save the model as \"" + name + "\"", 2);
+    if (!name.empty() && !save_model(OBJ, name)) output("Cannot save the model as \"" + name + "\"", 2);
 }
 
 // Picks the front vertex nearest to (x, y) and marks it in the given style.
@@ -152,8 +156,9 @@ void set_vertex_width_at(int x, int y) {
     int picked = pick_vertex_within(x, y);
     if (picked < 0) return;
     draw_vert(OBJ.verts[picked], FACE_STYLE);
-    int width = std::atoi(ask("Set Vertex Width (+/- z at this vert)", "Enter Width:").c_str());
-    change_model("vertex width", [&](model& m) { set_vertex_width(m, picked, width); });
+    std::string width = ask("Set Vertex Width (+/- z at this vert)", "Enter Width:");
+    if (!width.empty())
+        change_model("vertex width", [&](model& m) { set_vertex_width(m, picked, std::atoi(width.c_str())); });
     draw_model(OBJ);  // the mark goes under the red dots again
     show_tool();
 }

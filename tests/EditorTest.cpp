@@ -408,10 +408,7 @@ TEST_F(Editor, AnUnreadableTemplateIsReportedAndChangesNothing) {
     Picture after = screen();
     EXPECT_EQ(after.at(300, 200), before.at(300, 200));
 
-    // The editor goes on: an empty name is refused the same way, and Exit still ends it well.
-    choose_dialogue(area::load_2d, "Enter PNG:");
-    answer({});
-    ASSERT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 2); }));
+    // The editor goes on, and Exit still ends it well.
     EXPECT_EQ(exit_editor(), 0);
     EXPECT_EQ(fileText(log_file()), "");
 }
@@ -802,4 +799,45 @@ TEST_F(Editor, AnOpenedModelSavesAgainAsItWas) {
 
     EXPECT_EQ(fileText(folder / "b"), fileText(folder / "mended.obj"));
     EXPECT_EQ(fileText(log_file()), "") << "the editor reported something";
+}
+
+// Backspace takes the last character back, on screen and from the answer; Enter on an empty
+// answer cancels a dialogue and changes nothing.
+TEST_F(Editor, BackspaceErasesAndAnEmptyAnswerCancels) {
+    choose(area::add_menu, area::verts);
+    add_vertex(125, 187);
+    open_menu(area::file_menu);
+    choose_dialogue(area::width, "Enter Width:");
+    type_key("7");
+    xdo->key("BackSpace");
+    answer({});
+    choose(area::mod_menu, area::vert_width);
+    pick(125, 187, Color::GREEN);
+    await_prompt("Enter Width:");
+    answer({}, 2);
+    choose(area::add_menu, area::verts);
+    add_vertex(225, 187);
+    save_as({});
+
+    open_menu(area::file_menu);
+    choose_dialogue(area::save, "Enter OBJ:");
+    type_key("m");
+    type_key("x");
+    xdo->key("BackSpace");
+    typed -= 1;
+    wait_for_cursor(typed + 1);
+    // Above the cursor, the cell of the x is blank again.
+    const rect erased = console_cell(wrapped(2, typed + 1));
+    EXPECT_TRUE(shows([&](const Picture& shot) {
+        for (int y = erased.y1; y < console_baseline(2) - 2; ++y)
+            for (int x = erased.x1; x <= erased.x2; ++x)
+                if (shot.at(x, y) != Color::WHITE) return false;
+        return true;
+    }));
+    answer({"o"});
+    EXPECT_EQ(exit_editor(), 0);
+
+    EXPECT_EQ(files_made(), std::vector<std::string>{"mo"});
+    EXPECT_EQ(fileText(folder / "mo"), vertex_pair_lines(125, 187) + vertex_pair_lines(225, 187));
+    EXPECT_EQ(fileText(log_file()), "");
 }
