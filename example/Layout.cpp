@@ -64,6 +64,7 @@ void activate(menu_button& m) {
         entry->enabled = entry->active = MOD_BTN.active;
     for (button* entry : {&DEL_VERTS_BTN, &DEL_FACES_BTN, &DEL_EDGES_BTN})
         entry->enabled = entry->active = DEL_BTN.active;
+    for (button& swatch : SWATCH_BTNS) swatch.enabled = swatch.active = COLORS_BTN.active;
 }
 
 void handle_menus(MouseEvent const& e) {
@@ -84,8 +85,10 @@ void handle_menus(MouseEvent const& e) {
         window.drawImage(ADD_DEL_COLORS_IMAGE, MENU_RECT.x1, MENU_RECT.y1);
         activate(DEL_BTN);
     }
-    // Never enabled: tested only so that it keeps its DISABLED outline.
-    clicked(COLORS_BTN, e);
+    if (clicked(COLORS_BTN, e)) {
+        window.drawImage(COLORS_IMAGE, MENU_RECT.x1, MENU_RECT.y1);
+        activate(COLORS_BTN);
+    }
 }
 
 namespace {
@@ -124,9 +127,17 @@ void handle_buttons(MouseEvent const& e) {
         }
         PROG_MODE = action.mode;
     }
+    for (int colour = 0; colour < PALETTE_SIZE; ++colour) {
+        if (!SWATCH_BTNS[colour].active || !clicked(SWATCH_BTNS[colour], e)) continue;
+        PROG_MODE = PAINT_FACES;
+        PAINT_COLOUR = colour;
+        clear(IO_WINDOW);
+        output(tool_heading(PAINT_FACES), 1);
+    }
 }
 
 std::string tool_heading(int mode) {
+    if (mode == PAINT_FACES) return std::string("Paint Faces ") + PALETTE[PAINT_COLOUR].name + ".";
     for (entry_action const& action : ENTRY_ACTIONS)
         if (action.mode == mode && action.heading) return action.heading;
     return "";

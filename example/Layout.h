@@ -2,9 +2,11 @@
 // pictures, and the dispatchers that turn clicks into an open menu or a chosen tool. Main thread.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "Brindlewood.h"
+#include "Palette.h"
 #include "Rect.h"
 
 // What a menu and a menu entry share: a hit area and two flags.
@@ -36,8 +38,8 @@ extern button LOAD_2D_BTN, OPEN_BTN, WIDTH_BTN, SAVE_BTN, EXIT_BTN;
 extern button ADD_VERTS_BTN, ADD_FACES_BTN, ADD_EDGES_BTN;
 extern button MOVE_VERTS_BTN, VERT_WIDTH_BTN;
 extern button DEL_VERTS_BTN, DEL_FACES_BTN, DEL_EDGES_BTN;
-// Entries of Colours, which never opens: built, never drawn or tested.
-extern button COLORS_VERTS_BTN, COLORS_FACES_BTN, COLORS_EDGES_BTN;
+// Entries of Colours: a swatch for each colour of PALETTE, in its order.
+extern std::array<button, PALETTE_SIZE> SWATCH_BTNS;
 
 extern Style ENABLED;   // blue: can be clicked
 extern Style ACTIVE;    // green: the open menu
@@ -48,6 +50,7 @@ extern Image BACKGROUND_IMAGE;      // the whole static look, drawn at (0, 0)
 extern Image FILE_IMAGE;            // the File menu's entries, drawn at the corner of MENU_RECT
 extern Image ADD_DEL_COLORS_IMAGE;  // the Add and Delete menus' entries, likewise
 extern Image MOD_IMAGE;             // the Modify menu's entries, likewise
+extern Image COLORS_IMAGE;          // the Colours menu's swatches, likewise
 extern Image MODEL_VIEW_IMAGE;      // the background's canvas with its margin, to redraw it with
 
 // The part of picture inside r, r given in the picture's own pixels from its top-left corner.

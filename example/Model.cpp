@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 
 void add_vertex_pair(model& m, int x, int y) {
@@ -135,6 +136,8 @@ int get_face_at(model const& m, int x, int y) {
     return nearest;
 }
 
+void paint_face(model& m, int first, int colour) { m.faces[first].colour = m.faces[first + 1].colour = colour; }
+
 void delete_face(model& m, int first) { m.faces.erase(m.faces.begin() + first, m.faces.begin() + first + 2); }
 
 bool delete_edge(model& m, int p, int q) {
@@ -149,9 +152,43 @@ bool delete_edge(model& m, int p, int q) {
     return false;
 }
 
-void write_obj(model const& m, std::ostream& out) {
+namespace {
+
+bool uses_colour(model const& m, int colour) {
+    return std::any_of(m.faces.begin(), m.faces.end(), [&](face const& f) { return f.colour == colour; });
+}
+
+bool has_colours(model const& m) {
+    return std::any_of(m.faces.begin(), m.faces.end(), [](face const& f) { return f.colour != NO_COLOUR; });
+}
+
+}  // namespace
+
+void write_obj(model const& m, std::ostream& out, std::string const& mtl_file) {
+    if (has_colours(m)) out << "mtllib " << mtl_file << '\n';
     for (vert const& v : m.verts) out << "v " << v.x << ' ' << v.y << ' ' << v.z << '\n';
-    for (face const& f : m.faces) out << "f " << f.a + 1 << ' ' << f.b + 1 << ' ' << f.c + 1 << '\n';
+    for (int colour = NO_COLOUR; colour < PALETTE_SIZE; ++colour) {
+        if (colour != NO_COLOUR && uses_colour(m, colour)) out << "usemtl " << PALETTE[colour].name << '\n';
+        for (face const& f : m.faces)
+            if (f.colour == colour) out << "f " << f.a + 1 << ' ' << f.b + 1 << ' ' << f.c + 1 << '\n';
+    }
+}
+
+void write_mtl(model const& m, std::ostream& out) {
+    out << std::fixed << std::setprecision(4);
+    for (int colour = 0; colour < PALETTE_SIZE; ++colour) {
+        if (!uses_colour(m, colour)) continue;
+        paint const& p = PALETTE[colour];
+        out << "newmtl " << p.name << "\nKd " << p.red / 255.0 << ' ' << p.green / 255.0 << ' ' << p.blue / 255.0
+            << '\n';
+    }
+}
+
+std::string mtl_file_name(std::string const& obj_file) {
+    std::string const obj = ".obj";
+    std::size_t const stem = obj_file.size() - obj.size();
+    bool ends_in_obj = obj_file.size() >= obj.size() && obj_file.compare(stem, obj.size(), obj) == 0;
+    return (ends_in_obj ? obj_file.substr(0, stem) : obj_file) + ".mtl";
 }
 
 namespace {
@@ -160,12 +197,19 @@ namespace {
 // an edge, as add_face and add_edge make them.
 bool is_face_pair(std::vector<face> const& faces, std::size_t first) {
     face const &f = faces[first], &g = faces[first + 1];
-    if (is_front_face(f)) return g == face{f.c + 1, f.b + 1, f.a + 1};
-    return f.a % 2 == 0 && f.b % 2 == 0 && f.c == f.a + 1 && g == face{f.b + 1, f.a + 1, f.b};
+    if (is_front_face(f)) return g == face{f.c + 1, f.b + 1, f.a + 1, f.colour};
+    return f.a % 2 == 0 && f.b % 2 == 0 && f.c == f.a + 1 && g == face{f.b + 1, f.a + 1, f.b, f.colour};
 }
 
-// Adds what one line as write_obj writes it says to m; false when it is any other line.
-bool read_line(std::string const& line, model& m) {
+// Adds what one line as write_obj writes it says to m, where faces take the colour of the last
+// "usemtl" line; false when it is any other line.
+bool read_line(std::string const& line, model& m, int& colour) {
+    if (line.rfind("mtllib ", 0) == 0) return line.size() > 7;
+    if (line.rfind("usemtl ", 0) == 0) {
+        for (colour = 0; colour < PALETTE_SIZE; ++colour)
+            if (line.substr(7) == PALETTE[colour].name) return true;
+        return false;
+    }
     std::istringstream words(line);
     std::string kind;
     int a = 0, b = 0, c = 0;
@@ -181,7 +225,10 @@ bool read_line(std::string const& line, model& m) {
     for (face const& f : alone.faces)
         if (std::min({f.a, f.b, f.c}) < 0 || std::max({f.a, f.b, f.c}) >= count) return false;
     m.verts.insert(m.verts.end(), alone.verts.begin(), alone.verts.end());
-    m.faces.insert(m.faces.end(), alone.faces.begin(), alone.faces.end());
+    for (face f : alone.faces) {
+        f.colour = colour;
+        m.faces.push_back(f);
+    }
     return true;
 }
 
@@ -189,9 +236,10 @@ bool read_line(std::string const& line, model& m) {
 
 obj_reading read_obj(std::istream& in) {
     model m;
+    int colour = NO_COLOUR;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number)
-        if (!read_line(line, m)) return {model(), "line " + std::to_string(number) + " is not one Tamsel writes."};
+        if (!read_line(line, m, colour)) return {model(), "line " + std::to_string(number) + " is not one Tamsel writes."};
     for (std::size_t i = 0; i < m.verts.size(); i += 2) {
         vert const& front = m.verts[i];
         if (i + 1 == m.verts.size() || !(m.verts[i + 1] == vert{front.x, front.y, -front.z}))
@@ -219,9 +267,9 @@ mode_t new_file_mode() {
     return 0666 & ~mask;
 }
 
-}  // namespace
-
-bool save_model(model const& m, std::string const& filename) {
+// Writes text to the file of that name through a temporary file in the same folder, so a failed
+// write leaves any old file untouched. Returns whether the file now holds the text.
+bool save_text(std::string const& filename, std::string const& text) {
     std::filesystem::path folder = std::filesystem::path(filename).parent_path();
     std::string temporary = (folder.empty() ? std::filesystem::path(".") : folder) / ".tamsel-save-XXXXXX";
     int descriptor = mkstemp(temporary.data());
@@ -230,12 +278,24 @@ bool save_model(model const& m, std::string const& filename) {
     close(descriptor);
 
     std::ofstream out(temporary, std::ios::out | std::ios::trunc);
-    write_obj(m, out);
+    out << text;
     out.close();  // fails if the last buffered lines cannot be flushed
     written = written && out.good();
 
-    // rename replaces the old file in one step: readers see the old model or the new, never half.
+    // rename replaces the old file in one step: readers see the old text or the new, never half.
     if (written && std::rename(temporary.c_str(), filename.c_str()) == 0) return true;
     std::remove(temporary.c_str());
     return false;
+}
+
+}  // namespace
+
+bool save_model(model const& m, std::string const& filename) {
+    std::string const mtl_file = mtl_file_name(filename);
+    std::ostringstream obj, mtl;
+    write_obj(m, obj, std::filesystem::path(mtl_file).filename());
+    write_mtl(m, mtl);
+    // The materials first, so that a saved OBJ file never names an MTL file that is not there.
+    if (!mtl.str().empty() && !save_text(mtl_file, mtl.str())) return false;
+    return save_text(filename, obj.str());
 }

@@ -20,9 +20,11 @@ enum : int {
     DEL_VERTS = 10,
     DEL_FACES = 11,
     DEL_EDGES = 12,
-    OPEN_OBJ = 13
+    OPEN_OBJ = 13,
+    PAINT_FACES = 14
 };
 
 extern Window window;
 extern int PROG_MODE;
 extern Image TEMPLATE_IMAGE;
+extern int PAINT_COLOUR;  // the colour that the paint tool gives faces, an index into PALETTE

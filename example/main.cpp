@@ -1,5 +1,5 @@
 // Tamsel's main loop: waits for a mouse event, lets the menus react, then carries out the current
-// editing mode: a dialogue, or a tool that adds to, mends or deletes from the model. Between
+// editing mode: a dialogue, or a tool that adds to, mends, paints or deletes from the model. Between
 // events, Ctrl+Z and Ctrl+Y step back and forth through the model's changes. Main thread; the
 // library's renderer thread draws what is queued here.
 
@@ -177,6 +177,13 @@ void delete_face_at(int x, int y) {
     show_edit();
 }
 
+void paint_face_at(int x, int y) {
+    int picked = get_face_at(OBJ, x, y);
+    if (picked < 0) return show_tool("No face to paint.");
+    change_model("paint face", [&](model& m) { paint_face(m, picked, PAINT_COLOUR); });
+    show_edit();
+}
+
 // Picks two vertices as adding an edge does, and deletes the edge between them if there is one.
 void delete_edge_from(int x, int y) {
     if (OBJ.verts.empty()) return show_tool("No edge to delete.");
@@ -263,6 +270,9 @@ int main(int argc, char** argv) {
                 break;
             case DEL_EDGES:
                 if (canvas_click) delete_edge_from(mx, my);
+                break;
+            case PAINT_FACES:
+                if (canvas_click) paint_face_at(mx, my);
                 break;
             default:
                 break;

@@ -33,8 +33,6 @@ const fs::path REFERENCES = BRINDLEWOOD_SOURCE_DIR "/tests/data";
 // Where the editor places its window on the 1920 by 1080 test screen.
 const std::string WINDOW_ON_SCREEN = "700x500+1034+310";
 
-const Color PURPLE(128, 0, 128);
-
 // An RGB picture read back through ImageMagick.
 struct Picture {
     int width = 0;
@@ -87,11 +85,12 @@ bool console_line_has_text(const Picture& shot, int line, int up_to_x = area::io
 int middle_x(const rect& r) { return (r.x1 + r.x2) / 2; }
 int middle_y(const rect& r) { return (r.y1 + r.y2) / 2; }
 
-// One run of the editor in a scratch folder holding copies of its four pictures.
+// One run of the editor in a scratch folder holding copies of its pictures.
 class Editor : public testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"quill_back.png", "quill_file.png", "quill_add_del_colors.png", "quill_mod.png"})
+        for (const char* name :
+             {"quill_back.png", "quill_file.png", "quill_add_del_colors.png", "quill_mod.png", "quill_colors.png"})
             fs::copy_file(PICTURES / name, folder / name);
         start();
     }
@@ -495,8 +494,7 @@ TEST_F(Editor, ExitEndsWellWithoutSaving) {
 TEST_F(Editor, MenusAreOutlinedByTheirState) {
     move(middle_x(area::colors_menu), middle_y(area::colors_menu));
     // Colours is outlined last for each event: once it shows, so do the others.
-    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(area::colors_menu.x1, 14, PURPLE); }))
-        << "the disabled menu lights up under the mouse";
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(area::colors_menu.x1, 14, Color::RED); }));
     Picture over_colours = screen();
     for (const rect& menu : {area::file_menu, area::add_menu, area::mod_menu, area::del_menu})
         EXPECT_TRUE(over_colours.near(menu.x1, 14, Color::BLUE)) << "menu at " << menu.x1;
@@ -531,10 +529,11 @@ TEST_F(Editor, EachOpenMenuLooksAsReviewed) {
     const std::pair<rect, rect> menus[] = {{area::file_menu, area::load_2d},
                                            {area::add_menu, area::verts},
                                            {area::mod_menu, area::move_verts},
-                                           {area::del_menu, area::verts}};
+                                           {area::del_menu, area::verts},
+                                           {area::colors_menu, area::swatch(0)}};
     const char* references[] = {"tamsel_menu_file.png", "tamsel_menu_add.png", "tamsel_menu_modify.png",
-                                "tamsel_menu_delete.png"};
-    for (int i = 0; i < 4; ++i) {
+                                "tamsel_menu_delete.png", "tamsel_menu_colours.png"};
+    for (int i = 0; i < 5; ++i) {
         auto [menu, entry] = menus[i];
         open_menu(menu);
         move(middle_x(entry), middle_y(entry));
@@ -840,4 +839,48 @@ TEST_F(Editor, BackspaceErasesAndAnEmptyAnswerCancels) {
     EXPECT_EQ(files_made(), std::vector<std::string>{"mo"});
     EXPECT_EQ(fileText(folder / "mo"), vertex_pair_lines(125, 187) + vertex_pair_lines(225, 187));
     EXPECT_EQ(fileText(log_file()), "");
+}
+
+// A user paints two faces from the Colours menu, takes the second back, and saves: the OBJ names
+// its materials and the MTL file beside it gives their colours, which an independent reader finds.
+TEST_F(Editor, PaintedFacesAreSavedWithTheirMaterials) {
+    choose(area::add_menu, area::verts);
+    for (auto [x, y] : {std::pair{125, 187}, {225, 187}, {125, 287}, {225, 287}}) add_vertex(x, y);
+    choose_tool(area::faces);
+    const std::pair<int, int> faces[][2] = {{{125, 187}, {225, 187}}, {{225, 187}, {225, 287}}};
+    const std::pair<int, int> new_sides[] = {{175, 237}, {175, 287}};
+    for (int i = 0; i < 2; ++i) {
+        for (auto [x, y] : faces[i]) pick(x, y, Color::GREEN);
+        click(125, 287);
+        auto [x, y] = new_sides[i];
+        ASSERT_TRUE(shows([&](const Picture& shot) { return shot.near(x, y, Color::GREEN); })) << "face " << i;
+    }
+
+    auto reddish = [](const Picture& shot) {
+        Color c = shot.at(140, 225);
+        return c.getRed() > 240 && c.getGreen() < 230 && c.getGreen() == c.getBlue();
+    };
+    auto bluish = [](const Picture& shot) {
+        Color c = shot.at(200, 265);
+        return c.getBlue() > c.getRed() + 40;
+    };
+    choose(area::colors_menu, area::swatch(0));
+    click(150, 215);
+    ASSERT_TRUE(shows(reddish)) << "the face is not shown red";
+    choose_tool(area::swatch(5));
+    click(205, 270);
+    ASSERT_TRUE(shows(bluish)) << "the face is not shown blue";
+    xdo->key("ctrl+z");
+    ASSERT_TRUE(shows([&](const Picture& shot) { return !bluish(shot) && reddish(shot); }));
+    save_as({"p", "period", "o", "b", "j"});
+    EXPECT_EQ(exit_editor(), 0);
+
+    EXPECT_EQ(fileText(folder / "p.obj"), fileText(REFERENCES / "tamsel_painted.obj"));
+    EXPECT_EQ(fileText(folder / "p.mtl"), "newmtl red\nKd 1.0000 0.0000 0.0000\n");
+    std::string path = (folder / "p.obj").string();
+    EXPECT_EQ(std::system(("assimp info '" + path + "' 2>&1 | grep -q \"'red'\"").c_str()), 0);
+    // Exported again, the material keeps the colour that assimp read from the MTL file.
+    std::string exported = (folder / "again.obj").string();
+    ASSERT_EQ(std::system(("assimp export '" + path + "' '" + exported + "' >/dev/null 2>&1").c_str()), 0);
+    EXPECT_NE(fileText(folder / "again.mtl").find("newmtl red\nKd 1 0 0\n"), std::string::npos);
 }
