@@ -257,7 +257,7 @@ int main(int argc, char** argv) {
                 if (can_pick) add_edge_from(mx, my);
                 break;
             case MOVE_VERTS:
-                if (clicked(CANVAS, e)) move_vertex_from(e);
+                if (canvas_click) move_vertex_from(e);
                 break;
             case VERT_WIDTH:
                 if (canvas_click) set_vertex_width_at(mx, my);

@@ -127,8 +127,7 @@ protected:
         return eventually([&] { return condition(screen()); }, std::chrono::seconds(15));
     }
 
-    // The editor reads the pointer when it handles an event, so each step waits for its effect
-    // before the pointer moves on.
+    // The steps wait for the effect of each click, so that a failure points at the click at fault.
     void click(int x, int y) {
         move(x, y);
         xdo->click(1);
