@@ -43,9 +43,13 @@ std::string input_string(int line, std::string prompt) {
         if (shown) draw_cursor(cursor, BACK_CURSOR_STYLE);
         if (key == KeyboardEvent(NamedKey::ENTER, KeyModifiers::ANY_MODIFIERS)) return result;
 
-        // Backspace takes nothing: a typing error stays in the text.
         int character = typed_character(key);
-        if (character != NamedKey::BACKSPACE && character != NO_CHARACTER) {
+        if (character == NamedKey::BACKSPACE) {
+            if (result.empty()) continue;
+            result.pop_back();
+            console_place const last = wrapped(line, next - 1);
+            if (inside_console(last)) clear(console_cell(last));
+        } else if (character != NO_CHARACTER) {
             result += static_cast<char>(character);
             write_at(result.substr(result.size() - 1), line, next);
         }

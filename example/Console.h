@@ -17,8 +17,8 @@ extern Style BACK_CURSOR_STYLE;  // erases the input cursor
 // Draws text on console line (1 is the first); erases nothing. Text longer than a line goes on at
 // the start of the next, and whatever would fall below the console's last line is left out.
 void output(std::string text, int line);
-// Shows the prompt on line, echoes the keys typed until Enter and returns them. Keys pressed before
-// the prompt showed, Backspace and named keys are not taken.
+// Shows the prompt on line, echoes the keys typed until Enter and returns them. Backspace erases the
+// last character typed; keys pressed before the prompt showed and named keys are not taken.
 std::string input_string(int line, std::string prompt);
 // Fills r with white.
 void clear(rect const& r);

@@ -33,6 +33,13 @@ constexpr console_place wrapped(int line, int cell) { return {line + cell / CONS
 // Whether the place lies inside the console box.
 constexpr bool inside_console(console_place place) { return place.line >= 1 && place.line <= CONSOLE_LINES; }
 
+// The pixels of a cell: its 9 columns, and the rows of its line from 12 above the baseline to 2
+// below, where a character's glyph lies.
+constexpr rect console_cell(console_place place) {
+    return {console_cell_x(place.cell), console_baseline(place.line) - 12,
+            console_cell_x(place.cell) + CONSOLE_CELL_WIDTH - 1, console_baseline(place.line) + 2};
+}
+
 // Text that fits on one console line, and where it starts.
 struct console_run {
     console_place place;

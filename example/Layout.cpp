@@ -17,19 +17,16 @@ bool is_left_press(MouseEvent const& e) {
     return e == left_press;
 }
 
-// Where the window saw the mouse last, which may be later than the event being handled.
-bool mouse_inside(rect const& r) { return contains(r, window.getMouseX(), window.getMouseY()); }
-bool mouse_inside(hit_area const& b) { return mouse_inside(rect{b.x1, b.y1, b.x2, b.y2}); }
+// Where the event itself happened: the pointer may be far on by the time the event is handled.
+bool mouse_inside(hit_area const& b, MouseEvent const& e) {
+    return contains(rect{b.x1, b.y1, b.x2, b.y2}, e.getX(), e.getY());
+}
 
 void outline(hit_area const& b, Style const& s) { window.drawRectangleOutline(s, b.x1, b.y1, b.x2, b.y2); }
 
 }  // namespace
 
-bool clicked(rect const& r, MouseEvent const& e) {
-    return is_left_press(e) && mouse_inside(r);
-}
-
-bool pressed_inside(rect const& r, MouseEvent const& e) { return is_left_press(e) && contains(r, e.getX(), e.getY()); }
+bool clicked(rect const& r, MouseEvent const& e) { return is_left_press(e) && contains(r, e.getX(), e.getY()); }
 
 bool clicked(menu_button& m, MouseEvent const& e) {
     if (!m.enabled) {
@@ -37,7 +34,7 @@ bool clicked(menu_button& m, MouseEvent const& e) {
         return false;
     }
     // The open menu keeps its ACTIVE outline, though clicking it again still counts.
-    bool inside = mouse_inside(m);
+    bool inside = mouse_inside(m, e);
     if (!m.active) outline(m, inside ? HOVER : ENABLED);
     return inside && is_left_press(e);
 }
@@ -47,7 +44,7 @@ bool clicked(button& b, MouseEvent const& e) {
         outline(b, DISABLED);
         return false;
     }
-    bool inside = mouse_inside(b);
+    bool inside = mouse_inside(b, e);
     outline(b, inside ? HOVER : ENABLED);
     return inside && is_left_press(e);
 }
@@ -59,7 +56,7 @@ void activate(menu_button& m) {
     }
     m.active = true;
     outline(m, ACTIVE);
-    for (button* entry : {&LOAD_2D_BTN, &WIDTH_BTN, &SAVE_BTN, &EXIT_BTN})
+    for (button* entry : {&LOAD_2D_BTN, &OPEN_BTN, &WIDTH_BTN, &SAVE_BTN, &EXIT_BTN})
         entry->enabled = entry->active = FILE_BTN.active;
     for (button* entry : {&ADD_VERTS_BTN, &ADD_FACES_BTN, &ADD_EDGES_BTN})
         entry->enabled = entry->active = ADD_BTN.active;
@@ -67,6 +64,7 @@ void activate(menu_button& m) {
         entry->enabled = entry->active = MOD_BTN.active;
     for (button* entry : {&DEL_VERTS_BTN, &DEL_FACES_BTN, &DEL_EDGES_BTN})
         entry->enabled = entry->active = DEL_BTN.active;
+    for (button& swatch : SWATCH_BTNS) swatch.enabled = swatch.active = COLORS_BTN.active;
 }
 
 void handle_menus(MouseEvent const& e) {
@@ -87,8 +85,10 @@ void handle_menus(MouseEvent const& e) {
         window.drawImage(ADD_DEL_COLORS_IMAGE, MENU_RECT.x1, MENU_RECT.y1);
         activate(DEL_BTN);
     }
-    // Never enabled: tested only so that it keeps its DISABLED outline.
-    clicked(COLORS_BTN, e);
+    if (clicked(COLORS_BTN, e)) {
+        window.drawImage(COLORS_IMAGE, MENU_RECT.x1, MENU_RECT.y1);
+        activate(COLORS_BTN);
+    }
 }
 
 namespace {
@@ -102,6 +102,7 @@ struct entry_action {
 // "Verticies" is the editor's own spelling, kept as users know it.
 const entry_action ENTRY_ACTIONS[] = {
     {&LOAD_2D_BTN, LOAD_TEMPLATE, nullptr},
+    {&OPEN_BTN, OPEN_OBJ, nullptr},
     {&WIDTH_BTN, SET_WIDTH, nullptr},
     {&SAVE_BTN, SAVE_OBJ, nullptr},
     {&EXIT_BTN, EXIT, nullptr},
@@ -126,9 +127,17 @@ void handle_buttons(MouseEvent const& e) {
         }
         PROG_MODE = action.mode;
     }
+    for (int colour = 0; colour < PALETTE_SIZE; ++colour) {
+        if (!SWATCH_BTNS[colour].active || !clicked(SWATCH_BTNS[colour], e)) continue;
+        PROG_MODE = PAINT_FACES;
+        PAINT_COLOUR = colour;
+        clear(IO_WINDOW);
+        output(tool_heading(PAINT_FACES), 1);
+    }
 }
 
 std::string tool_heading(int mode) {
+    if (mode == PAINT_FACES) return std::string("Paint Faces ") + PALETTE[PAINT_COLOUR].name + ".";
     for (entry_action const& action : ENTRY_ACTIONS)
         if (action.mode == mode && action.heading) return action.heading;
     return "";

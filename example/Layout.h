@@ -2,9 +2,11 @@
 // pictures, and the dispatchers that turn clicks into an open menu or a chosen tool. Main thread.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "Brindlewood.h"
+#include "Palette.h"
 #include "Rect.h"
 
 // What a menu and a menu entry share: a hit area and two flags.
@@ -28,16 +30,16 @@ struct button : hit_area {
 
 extern rect CANVAS, IO_WINDOW, MENU_RECT;
 extern rect FILE_RECT, ADD_RECT, MOD_RECT, DEL_RECT, COLORS_RECT;
-extern rect LOAD_2D_RECT, WIDTH_RECT, SAVE_RECT, EXIT_RECT;
+extern rect LOAD_2D_RECT, OPEN_RECT, WIDTH_RECT, SAVE_RECT, EXIT_RECT;
 extern rect VERTS_RECT, FACES_RECT, EDGES_RECT, MOVE_VERTS_RECT, VERT_WIDTH_RECT;
 
 extern menu_button FILE_BTN, ADD_BTN, MOD_BTN, DEL_BTN, COLORS_BTN;
-extern button LOAD_2D_BTN, WIDTH_BTN, SAVE_BTN, EXIT_BTN;
+extern button LOAD_2D_BTN, OPEN_BTN, WIDTH_BTN, SAVE_BTN, EXIT_BTN;
 extern button ADD_VERTS_BTN, ADD_FACES_BTN, ADD_EDGES_BTN;
 extern button MOVE_VERTS_BTN, VERT_WIDTH_BTN;
 extern button DEL_VERTS_BTN, DEL_FACES_BTN, DEL_EDGES_BTN;
-// Entries of Colours, which never opens: built, never drawn or tested.
-extern button COLORS_VERTS_BTN, COLORS_FACES_BTN, COLORS_EDGES_BTN;
+// Entries of Colours: a swatch for each colour of PALETTE, in its order.
+extern std::array<button, PALETTE_SIZE> SWATCH_BTNS;
 
 extern Style ENABLED;   // blue: can be clicked
 extern Style ACTIVE;    // green: the open menu
@@ -48,16 +50,15 @@ extern Image BACKGROUND_IMAGE;      // the whole static look, drawn at (0, 0)
 extern Image FILE_IMAGE;            // the File menu's entries, drawn at the corner of MENU_RECT
 extern Image ADD_DEL_COLORS_IMAGE;  // the Add and Delete menus' entries, likewise
 extern Image MOD_IMAGE;             // the Modify menu's entries, likewise
+extern Image COLORS_IMAGE;          // the Colours menu's swatches, likewise
 extern Image MODEL_VIEW_IMAGE;      // the background's canvas with its margin, to redraw it with
 
 // The part of picture inside r, r given in the picture's own pixels from its top-left corner.
 Image cut(Image const& picture, rect const& r);
 
-// Whether e is a left-button press with the mouse inside r; draws nothing. Like every hit test
-// here it reads the mouse from the window, which may be ahead of the event.
+// Whether e is a left-button press made inside r; draws nothing. Like every hit test here it goes
+// by the position that the event carries, not by where the pointer is when the event is handled.
 bool clicked(rect const& r, MouseEvent const& e);
-// Whether e is a left-button press made inside r, by the position that the event itself carries.
-bool pressed_inside(rect const& r, MouseEvent const& e);
 // Hit test of a menu: outlines it (unless it is the open one) and says whether e clicks it.
 bool clicked(menu_button& m, MouseEvent const& e);
 // Hit test of an entry: outlines it and says whether e clicks it.

@@ -1,9 +1,12 @@
-// The editor's model: growth rules, nearest-vertex pick and the OBJ writer. Main thread only.
+// The editor's model: growth rules, nearest-vertex pick, the OBJ writer and reader. Main thread only.
 
 #include "Model.h"
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
 #include <sstream>
 
 #include "FileSave.h"  // private to the library, within reach because the editor is built in its tree
@@ -131,6 +134,8 @@ int get_face_at(model const& m, int x, int y) {
     return nearest;
 }
 
+void paint_face(model& m, int first, int colour) { m.faces[first].colour = m.faces[first + 1].colour = colour; }
+
 void delete_face(model& m, int first) { m.faces.erase(m.faces.begin() + first, m.faces.begin() + first + 2); }
 
 bool delete_edge(model& m, int p, int q) {
@@ -145,13 +150,119 @@ bool delete_edge(model& m, int p, int q) {
     return false;
 }
 
-void write_obj(model const& m, std::ostream& out) {
+namespace {
+
+bool uses_colour(model const& m, int colour) {
+    return std::any_of(m.faces.begin(), m.faces.end(), [&](face const& f) { return f.colour == colour; });
+}
+
+bool has_colours(model const& m) {
+    return std::any_of(m.faces.begin(), m.faces.end(), [](face const& f) { return f.colour != NO_COLOUR; });
+}
+
+}  // namespace
+
+void write_obj(model const& m, std::ostream& out, std::string const& mtl_file) {
+    if (has_colours(m)) out << "mtllib " << mtl_file << '\n';
     for (vert const& v : m.verts) out << "v " << v.x << ' ' << v.y << ' ' << v.z << '\n';
-    for (face const& f : m.faces) out << "f " << f.a + 1 << ' ' << f.b + 1 << ' ' << f.c + 1 << '\n';
+    for (int colour = NO_COLOUR; colour < PALETTE_SIZE; ++colour) {
+        if (colour != NO_COLOUR && uses_colour(m, colour)) out << "usemtl " << PALETTE[colour].name << '\n';
+        for (face const& f : m.faces)
+            if (f.colour == colour) out << "f " << f.a + 1 << ' ' << f.b + 1 << ' ' << f.c + 1 << '\n';
+    }
+}
+
+void write_mtl(model const& m, std::ostream& out) {
+    out << std::fixed << std::setprecision(4);
+    for (int colour = 0; colour < PALETTE_SIZE; ++colour) {
+        if (!uses_colour(m, colour)) continue;
+        paint const& p = PALETTE[colour];
+        out << "newmtl " << p.name << "\nKd " << p.red / 255.0 << ' ' << p.green / 255.0 << ' ' << p.blue / 255.0
+            << '\n';
+    }
+}
+
+std::string mtl_file_name(std::string const& obj_file) {
+    std::string const obj = ".obj";
+    std::size_t const stem = obj_file.size() - obj.size();
+    bool ends_in_obj = obj_file.size() >= obj.size() && obj_file.compare(stem, obj.size(), obj) == 0;
+    return (ends_in_obj ? obj_file.substr(0, stem) : obj_file) + ".mtl";
+}
+
+namespace {
+
+// Whether the faces first and first + 1 are a face and its back twin, or the two side triangles of
+// an edge, as add_face and add_edge make them.
+bool is_face_pair(std::vector<face> const& faces, std::size_t first) {
+    face const &f = faces[first], &g = faces[first + 1];
+    if (is_front_face(f)) return g == face{f.c + 1, f.b + 1, f.a + 1, f.colour};
+    return f.a % 2 == 0 && f.b % 2 == 0 && f.c == f.a + 1 && g == face{f.b + 1, f.a + 1, f.b, f.colour};
+}
+
+// Adds what one line as write_obj writes it says to m, where faces take the colour of the last
+// "usemtl" line; false when it is any other line.
+bool read_line(std::string const& line, model& m, int& colour) {
+    if (line.rfind("mtllib ", 0) == 0) return line.size() > 7;
+    if (line.rfind("usemtl ", 0) == 0) {
+        for (colour = 0; colour < PALETTE_SIZE; ++colour)
+            if (line.substr(7) == PALETTE[colour].name) return true;
+        return false;
+    }
+    std::istringstream words(line);
+    std::string kind;
+    int a = 0, b = 0, c = 0;
+    words >> kind >> a >> b >> c;
+    model alone;  // what the line adds, to write it again
+    if (kind == "v") alone.verts.push_back({a, b, c});
+    if (kind == "f") alone.faces.push_back({a - 1, b - 1, c - 1});
+    // Written again, a line that Tamsel wrote gives itself back; anything else does not.
+    std::ostringstream again;
+    write_obj(alone, again);
+    if (again.str() != line + '\n') return false;
+    int count = static_cast<int>(m.verts.size());
+    for (face const& f : alone.faces)
+        if (std::min({f.a, f.b, f.c}) < 0 || std::max({f.a, f.b, f.c}) >= count) return false;
+    m.verts.insert(m.verts.end(), alone.verts.begin(), alone.verts.end());
+    for (face f : alone.faces) {
+        f.colour = colour;
+        m.faces.push_back(f);
+    }
+    return true;
+}
+
+}  // namespace
+
+obj_reading read_obj(std::istream& in) {
+    model m;
+    int colour = NO_COLOUR;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number)
+        if (!read_line(line, m, colour))
+            return {model(), "line " + std::to_string(number) + " is not one Tamsel writes."};
+    for (std::size_t i = 0; i < m.verts.size(); i += 2) {
+        vert const& front = m.verts[i];
+        if (i + 1 == m.verts.size() || !(m.verts[i + 1] == vert{front.x, front.y, -front.z}))
+            return {model(), "its vertices are not in front and back pairs."};
+    }
+    for (std::size_t i = 0; i < m.faces.size(); i += 2)
+        if (i + 1 == m.faces.size() || !is_face_pair(m.faces, i)) return {model(), "its faces are not in pairs."};
+    return {m, ""};
+}
+
+obj_reading open_model(std::string const& filename) {
+    std::ifstream in(filename);
+    if (!std::filesystem::is_regular_file(filename) || !in) return {model(), "it cannot be read."};
+    obj_reading reading = read_obj(in);
+    if (in.bad()) return {model(), "it cannot be read."};
+    return reading;
 }
 
 bool save_model(model const& m, std::string const& filename) {
-    std::ostringstream text;
-    write_obj(m, text);
-    return saveFile(filename, text.str()) == SaveOutcome::SAVED;
+    std::string const mtl_file = mtl_file_name(filename);
+    std::ostringstream obj, mtl;
+    write_obj(m, obj, std::filesystem::path(mtl_file).filename());
+    write_mtl(m, mtl);
+    // The materials first, so that a saved OBJ file never names an MTL file that is not there.
+    if (!mtl.str().empty() && saveFile(mtl_file, mtl.str()) != SaveOutcome::SAVED) return false;
+    return saveFile(filename, obj.str()) == SaveOutcome::SAVED;
 }

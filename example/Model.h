@@ -1,13 +1,15 @@
 // The editor's model: vertex pairs and triangular faces, the three ways it grows, how it is mended
 // (moving, re-widthing and deleting), the picks of a vertex or face near a point, and the Wavefront
-// OBJ writer. Pure logic for the main thread: no window, no drawing, no globals, so all of it is
+// OBJ writer and reader. Pure logic for the main thread: no window, no drawing, no globals, so all of it is
 // testable without a display.
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "Palette.h"
 #include "ScreenAreas.h"
 
 // One point in canvas pixels (x right, y down from the canvas's top-left corner); z is the depth.
@@ -17,12 +19,21 @@ struct vert {
     int z;
 };
 
-// One triangle: zero-based indices into the model's vertices, in winding order.
+// A face's colour when it has none; otherwise its colour is an index into PALETTE.
+constexpr int NO_COLOUR = -1;
+
+// One triangle: zero-based indices into the model's vertices, in winding order, and its colour.
 struct face {
     int a;
     int b;
     int c;
+    int colour = NO_COLOUR;
 };
+
+inline bool operator==(vert const& u, vert const& v) { return u.x == v.x && u.y == v.y && u.z == v.z; }
+inline bool operator==(face const& f, face const& g) {
+    return f.a == g.a && f.b == g.b && f.c == g.c && f.colour == g.colour;
+}
 
 // Vertices come in pairs: index 2k is a front vertex, 2k+1 its back twin at the opposite depth.
 // Faces come in pairs too: 2k is a front face (all its corners front vertices) and 2k+1 its back
@@ -67,13 +78,35 @@ int get_face_at(model const& m, int x, int y);
 // Removes the pair of faces that starts at index first: a front face and its back twin, or the
 // two side triangles of an edge.
 void delete_face(model& m, int first);
+// Gives the pair of faces that starts at index first the colour, an index into PALETTE.
+void paint_face(model& m, int first, int colour);
 // Removes the two side triangles of an edge between front vertices p and q, added either way
 // round (the earliest such edge); false, and nothing removed, when there is none.
 bool delete_edge(model& m, int p, int q);
 
-// Writes one "v x y z" line per vertex, then one "f a b c" line (one-based) per face.
-void write_obj(model const& m, std::ostream& out);
-// Writes the OBJ file as the library saves any file (FileSave.h): through links, keeping the file's
-// mode, owner and other names, and the old content on failure where it can. Returns whether the file
-// now holds the model.
+// Writes one "v x y z" line per vertex, then one "f a b c" line (one-based) per face. A model with
+// coloured faces starts with "mtllib mtl_file" and writes its faces without a colour first, then
+// those of each colour, in the palette's order, after a "usemtl NAME" line.
+void write_obj(model const& m, std::ostream& out, std::string const& mtl_file = "");
+// Writes a "newmtl NAME" line and its "Kd red green blue" line (from 0 to 1) for each colour that
+// the model's faces have, in the palette's order.
+void write_mtl(model const& m, std::ostream& out);
+// The name of the MTL file that goes with an OBJ file: a trailing ".obj" becomes ".mtl", and
+// ".mtl" is added to any other name.
+std::string mtl_file_name(std::string const& obj_file);
+
+// What reading an OBJ text gave: the model, or why the text is not one that Tamsel writes.
+struct obj_reading {
+    model m;              // empty when there is a problem
+    std::string problem;  // "" when the text was read whole, else what is wrong with it
+};
+// Reads the text that write_obj writes: the vertices with their depths, the faces, the edges and
+// the colours (known by their names; the MTL file is not read), so that writing the model again
+// gives the same text. Any other text is refused whole. The width of the model read is 50.
+obj_reading read_obj(std::istream& in);
+// Reads the OBJ file of that name as read_obj does; a file that cannot be read is a problem too.
+obj_reading open_model(std::string const& filename);
+// Writes the OBJ file, and beside it the MTL file of a model with colours, each as the library saves
+// any file (FileSave.h): through links, keeping the file's mode, owner and other names, and the old
+// content on failure where it can. Returns whether the files now hold the model.
 bool save_model(model const& m, std::string const& filename);

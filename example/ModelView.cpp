@@ -14,6 +14,17 @@ namespace {
 int window_x(vert const& v) { return area::canvas.x1 + v.x; }
 int window_y(vert const& v) { return area::canvas.y1 + v.y; }
 
+// How much of a painted face's colour covers what lies under it, out of 255: enough to tell the
+// colour, little enough to see the template through it.
+constexpr int PAINT_ALPHA = 90;
+
+void fill_face(face const& f) {
+    paint const& p = PALETTE[f.colour];
+    Style const style(Color(p.red, p.green, p.blue, PAINT_ALPHA), 1, Style::COPY_OP, Style::defaultpattern);
+    vert const &a = OBJ.verts[f.a], &b = OBJ.verts[f.b], &c = OBJ.verts[f.c];
+    window.drawTriangleFilled(style, window_x(a), window_y(a), window_x(b), window_y(b), window_x(c), window_y(c));
+}
+
 }  // namespace
 
 int get_close_vert(int x, int y) { return get_close_vert(OBJ, x, y); }
@@ -34,6 +45,9 @@ void redraw_canvas() {
         window.drawImage(fits ? TEMPLATE_IMAGE : cut(TEMPLATE_IMAGE, {0, 0, width - 1, height - 1}), CANVAS.x1,
                          CANVAS.y1);
     }
+    // Painted faces lightly filled, under every line and dot.
+    for (face const& f : OBJ.faces)
+        if (is_front_face(f) && f.colour != NO_COLOUR) fill_face(f);
     // Every edge as adding it drew it: a wide blue line, then split by the model's thin ones.
     for (std::size_t i = 0; i + 1 < OBJ.faces.size(); i += 2)
         if (!is_front_face(OBJ.faces[i])) draw_face(OBJ.faces[i + 1], EDGE_STYLE);

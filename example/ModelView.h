@@ -17,8 +17,8 @@ int get_close_vert(int x, int y);
 
 // Every face, then every vertex over them.
 void draw_model(model const& m);
-// Draws the canvas afresh, background, template, then OBJ, so that nothing moved or deleted leaves
-// a trace.
+// Draws the canvas afresh, background, template, then OBJ with its painted faces lightly filled, so
+// that nothing moved or deleted leaves a trace.
 void redraw_canvas();
 void draw_face(std::vector<face> const& faces);
 // The outline of one triangle at the corners it names in OBJ.

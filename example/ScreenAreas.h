@@ -25,11 +25,12 @@ constexpr rect del_menu{547, 4, 591, 25};
 constexpr rect colors_menu{596, 4, 686, 25};
 
 // Entries of File.
-constexpr rect load_2d{383, 33, 469, 54};
-constexpr rect width{475, 33, 573, 54};
-constexpr rect save{579, 33, 631, 54};
-constexpr rect exit{639, 33, 681, 54};
-// Entries of Add, and of Delete and Colours (which never opens).
+constexpr rect load_2d{381, 33, 446, 54};
+constexpr rect open{452, 33, 497, 54};
+constexpr rect width{503, 33, 593, 54};
+constexpr rect save{599, 33, 641, 54};
+constexpr rect exit{647, 33, 686, 54};
+// Entries of Add, and of Delete.
 constexpr rect verts{391, 33, 449, 54};
 constexpr rect faces{498, 33, 560, 54};
 constexpr rect edges{605, 33, 670, 54};
@@ -37,8 +38,11 @@ constexpr rect edges{605, 33, 670, 54};
 constexpr rect move_verts{383, 33, 496, 54};
 constexpr rect vert_width{574, 33, 684, 54};
 
+// Entries of Colours: a swatch of each colour of the palette, from the left.
+constexpr rect swatch(int colour) { return {384 + 38 * colour, 33, 415 + 38 * colour, 54}; }
+
 // The width label's baseline start, inside the Width entry after its name.
-constexpr int width_label_x = width.x1 + 70;
+constexpr int width_label_x = width.x1 + 54;
 constexpr int width_label_y = width.y1 + 15;
 
 }  // namespace area

@@ -36,6 +36,7 @@ rect MOD_RECT = area::mod_menu;
 rect DEL_RECT = area::del_menu;
 rect COLORS_RECT = area::colors_menu;
 rect LOAD_2D_RECT = area::load_2d;
+rect OPEN_RECT = area::open;
 rect WIDTH_RECT = area::width;
 rect SAVE_RECT = area::save;
 rect EXIT_RECT = area::exit;
@@ -49,8 +50,9 @@ menu_button FILE_BTN(FILE_RECT, true);
 menu_button ADD_BTN(ADD_RECT, true);
 menu_button MOD_BTN(MOD_RECT, true);
 menu_button DEL_BTN(DEL_RECT, true);
-menu_button COLORS_BTN(COLORS_RECT);
+menu_button COLORS_BTN(COLORS_RECT, true);
 button LOAD_2D_BTN(LOAD_2D_RECT);
+button OPEN_BTN(OPEN_RECT);
 button WIDTH_BTN(WIDTH_RECT);
 button SAVE_BTN(SAVE_RECT);
 button EXIT_BTN(EXIT_RECT);
@@ -62,9 +64,9 @@ button VERT_WIDTH_BTN(VERT_WIDTH_RECT);
 button DEL_VERTS_BTN(VERTS_RECT);
 button DEL_FACES_BTN(FACES_RECT);
 button DEL_EDGES_BTN(EDGES_RECT);
-button COLORS_VERTS_BTN(VERTS_RECT);
-button COLORS_FACES_BTN(FACES_RECT);
-button COLORS_EDGES_BTN(EDGES_RECT);
+std::array<button, PALETTE_SIZE> SWATCH_BTNS{button(area::swatch(0)), button(area::swatch(1)), button(area::swatch(2)),
+                                             button(area::swatch(3)), button(area::swatch(4)), button(area::swatch(5)),
+                                             button(area::swatch(6)), button(area::swatch(7))};
 
 Style ENABLED = solid(Color::BLUE, 2);
 Style ACTIVE = solid(Color::GREEN, 2);
@@ -78,7 +80,9 @@ Image BACKGROUND_IMAGE("quill_back.png", Image::PNG);
 Image FILE_IMAGE("quill_file.png", Image::PNG);
 Image ADD_DEL_COLORS_IMAGE("quill_add_del_colors.png", Image::PNG);
 Image MOD_IMAGE("quill_mod.png", Image::PNG);
+Image COLORS_IMAGE("quill_colors.png", Image::PNG);
 Image MODEL_VIEW_IMAGE = cut(BACKGROUND_IMAGE, area::model_view);
 Image TEMPLATE_IMAGE;
 
 int PROG_MODE = IDLE;
+int PAINT_COLOUR = 0;

@@ -4,8 +4,8 @@
 
 #include "Brindlewood.h"
 
-// The editing modes, the values of PROG_MODE. Loading, setting the width and saving run once and
-// fall back to IDLE; the add, modify and delete tools stay on until another entry is chosen.
+// The editing modes, the values of PROG_MODE. Loading, opening, setting the width and saving run
+// once and fall back to IDLE; the add, modify and delete tools stay on until another entry is chosen.
 enum : int {
     IDLE = 0,
     LOAD_TEMPLATE = 1,
@@ -19,9 +19,12 @@ enum : int {
     VERT_WIDTH = 9,
     DEL_VERTS = 10,
     DEL_FACES = 11,
-    DEL_EDGES = 12
+    DEL_EDGES = 12,
+    OPEN_OBJ = 13,
+    PAINT_FACES = 14
 };
 
 extern Window window;
 extern int PROG_MODE;
 extern Image TEMPLATE_IMAGE;
+extern int PAINT_COLOUR;  // the colour that the paint tool gives faces, an index into PALETTE

@@ -1,18 +1,31 @@
 // Tamsel's main loop: waits for a mouse event, lets the menus react, then carries out the current
-// editing mode: a dialogue, or a tool that adds to, mends or deletes from the model. Main thread;
-// the library's renderer thread draws what is queued here.
+// editing mode: a dialogue, or a tool that adds to, mends, paints or deletes from the model. Between
+// events, Ctrl+Z and Ctrl+Y step back and forth through the model's changes. Main thread; the
+// library's renderer thread draws what is queued here.
 
 #include <cstdlib>
 #include <string>
 
 #include "Console.h"
+#include "History.h"
 #include "Layout.h"
 #include "ModelView.h"
 #include "Tamsel.h"
 
 namespace {
 
-// Clears the console, writes the heading on line 1 and reads the answer to prompt on line 2.
+history HISTORY;
+
+// Makes one change to OBJ that undo can take back, named what on the console.
+template <typename Change>
+void change_model(std::string const& what, Change change) {
+    model before = OBJ;
+    change(OBJ);
+    HISTORY.record(before, OBJ, what);
+}
+
+// Clears the console, writes the heading on line 1 and reads the answer to prompt on line 2. An
+// empty answer cancels the dialogue: the caller then leaves everything as it was.
 std::string ask(std::string const& heading, std::string const& prompt) {
     clear(IO_WINDOW);
     output(heading, 1);
@@ -28,6 +41,7 @@ void finish_one_shot() {
 void load_template() {
     std::string name = ask("Load 2D Template Image 651x276", "Enter PNG:");
     finish_one_shot();
+    if (name.empty()) return;
     // Checked first: the library would halt the whole editor on a file it cannot read.
     if (!Image::checkImage(name, Image::PNG)) {
         output("Cannot load \"" + name + "\" as a PNG picture", 2);
@@ -37,17 +51,37 @@ void load_template() {
     window.drawImage(TEMPLATE_IMAGE, CANVAS.x1, CANVAS.y1);
 }
 
+// Replaces OBJ by the model read from the file of that name, as one change that undo can take
+// back; a file that cannot be read, or that Tamsel did not write, is reported and changes nothing.
+void open_file(std::string const& name) {
+    obj_reading reading = open_model(name);
+    if (!reading.problem.empty()) return output("Cannot open \"" + name + "\": " + reading.problem, 2);
+    change_model("open model", [&](model& m) {
+        m.verts = reading.m.verts;
+        m.faces = reading.m.faces;
+    });
+    redraw_canvas();
+}
+
+void open_obj() {
+    std::string name = ask("Open 3D Wavefront Model OBJ File", "Enter OBJ:");
+    finish_one_shot();
+    if (!name.empty()) open_file(name);
+}
+
 void set_width() {
-    OBJ.width = std::atoi(ask("Set Default Model Width (+/- z at each vert)", "Enter Width:").c_str());
+    std::string width = ask("Set Default Model Width (+/- z at each vert)", "Enter Width:");
+    finish_one_shot();
+    if (width.empty()) return;
+    OBJ.width = std::atoi(width.c_str());
     window.drawImage(FILE_IMAGE, MENU_RECT.x1, MENU_RECT.y1);  // also wipes the old label
     draw_width_label();
-    finish_one_shot();
 }
 
 void save() {
     std::string name = ask("Save 3D Wavefront Model OBJ File", "Enter OBJ:");
     finish_one_shot();
-    if (!save_model(OBJ, name)) output("Cannot save the model as \"" + name + "\"", 2);
+    if (!name.empty() && !save_model(OBJ, name)) output("Cannot save the model as \"" + name + "\"", 2);
 }
 
 // Picks the front vertex nearest to (x, y) and marks it in the given style.
@@ -60,13 +94,9 @@ int pick_vertex(int x, int y, Style const& mark) {
 // Waits for the next left press on the canvas, dropping every other event, and picks there.
 int pick_next_vertex(Style const& mark) {
     MouseEvent e;
-    int x, y;
-    do {
-        e = window.waitForMouseEvent();
-        x = window.getMouseX();
-        y = window.getMouseY();
-    } while (!clicked(CANVAS, e));
-    return pick_vertex(x, y, mark);
+    do e = window.waitForMouseEvent();
+    while (!clicked(CANVAS, e));
+    return pick_vertex(e.getX(), e.getY(), mark);
 }
 
 // Once the first vertex is picked the tool holds on until all three are.
@@ -74,14 +104,14 @@ void add_face_from(int x, int y) {
     int p = pick_vertex(x, y, FACE_STYLE);
     int q = pick_next_vertex(FACE_STYLE);
     int r = pick_next_vertex(FACE_STYLE);
-    add_face(OBJ, p, q, r);
+    change_model("add face", [&](model& m) { add_face(m, p, q, r); });
     draw_model(OBJ);
 }
 
 void add_edge_from(int x, int y) {
     int p = pick_vertex(x, y, EDGE_STYLE);
     int q = pick_next_vertex(EDGE_STYLE);
-    add_edge(OBJ, p, q);
+    change_model("add edge", [&](model& m) { add_edge(m, p, q); });
     // A wide blue line from p to q, which the thin green faces of draw_model then split.
     draw_face(OBJ.faces.back(), EDGE_STYLE);
     draw_model(OBJ);
@@ -108,8 +138,7 @@ int pick_vertex_within(int x, int y) {
     return picked;
 }
 
-// Press on a vertex, drag, release: the vertex goes where the button was let go. The press's own
-// position counts, since the pointer may be well into the drag by the time the press is handled.
+// Press on a vertex, drag, release: the vertex goes where the button was let go.
 void move_vertex_from(MouseEvent const& press) {
     int picked = pick_vertex_within(press.getX(), press.getY());
     if (picked < 0) return;
@@ -119,7 +148,7 @@ void move_vertex_from(MouseEvent const& press) {
     MouseEvent release;
     do release = window.waitForMouseEvent();
     while (release != left_release);
-    move_vertex_pair(OBJ, picked, release.getX(), release.getY());
+    change_model("move vertex", [&](model& m) { move_vertex_pair(m, picked, release.getX(), release.getY()); });
     show_edit();
 }
 
@@ -127,8 +156,9 @@ void set_vertex_width_at(int x, int y) {
     int picked = pick_vertex_within(x, y);
     if (picked < 0) return;
     draw_vert(OBJ.verts[picked], FACE_STYLE);
-    int width = std::atoi(ask("Set Vertex Width (+/- z at this vert)", "Enter Width:").c_str());
-    set_vertex_width(OBJ, picked, width);
+    std::string width = ask("Set Vertex Width (+/- z at this vert)", "Enter Width:");
+    if (!width.empty())
+        change_model("vertex width", [&](model& m) { set_vertex_width(m, picked, std::atoi(width.c_str())); });
     draw_model(OBJ);  // the mark goes under the red dots again
     show_tool();
 }
@@ -136,14 +166,21 @@ void set_vertex_width_at(int x, int y) {
 void delete_vertex_at(int x, int y) {
     int picked = pick_vertex_within(x, y);
     if (picked < 0) return;
-    delete_vertex_pair(OBJ, picked);
+    change_model("delete vertex", [&](model& m) { delete_vertex_pair(m, picked); });
     show_edit();
 }
 
 void delete_face_at(int x, int y) {
     int picked = get_face_at(OBJ, x, y);
     if (picked < 0) return show_tool("No face to delete.");
-    delete_face(OBJ, picked);
+    change_model("delete face", [&](model& m) { delete_face(m, picked); });
+    show_edit();
+}
+
+void paint_face_at(int x, int y) {
+    int picked = get_face_at(OBJ, x, y);
+    if (picked < 0) return show_tool("No face to paint.");
+    change_model("paint face", [&](model& m) { paint_face(m, picked, PAINT_COLOUR); });
     show_edit();
 }
 
@@ -152,20 +189,43 @@ void delete_edge_from(int x, int y) {
     if (OBJ.verts.empty()) return show_tool("No edge to delete.");
     int p = pick_vertex(x, y, EDGE_STYLE);
     int q = pick_next_vertex(EDGE_STYLE);
-    bool deleted = delete_edge(OBJ, p, q);
+    bool deleted = false;
+    change_model("delete edge", [&](model& m) { deleted = delete_edge(m, p, q); });
     redraw_canvas();  // the pick marks go too
     show_tool(deleted ? "" : "No edge between these vertices.");
 }
 
+// Ctrl+Z and the redo keys, outside a dialogue: the model a step back or forth, and what it was.
+void take_history_key(KeyboardEvent const& key) {
+    history_request request = history_key(key);
+    if (request == history_request::NONE) return;
+    bool undoing = request == history_request::UNDO;
+    std::string what = undoing ? HISTORY.undo(OBJ) : HISTORY.redo(OBJ);
+    redraw_canvas();
+    if (what.empty())
+        show_tool(undoing ? "Nothing to undo." : "Nothing to redo.");
+    else
+        show_tool((undoing ? "Undone: " : "Redone: ") + what);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     window.drawImage(BACKGROUND_IMAGE, 0, 0);
     PROG_MODE = IDLE;
+    if (argc == 2) open_file(argv[1]);
+    if (argc > 2) output("Tamsel opens one model: tamsel [MODEL.obj]", 2);
     for (;;) {
+        window.waitForAnyEvent();
+        // Mouse events first: a key seen together with them was most likely pressed after them.
+        if (window.isMouseQueueEmpty() && !window.isKeyboardQueueEmpty()) {
+            take_history_key(window.getKeyboardEvent());
+            continue;
+        }
         MouseEvent e = window.waitForMouseEvent();
-        int mx = window.getMouseX();
-        int my = window.getMouseY();
+        // Where this event happened: the pointer may have moved on since.
+        int mx = e.getX();
+        int my = e.getY();
         handle_menus(e);
         handle_buttons(e);
         // An empty model has nothing to pick, so the face and edge tools ignore it.
@@ -174,6 +234,9 @@ int main() {
         switch (PROG_MODE) {
             case LOAD_TEMPLATE:
                 load_template();
+                break;
+            case OPEN_OBJ:
+                open_obj();
                 break;
             case SET_WIDTH:
                 set_width();
@@ -185,7 +248,7 @@ int main() {
                 return 0;  // the window, font and pictures are released with the globals
             case ADD_VERTS:
                 if (canvas_click) {
-                    add_vertex_pair(OBJ, mx, my);
+                    change_model("add vertex", [&](model& m) { add_vertex_pair(m, mx, my); });
                     draw_model(OBJ);
                 }
                 break;
@@ -196,7 +259,7 @@ int main() {
                 if (can_pick) add_edge_from(mx, my);
                 break;
             case MOVE_VERTS:
-                if (pressed_inside(CANVAS, e)) move_vertex_from(e);
+                if (canvas_click) move_vertex_from(e);
                 break;
             case VERT_WIDTH:
                 if (canvas_click) set_vertex_width_at(mx, my);
@@ -209,6 +272,9 @@ int main() {
                 break;
             case DEL_EDGES:
                 if (canvas_click) delete_edge_from(mx, my);
+                break;
+            case PAINT_FACES:
+                if (canvas_click) paint_face_at(mx, my);
                 break;
             default:
                 break;

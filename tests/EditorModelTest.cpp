@@ -495,3 +495,125 @@ TEST_F(EditorFiles, AnotherUserSavesExactlyWhereWritingTheFileWould) {
     EXPECT_EQ(fileText(folder / "shared" / "model.obj"), "v 1 2 3\n");
     EXPECT_EQ(fileText(folder / "closed" / "model.obj"), obj_text(m));
 }
+
+namespace {
+
+obj_reading read_text(std::string const& text) {
+    std::istringstream in(text);
+    return read_obj(in);
+}
+
+}  // namespace
+
+// The file of every end-to-end session in EditorTest, read and written again, is the same text.
+TEST(EditorModelRead, EveryFileTheEditorWroteReadsBackToTheSameText) {
+    const std::string files[] = {
+        "",
+        "v 100 100 50\nv 100 100 -50\n",
+        "v 0 0 50\nv 0 0 -50\nv 651 276 50\nv 651 276 -50\n",
+        "v 100 100 50\nv 100 100 -50\nv 200 100 50\nv 200 100 -50\nv 100 200 50\nv 100 200 -50\n"
+        "v 300 150 -20\nv 300 150 20\nf 1 3 5\nf 6 4 2\nf 3 1 4\nf 2 4 1\n",
+        "v 100 100 50\nv 100 100 -50\nv 200 100 50\nv 200 100 -50\nv 100 200 50\nv 100 200 -50\n"
+        "f 1 3 5\nf 6 4 2\n",
+        fileText(BRINDLEWOOD_SOURCE_DIR "/tests/data/tamsel_mended.obj"),
+        fileText(BRINDLEWOOD_SOURCE_DIR "/tests/data/tamsel_painted.obj"),
+    };
+    for (std::string const& text : files) {
+        obj_reading reading = read_text(text);
+        std::ostringstream again;
+        write_obj(reading.m, again, "p.mtl");  // the painted session saved p.obj
+        EXPECT_EQ(reading.problem, "");
+        EXPECT_EQ(again.str(), text);
+    }
+}
+
+TEST(EditorModelRead, ATextTamselDidNotWriteIsRefusedWhole) {
+    const std::pair<std::string, std::string> refused[] = {
+        {"v 1 2 3\nv 1 2 -3\nvt 0 0\n", "line 3 is not one Tamsel writes."},
+        {"v 1.5 2 3\n", "line 1 is not one Tamsel writes."},
+        {"v 1 2 3 \n", "line 1 is not one Tamsel writes."},
+        {"# a comment\n", "line 1 is not one Tamsel writes."},
+        {"v 1 2 3\r\nv 1 2 -3\r\n", "line 1 is not one Tamsel writes."},
+        {"v 1 2 3\nv 1 2 -3\nf 1 1 3\nf 2 2 2\n", "line 3 is not one Tamsel writes."},
+        {"v 1 2 3\nv 1 2 -3\nf 1 2 1\nf 2 1 2\n", "its faces are not in pairs."},
+        {"v 1 2 3\nv 1 2 -3\nf 1 1 1\n", "its faces are not in pairs."},
+        {"v 1 2 3\nv 1 2 3\n", "its vertices are not in front and back pairs."},
+        {"v 1 2 3\nv 1 2 -3\nusemtl gold\nf 1 1 1\nf 2 2 2\n", "line 3 is not one Tamsel writes."},
+        {"v 1 2 3\nv 1 2 -3\nf 1 1 1\nusemtl red\nf 2 2 2\n", "its faces are not in pairs."},
+        {"v 1 2 3\n", "its vertices are not in front and back pairs."},
+    };
+    for (auto const& [text, problem] : refused) {
+        obj_reading reading = read_text(text);
+        EXPECT_EQ(reading.problem, problem) << text;
+        EXPECT_EQ(obj_text(reading.m), "") << text;
+    }
+}
+
+TEST_F(EditorFiles, AFileThatCannotBeReadIsAProblem) {
+    fs::create_directory(folder / "folder.obj");
+
+    EXPECT_EQ(open_model(folder / "missing.obj").problem, "it cannot be read.");
+    EXPECT_EQ(open_model(folder / "folder.obj").problem, "it cannot be read.");
+    EXPECT_EQ(open_model("").problem, "it cannot be read.");
+}
+
+TEST_F(EditorFiles, ASavedModelOpensAsItWasSaved) {
+    model m = with_vertices({{0, 0}, {100, 0}, {100, 100}});
+    set_vertex_width(m, 2, -9);
+    add_face(m, 0, 2, 4);
+    add_edge(m, 4, 0);
+    ASSERT_TRUE(save_model(m, folder / "m.obj"));
+
+    obj_reading reading = open_model(folder / "m.obj");
+
+    EXPECT_EQ(reading.problem, "");
+    EXPECT_EQ(obj_text(reading.m), obj_text(m));
+}
+
+namespace {
+
+// Two faces and an edge on four vertices; the second face painted red and the first blue.
+model painted_model() {
+    model m = with_vertices({{0, 0}, {100, 0}, {100, 100}, {0, 100}});
+    add_face(m, 0, 2, 4);
+    add_edge(m, 0, 2);
+    add_face(m, 0, 4, 6);
+    paint_face(m, 4, 0);
+    paint_face(m, 0, 5);
+    return m;
+}
+
+}  // namespace
+
+TEST(EditorModelColour, FacesAreWrittenUncolouredFirstThenByColourAfterTheirMaterial) {
+    std::ostringstream obj, mtl;
+    write_obj(painted_model(), obj, "shape.mtl");
+    write_mtl(painted_model(), mtl);
+
+    EXPECT_EQ(obj.str(),
+              "mtllib shape.mtl\n"
+              "v 0 0 50\nv 0 0 -50\nv 100 0 50\nv 100 0 -50\nv 100 100 50\nv 100 100 -50\nv 0 100 50\nv 0 100 -50\n"
+              "f 3 1 4\nf 2 4 1\n"
+              "usemtl red\nf 1 5 7\nf 8 6 2\n"
+              "usemtl blue\nf 1 3 5\nf 6 4 2\n");
+    EXPECT_EQ(mtl.str(), "newmtl red\nKd 1.0000 0.0000 0.0000\nnewmtl blue\nKd 0.1176 0.3137 0.8627\n");
+}
+
+TEST(EditorModelColour, TheMtlFileIsNamedAfterTheObjFile) {
+    EXPECT_EQ(mtl_file_name("Slab.obj"), "Slab.mtl");
+    EXPECT_EQ(mtl_file_name("models/a.obj"), "models/a.mtl");
+    EXPECT_EQ(mtl_file_name("Slab"), "Slab.mtl");
+    EXPECT_EQ(mtl_file_name("Slab.OBJ"), "Slab.OBJ.mtl");
+    EXPECT_EQ(mtl_file_name("obj"), "obj.mtl");
+}
+
+TEST_F(EditorFiles, AModelWithColoursSavesItsMaterialsBesideIt) {
+    ASSERT_TRUE(save_model(painted_model(), folder / "shape.obj"));
+
+    std::ostringstream obj, mtl;
+    write_obj(painted_model(), obj, "shape.mtl");
+    write_mtl(painted_model(), mtl);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"shape.mtl", "shape.obj"}));
+    EXPECT_EQ(fileText(folder / "shape.obj"), obj.str());
+    EXPECT_EQ(fileText(folder / "shape.mtl"), mtl.str());
+}

@@ -28,6 +28,16 @@ TEST(EditorConsoleGrid, TheBoxHoldsFourLinesOfSeventyOneWholeCells) {
     EXPECT_GT(console_baseline(5), area::io_window.y2);
 }
 
+TEST(EditorConsoleGrid, ACellsPixelsTileTheLineAndMeetTheLinesAboveAndBelow) {
+    rect cell = console_cell({2, 11});
+    rect right = console_cell({2, 12});
+    rect below = console_cell({3, 11});
+
+    EXPECT_EQ(std::vector<int>({cell.x1, cell.y1, cell.x2, cell.y2}), std::vector<int>({133, 420, 141, 434}));
+    EXPECT_EQ(right.x1, cell.x2 + 1);
+    EXPECT_EQ(below.y1, cell.y2 + 1);
+}
+
 TEST(EditorConsoleGrid, CellsPastALinesEndGoOnAtTheStartOfTheNext) {
     console_place last = wrapped(2, 70);
     console_place next = wrapped(2, 71);

@@ -1,4 +1,4 @@
-// Draws the four pictures the editor loads (its static look and the entries of its menus) with
+// Draws the five pictures the editor loads (its static look and the entries of its menus) with
 // Brindlewood itself, and saves them as PNG files in the folder given, or the current one.
 // Run it under a display; it opens one window, captures from it and closes it.
 
@@ -8,6 +8,7 @@
 
 #include "Brindlewood.h"
 #include "FontFile.h"
+#include "Palette.h"
 #include "ScreenAreas.h"
 
 namespace {
@@ -55,6 +56,7 @@ public:
         // A TrueType font measures nothing until it has drawn once; the paper covers these.
         for (Font const& font : fonts.keys) window.drawText(fill(INK), font, 0, 20, "Mg");
         for (Font* font : {&fonts.title, &fonts.caption}) window.drawText(fill(INK), *font, 0, 20, "Mg");
+        window.readPixel(0, 0);  // returns once the renderer has drawn them
     }
 
     void panel(rect const& r, Color inside) {
@@ -114,7 +116,7 @@ void draw_background(Artist& art) {
               {area::add_menu, "Add"},
               {area::mod_menu, "Modify"},
               {area::del_menu, "Delete"},
-              {area::colors_menu, "Colours", FADED}});  // never available
+              {area::colors_menu, "Colours"}});
 
     art.text(art.fonts.caption, area::canvas.x1, area::canvas.y1 - 7, "Canvas: template 651 x 276, vertices in red");
     art.framed_white(area::canvas);
@@ -148,7 +150,11 @@ int main(int argc, char** argv) {
     draw_background(art);
     art.save({0, 0, area::window_width - 1, area::window_height - 1}, folder + "quill_back.png");
 
-    draw_menu(art, {{area::load_2d, "Load 2D"}, {area::width, ""}, {area::save, "Save"}, {area::exit, "Exit"}});
+    draw_menu(art, {{area::load_2d, "Load 2D"},
+                    {area::open, "Open"},
+                    {area::width, ""},
+                    {area::save, "Save"},
+                    {area::exit, "Exit"}});
     // The Width entry names itself on the left and leaves the right for the editor's number.
     art.text(fonts.keys[0], area::width.x1 + 8, (area::width.y1 + area::width.y2) / 2 + 5, "Width:");
     art.save(area::menu, folder + "quill_file.png");
@@ -158,5 +164,17 @@ int main(int argc, char** argv) {
 
     draw_menu(art, {{area::move_verts, "Move Verts"}, {area::vert_width, "Vert Width"}});
     art.save(area::menu, folder + "quill_mod.png");
+
+    // Each swatch a key filled with its colour, leaving room inside the frame for the outlines.
+    std::vector<key_label> swatches;
+    for (int colour = 0; colour < PALETTE_SIZE; ++colour) swatches.push_back({area::swatch(colour), ""});
+    draw_menu(art, swatches);
+    for (int colour = 0; colour < PALETTE_SIZE; ++colour) {
+        rect const r = area::swatch(colour);
+        paint const& p = PALETTE[colour];
+        window.drawRectangleFilled(fill(Color(p.red, p.green, p.blue)), r.x1 + KEY_MARGIN, r.y1 + KEY_MARGIN,
+                                   r.x2 - KEY_MARGIN, r.y2 - KEY_MARGIN);
+    }
+    art.save(area::menu, folder + "quill_colors.png");
     return 0;
 }

@@ -44,6 +44,12 @@ void XDoTool::moveOnScreenTo(int x, int y) {
 }
 
 void XDoTool::click(int button) { xdotool("click " + std::to_string(button)); }
+void XDoTool::clickEach(const std::vector<std::pair<int, int>>& points) {
+    std::string arguments;
+    for (auto [x, y] : points)
+        arguments += "mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) + " click 1 ";
+    xdotool(arguments);
+}
 void XDoTool::press(int button) { xdotool("mousedown " + std::to_string(button)); }
 void XDoTool::release(int button) { xdotool("mouseup " + std::to_string(button)); }
 void XDoTool::key(const std::string& keys) { xdotool("key " + keys); }

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class XDoTool {
 public:
@@ -17,6 +19,9 @@ public:
     static void moveOnScreenTo(int x, int y);
     // Buttons as X numbers them: 1 left, 2 middle, 3 right, 4 and 5 the wheel.
     void click(int button);
+    // Clicks the left button at each point (window pixels) in turn, in one xdotool run with no
+    // pause between the clicks.
+    void clickEach(const std::vector<std::pair<int, int>>& points);
     void press(int button);
     void release(int button);
     // Key names as xdotool takes them, such as "shift+a", "F5" or "Return".
