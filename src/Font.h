@@ -37,11 +37,11 @@ public:
     // Switches to a TrueType font of the current face at the new size; halts below 1.
     void setPointSize(int newPointSize);
 
-    // Whether the face names a file that can be read or an installed family (false for a size
-    // below 1).
+    // Whether Font(face, pointSize) would make a TrueType font rather than halt: the face names a
+    // readable outline font file (not a folder) or an installed family, and the size is at least 1.
     static bool checkFont(const std::string& face, int pointSize);
-    // The size of text in pixels (stroke fonts: width in the font's own units). A TrueType font
-    // measures 0 by 0 until text in it has been drawn once. Callable from the user's thread.
+    // The size of text in pixels (stroke fonts: width in the font's own units), right from the
+    // Font's making. Callable from the user's thread.
     void getStringSize(const std::string& text, int& width, int& height) const;
 
 private:

@@ -3,6 +3,7 @@
 // thread-safe nor usable from a thread without a GL context, so only the renderer touches it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,33 +19,52 @@ public:
     TrueTypeFont(const TrueTypeFont&) = delete;
     TrueTypeFont& operator=(const TrueTypeFont&) = delete;
 
+    // Where a character's glyph may put ink, in pixels from the start of the text, y up.
+    struct Box {
+        double left, bottom, right, top;
+    };
+
     // Reads the face's file (see findFile) and checks that its outlines can be sized to pointSize;
-    // false if not, as for a missing file or one of bitmaps only. Call once, on any thread.
+    // false if not, as for a missing file, a folder or a file of bitmaps only. Call once, on any
+    // thread; text measures from then on.
     bool open(const std::string& face, int pointSize);
     // Renderer thread, in a window's GL context: readies the outlines at pointSize. False if the
-    // font cannot be made at that size. Until this succeeds, text measures 0 by 0.
+    // font cannot be made at that size.
     bool create(int pointSize);
     // Renderer thread, after create: draws text as filled polygons in the current matrix, the
     // baseline on the origin and y up. Each byte is one character (ISO 8859-1), as in GLUT's fonts.
-    void output(const std::string& text);
+    // Only the run of characters from the first to the last whose box shows is drawn.
+    void output(const std::string& text, const std::function<bool(const Box&)>& shows);
     // Any thread: the advance width of text and the height from the lowest descender to the
-    // highest ascender, in pixels; 0 by 0 before create.
+    // highest ascender, in pixels.
     void measure(const std::string& text, int& width, int& height);
 
     // Points to pixels at 90 dots per inch: 12 points are 15 pixels.
     static int pixelSize(int pointSize);
-    // The file of a face: the face itself when it names a file that can be read, else the file
+    // The file of a face: the face itself when it names a file (not a folder) that can be read, else the file
     // that fontconfig has for it as a family name with an optional style ("DejaVu Serif:bold"),
     // or "" when fontconfig has no font of that family. Any thread.
     static std::string findFile(const std::string& face);
 
 private:
+    // A character's glyph in the face, looked up once.
+    struct Glyph {
+        bool known = false;
+        unsigned int index = 0;
+        double advance = 0;
+    };
+    // Calls visit(position, pen, glyph) for each character with the pen where its glyph starts,
+    // and returns the pen after the last; the caller holds measureMutex.
+    template <class Visit>
+    double walk(const std::string& text, Visit visit);
+    const Glyph& glyphOf(unsigned char c);
+
     std::string path;
     int outlinePixels = 0;             // renderer thread only
     std::unique_ptr<FTFont> outlines;  // renderer thread only
 
-    std::mutex measureMutex;  // guards the three members below
+    std::mutex measureMutex;  // guards the members below
     FT_LibraryRec_* library = nullptr;
     FT_FaceRec_* face = nullptr;
-    int measurePixels = 0;  // 0 until create has sized the font
+    Glyph glyphs[256];
 };
