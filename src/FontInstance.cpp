@@ -6,6 +6,7 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <deque>
@@ -126,8 +127,8 @@ std::shared_ptr<GLUTImp::FontInstance> GLUTImp::FontInstance::instanceOf(int han
 
 void GLUTImp::FontInstance::holdAgain(int handle) {
     std::deque<int>& idle = Cache::impl()->idle;
-    for (auto kept = idle.begin(); kept != idle.end(); ++kept)
-        if (*kept == handle) return void(idle.erase(kept));
+    const auto kept = std::find(idle.begin(), idle.end(), handle);
+    if (kept != idle.end()) idle.erase(kept);
 }
 
 int GLUTImp::FontInstance::getFontHandle(std::string face, int size, int fontId) {

@@ -2,7 +2,8 @@
 // Runs on the thread that asked for the load or save, inside the cache mutex. A file lists its
 // rows top first and a store bottom first, so every load and save turns the rows over. Both
 // libraries report errors by longjmp to a setjmp here, so a frame with a setjmp makes nothing
-// with a destructor after it; every failure ends in a report and a halt, never in exit.
+// with a destructor after it; a failed load or save ends in a report and a halt, never in exit,
+// and a failed check only in false.
 #include <fcntl.h>
 #include <png.h>
 #include <unistd.h>
