@@ -155,6 +155,15 @@ int GLUTImp::FontInstance::getFontHandle(std::string face, int size, int fontId)
     return handle;
 }
 
+void GLUTImp::FontInstance::letGo(int handle, std::vector<std::shared_ptr<FontInstance>>& freed) {
+    GLUTImpFontInstanceStatics* cache = Cache::impl();
+    cache->idle.push_back(handle);
+    while (cache->idle.size() > IDLE_FONTS_KEPT) {
+        freed.push_back(std::move(cache->instances[cache->idle.front()]));
+        cache->idle.pop_front();
+    }
+}
+
 void GLUTImp::FontInstance::releaseFontHandle(int handle) {
     GLUTImpFontInstanceStatics* cache = Cache::impl();
     // Freed after the lock is given back, or by a drawing that still holds one.
@@ -162,12 +171,7 @@ void GLUTImp::FontInstance::releaseFontHandle(int handle) {
     std::lock_guard<PortMutex> lock(cache->mutex);
     const int count = --cache->refcounts[handle];
     if (count < 0) NON_FATAL_ASSERTION("Refcounts for a font handle have somehow become negative");
-    if (count != 0) return;
-    cache->idle.push_back(handle);
-    while (cache->idle.size() > IDLE_FONTS_KEPT) {
-        freed.push_back(std::move(cache->instances[cache->idle.front()]));
-        cache->idle.pop_front();
-    }
+    if (count == 0) letGo(handle, freed);
 }
 
 void GLUTImp::FontInstance::bumpFontRefCount(int handle) {
@@ -200,9 +204,15 @@ bool GLUTImp::FontInstance::checkFont(std::string face, int size) { return TrueT
 
 std::shared_ptr<GLUTImp::FontInstance> GLUTImp::FontInstance::find(int handle) {
     GLUTImpFontInstanceStatics* cache = Cache::impl();
+    std::vector<std::shared_ptr<FontInstance>> freed;
     std::lock_guard<PortMutex> lock(cache->mutex);
-    // A draw queued before the last Font of its handle died may find the font freed: made again.
-    return cache->keys.count(handle) ? instanceOf(handle) : nullptr;
+    if (!cache->keys.count(handle)) return nullptr;
+    // A draw queued before the last Font of its handle died may find the font freed: it is made
+    // again, and let go again at once, to be freed in its turn.
+    const bool wasFreed = !cache->instances[handle];
+    std::shared_ptr<FontInstance> instance = instanceOf(handle);
+    if (wasFreed && cache->refcounts[handle] == 0) letGo(handle, freed);
+    return instance;
 }
 
 bool GLUTImp::FontInstance::showsInWindow(const TrueTypeFont::Box& box, int x, int y, const Transform* transform,

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "GLUTImp.h"
 #include "TrueTypeFont.h"
@@ -61,6 +62,9 @@ private:
     static std::shared_ptr<FontInstance> instanceOf(int handle);
     // Takes a handle that no Font held off the idle list; the caller holds the cache mutex.
     static void holdAgain(int handle);
+    // Puts a handle that no Font holds on the idle list, moving the instances it pushes off into
+    // freed, to be destroyed once the caller has given back the cache mutex, which it holds.
+    static void letGo(int handle, std::vector<std::shared_ptr<FontInstance>>& freed);
 
     std::string face;
     int pointSize;
