@@ -56,7 +56,7 @@ private:
     bool isTrueType() const { return ttFont != nullptr; }
     bool isStrokeFont() const;
     // The instance of a handle, made again if it has been freed, or null for an unknown handle;
-    // the cache mutex is held for the lookup only.
+    // the cache mutex is held for the lookup (and the making) only.
     static std::shared_ptr<FontInstance> find(int handle);
     // The instance of a known handle, made if it is not; the caller holds the cache mutex.
     static std::shared_ptr<FontInstance> instanceOf(int handle);

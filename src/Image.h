@@ -14,8 +14,8 @@ class Image {
 public:
     enum Type { JPEG = 0, PNG = 1, SCREEN = 2, NOT_INITIALIZED = 3 };
     // The most pixels a picture from a file may have: 16384 by 16384, or as many in another shape
-    // (a side may reach 65500). A file that declares more cannot be read: it is refused before any
-    // memory is taken for it, so a load costs the picture's own pixels and a few MB at most.
+    // (a side as long as the format allows: 65500 for JPEG, 65535 for PNG). A file that declares
+    // more cannot be read: it is refused before any memory is taken for it.
     static constexpr unsigned long long MAX_PIXELS = 16384ULL * 16384;
 
     // Loads the file (shared with other Images of the same name); halts on an empty name or a

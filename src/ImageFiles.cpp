@@ -182,7 +182,7 @@ const char* readJpeg(const char* filename, unsigned short* width, unsigned short
     // From libjpeg's pool, which it frees itself: nothing here may need a destructor. A check
     // decodes every row into the first of these.
     JSAMPARRAY spareRow = ink || !data ? decoder.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&decoder),
-                                                                    JPOOL_IMAGE, decoder.output_width * 4, 1)
+                                                                   JPOOL_IMAGE, decoder.output_width * 4, 1)
                                        : nullptr;
     while (decoder.output_scanline < decoder.output_height) {
         JSAMPROW row = pixels ? Instance::fileRow(pixels, rowBytes, *height, decoder.output_scanline) : spareRow[0];
@@ -244,8 +244,7 @@ const char* readPng(const char* filename, unsigned short* width, unsigned short*
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
     // Refused before the store takes memory for it.
-    if (!withinPixelLimit(png_get_image_width(png, info), png_get_image_height(png, info)))
-        png_longjmp(png, 1);
+    if (!withinPixelLimit(png_get_image_width(png, info), png_get_image_height(png, info))) png_longjmp(png, 1);
 
     // Whatever the file holds arrives as 8-bit red, green, blue, alpha, each row in its place.
     int colorType = png_get_color_type(png, info);
@@ -277,7 +276,8 @@ const char* readPng(const char* filename, unsigned short* width, unsigned short*
             std::fclose(file);
             return OUT_OF_MEMORY;
         }
-        for (unsigned int n = 0; n < pictureHeight; ++n) rows[n] = Instance::fileRow(pixels, rowBytes, pictureHeight, n);
+        for (unsigned int n = 0; n < pictureHeight; ++n)
+            rows[n] = Instance::fileRow(pixels, rowBytes, pictureHeight, n);
         png_read_image(png, rows);
         delete[] rows;
         *data = pixels;

@@ -68,8 +68,8 @@ public:
     static Span visiblePart(int start, int length, int limit);
     // Whether the tile from (left, top) to (right, bottom), in pixels of a picture drawn at (x, y)
     // with the transform, reaches into a window of width by height pixels.
-    static bool tileShows(int left, int top, int right, int bottom, int x, int y, const Transform& transform,
-                          int width, int height);
+    static bool tileShows(int left, int top, int right, int bottom, int x, int y, const Transform& transform, int width,
+                          int height);
     // Bytes per pixel in the store: 3 for JPEG, 4 for PNG and SCREEN, 0 for anything else.
     static int componentsOf(Image::Type type);
 

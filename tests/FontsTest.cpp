@@ -366,18 +366,18 @@ TEST(FontClipping, AGlyphShowsWhenAnyOfItsBoxIsInTheWindow) {
         bool shows;
     };
     const Case cases[] = {
-        {first, 10, 100, nullptr, true},
+        {first, 10, 100, nullptr, true},     // well inside
         {first, -20, 100, nullptr, false},   // wholly left of the window
         {first, -5, 100, nullptr, true},     // partly
         {first, 10, -5, nullptr, false},     // wholly above: the glyph rises from its baseline
         {first, 10, 303, nullptr, true},     // its ascender reaches in from below
-        {first, 10, 320, nullptr, false},
+        {first, 10, 320, nullptr, false},    // wholly below
         {later, 350, 100, nullptr, false},   // past the right edge
-        {later, 350, 100, &doubled, false},
-        {later, 150, 100, &doubled, true},
+        {later, 350, 100, &doubled, false},  // further right still
+        {later, 150, 100, &doubled, true},   // doubled, from 270 to 288
         {later, 290, 100, &doubled, false},  // doubled, it starts at 410
         {first, 100, -50, &turned, false},   // turned clockwise, the text runs down from above the window
-        {later, 100, -50, &turned, true},
+        {later, 100, -50, &turned, true},    // and reaches into it
     };
     for (const Case& c : cases)
         EXPECT_EQ(GLUTImp::FontInstance::showsInWindow(c.box, c.x, c.y, c.transform, 400, 300), c.shows)
