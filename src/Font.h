@@ -42,11 +42,12 @@ public:
     // Switches to a TrueType font of the current face at the new size; halts below 1.
     void setPointSize(int newPointSize, CallSite site = CallSite());
 
-    // Whether the face names a file that can be read, an installed family or a name fontconfig
-    // knows (false for a family that would be drawn in a stand-in, and for a size below 1).
+    // Whether Font(face, pointSize) would make a TrueType font rather than halt or fall back to a
+    // stand-in: the face names a readable outline font file (not a folder), an installed family or
+    // a name fontconfig knows, and the size is at least 1.
     static bool checkFont(const std::string& face, int pointSize, CallSite site = CallSite());
-    // The size of text in pixels (stroke fonts: width in the font's own units). A TrueType font
-    // measures 0 by 0 until text in it has been drawn once. Callable from the user's thread.
+    // The size of text in pixels (stroke fonts: width in the font's own units), right from the
+    // Font's making. Callable from the user's thread.
     void getStringSize(const std::string& text, int& width, int& height, CallSite site = CallSite()) const;
 
 private:

@@ -1,13 +1,18 @@
-// The font cache and GLUTImp::FontInstance. Handles, counts and instances live under one mutex
-// and are never freed; the lock covers map work only, never drawing or measuring. Opening a
-// TrueType file happens on the thread that first asks for it; GL work on the renderer only.
+// The font cache and GLUTImp::FontInstance. Handles, counts and instances live under one mutex;
+// the lock covers map work only, never drawing or measuring. A font no Font uses any more is kept
+// among the few last let go, then freed. Opening a TrueType file happens on the thread that asks
+// for it; GL work on the renderer only.
 #include "FontInstance.h"
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
+#include <deque>
 #include <mutex>
 #include <new>
+#include <vector>
 
 #include "Diagnostics.h"
 #include "Font.h"
@@ -16,9 +21,16 @@
 #include "TrueTypeFont.h"
 
 struct GLUTImpFontInstanceStatics {
+    struct Key {
+        std::string face;  // empty for a built-in font
+        int size;
+        int fontId;
+    };
     std::map<std::string, int> handles;  // key -> handle, one entry per key ever asked for
-    std::map<int, GLUTImp::FontInstance*> instances;
+    std::map<int, Key> keys;             // handle -> what it was asked for with, to make it again
+    std::map<int, std::shared_ptr<GLUTImp::FontInstance>> instances;  // those in use and the idle
     std::map<int, int> refcounts;
+    std::deque<int> idle;  // handles no Font holds whose instance is still kept, oldest first
     int nextHandle = 0;
     PortMutex mutex;
 };
@@ -26,6 +38,10 @@ struct GLUTImpFontInstanceStatics {
 namespace {
 
 using Cache = Globals<GLUTImpFontInstanceStatics>;
+
+// Fonts let go of and kept for a while: a program that makes a Font for each drawText finds its
+// font still made, and a draw queued before its Font died rarely has to make it again.
+constexpr std::size_t IDLE_FONTS_KEPT = 16;
 
 // Each list ends in 0; the GLUT fonts at the same positions follow.
 const int HELVETICA_SIZES[] = {10, 12, 18, 0};
@@ -101,44 +117,78 @@ void GLUTImp::FontInstance::create(Window* w) {
     createdFor[w] = true;
 }
 
+std::shared_ptr<GLUTImp::FontInstance> GLUTImp::FontInstance::instanceOf(int handle) {
+    GLUTImpFontInstanceStatics* cache = Cache::impl();
+    std::shared_ptr<FontInstance>& instance = cache->instances[handle];
+    if (instance) return instance;
+    const GLUTImpFontInstanceStatics::Key& key = cache->keys.at(handle);
+    // Made under the lock, so a TrueType file being opened holds up other font calls meanwhile.
+    instance.reset(key.face.empty() ? new (std::nothrow) FontInstance(key.fontId, key.size)
+                                    : new (std::nothrow) FontInstance(key.face, key.size));
+    if (!instance)
+        FATAL_ERROR(
+            "Could not allocate sufficent memory to create a new FontInstance.  Free up some memory and try again");
+    return instance;
+}
+
+void GLUTImp::FontInstance::holdAgain(int handle) {
+    std::deque<int>& idle = Cache::impl()->idle;
+    const auto kept = std::find(idle.begin(), idle.end(), handle);
+    if (kept != idle.end()) idle.erase(kept);
+}
+
 int GLUTImp::FontInstance::getFontHandle(std::string face, int size, int fontId) {
     GLUTImpFontInstanceStatics* cache = Cache::impl();
     const std::string key = fontKey(face, size, fontId);
     std::lock_guard<PortMutex> lock(cache->mutex);
 
     auto known = cache->handles.find(key);
+    int handle;
     if (known != cache->handles.end()) {
-        const int handle = known->second;
-        if (++cache->refcounts[handle] == INT_MAX) NON_FATAL_ASSERTION("Font refcounts for handle have overflown?");
-        return handle;
+        handle = known->second;
+        int& count = cache->refcounts[handle];
+        if (count == 0) holdAgain(handle);
+        if (++count == INT_MAX) NON_FATAL_ASSERTION("Font refcounts for handle have overflown?");
+    } else {
+        handle = cache->nextHandle++;
+        cache->handles[key] = handle;
+        cache->keys[handle] = {face, size, fontId};
+        if (handle == INT_MAX)
+            NON_FATAL_ASSERTION("Did you really create that many fonts?  The Font handle counter has overflown");
+        cache->refcounts[handle] = 1;
     }
-
-    const int handle = cache->nextHandle++;
-    cache->handles[key] = handle;
-    if (handle == INT_MAX)
-        NON_FATAL_ASSERTION("Did you really create that many fonts?  The Font handle counter has overflown");
-    cache->refcounts[handle] = 1;
-    // Made under the lock, so a TrueType file being opened holds up other font calls meanwhile.
-    FontInstance* instance =
-        face.empty() ? new (std::nothrow) FontInstance(fontId, size) : new (std::nothrow) FontInstance(face, size);
-    if (!instance)
-        FATAL_ERROR(
-            "Could not allocate sufficent memory to create a new FontInstance.  Free up some memory and try again");
-    cache->instances[handle] = instance;
+    instanceOf(handle);
     return handle;
+}
+
+void GLUTImp::FontInstance::letGo(int handle, std::vector<std::shared_ptr<FontInstance>>& freed) {
+    GLUTImpFontInstanceStatics* cache = Cache::impl();
+    cache->idle.push_back(handle);
+    while (cache->idle.size() > IDLE_FONTS_KEPT) {
+        freed.push_back(std::move(cache->instances[cache->idle.front()]));
+        cache->idle.pop_front();
+    }
 }
 
 void GLUTImp::FontInstance::releaseFontHandle(int handle) {
     GLUTImpFontInstanceStatics* cache = Cache::impl();
+    // Freed after the lock is given back, or by a drawing that still holds one.
+    std::vector<std::shared_ptr<FontInstance>> freed;
     std::lock_guard<PortMutex> lock(cache->mutex);
-    // Nothing is freed at 0: the next Font of the same key takes the instance back.
-    if (--cache->refcounts[handle] < 0) NON_FATAL_ASSERTION("Refcounts for a font handle have somehow become negative");
+    const int count = --cache->refcounts[handle];
+    if (count < 0) NON_FATAL_ASSERTION("Refcounts for a font handle have somehow become negative");
+    if (count == 0) letGo(handle, freed);
 }
 
 void GLUTImp::FontInstance::bumpFontRefCount(int handle) {
     GLUTImpFontInstanceStatics* cache = Cache::impl();
     std::lock_guard<PortMutex> lock(cache->mutex);
-    if (++cache->refcounts[handle] == INT_MAX) NON_FATAL_ASSERTION("Font refcounts for handle have overflown?");
+    int& count = cache->refcounts[handle];
+    if (count == 0) {
+        holdAgain(handle);
+        instanceOf(handle);
+    }
+    if (++count == INT_MAX) NON_FATAL_ASSERTION("Font refcounts for handle have overflown?");
 }
 
 int GLUTImp::FontInstance::getRefCount(int handle) {
@@ -148,16 +198,50 @@ int GLUTImp::FontInstance::getRefCount(int handle) {
     return count != cache->refcounts.end() ? count->second : 0;
 }
 
-bool GLUTImp::FontInstance::checkFont(std::string face, int) {
-    const TrueTypeFont::FaceFile file = TrueTypeFont::findFile(face);
-    return !file.path.empty() && file.standIn.empty();
-}
-
-GLUTImp::FontInstance* GLUTImp::FontInstance::find(int handle) {
+int GLUTImp::FontInstance::madeFontCount() {
     GLUTImpFontInstanceStatics* cache = Cache::impl();
     std::lock_guard<PortMutex> lock(cache->mutex);
-    auto instance = cache->instances.find(handle);
-    return instance != cache->instances.end() ? instance->second : nullptr;
+    int made = 0;
+    for (const auto& instance : cache->instances) made += instance.second != nullptr;
+    return made;
+}
+
+bool GLUTImp::FontInstance::checkFont(std::string face, int size) {
+    const TrueTypeFont::FaceFile file = TrueTypeFont::findFile(face);
+    return !file.path.empty() && file.standIn.empty() && TrueTypeFont().open(file.path, size).empty();
+}
+
+std::shared_ptr<GLUTImp::FontInstance> GLUTImp::FontInstance::find(int handle) {
+    GLUTImpFontInstanceStatics* cache = Cache::impl();
+    std::vector<std::shared_ptr<FontInstance>> freed;
+    std::lock_guard<PortMutex> lock(cache->mutex);
+    if (!cache->keys.count(handle)) return nullptr;
+    // A draw queued before the last Font of its handle died may find the font freed: it is made
+    // again, and let go again at once, to be freed in its turn.
+    const bool wasFreed = !cache->instances[handle];
+    std::shared_ptr<FontInstance> instance = instanceOf(handle);
+    if (wasFreed && cache->refcounts[handle] == 0) letGo(handle, freed);
+    return instance;
+}
+
+bool GLUTImp::FontInstance::showsInWindow(const TrueTypeFont::Box& box, int x, int y, const Transform* transform,
+                                          int width, int height) {
+    // As drawText's matrix takes the box: turned, scaled, flipped upright and moved to (x, y).
+    const double turn = transform ? -transform->getRotation() * M_PI / 180 : 0;
+    const double scaleX = transform ? transform->getScaleX() : 1;
+    const double scaleY = transform ? transform->getScaleY() : 1;
+    double left = INFINITY, right = -INFINITY, top = INFINITY, bottom = -INFINITY;
+    for (double cornerX : {box.left, box.right}) {
+        for (double cornerY : {box.bottom, box.top}) {
+            const double windowX = x + scaleX * (cornerX * std::cos(turn) - cornerY * std::sin(turn));
+            const double windowY = y - scaleY * (cornerX * std::sin(turn) + cornerY * std::cos(turn));
+            left = std::min(left, windowX);
+            right = std::max(right, windowX);
+            top = std::min(top, windowY);
+            bottom = std::max(bottom, windowY);
+        }
+    }
+    return right >= 0 && left <= width && bottom >= 0 && top <= height;
 }
 
 void GLUTImp::FontInstance::drawText(int handle, Window* w, int x, int y, const std::string* text,
@@ -165,7 +249,7 @@ void GLUTImp::FontInstance::drawText(int handle, Window* w, int x, int y, const 
     if (!w) FATAL_ASSERTION("I seem to have been passed a NULL Window pointer");
     if (!text) FATAL_ASSERTION("I seem to have been passed a NULL string pointer");
     glPushMatrix();
-    FontInstance* font = find(handle);
+    const std::shared_ptr<FontInstance> font = find(handle);
     if (!font) FATAL_ASSERTION("I seem to have been passed an invalid font handle");
 
     // Glyphs are designed with y up: flip them upright in the window's y-down pixels.
@@ -179,7 +263,11 @@ void GLUTImp::FontInstance::drawText(int handle, Window* w, int x, int y, const 
 
     if (font->isTrueType()) {
         font->create(w);
-        font->ttFont->output(*text);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        font->ttFont->output(*text, [&](const TrueTypeFont::Box& box) {
+            return showsInWindow(box, x, y, transform, viewport[2], viewport[3]);
+        });
     } else if (font->isStrokeFont()) {
         const float scale = font->pointSize / 100.0f;
         glScalef(scale, scale, 0);
@@ -196,7 +284,7 @@ void GLUTImp::FontInstance::drawText(int handle, Window* w, int x, int y, const 
 }
 
 void GLUTImp::FontInstance::getStringSize(int handle, const std::string& text, int& width, int& height) {
-    FontInstance* font = find(handle);
+    const std::shared_ptr<FontInstance> font = find(handle);
     if (!font) {
         NON_FATAL_ASSERTION("I seem to have been passed an invalid font handle");
         width = height = 0;

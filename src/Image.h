@@ -15,9 +15,14 @@
 class Image {
 public:
     enum Type { JPEG = 0, PNG = 1, SCREEN = 2, NOT_INITIALIZED = 3 };
+    // The most pixels a picture from a file may have: 16384 by 16384, or as many in another shape
+    // (a side as long as the format allows: 65500 for JPEG, 65535 for PNG). A file that declares
+    // more cannot be read: it is refused before any memory is taken for it.
+    static constexpr unsigned long long MAX_PIXELS = 16384ULL * 16384;
 
     // Loads the file (shared with other Images of the same name); halts on an empty name or a
-    // file that cannot be read as that type. CMYK JPEGs load as RGB.
+    // file that cannot be read as that type, one larger than MAX_PIXELS included. CMYK JPEGs
+    // load as RGB.
     Image(const std::string& filename, Type type, CallSite site = CallSite());
     // Adopts one reference to a cache handle that the caller already holds: the library's own
     // way of returning a new picture, not one for programs.
@@ -41,8 +46,9 @@ public:
     // keeps its mode, owner and other names. The file appears whole or not at all where one of a
     // single name may be replaced: a save that fails (a full disk) halts and leaves it as it was.
     void save(const std::string& filename, Type fileType, CallSite site = CallSite()) const;
-    // Whether the file can be opened and starts as a file of that type does: the PNG signature,
-    // or the JPEG start-of-image marker.
+    // Whether the constructor would load the file as that type rather than halt: the whole file
+    // is decoded, quietly and through one row of memory, so this costs about a load's time.
+    // Never halts. For SCREEN and NOT_INITIALIZED, whether the file can be opened.
     static bool checkImage(const std::string& filename, Type fileType, CallSite site = CallSite());
     // The rectangle whose bottom-left corner is (x, y) counted from the picture's bottom-left;
     // parts outside the picture come back as zero bytes.

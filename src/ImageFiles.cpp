@@ -2,7 +2,9 @@
 // Runs on the thread that asked for the load or save, inside the cache mutex. A file lists its
 // rows top first and a store bottom first, so every load and save turns the rows over. Both
 // libraries report errors by longjmp to a setjmp here, so a frame with a setjmp makes nothing
-// with a destructor after it; every failure ends in a report and a halt, never in exit.
+// with a destructor after it; a failed load or save ends in a report and a halt, never in exit,
+// and a failed check only in false.
+#include <fcntl.h>
 #include <png.h>
 
 #include <algorithm>
@@ -66,12 +68,15 @@ void refuseCorruptData(j_common_ptr decoder, int level) {
     if (level < 0) decoder->err->error_exit(decoder);
 }
 
-// Closes a file that libjpeg could not decode and halts, naming the file when it is no JPEG at all.
-[[noreturn]] void haltUndecodableJpeg(std::FILE* file, const char* filename) {
-    std::rewind(file);
-    const bool isJpeg = startsWith(file, JPEG_START_OF_IMAGE);
+// The line beneath a failed load's report, naming the file and why where the report cannot: it
+// cannot be opened, or it is not of the type asked for at all.
+template <std::size_t N>
+std::string whyUnread(const char* filename, const unsigned char (&signature)[N], const char* notOfType) {
+    std::FILE* file = std::fopen(filename, "rb");
+    if (!file) return diagnostics::unreadableFile(filename);
+    const bool ofType = startsWith(file, signature);
     std::fclose(file);
-    FATAL_ERROR(DECODE_FAILED, isJpeg ? "" : diagnostics::aboutFile(filename, "not a JPEG"));
+    return ofType ? "" : diagnostics::aboutFile(filename, notOfType);
 }
 
 // Both loaders test their arguments in this order.
@@ -121,23 +126,41 @@ unsigned char* GLUTImp::ImageInstance::fileRow(unsigned char* store, std::size_t
     return store + (std::size_t(height) - 1 - n) * rowBytes;
 }
 
-void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* width, unsigned short* height,
-                                      unsigned char** data) {
-    checkLoadArguments(filename, width, height, data);
+namespace {
+
+using Instance = GLUTImp::ImageInstance;
+
+// Whether a file declaring a picture of these sides may be loaded at all.
+bool withinPixelLimit(unsigned long width, unsigned long height) {
+    return static_cast<unsigned long long>(width) * height <= Image::MAX_PIXELS;
+}
+
+void sayNothing(j_common_ptr) {}
+
+// Reads the JPEG file into a new store at *data or, with no data, only decodes it, quietly and
+// through one row, to learn whether it can be read. Returns the report of a failure, or null.
+const char* readJpeg(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data) {
     std::FILE* file = std::fopen(filename, "rb");
-    if (!file) FATAL_ERROR("Can't open specified image", diagnostics::unreadableFile(filename));
+    if (!file) return "Can't open specified image";
 
     jpeg_decompress_struct decoder{};  // zeroed, so that it can be destroyed however early libjpeg fails
     JpegErrors errors;
     decoder.err = returningErrors(errors);
     errors.manager.emit_message = refuseCorruptData;
+    if (!data) errors.manager.output_message = sayNothing;
+    // Volatile: set after the setjmp, and freed after the longjmp of a failure.
+    unsigned char* volatile pixels = nullptr;
     if (setjmp(errors.failed)) {
+        delete[] pixels;
         jpeg_destroy_decompress(&decoder);
-        haltUndecodableJpeg(file, filename);
+        std::fclose(file);
+        return DECODE_FAILED;
     }
     jpeg_create_decompress(&decoder);
     jpeg_stdio_src(&decoder, file);
     jpeg_read_header(&decoder, TRUE);
+    // Refused before libjpeg or the store take memory for it.
+    if (!withinPixelLimit(decoder.image_width, decoder.image_height)) longjmp(errors.failed, 1);
     // The store holds red, green, blue: libjpeg widens grey to them, and ink (CMYK) is converted below.
     const bool ink = decoder.jpeg_color_space == JCS_CMYK || decoder.jpeg_color_space == JCS_YCCK;
     decoder.out_color_space = ink ? JCS_CMYK : JCS_RGB;
@@ -147,64 +170,71 @@ void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* widt
     *width = static_cast<unsigned short>(decoder.output_width);
     *height = static_cast<unsigned short>(decoder.output_height);
     std::size_t rowBytes = std::size_t(decoder.output_width) * 3;
-    // Not zeroed: the decoder writes every row, and a damaged file that declares a huge picture
-    // then costs no memory before libjpeg finds the damage.
-    unsigned char* pixels = new (std::nothrow) unsigned char[rowBytes * *height];
-    if (!pixels) FATAL_ERROR(OUT_OF_MEMORY);
-    // From libjpeg's pool, which it frees itself: nothing here may need a destructor.
-    JSAMPARRAY inkRow = ink ? decoder.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&decoder), JPOOL_IMAGE,
-                                                        decoder.output_width * 4, 1)
-                            : nullptr;
+    // Not zeroed: the decoder writes every row, and a damaged file then costs no memory before
+    // libjpeg finds the damage.
+    if (data) {
+        pixels = new (std::nothrow) unsigned char[rowBytes * *height];
+        if (!pixels) {
+            jpeg_destroy_decompress(&decoder);
+            std::fclose(file);
+            return OUT_OF_MEMORY;
+        }
+    }
+    // From libjpeg's pool, which it frees itself: nothing here may need a destructor. A check
+    // decodes every row into the first of these.
+    JSAMPARRAY spareRow = ink || !data ? decoder.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&decoder),
+                                                                   JPOOL_IMAGE, decoder.output_width * 4, 1)
+                                       : nullptr;
     while (decoder.output_scanline < decoder.output_height) {
-        JSAMPROW row = fileRow(pixels, rowBytes, *height, decoder.output_scanline);
+        JSAMPROW row = pixels ? Instance::fileRow(pixels, rowBytes, *height, decoder.output_scanline) : spareRow[0];
         if (!ink) {
             jpeg_read_scanlines(&decoder, &row, 1);
             continue;
         }
-        jpeg_read_scanlines(&decoder, inkRow, 1);
+        jpeg_read_scanlines(&decoder, spareRow, 1);
         // Adobe's programs, which make most CMYK files and mark them, store ink inverted.
-        cmykToRgb(inkRow[0], row, decoder.output_width, decoder.saw_Adobe_marker);
+        Instance::cmykToRgb(spareRow[0], row, decoder.output_width, decoder.saw_Adobe_marker);
     }
     jpeg_finish_decompress(&decoder);
     jpeg_destroy_decompress(&decoder);
     std::fclose(file);
-    *data = pixels;
+    if (data) *data = pixels;
+    return nullptr;
 }
 
-// libpng reports errors by longjmp back to the setjmp below, so only trivially destructible
-// locals live in this frame past that point.
-void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width, unsigned short* height,
-                                     unsigned char** data) {
-    checkLoadArguments(filename, width, height, data);
+[[noreturn]] void failQuietly(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+void warnNothing(png_structp, png_const_charp) {}
+
+// As readJpeg, for a PNG file. libpng reports errors by longjmp back to the setjmp below, so only
+// trivially destructible locals live in this frame past that point.
+const char* readPng(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data) {
     std::FILE* file = std::fopen(filename, "rb");
-    if (!file) FATAL_ERROR(PNG_OPEN_FAILED, diagnostics::unreadableFile(filename));
+    if (!file) return PNG_OPEN_FAILED;
     if (!startsWith(file, PNG_SIGNATURE)) {
         std::fclose(file);
-        FATAL_ERROR(PNG_OPEN_FAILED, diagnostics::aboutFile(filename, "not a PNG"));
+        return PNG_OPEN_FAILED;
     }
 
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) {
-        std::fclose(file);
-        FATAL_ERROR(DECODE_FAILED);
-    }
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        std::fclose(file);
-        FATAL_ERROR(DECODE_FAILED);
-    }
-    png_infop endInfo = png_create_info_struct(png);
+    png_structp png = data ? png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr)
+                           : png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, failQuietly, warnNothing);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    png_infop endInfo = info ? png_create_info_struct(png) : nullptr;
+    // Volatile: set after the setjmp, and freed after the longjmp of a failure.
+    unsigned char* volatile pixels = nullptr;
+    png_bytep* volatile rows = nullptr;
     if (!endInfo) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(file);
-        FATAL_ERROR(DECODE_FAILED);
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        // libpng's own handler has already written its message.
         png_destroy_read_struct(&png, &info, &endInfo);
         std::fclose(file);
-        FATAL_ERROR(DECODE_FAILED);
+        return DECODE_FAILED;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        // libpng's own handler has already written its message, unless only checking.
+        delete[] pixels;
+        delete[] rows;
+        png_destroy_read_struct(&png, &info, &endInfo);
+        std::fclose(file);
+        return DECODE_FAILED;
     }
     png_init_io(png, file);
     png_set_sig_bytes(png, sizeof PNG_SIGNATURE);
@@ -214,6 +244,8 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
     // that claims gigabytes (text, palettes, profiles) is never given the memory it claims.
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
+    // Refused before the store takes memory for it.
+    if (!withinPixelLimit(png_get_image_width(png, info), png_get_image_height(png, info))) png_longjmp(png, 1);
 
     // Whatever the file holds arrives as 8-bit red, green, blue, alpha, each row in its place.
     int colorType = png_get_color_type(png, info);
@@ -225,26 +257,53 @@ void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width
     if (bitDepth == 16) png_set_strip_16(png);
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
     if (!(colorType & PNG_COLOR_MASK_ALPHA) && !transparency) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(png);
+    const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
     unsigned short pictureWidth = static_cast<unsigned short>(png_get_image_width(png, info));
     unsigned short pictureHeight = static_cast<unsigned short>(png_get_image_height(png, info));
-    std::size_t rowBytes = std::size_t(pictureWidth) * 4;
-    png_bytep* rows = new (std::nothrow) png_bytep[pictureHeight];
-    if (!rows) FATAL_ERROR(OUT_OF_MEMORY);
-    // Not zeroed, as in jpegload: every row is read.
-    unsigned char* pixels = new (std::nothrow) unsigned char[rowBytes * pictureHeight];
-    if (!pixels) FATAL_ERROR(OUT_OF_MEMORY);
-    for (unsigned int n = 0; n < pictureHeight; ++n) rows[n] = fileRow(pixels, rowBytes, pictureHeight, n);
-    png_read_image(png, rows);
-
+    if (!data) {
+        // libpng decodes a row it is given no place for, and drops it.
+        for (int pass = 0; pass < passes; ++pass)
+            for (unsigned int n = 0; n < pictureHeight; ++n) png_read_row(png, nullptr, nullptr);
+    } else {
+        std::size_t rowBytes = std::size_t(pictureWidth) * 4;
+        rows = new (std::nothrow) png_bytep[pictureHeight];
+        // Not zeroed, as in readJpeg: every row is read.
+        pixels = rows ? new (std::nothrow) unsigned char[rowBytes * pictureHeight] : nullptr;
+        if (!pixels) {
+            delete[] rows;
+            png_destroy_read_struct(&png, &info, &endInfo);
+            std::fclose(file);
+            return OUT_OF_MEMORY;
+        }
+        for (unsigned int n = 0; n < pictureHeight; ++n)
+            rows[n] = Instance::fileRow(pixels, rowBytes, pictureHeight, n);
+        png_read_image(png, rows);
+        delete[] rows;
+        *data = pixels;
+    }
     png_destroy_read_struct(&png, &info, &endInfo);
     std::fclose(file);
-    delete[] rows;
     *width = pictureWidth;
     *height = pictureHeight;
-    *data = pixels;
+    return nullptr;
+}
+
+}  // namespace
+
+void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* width, unsigned short* height,
+                                      unsigned char** data) {
+    checkLoadArguments(filename, width, height, data);
+    if (const char* failure = readJpeg(filename, width, height, data))
+        FATAL_ERROR(failure, whyUnread(filename, JPEG_START_OF_IMAGE, "not a JPEG"));
+}
+
+void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width, unsigned short* height,
+                                     unsigned char** data) {
+    checkLoadArguments(filename, width, height, data);
+    if (const char* failure = readPng(filename, width, height, data))
+        FATAL_ERROR(failure, whyUnread(filename, PNG_SIGNATURE, "not a PNG"));
 }
 
 void GLUTImp::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
@@ -333,11 +392,11 @@ void GLUTImp::ImageInstance::saveImage(int handle, const std::string& filename, 
 }
 
 bool GLUTImp::ImageInstance::checkImage(const std::string& filename, Image::Type type) {
+    unsigned short width = 0;
+    unsigned short height = 0;
+    if (type == Image::PNG) return !readPng(filename.c_str(), &width, &height, nullptr);
+    if (type == Image::JPEG) return !readJpeg(filename.c_str(), &width, &height, nullptr);
     std::FILE* file = std::fopen(filename.c_str(), "rb");
-    if (!file) return false;
-    bool loadable = true;
-    if (type == Image::PNG) loadable = startsWith(file, PNG_SIGNATURE);
-    if (type == Image::JPEG) loadable = startsWith(file, JPEG_START_OF_IMAGE);
-    std::fclose(file);
-    return loadable;
+    if (file) std::fclose(file);
+    return file != nullptr;
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -19,7 +20,8 @@ namespace {
 
 const char* const OUT_OF_MEMORY =
     "Could not allocate sufficent memory to create a new ImageInstance.  Free up some memory and try again";
-const unsigned char GUARD_BYTE = 0x4A;  // "J", written just past the staging block to catch overruns
+// The largest piece of a picture given to GL as one texture in a transformed draw: 4 MB at most.
+constexpr int TILE_SIDE = 1024;
 
 GLUTImpImageInstanceStatics& cache() { return *Globals<GLUTImpImageInstanceStatics>::impl(); }
 
@@ -190,7 +192,6 @@ void GLUTImp::ImageInstance::replacePixels(int handle, const std::vector<unsigne
     ImageInstance& image = liveInstance(handle);
     if (pixels.size() != storeBytes(image)) FATAL_ERROR("The pixels given to an image do not match its size");
     std::copy(pixels.begin(), pixels.end(), image.data.get());
-    image.texData.reset();  // staged again from the new pixels by the next transformed draw
 }
 
 int GLUTImp::ImageInstance::handleOfFile(const std::string& filename) {
@@ -246,86 +247,138 @@ int GLUTImp::ImageInstance::componentsOf(Image::Type type) {
     return 0;
 }
 
+GLUTImp::ImageInstance::Span GLUTImp::ImageInstance::visiblePart(int start, int length, int limit) {
+    const long first = std::max(0L, long(start));
+    const long end = std::min(long(limit), long(start) + length);
+    return {int(first - start), int(std::max(0L, end - first))};
+}
+
+namespace {
+
+// Which part of the store the next glDrawPixels or glTexSubImage2D reads: rows of width pixels,
+// from column skipX of row skipY (rows counted from the bottom).
+void unpackFrom(int width, int skipX, int skipY) {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, width);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, skipX);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, skipY);
+}
+
+}  // namespace
+
 void GLUTImp::ImageInstance::drawImage(int handle, int x, int y) {
     if (handle < 0) return;
     std::lock_guard<PortMutex> lock(cache().mutex);
     const ImageInstance& image = liveInstance(handle);
     int components = componentsOf(image.type);
     if (components == 0) return;
-    // The picture's bottom-left corner must lie in the window (edges included), or nothing is drawn.
+    // Only the part inside the window goes to GL: a raster position outside it would be invalid,
+    // and the whole picture would be lost.
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const int bottom = y + image.height;
-    if (x < 0 || x > viewport[2] || bottom < 0 || bottom > viewport[3]) return;
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    const Span columns = visiblePart(x, image.width, viewport[2]);
+    const Span rows = visiblePart(y, image.height, viewport[3]);  // window rows, top down
+    if (columns.count == 0 || rows.count == 0) return;
     glDrawBuffer(GL_BACK);
-    // The raster position is the picture's bottom-left corner: store rows run upward from it.
-    moveRasterTo(x, bottom);
-    if (components == 3) {
-        glDrawPixels(image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, image.data.get());
-        return;
+    // Store rows run upward from the picture's bottom, so the rows below the window come first.
+    unpackFrom(image.width, columns.skipped, image.height - rows.skipped - rows.count);
+    // The raster position is the visible part's bottom-left corner.
+    moveRasterTo(x + columns.skipped, y + rows.skipped + rows.count);
+    if (components == 4) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_BLEND);
     }
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_BLEND);
-    glDrawPixels(image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.data.get());
-    glDisable(GL_BLEND);
+    glDrawPixels(columns.count, rows.count, components == 3 ? GL_RGB : GL_RGBA, GL_UNSIGNED_BYTE, image.data.get());
+    if (components == 4) glDisable(GL_BLEND);
+    unpackFrom(0, 0, 0);
 }
 
-void GLUTImp::ImageInstance::stageTexture(int components) {
-    texWidth = textureSide(width);
-    texHeight = textureSide(height);
-    std::size_t bytes = std::size_t(texWidth) * texHeight * components;
-    texData.reset(allocatePixels(bytes + 100));
-    texData[bytes] = GUARD_BYTE;
-    std::size_t rowBytes = std::size_t(width) * components;
-    for (std::size_t row = 0; row < height; ++row) {
-        std::memcpy(texData.get() + row * texWidth * components, data.get() + row * rowBytes, rowBytes);
+bool GLUTImp::ImageInstance::tileShows(int left, int top, int right, int bottom, int x, int y,
+                                       const Transform& transform, int width, int height) {
+    // As the quad is drawn: scaled, turned clockwise about (x, y) in the window's y-down pixels.
+    const double turn = transform.getRotation() * M_PI / 180;
+    double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
+    for (int cornerX : {left, right}) {
+        for (int cornerY : {top, bottom}) {
+            const double scaledX = cornerX * transform.getScaleX(), scaledY = cornerY * transform.getScaleY();
+            const double windowX = x + scaledX * std::cos(turn) - scaledY * std::sin(turn);
+            const double windowY = y + scaledX * std::sin(turn) + scaledY * std::cos(turn);
+            minX = std::min(minX, windowX);
+            maxX = std::max(maxX, windowX);
+            minY = std::min(minY, windowY);
+            maxY = std::max(maxY, windowY);
+        }
     }
-    if (texData[bytes] != GUARD_BYTE) FATAL_ASSERTION("wrote out of bounds on texdata");
+    return maxX >= 0 && minX <= width && maxY >= 0 && minY <= height;
 }
 
 void GLUTImp::ImageInstance::drawImage(int handle, int x, int y, const Transform& transform) {
     if (handle < 0) return;
     std::lock_guard<PortMutex> lock(cache().mutex);
-    ImageInstance& image = liveInstance(handle);
+    const ImageInstance& image = liveInstance(handle);
     int components = componentsOf(image.type);
     if (components == 0) return;
     GLenum format = components == 3 ? GL_RGB : GL_RGBA;
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
     glDrawBuffer(GL_BACK);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    // OpenGL 1.1 wants power-of-two sides: the picture sits in the bottom-left of a padded block.
-    if (!image.texData) image.stageTexture(components);
-
     glPushMatrix();
     glTranslatef(x, y, 0);
     glRotatef(transform.getRotation(), 0, 0, 1);  // clockwise on screen, the y axis pointing down
+    glScalef(transform.getScaleX(), transform.getScaleY(), 1);
     if (components == 4) {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_BLEND);
     }
-    glTexImage2D(GL_TEXTURE_2D, 0, components, image.texWidth, image.texHeight, 0, format, GL_UNSIGNED_BYTE,
-                 image.texData.get());
     glEnable(GL_TEXTURE_2D);
     glColor4f(1, 1, 1, 1);
-    float u = float(image.width) / image.texWidth;
-    float v = float(image.height) / image.texHeight;
-    float right = float(image.width * transform.getScaleX());
-    float bottom = float(image.height * transform.getScaleY());
-    // Texture rows run bottom-up and screen rows top-down, so the quad's top edge takes t = v.
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, v);
-    glVertex2f(0, 0);
-    glTexCoord2f(0, 0);
-    glVertex2f(0, bottom);
-    glTexCoord2f(u, 0);
-    glVertex2f(right, bottom);
-    glTexCoord2f(u, v);
-    glVertex2f(right, 0);
-    glEnd();
+    // In tiles that any texture can hold, each drawn only if it can reach the window. Tile
+    // coordinates run from the picture's top-left corner, y down; store rows from its bottom.
+    for (int top = 0; top < image.height; top += TILE_SIDE) {
+        const int tileHeight = std::min(TILE_SIDE, image.height - top);
+        for (int left = 0; left < image.width; left += TILE_SIDE) {
+            const int tileWidth = std::min(TILE_SIDE, image.width - left);
+            if (!tileShows(left, top, left + tileWidth, top + tileHeight, x, y, transform, viewport[2], viewport[3]))
+                continue;
+            // OpenGL 1.1 wants power-of-two sides: the tile sits in the bottom-left of its texture,
+            // with its last column and row once more beside it, so that filtering at its edges
+            // meets the tile's own pixels.
+            const GLsizei textureWidth = textureSide(tileWidth), textureHeight = textureSide(tileHeight);
+            const int storeRow = image.height - top - tileHeight;
+            glTexImage2D(GL_TEXTURE_2D, 0, components, textureWidth, textureHeight, 0, format, GL_UNSIGNED_BYTE,
+                         nullptr);
+            unpackFrom(image.width, left, storeRow);
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, tileWidth, tileHeight, format, GL_UNSIGNED_BYTE, image.data.get());
+            if (tileWidth < textureWidth) {
+                unpackFrom(image.width, left + tileWidth - 1, storeRow);
+                glTexSubImage2D(GL_TEXTURE_2D, 0, tileWidth, 0, 1, tileHeight, format, GL_UNSIGNED_BYTE,
+                                image.data.get());
+            }
+            if (tileHeight < textureHeight) {
+                unpackFrom(image.width, left, storeRow + tileHeight - 1);
+                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, tileHeight, tileWidth, 1, format, GL_UNSIGNED_BYTE,
+                                image.data.get());
+            }
+            const float u = float(tileWidth) / textureWidth;
+            const float v = float(tileHeight) / textureHeight;
+            // Texture rows run bottom-up and screen rows top-down, so the quad's top edge takes t = v.
+            glBegin(GL_QUADS);
+            glTexCoord2f(0, v);
+            glVertex2f(left, top);
+            glTexCoord2f(0, 0);
+            glVertex2f(left, top + tileHeight);
+            glTexCoord2f(u, 0);
+            glVertex2f(left + tileWidth, top + tileHeight);
+            glTexCoord2f(u, v);
+            glVertex2f(left + tileWidth, top);
+            glEnd();
+        }
+    }
+    unpackFrom(0, 0, 0);
     glDisable(GL_TEXTURE_2D);
     if (components == 4) glDisable(GL_BLEND);
     glPopMatrix();

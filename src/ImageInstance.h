@@ -59,6 +59,17 @@ public:
                               std::size_t pixels);
     // The smallest power of two not below side (1 for 0).
     static unsigned int textureSide(unsigned int side);
+    // The part of a run of length pixels from start that lies in 0 to limit: how many are cut off
+    // before it, and how many are left (0 when none).
+    struct Span {
+        int skipped;
+        int count;
+    };
+    static Span visiblePart(int start, int length, int limit);
+    // Whether the tile from (left, top) to (right, bottom), in pixels of a picture drawn at (x, y)
+    // with the transform, reaches into a window of width by height pixels.
+    static bool tileShows(int left, int top, int right, int bottom, int x, int y, const Transform& transform, int width,
+                          int height);
     // Bytes per pixel in the store: 3 for JPEG, 4 for PNG and SCREEN, 0 for anything else.
     static int componentsOf(Image::Type type);
 
@@ -69,25 +80,16 @@ public:
     unsigned short getWidth() const { return width; }
     unsigned short getHeight() const { return height; }
     Image::Type getType() const { return type; }
-    // Sides of the staging block of transformed draws; 0 until the first one.
-    unsigned int getTexWidth() const { return texWidth; }
-    unsigned int getTexHeight() const { return texHeight; }
 
 private:
     // Registers a new instance under a new handle with count 1; the caller holds the mutex.
     static int registerInstance(ImageInstance* instance);
     // The live instance of a handle; halts if there is none. The caller holds the mutex.
     static ImageInstance& liveInstance(int handle);
-    // Fills texData from the store on the first transformed draw.
-    void stageTexture(int components);
 
     unsigned short width = 0;
     unsigned short height = 0;
     std::unique_ptr<unsigned char[]> data;
-    std::unique_ptr<unsigned char[]> texData;
-    // Wider than the store's sizes: a side above 32768 pads to 65536.
-    unsigned int texWidth = 0;
-    unsigned int texHeight = 0;
     Image::Type type;
 };
 

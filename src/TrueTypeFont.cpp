@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include FT_FREETYPE_H
 
 namespace {
@@ -59,34 +60,62 @@ bool TrueTypeFont::create(int pointSize) {
     }
     if (outlines->Error() || !outlines->FaceSize(pixels, ONE_POINT_PER_PIXEL)) return false;
     outlinePixels = pixels;
-
-    std::lock_guard<std::mutex> lock(measureMutex);
-    if (FT_Set_Char_Size(face, 0, pixels * 64, ONE_POINT_PER_PIXEL, ONE_POINT_PER_PIXEL) != 0) return false;
-    measurePixels = pixels;
     return true;
 }
 
-void TrueTypeFont::output(const std::string& text) { outlines->Render(latin1(text).c_str()); }
+const TrueTypeFont::Glyph& TrueTypeFont::glyphOf(unsigned char c) {
+    Glyph& glyph = glyphs[c];
+    if (glyph.known) return glyph;
+    glyph.index = FT_Get_Char_Index(face, c);
+    if (FT_Load_Glyph(face, glyph.index, OUTLINE_LOAD_FLAGS) == 0) glyph.advance = toPixels(face->glyph->advance.x);
+    glyph.known = true;
+    return glyph;
+}
+
+template <class Visit>
+double TrueTypeFont::walk(const std::string& text, Visit visit) {
+    double pen = 0;
+    FT_UInt previous = 0;
+    for (std::size_t position = 0; position < text.size(); ++position) {
+        const Glyph& glyph = glyphOf(static_cast<unsigned char>(text[position]));
+        if (previous && FT_HAS_KERNING(face)) {
+            FT_Vector kerning;
+            if (FT_Get_Kerning(face, previous, glyph.index, FT_KERNING_UNFITTED, &kerning) == 0)
+                pen += toPixels(kerning.x);
+        }
+        visit(position, pen, glyph);
+        pen += glyph.advance;
+        previous = glyph.index;
+    }
+    return pen;
+}
+
+void TrueTypeFont::output(const std::string& text, const std::function<bool(const Box&)>& shows) {
+    std::size_t first = text.size(), last = 0;
+    double firstPen = 0;
+    {
+        std::lock_guard<std::mutex> lock(measureMutex);
+        // The face's bounding box holds every glyph's ink, however far it leans past its advance.
+        const FT_Fixed scale = face->size->metrics.x_scale;
+        const Box reach{toPixels(FT_MulFix(face->bbox.xMin, scale)), toPixels(FT_MulFix(face->bbox.yMin, scale)),
+                        toPixels(FT_MulFix(face->bbox.xMax, scale)), toPixels(FT_MulFix(face->bbox.yMax, scale))};
+        walk(text, [&](std::size_t position, double pen, const Glyph&) {
+            if (!shows({pen + reach.left, reach.bottom, pen + reach.right, reach.top})) return;
+            if (first == text.size()) {
+                first = position;
+                firstPen = pen;
+            }
+            last = position;
+        });
+    }
+    if (first == text.size()) return;
+    const std::wstring run = latin1(text.substr(first, last + 1 - first));
+    outlines->Render(run.c_str(), static_cast<int>(run.size()), FTPoint(firstPen, 0));
+}
 
 void TrueTypeFont::measure(const std::string& text, int& width, int& height) {
     std::lock_guard<std::mutex> lock(measureMutex);
-    if (measurePixels == 0) {
-        width = height = 0;
-        return;
-    }
-    double advance = 0;
-    FT_UInt previous = 0;
-    for (unsigned char c : text) {
-        const FT_UInt glyph = FT_Get_Char_Index(face, c);
-        if (previous && FT_HAS_KERNING(face)) {
-            FT_Vector kerning;
-            if (FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNFITTED, &kerning) == 0)
-                advance += toPixels(kerning.x);
-        }
-        if (FT_Load_Glyph(face, glyph, OUTLINE_LOAD_FLAGS) == 0) advance += toPixels(face->glyph->advance.x);
-        previous = glyph;
-    }
-    width = static_cast<int>(std::lround(advance));
+    width = static_cast<int>(std::lround(walk(text, [](std::size_t, double, const Glyph&) {})));
     height = static_cast<int>(std::lround(toPixels(face->size->metrics.ascender - face->size->metrics.descender)));
 }
 

@@ -3,6 +3,7 @@
 // thread-safe nor usable from a thread without a GL context, so only the renderer touches it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,17 +19,23 @@ public:
     TrueTypeFont(const TrueTypeFont&) = delete;
     TrueTypeFont& operator=(const TrueTypeFont&) = delete;
 
+    // Where a character's glyph may put ink, in pixels from the start of the text, y up.
+    struct Box {
+        double left, bottom, right, top;
+    };
+
     // Reads a font file (see findFile) and checks that its outlines can be sized to pointSize: ""
     // if they can, else why not ("not a font", "not an outline font"). Call once, on any thread.
     std::string open(const std::string& file, int pointSize);
     // Renderer thread, in a window's GL context: readies the outlines at pointSize. False if the
-    // font cannot be made at that size. Until this succeeds, text measures 0 by 0.
+    // font cannot be made at that size.
     bool create(int pointSize);
     // Renderer thread, after create: draws text as filled polygons in the current matrix, the
     // baseline on the origin and y up. Each byte is one character (ISO 8859-1), as in GLUT's fonts.
-    void output(const std::string& text);
+    // Only the run of characters from the first to the last whose box shows is drawn.
+    void output(const std::string& text, const std::function<bool(const Box&)>& shows);
     // Any thread: the advance width of text and the height from the lowest descender to the
-    // highest ascender, in pixels; 0 by 0 before create.
+    // highest ascender, in pixels.
     void measure(const std::string& text, int& width, int& height);
 
     // Points to pixels at 90 dots per inch: 12 points are 15 pixels.
@@ -45,12 +52,24 @@ public:
     static FaceFile findFile(const std::string& face);
 
 private:
+    // A character's glyph in the face, looked up once.
+    struct Glyph {
+        bool known = false;
+        unsigned int index = 0;
+        double advance = 0;
+    };
+    // Calls visit(position, pen, glyph) for each character with the pen where its glyph starts,
+    // and returns the pen after the last; the caller holds measureMutex.
+    template <class Visit>
+    double walk(const std::string& text, Visit visit);
+    const Glyph& glyphOf(unsigned char c);
+
     std::string path;
     int outlinePixels = 0;             // renderer thread only
     std::unique_ptr<FTFont> outlines;  // renderer thread only
 
-    std::mutex measureMutex;  // guards the three members below
+    std::mutex measureMutex;  // guards the members below
     FT_LibraryRec_* library = nullptr;
     FT_FaceRec_* face = nullptr;
-    int measurePixels = 0;  // 0 until create has sized the font
+    Glyph glyphs[256];
 };

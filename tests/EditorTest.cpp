@@ -411,6 +411,23 @@ TEST_F(Editor, AnUnreadableTemplateIsReportedAndChangesNothing) {
     EXPECT_EQ(fileText(log_file()), "");
 }
 
+TEST_F(Editor, ATemplateCutShortIsReportedAndTheModelStays) {
+    std::ofstream(folder / "c.png") << "\x89PNG\r\n\x1A\n";  // the signature, then nothing
+    open_menu(area::add_menu);
+    choose_tool(area::verts);
+    add_vertex(125, 187);
+    open_menu(area::file_menu);
+    choose_dialogue(area::load_2d, "Enter PNG:");
+    answer({"c", "period", "p", "n", "g"});
+
+    ASSERT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 2); }))
+        << "no message on the console";
+    save_as({"m"});
+    EXPECT_EQ(exit_editor(), 0);
+    EXPECT_EQ(fileText(folder / "m"), "v 100 100 50\nv 100 100 -50\n");
+    EXPECT_EQ(fileText(log_file()), "");
+}
+
 // The typed name and the message that repeats it are longer than a console line: they continue on
 // the next line, and nothing lands outside the console's frame.
 TEST_F(Editor, TextLongerThanTheConsoleStaysInsideItsFrame) {

@@ -2,6 +2,7 @@
 // of the built-in bitmap fonts, the reports, and text drawn in a window and read back pixel by pixel.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -189,6 +190,8 @@ TEST(FontValue, EqualWhenFaceAndSizeAgree) {
 TEST(FontValue, CheckFontTellsWhetherTheFaceCanBeFound) {
     EXPECT_TRUE(Font::checkFont(MONO, 12));
     EXPECT_FALSE(Font::checkFont(MISSING, 12));
+    EXPECT_FALSE(Font::checkFont("/usr/share/fonts/truetype/dejavu", 12)) << "a folder";
+    EXPECT_FALSE(Font::checkFont("/etc/hostname", 12)) << "a file that is no font";
     EXPECT_FALSE(Font::checkFont(MONO, 0));
     EXPECT_TRUE(Font::checkFont("DejaVu Sans", 12));
     EXPECT_TRUE(Font::checkFont("sans-serif", 12));
@@ -338,22 +341,73 @@ TEST_F(FontDrawing, TrueTypeTextStandsOnItsBaseline) {
     EXPECT_EQ(darkInRow(100 - MONO_24_CAP - 3, 0, 399), 0);
 }
 
-TEST_F(FontDrawing, TrueTypeMeasuresOnlyOnceDrawnAndThenAsDrawn) {
+TEST_F(FontDrawing, TrueTypeMeasuresAtOnceAsItDraws) {
     const Font font(MONO, 12);
     int width = -1, height = -1;
-    font.getStringSize("HHHH", width, height);
-    EXPECT_EQ(width, 0);
-    EXPECT_EQ(height, 0);
-
-    window.drawText(Style::BLACK, font, 40, 100, "HHHH");
-    window.readPixel(0, 0);  // the text has been drawn once this returns
     font.getStringSize("HHHH", width, height);
     // 12 points are 15 pixels, where each character advances 9.03: the 9 by 15 console grid.
     EXPECT_EQ(width, 36);
     EXPECT_EQ(height, 18);  // ascender 14, descender 4
+    window.drawText(Style::BLACK, font, 40, 100, "HHHH");
     const int lastDark = lastDarkInRow(95);
     EXPECT_GT(lastDark, 40 + width - 9);
     EXPECT_LE(lastDark, 40 + width);
+}
+
+TEST_F(FontDrawing, FontsNoLongerUsedAreFreedBeyondTheLastFewEvenWhenDrawnAfterTheyDied) {
+    const int madeBefore = GLUTImp::FontInstance::madeFontCount();
+    // Each Font dies at once; its text is drawn when the renderer comes to it, often after forty
+    // more have died and the first ones have been freed.
+    window.drawText(Style::BLACK, Font(MONO, 8), 10, 280, "H");
+    for (int size = 9; size < 48; ++size) window.drawText(Style::BLACK, Font(MONO, size), 200, 150, "H");
+    window.readPixel(0, 0);  // everything has been drawn once this returns
+    EXPECT_LE(GLUTImp::FontInstance::madeFontCount(), madeBefore + 16);
+    EXPECT_GT(darkInRow(277, 10, 20), 0) << "the first font's text";
+}
+
+TEST_F(FontDrawing, AMegabyteOfTextShowsItsVisiblePartWithoutHoldingTheWindows) {
+    // Accented letters, the slowest glyphs to draw, reaching far past both sides of the window.
+    const std::string text = std::string(500000, '\xE9') + "HHHH" + std::string(500000, '\xC9');
+    const Font font(MONO, 24);
+    int width = 0, height = 0;
+    font.getStringSize(std::string(500000, '\xE9'), width, height);
+    const auto start = std::chrono::steady_clock::now();
+    window.drawText(Style::BLACK, font, 100 - width, 100, text);
+    window.readPixel(0, 0);  // the text has been drawn once this returns
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "only a freeze takes this long";
+    // The four H on screen from x = 100, and their neighbours as far as the window reaches.
+    EXPECT_GT(darkInRow(100 - MONO_24_CAP / 2, 100, 100 + MONO_24_WIDTH), 6);
+    EXPECT_GT(darkInRow(100 - MONO_24_CAP / 2, 0, 60), 6);
+    EXPECT_GT(darkInRow(100 - MONO_24_CAP / 2, 340, 399), 6);
+}
+
+TEST(FontClipping, AGlyphShowsWhenAnyOfItsBoxIsInTheWindow) {
+    const TrueTypeFont::Box first{0, -4, 9, 14};  // a glyph at the start of the text
+    const TrueTypeFont::Box later{60, -4, 69, 14};
+    const Transform turned(90), doubled(2.0, 2.0);
+    struct Case {
+        const TrueTypeFont::Box& box;
+        int x, y;
+        const Transform* transform;
+        bool shows;
+    };
+    const Case cases[] = {
+        {first, 10, 100, nullptr, true},     // well inside
+        {first, -20, 100, nullptr, false},   // wholly left of the window
+        {first, -5, 100, nullptr, true},     // partly
+        {first, 10, -5, nullptr, false},     // wholly above: the glyph rises from its baseline
+        {first, 10, 303, nullptr, true},     // its ascender reaches in from below
+        {first, 10, 320, nullptr, false},    // wholly below
+        {later, 350, 100, nullptr, false},   // past the right edge
+        {later, 350, 100, &doubled, false},  // further right still
+        {later, 150, 100, &doubled, true},   // doubled, from 270 to 288
+        {later, 290, 100, &doubled, false},  // doubled, it starts at 410
+        {first, 100, -50, &turned, false},   // turned clockwise, the text runs down from above the window
+        {later, 100, -50, &turned, true},    // and reaches into it
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GLUTImp::FontInstance::showsInWindow(c.box, c.x, c.y, c.transform, 400, 300), c.shows)
+            << "box from " << c.box.left << " at (" << c.x << ", " << c.y << ")";
 }
 
 TEST_F(FontDrawing, FaceGivenByFamilyDrawsWhatItsFileDraws) {

@@ -331,15 +331,19 @@ TEST_F(ImageDrawingTest, TransformedImageIsScaledFromItsTopLeftCorner) {
     EXPECT_EQ(window.readPixel(105, 113), Color::WHITE);
 }
 
-TEST_F(ImageDrawingTest, TransformedDrawStagesAPowerOfTwoBlock) {
-    std::string file = saved(solid(100, 30, Color::GREEN), "wide.png");
-    Image picture(file, Image::PNG);
-    window.drawImage(picture, 10, 10, Transform(0));
-    EXPECT_EQ(window.readPixel(60, 25), Color::GREEN);
-    const Instance* instance = Instance::getImageInstance(Instance::handleOfFile(file));
-    ASSERT_NE(instance, nullptr);
-    EXPECT_EQ(instance->getTexWidth(), 128u);
-    EXPECT_EQ(instance->getTexHeight(), 32u);
+TEST_F(ImageDrawingTest, TransformedPictureWiderThanAnyTextureIsDrawnWhole) {
+    // 16400 by 20: red but for its last 400 columns, blue; drawn a hundredth as wide.
+    const int width = 16400;
+    Image picture = Image::createEditable(width, 20);
+    Bytes store;
+    for (int p = 0; p < width * 20; ++p)
+        store.insert(store.end(), {Bytes::value_type(p % width < width - 400 ? 255 : 0), 0,
+                                   Bytes::value_type(p % width < width - 400 ? 0 : 255), 255});
+    picture.setPixels(store);
+    window.drawImage(picture, 10, 10, Transform(0.01, 1.0));
+    EXPECT_EQ(window.readPixel(60, 20), Color::RED);
+    EXPECT_EQ(window.readPixel(172, 20), Color::BLUE) << "columns past 16384, the most a texture may have here";
+    EXPECT_EQ(window.readPixel(176, 20), Color::WHITE);
 }
 
 TEST_F(ImageDrawingTest, TransformedDrawShowsPixelsSetAfterAnEarlierOne) {
@@ -350,9 +354,23 @@ TEST_F(ImageDrawingTest, TransformedDrawShowsPixelsSetAfterAnEarlierOne) {
     EXPECT_EQ(window.readPixel(20, 20), Color::BLUE);
 }
 
-TEST_F(ImageDrawingTest, PlainDrawWithItsBottomLeftOutsideTheWindowDrawsNothing) {
-    window.drawImage(solid(20, 20, Color::RED), -5, 10);
-    EXPECT_EQ(window.readPixel(5, 20), Color::WHITE);
+TEST_F(ImageDrawingTest, PlainDrawShowsWhateverPartOfThePictureLiesInTheWindow) {
+    // A 40 by 40 picture, green on top and red below, reaching past each edge and corner of the
+    // 300 by 200 window: each of four of its pixels that lands in the window shows its colour.
+    struct Case {
+        int x, y;
+    };
+    const Case cases[] = {{-20, 80}, {280, 80}, {130, -20}, {130, 180}, {-20, -20}, {280, 180}, {-20, 180}};
+    for (const Case& c : cases) {
+        window.clear();
+        window.drawImage(twoColoured(40, 40, 20, Color::GREEN, Color::RED), c.x, c.y);
+        for (auto [column, row] : {std::pair{25, 5}, std::pair{25, 35}, std::pair{5, 25}, std::pair{35, 25}}) {
+            const int windowX = c.x + column, windowY = c.y + row;
+            if (windowX < 0 || windowX >= 300 || windowY < 0 || windowY >= 200) continue;
+            EXPECT_EQ(window.readPixel(windowX, windowY), row < 20 ? Color::GREEN : Color::RED)
+                << "picture at (" << c.x << ", " << c.y << "), its pixel (" << column << ", " << row << ")";
+        }
+    }
 }
 
 TEST_F(ImageDrawingTest, CaptureHoldsWhatWasDrawnBottomRowFirst) {
