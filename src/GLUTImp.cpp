@@ -599,7 +599,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             makeCurrent(*record);
             const int left = c.removeArgument(), top = c.removeArgument();
             const int width = c.removeArgument(), height = c.removeArgument();
-            const int handle = ImageInstance::createImage(w->getHeight(), left, top, width, height);
+            const int handle = ImageInstance::createImage(w->getWidth(), w->getHeight(), left, top, width, height);
             w->shared->imagesignal.put(Image(handle, width, height, Image::SCREEN));
             break;
         }

@@ -5,6 +5,7 @@
 
 #include <sched.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -179,7 +180,7 @@ Image Window::createImage(int x, int y, int imageWidth, int imageHeight) {
     const int w = getWidth(), h = getHeight();
     if (x < 0 || y < 0) WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
     if (x > w || y > h) WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
-    if (x + imageWidth > w || y + imageHeight > h)
+    if (std::int64_t(x) + imageWidth > w || std::int64_t(y) + imageHeight > h)
         WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
     return daemon->createImage(x, y, imageWidth, imageHeight);
 }
@@ -190,7 +191,7 @@ void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int
     const int w = getWidth(), h = getHeight();
     if (x < 0 || y < 0) WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
     if (x > w || y > h) WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
-    if (x + regionWidth > w || y + regionHeight > h)
+    if (std::int64_t(x) + regionWidth > w || std::int64_t(y) + regionHeight > h)
         WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
     daemon->copyRegion(x, y, destX, destY, regionWidth, regionHeight);
 }
