@@ -436,16 +436,16 @@ void GLUTImp::answerForClosedWindow(DaemonCommand& c, Window* w) {
             w->shared->destroyedsignal.signal();
             break;
         case DaemonCommand::GET_POSITION:
-            w->shared->positionsignal.put(WindowState::Position{});
+            c.answer(ScreenPosition{});
             break;
         case DaemonCommand::READ_PIXEL:
-            w->shared->colorsignal.put(Color::WHITE);
+            c.answer(Color::WHITE);
             break;
         case DaemonCommand::CREATE_IMAGE: {
             c.removeArgument();
             c.removeArgument();
             const int width = c.removeArgument(), height = c.removeArgument();
-            w->shared->imagesignal.put(Image(createEditableImage(width, height), width, height, Image::SCREEN));
+            c.answer(Image(createEditableImage(width, height), width, height, Image::SCREEN));
             break;
         }
         case DaemonCommand::DRAW_IMAGE:
@@ -512,7 +512,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
         }
         case DaemonCommand::GET_POSITION:
             makeCurrent(*record);
-            w->shared->positionsignal.put(WindowState::Position{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
+            c.answer(ScreenPosition{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
             break;
         case DaemonCommand::REGISTER_NEW_TIMER_EVENT:
         case DaemonCommand::START_TIMER: {
@@ -600,7 +600,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             const int left = c.removeArgument(), top = c.removeArgument();
             const int width = c.removeArgument(), height = c.removeArgument();
             const int handle = ImageInstance::createImage(w->getWidth(), w->getHeight(), left, top, width, height);
-            w->shared->imagesignal.put(Image(handle, width, height, Image::SCREEN));
+            c.answer(Image(handle, width, height, Image::SCREEN));
             break;
         }
         case DaemonCommand::COPY_REGION: {
@@ -616,7 +616,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
         case DaemonCommand::READ_PIXEL: {
             makeCurrent(*record);
             const int x = c.removeArgument();
-            w->shared->colorsignal.put(readPixel(w, x, c.removeArgument()));
+            c.answer(readPixel(w, x, c.removeArgument()));
             break;
         }
         case DaemonCommand::IGNORE_KEY_REPEAT:
