@@ -365,6 +365,9 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
     record.height = height;
     s.windows[id] = w;
     setCallbacks();
+    // Set up and cleared now, in queue order: the drawing queued right after the constructor comes
+    // next, and the toolkit's later first report of this same size then changes nothing.
+    takeSize(w, width, height);
     glutReshapeWindow(width, height);
     if (x != ANY_POSITION && y != ANY_POSITION) glutPositionWindow(x, y);
     glutPostRedisplay();
