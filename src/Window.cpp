@@ -32,14 +32,21 @@ Event takeOrHalt(EventQueue<Event>& queue, const char* emptyMessage) {
     return event;
 }
 
-// Nothing will ever arrive on a closed window's empty queue: the program ends as it would when the
-// window's last event had been handled, normally, with its exit handlers.
+// Nothing will ever arrive on a closed window's empty queue. The first wait that finds so tells the
+// program, so that a loop on isOpen() ends and the code after it runs; a program that waits again
+// regardless ends as it would when the window's last event had been handled, normally, with its
+// exit handlers, so that a loop that never looks cannot hang.
+void endUnlessFirstNoticeOfClosing(EventSignal& signal) {
+    if (!signal.takeClosingNotice()) std::exit(0);
+}
+
 template <typename Event>
-Event takeOrEnd(EventQueue<Event>& queue) {
+Event takeOrTellClosing(EventQueue<Event>& queue, EventSignal& signal) {
     sched_yield();
     Event event;
-    if (!queue.waitTake(event)) std::exit(0);
-    return event;
+    if (queue.waitTake(event)) return event;
+    endUnlessFirstNoticeOfClosing(signal);
+    return Event::windowClosed();
 }
 
 }  // namespace
@@ -286,7 +293,7 @@ KeyboardEvent Window::getKeyboardEvent() {
                       "Tried to remove a KeyboardEvent from an empty queue!  Call "
                       "isKeyboardQueueEmpty() first to ensure that this does not occur");
 }
-KeyboardEvent Window::waitForKeyboardEvent() { return takeOrEnd(shared->keyqueue); }
+KeyboardEvent Window::waitForKeyboardEvent() { return takeOrTellClosing(shared->keyqueue, shared->events); }
 void Window::flushKeyboardQueue() {
     sched_yield();
     shared->keyqueue.flush();
@@ -299,7 +306,7 @@ MouseEvent Window::getMouseEvent() {
                       "Tried to remove a MouseEvent from an empty queue!  Call "
                       "isMouseQueueEmpty() first to ensure that this does not occur");
 }
-MouseEvent Window::waitForMouseEvent() { return takeOrEnd(shared->mousequeue); }
+MouseEvent Window::waitForMouseEvent() { return takeOrTellClosing(shared->mousequeue, shared->events); }
 void Window::flushMouseQueue() {
     sched_yield();
     shared->mousequeue.flush();
@@ -312,7 +319,7 @@ TimerEvent Window::getTimerEvent() {
                       "Tried to remove a TimerEvent from an empty queue!  Call "
                       "isTimerQueueEmpty() first to ensure that this does not occur");
 }
-TimerEvent Window::waitForTimerEvent() { return takeOrEnd(shared->timerqueue); }
+TimerEvent Window::waitForTimerEvent() { return takeOrTellClosing(shared->timerqueue, shared->events); }
 void Window::flushTimerQueue() {
     sched_yield();
     shared->timerqueue.flush();
@@ -321,9 +328,10 @@ void Window::autoFlushTimerQueue(bool on) { shared->timerqueue.setAutoFlush(on);
 
 void Window::waitForAnyEvent() {
     WindowState& s = *shared;
-    s.events.waitUntil([&s] {
+    const bool queued = s.events.waitUntil([&s] {
         return s.keyqueue.holdsEventsLocked() || s.mousequeue.holdsEventsLocked() || s.timerqueue.holdsEventsLocked();
     });
+    if (!queued) endUnlessFirstNoticeOfClosing(s.events);
 }
 
 // The state tables are written by the renderer; lookups never insert, so reading is safe under the lock.

@@ -4,7 +4,8 @@
 //
 // Misuse halts: the program is aborted with a "FATAL ERROR" line on stderr naming the problem.
 // Closing a window (its close button, or the window system) is not misuse: isOpen() turns false,
-// later requests for it are ignored, and a program waiting for its events ends with status 0.
+// later requests for it are ignored, the first wait for its events returns a WINDOW_CLOSED_EVENT,
+// and a program that waits on it again ends with status 0.
 #pragma once
 
 #include <chrono>
@@ -130,9 +131,10 @@ public:
     int getHeight() const;
 
     // Input queues. The get operations halt on an empty queue (check the matching is...Empty
-    // first); the wait operations sleep until an event arrives, and end the program (status 0)
-    // when the window has been closed and its queue is empty; auto-flush drops arriving events
-    // while on. A mouse button makes a down event, then an up and a click event on release;
+    // first); the wait operations sleep until an event arrives. Once the window has closed and the
+    // queue is empty, the first wait returns at once with an event of kind WINDOW_CLOSED_EVENT,
+    // and any later wait on the window ends the program (status 0). Auto-flush drops arriving
+    // events while on. A mouse button makes a down event, then an up and a click event on release;
     // moving the pointer makes move events and crossing the border enter and exit events, so
     // waitForMouseEvent also returns on those (check the event's kind to wait for a click).
     bool isKeyboardQueueEmpty();
@@ -151,7 +153,8 @@ public:
     void flushTimerQueue();
     void autoFlushTimerQueue(bool on);
     // Sleeps until the keyboard, mouse or timer queue holds an event, or the window is closed;
-    // takes nothing: the program then takes events from whichever queue it likes.
+    // takes nothing: the program then takes events from whichever queue it likes. Counts as the
+    // first wait on a closed window: called again then, with every queue empty, it ends the program.
     void waitForAnyEvent();
 
     // Input state, as last reported by the window system.
