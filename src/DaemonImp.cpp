@@ -3,6 +3,7 @@
 // waitForCommands on the renderer.
 #include "DaemonImp.h"
 
+#include <atomic>
 #include <condition_variable>
 
 #include "Color.h"
@@ -23,6 +24,7 @@ struct CommandQueue {
     std::condition_variable_any taken;     // a producer held at the bound may go on
     std::vector<DaemonCommand> comqueue;
     std::size_t spilledArguments = 0;  // of the queued point lists
+    std::atomic<int> destructionsQueued{0};  // read by the renderer without the lock
     bool rendererSleeping = false;
     bool closed = false;  // the renderer has stopped for good at process exit
 
@@ -153,7 +155,12 @@ void DaemonImp::createWindow(Window* w, int x, int y, int width, int height, con
                              int depth, int refresh) {
     queue(w, DaemonCommand::CREATE_WINDOW, {x, y, width, height, fullScreen ? 1 : 0, depth, refresh}, nullptr, title);
 }
-void DaemonImp::destroyWindow(Window* w) { queue(w, DaemonCommand::DESTROY_WINDOW, {}); }
+void DaemonImp::destroyWindow(Window* w) {
+    ++commands().destructionsQueued;
+    queue(w, DaemonCommand::DESTROY_WINDOW, {});
+}
+bool DaemonImp::isDestructionQueued() { return commands().destructionsQueued > 0; }
+void DaemonImp::destructionDone() { --commands().destructionsQueued; }
 void DaemonImp::hideWindow(Window* w) { queue(w, DaemonCommand::HIDE_WINDOW, {}); }
 void DaemonImp::showWindow(Window* w) { queue(w, DaemonCommand::SHOW_WINDOW, {}); }
 void DaemonImp::setTitle(Window* w, const std::string& title) {

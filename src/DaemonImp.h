@@ -39,6 +39,11 @@ public:
     static void closeQueue();
     // Renderer side: sleeps until a command is queued or the timeout passes; false on timeout.
     static bool waitForCommands(std::chrono::microseconds timeout);
+    // Whether a window's destruction is queued and not yet done: its destructor waits for the
+    // renderer, which must not keep working through input meanwhile.
+    static bool isDestructionQueued();
+    // Renderer side: a queued destruction has been carried out (or dropped, its window closed).
+    static void destructionDone();
 
     static void createWindow(Window* w, int x, int y, int width, int height, const std::string& title, bool fullScreen,
                              int depth, int refresh);

@@ -8,8 +8,11 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -101,7 +104,9 @@ bool GLUTImp::isRunning() {
     return r.started && !r.stopped;
 }
 
-void GLUTImp::stopAtExit() {
+bool GLUTImp::isAwaited() { return rendererThread().stopRequested || isDestructionQueued(); }
+
+void GLUTImp::stopAtExit(int status, void*) {
     RendererThread& r = rendererThread();
     // A dependency may end the process from the renderer itself (no display): nothing to join then.
     if (onRendererThread()) return;
@@ -111,10 +116,15 @@ void GLUTImp::stopAtExit() {
     const bool left = r.stateChanged.wait_for(guard, STOP_WAIT, [&r] { return r.loopLeft; });
     r.stopped = true;
     guard.unlock();
-    if (left)
+    if (left) {
         r.thread.join();
-    else
-        WARNING("The renderer did not stop in time; the program ends without waiting for it");
+        return;
+    }
+    WARNING("The renderer did not stop in time; the program ends without waiting for it");
+    // The toolkit's and the driver's exit handlers, next, would tear down what the renderer may
+    // still be using, and crash: end here, with what the program wrote.
+    std::fflush(nullptr);
+    _exit(status);
 }
 
 void* GLUTImp::start_glut(void*) {
@@ -154,7 +164,7 @@ void* GLUTImp::start_glut(void*) {
     // and the GL driver have registered theirs, stopping the renderer comes before their teardown.
     // The driver's shader compiler registers its own on first use, so make it compile first.
     warmUpDriver();
-    std::atexit(stopAtExit);
+    on_exit(stopAtExit, nullptr);
     {
         std::lock_guard<std::mutex> guard(r.mutex);
         r.running = true;
@@ -436,6 +446,7 @@ void GLUTImp::closeWindowsDestroyedElsewhere() {
 void GLUTImp::answerForClosedWindow(DaemonCommand& c, Window* w) {
     switch (c.type()) {
         case DaemonCommand::DESTROY_WINDOW:
+            destructionDone();
             w->shared->destroyedsignal.signal();
             break;
         case DaemonCommand::GET_POSITION:
@@ -486,6 +497,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             break;
         case DaemonCommand::DESTROY_WINDOW:
             destroyWindow(w);
+            destructionDone();
             w->shared->destroyedsignal.signal();
             break;
         case DaemonCommand::HIDE_WINDOW:

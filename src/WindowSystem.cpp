@@ -114,6 +114,17 @@ void resizeCurrentWindow(int width, int height) {
     XSync(display, False);
 }
 
+void dropPendingPointerMotion() {
+    Display* display = glXGetCurrentDisplay();
+    if (!display) return;
+    XEvent event;
+    while (XCheckMaskEvent(display, PointerMotionMask | ButtonMotionMask, &event)) {
+    }
+    // The extension events (XInput 2) that the toolkit also asks for carry motion too.
+    while (XCheckTypedEvent(display, GenericEvent, &event)) {
+    }
+}
+
 WindowId watchCurrentWindow() {
     const WindowId id = glXGetCurrentDrawable();
     std::lock_guard<std::recursive_mutex> guard(statics().mutex);
