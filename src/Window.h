@@ -94,11 +94,15 @@ public:
     void clear();
     void clear(const Color& color);
 
-    // Captures the rectangle with top-left corner (x, y) from what has been drawn; blocks.
+    // Captures the rectangle with top-left corner (x, y) from what has been drawn; blocks. Pixels
+    // outside the window come out as (0, 0, 0, 0). Like readPixel and getPosition, it answers each
+    // caller, from any number of threads.
     Image createImage(int x, int y, int width, int height);
-    // Copies the rectangle with top-left corner (x, y) so that its top-left lands on (destX, destY).
+    // Copies the rectangle with top-left corner (x, y) so that its top-left lands on (destX, destY);
+    // only pixels inside the window are copied, and only to pixels inside it.
     void copyRegion(int x, int y, int destX, int destY, int width, int height);
-    // The colour drawn at pixel (x, y), flipped or not; blocks. White once the window is closed.
+    // The colour drawn at pixel (x, y), flipped or not; blocks. (0, 0, 0, 0) outside the window,
+    // white once the window is closed.
     Color readPixel(int x, int y);
 
     // Shows what has been drawn. With automatic flipping on (the default) drawing shows by itself
