@@ -7,7 +7,6 @@
 #include <GL/glu.h>
 #include <pthread.h>
 #include <sched.h>
-
 #include <unistd.h>
 
 #include <algorithm>
