@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -256,12 +257,12 @@ void GLUTImp::ImageInstance::drawImage(int handle, int x, int y) {
     // The picture's bottom-left corner must lie in the window (edges included), or nothing is drawn.
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const int bottom = y + image.height;
+    const std::int64_t bottom = std::int64_t(y) + image.height;  // y may lie anywhere in int's range
     if (x < 0 || x > viewport[2] || bottom < 0 || bottom > viewport[3]) return;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glDrawBuffer(GL_BACK);
     // The raster position is the picture's bottom-left corner: store rows run upward from it.
-    moveRasterTo(x, bottom);
+    moveRasterTo(x, static_cast<int>(bottom));
     if (components == 3) {
         glDrawPixels(image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, image.data.get());
         return;
