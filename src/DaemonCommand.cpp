@@ -6,7 +6,20 @@
 #include <cmath>
 #include <limits>
 
+#include "Color.h"
 #include "Diagnostics.h"
+#include "Image.h"
+
+namespace {
+
+template <typename T, typename Slot>
+void answerThrough(const Slot& reply, const T& value) {
+    Reply<T>* const* slot = std::get_if<Reply<T>*>(&reply);
+    if (!slot) FATAL_ASSERTION("Tried to answer a command that awaits no such answer");
+    (*slot)->put(value);
+}
+
+}  // namespace
 
 DaemonCommand::DaemonCommand() : commandType(static_cast<DaemonCommand_t>(-1)), window(nullptr), style(Style::BLACK) {}
 
@@ -56,3 +69,7 @@ void DaemonCommand::setString(const std::string& text) {
     }
     stringarg = text;
 }
+
+void DaemonCommand::answer(const Color& color) const { answerThrough(reply, color); }
+void DaemonCommand::answer(const Image& image) const { answerThrough(reply, image); }
+void DaemonCommand::answer(const ScreenPosition& position) const { answerThrough(reply, position); }

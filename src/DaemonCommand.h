@@ -7,11 +7,21 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "PortMutex.h"
 #include "Style.h"
 
+class Color;
+class Image;
 class Window;
+
+// A window's position on the screen, as getPosition's reply carries it.
+struct ScreenPosition {
+    int x = 0;
+    int y = 0;
+};
 
 class DaemonCommand {
 public:
@@ -93,6 +103,18 @@ public:
     // Arguments beyond the inline ones (point lists); the queue bounds their total.
     std::size_t countSpilledArguments() const { return spilled.size(); }
 
+    // READ_PIXEL, CREATE_IMAGE and GET_POSITION carry the slot of the one caller waiting for
+    // their answer: each caller has its own, so callers on any number of threads get their own.
+    template <typename T>
+    void setReply(Reply<T>& slot) {
+        reply = &slot;
+    }
+    // Renderer side: hands the answer to the waiting caller; halts if the command awaits no answer
+    // of that type.
+    void answer(const Color& color) const;
+    void answer(const Image& image) const;
+    void answer(const ScreenPosition& position) const;
+
 private:
     // Enough for every command but point lists, which spill over into the vector.
     static constexpr std::uint32_t INLINE_ARGUMENTS = 8;
@@ -105,4 +127,5 @@ private:
     std::array<int, INLINE_ARGUMENTS> inlineArguments;
     std::vector<int> spilled;  // all the arguments, once there are more than fit inline
     std::string stringarg;
+    std::variant<std::monostate, Reply<Color>*, Reply<Image>*, Reply<ScreenPosition>*> reply;
 };

@@ -3,6 +3,7 @@
 // waitForCommands on the renderer.
 #include "DaemonImp.h"
 
+#include <atomic>
 #include <condition_variable>
 
 #include "Color.h"
@@ -13,7 +14,6 @@
 #include "Image.h"
 #include "Transform.h"
 #include "Window.h"
-#include "WindowState.h"
 
 namespace {
 
@@ -24,6 +24,7 @@ struct CommandQueue {
     std::condition_variable_any taken;     // a producer held at the bound may go on
     std::vector<DaemonCommand> comqueue;
     std::size_t spilledArguments = 0;  // of the queued point lists
+    std::atomic<int> destructionsQueued{0};  // read by the renderer without the lock
     bool rendererSleeping = false;
     bool closed = false;  // the renderer has stopped for good at process exit
 
@@ -43,7 +44,11 @@ void DaemonImp::append(DaemonCommand&& command) {
     std::unique_lock<PortMutex> guard(q.commutex);
     q.taken.wait(guard, [&q] { return q.closed || !q.isFull(); });
     // After the renderer has stopped (static Windows destroyed at exit), nothing would run it.
-    if (q.closed) return;
+    if (q.closed) {
+        guard.unlock();
+        answerDropped(command);
+        return;
+    }
     q.comqueue.push_back(std::move(command));
     q.spilledArguments += q.comqueue.back().countSpilledArguments();
     // Only a sleeping renderer needs waking: a busy one takes the queue again after each batch.
@@ -62,6 +67,23 @@ void DaemonImp::closeQueue() {
         unexecuted.swap(q.comqueue);
     }
     q.taken.notify_all();
+    for (const DaemonCommand& command : unexecuted) answerDropped(command);
+}
+
+void DaemonImp::answerDropped(const DaemonCommand& command) {
+    switch (command.type()) {
+        case DaemonCommand::READ_PIXEL:
+            command.answer(Color::WHITE);
+            break;
+        case DaemonCommand::CREATE_IMAGE:
+            command.answer(Image());
+            break;
+        case DaemonCommand::GET_POSITION:
+            command.answer(ScreenPosition{});
+            break;
+        default:
+            break;
+    }
 }
 
 void DaemonImp::takeAll(std::vector<DaemonCommand>& batch) {
@@ -101,6 +123,15 @@ void DaemonImp::queue(Window* w, DaemonCommand::DaemonCommand_t type, std::initi
     append(build(w, type, arguments, style, text));
 }
 
+template <typename Answer>
+Answer DaemonImp::queueAndWait(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments) {
+    Reply<Answer> reply;
+    DaemonCommand command = build(w, type, arguments, nullptr, std::string());
+    command.setReply(reply);
+    append(std::move(command));
+    return reply.take();
+}
+
 void DaemonImp::queuePoints(Window* w, DaemonCommand::DaemonCommand_t type, const Style& s, const std::vector<int>& xs,
                             const std::vector<int>& ys) {
     DaemonCommand command = build(w, type, {static_cast<int>(xs.size())}, &s, std::string());
@@ -124,7 +155,12 @@ void DaemonImp::createWindow(Window* w, int x, int y, int width, int height, con
                              int depth, int refresh) {
     queue(w, DaemonCommand::CREATE_WINDOW, {x, y, width, height, fullScreen ? 1 : 0, depth, refresh}, nullptr, title);
 }
-void DaemonImp::destroyWindow(Window* w) { queue(w, DaemonCommand::DESTROY_WINDOW, {}); }
+void DaemonImp::destroyWindow(Window* w) {
+    ++commands().destructionsQueued;
+    queue(w, DaemonCommand::DESTROY_WINDOW, {});
+}
+bool DaemonImp::isDestructionQueued() { return commands().destructionsQueued > 0; }
+void DaemonImp::destructionDone() { --commands().destructionsQueued; }
 void DaemonImp::hideWindow(Window* w) { queue(w, DaemonCommand::HIDE_WINDOW, {}); }
 void DaemonImp::showWindow(Window* w) { queue(w, DaemonCommand::SHOW_WINDOW, {}); }
 void DaemonImp::setTitle(Window* w, const std::string& title) {
@@ -133,8 +169,7 @@ void DaemonImp::setTitle(Window* w, const std::string& title) {
 void DaemonImp::resize(Window* w, int width, int height) { queue(w, DaemonCommand::RESIZE, {width, height}); }
 void DaemonImp::setPosition(Window* w, int x, int y) { queue(w, DaemonCommand::SET_POSITION, {x, y}); }
 void DaemonImp::getPosition(Window* w, int& x, int& y) {
-    queue(w, DaemonCommand::GET_POSITION, {});
-    WindowState::Position position = w->shared->positionsignal.take();
+    const ScreenPosition position = queueAndWait<ScreenPosition>(w, DaemonCommand::GET_POSITION, {});
     x = position.x;
     y = position.y;
 }
@@ -220,15 +255,13 @@ void DaemonImp::drawImage(Window* w, const Image& image, int x, int y, const Tra
     queueTransformed(w, DaemonCommand::DRAW_IMAGE_TRANSFORMED, {image.handle, x, y}, t, nullptr, std::string());
 }
 Image DaemonImp::createImage(Window* w, int x, int y, int width, int height) {
-    queue(w, DaemonCommand::CREATE_IMAGE, {x, y, width, height});
-    return w->shared->imagesignal.take();
+    return queueAndWait<Image>(w, DaemonCommand::CREATE_IMAGE, {x, y, width, height});
 }
 void DaemonImp::copyRegion(Window* w, int x, int y, int destX, int destY, int width, int height) {
     queue(w, DaemonCommand::COPY_REGION, {x, y, destX, destY, width, height});
 }
 Color DaemonImp::readPixel(Window* w, int x, int y) {
-    queue(w, DaemonCommand::READ_PIXEL, {x, y});
-    return w->shared->colorsignal.take();
+    return queueAndWait<Color>(w, DaemonCommand::READ_PIXEL, {x, y});
 }
 void DaemonImp::clear(Window* w, const Color& color) {
     queue(w, DaemonCommand::CLEAR, {color.getRed(), color.getGreen(), color.getBlue(), color.getAlpha()});

@@ -27,16 +27,23 @@ public:
     static constexpr std::size_t QUEUE_ARGUMENT_BOUND = 1 << 20;
 
     // Queues a fully built command, waiting first while the queue is full; wakes a sleeping
-    // renderer. Commands from one thread run in the order queued.
+    // renderer. Commands from one thread run in the order queued. A command that awaits an answer
+    // and comes after the renderer has stopped for good is answered as for a closed window.
     static void append(DaemonCommand&& command);
 
     // Renderer side: swaps batch (emptied) with the whole queue, in one lock, and lets producers
     // held at the bound go on. Swapping hands the queue storage back, so taking allocates nothing.
     static void takeAll(std::vector<DaemonCommand>& batch);
     // Renderer side, when it stops at exit: drops what is queued; later commands are dropped too.
+    // Callers waiting for an answer get the answer of a closed window.
     static void closeQueue();
     // Renderer side: sleeps until a command is queued or the timeout passes; false on timeout.
     static bool waitForCommands(std::chrono::microseconds timeout);
+    // Whether a window's destruction is queued and not yet done: its destructor waits for the
+    // renderer, which must not keep working through input meanwhile.
+    static bool isDestructionQueued();
+    // Renderer side: a queued destruction has been carried out (or dropped, its window closed).
+    static void destructionDone();
 
     static void createWindow(Window* w, int x, int y, int width, int height, const std::string& title, bool fullScreen,
                              int depth, int refresh);
@@ -90,6 +97,11 @@ protected:
                       const Style* style = nullptr, const std::string& text = std::string());
 
 private:
+    // Queues a command whose caller waits for its answer, and returns the answer.
+    template <typename Answer>
+    static Answer queueAndWait(Window* w, DaemonCommand::DaemonCommand_t type, std::initializer_list<int> arguments);
+    // Answers the caller of a command that will never run, as a closed window would answer it.
+    static void answerDropped(const DaemonCommand& command);
     static void queuePoints(Window* w, DaemonCommand::DaemonCommand_t type, const Style& s, const std::vector<int>& xs,
                             const std::vector<int>& ys);
     // Queues a command whose arguments end with the transform's three values, in fixed point.

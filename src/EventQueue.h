@@ -26,11 +26,20 @@ public:
         std::lock_guard<PortMutex> guard(mutex);
         return closed;
     }
-    // Sleeps until ready() holds or the window closes; ready is evaluated under the lock.
+    // Once the window has closed: true the first time it is asked (the program is to be told of the
+    // closing), false from then on.
+    bool takeClosingNotice() {
+        std::lock_guard<PortMutex> guard(mutex);
+        const bool notice = closed && !closingnoticed;
+        closingnoticed = closingnoticed || closed;
+        return notice;
+    }
+    // Sleeps until ready() holds or the window closes; returns ready(), evaluated under the lock.
     template <typename Condition>
-    void waitUntil(Condition&& ready) {
+    bool waitUntil(Condition&& ready) {
         std::unique_lock<PortMutex> guard(mutex);
         arrived.wait(guard, [&] { return closed || ready(); });
+        return ready();
     }
 
 private:
@@ -40,6 +49,7 @@ private:
     PortMutex mutex;
     std::condition_variable_any arrived;
     bool closed = false;
+    bool closingnoticed = false;  // a wait has told the program that the window closed
 };
 
 template <typename Event>

@@ -7,9 +7,11 @@
 #include <GL/glu.h>
 #include <pthread.h>
 #include <sched.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -21,8 +23,8 @@
 #include "ImageInstance.h"
 #include "Transform.h"
 #include "Window.h"
-#include "WindowSystem.h"
 #include "WindowState.h"
+#include "WindowSystem.h"
 
 namespace {
 
@@ -101,7 +103,9 @@ bool GLUTImp::isRunning() {
     return r.started && !r.stopped;
 }
 
-void GLUTImp::stopAtExit() {
+bool GLUTImp::isAwaited() { return rendererThread().stopRequested || isDestructionQueued(); }
+
+void GLUTImp::stopAtExit(int status, void*) {
     RendererThread& r = rendererThread();
     // A dependency may end the process from the renderer itself (no display): nothing to join then.
     if (onRendererThread()) return;
@@ -111,10 +115,15 @@ void GLUTImp::stopAtExit() {
     const bool left = r.stateChanged.wait_for(guard, STOP_WAIT, [&r] { return r.loopLeft; });
     r.stopped = true;
     guard.unlock();
-    if (left)
+    if (left) {
         r.thread.join();
-    else
-        WARNING("The renderer did not stop in time; the program ends without waiting for it");
+        return;
+    }
+    WARNING("The renderer did not stop in time; the program ends without waiting for it");
+    // The toolkit's and the driver's exit handlers, next, would tear down what the renderer may
+    // still be using, and crash: end here, with what the program wrote.
+    std::fflush(nullptr);
+    _exit(status);
 }
 
 void* GLUTImp::start_glut(void*) {
@@ -154,7 +163,7 @@ void* GLUTImp::start_glut(void*) {
     // and the GL driver have registered theirs, stopping the renderer comes before their teardown.
     // The driver's shader compiler registers its own on first use, so make it compile first.
     warmUpDriver();
-    std::atexit(stopAtExit);
+    on_exit(stopAtExit, nullptr);
     {
         std::lock_guard<std::mutex> guard(r.mutex);
         r.running = true;
@@ -365,6 +374,9 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
     record.height = height;
     s.windows[id] = w;
     setCallbacks();
+    // Set up and cleared now, in queue order: the drawing queued right after the constructor comes
+    // next, and the toolkit's later first report of this same size then changes nothing.
+    takeSize(w, width, height);
     glutReshapeWindow(width, height);
     if (x != ANY_POSITION && y != ANY_POSITION) glutPositionWindow(x, y);
     glutPostRedisplay();
@@ -433,19 +445,20 @@ void GLUTImp::closeWindowsDestroyedElsewhere() {
 void GLUTImp::answerForClosedWindow(DaemonCommand& c, Window* w) {
     switch (c.type()) {
         case DaemonCommand::DESTROY_WINDOW:
+            destructionDone();
             w->shared->destroyedsignal.signal();
             break;
         case DaemonCommand::GET_POSITION:
-            w->shared->positionsignal.put(WindowState::Position{});
+            c.answer(ScreenPosition{});
             break;
         case DaemonCommand::READ_PIXEL:
-            w->shared->colorsignal.put(Color::WHITE);
+            c.answer(Color::WHITE);
             break;
         case DaemonCommand::CREATE_IMAGE: {
             c.removeArgument();
             c.removeArgument();
             const int width = c.removeArgument(), height = c.removeArgument();
-            w->shared->imagesignal.put(Image(createEditableImage(width, height), width, height, Image::SCREEN));
+            c.answer(Image(createEditableImage(width, height), width, height, Image::SCREEN));
             break;
         }
         case DaemonCommand::DRAW_IMAGE:
@@ -483,6 +496,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             break;
         case DaemonCommand::DESTROY_WINDOW:
             destroyWindow(w);
+            destructionDone();
             w->shared->destroyedsignal.signal();
             break;
         case DaemonCommand::HIDE_WINDOW:
@@ -512,7 +526,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
         }
         case DaemonCommand::GET_POSITION:
             makeCurrent(*record);
-            w->shared->positionsignal.put(WindowState::Position{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
+            c.answer(ScreenPosition{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
             break;
         case DaemonCommand::REGISTER_NEW_TIMER_EVENT:
         case DaemonCommand::START_TIMER: {
@@ -599,8 +613,8 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
             makeCurrent(*record);
             const int left = c.removeArgument(), top = c.removeArgument();
             const int width = c.removeArgument(), height = c.removeArgument();
-            const int handle = ImageInstance::createImage(w->getHeight(), left, top, width, height);
-            w->shared->imagesignal.put(Image(handle, width, height, Image::SCREEN));
+            const int handle = ImageInstance::createImage(w->getWidth(), w->getHeight(), left, top, width, height);
+            c.answer(Image(handle, width, height, Image::SCREEN));
             break;
         }
         case DaemonCommand::COPY_REGION: {
@@ -616,7 +630,7 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
         case DaemonCommand::READ_PIXEL: {
             makeCurrent(*record);
             const int x = c.removeArgument();
-            w->shared->colorsignal.put(readPixel(w, x, c.removeArgument()));
+            c.answer(readPixel(w, x, c.removeArgument()));
             break;
         }
         case DaemonCommand::IGNORE_KEY_REPEAT:

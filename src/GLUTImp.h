@@ -99,6 +99,9 @@ public:
     static bool onRendererThread();
     // Whether the renderer runs: started and not yet stopped at process exit.
     static bool isRunning();
+    // Whether a user thread waits for the renderer to leave the toolkit's turn: the process is
+    // exiting, or a window's destructor waits. Pointer motion then is dropped, not worked through.
+    static bool isAwaited();
 
     // Thread body and toolkit callbacks.
     static void* start_glut(void*);
@@ -198,7 +201,9 @@ private:
     static void takeSize(Window* w, int width, int height);
     // RESIZE: resizes the current window at once and clears it.
     static void resizeNow(Window* w, int width, int height);
-    static void stopAtExit();
+    // The exit handler (with the exit status): stops the renderer, or, if it cannot stop in time,
+    // ends the process at once.
+    static void stopAtExit(int status, void*);
     // Tells a waiting exit handler that the renderer has left its loop for good.
     static void leaveLoop();
     // Draws (and clears) a little so the GL driver finishes its lazy set-up now.

@@ -18,6 +18,7 @@
 #include "EllipseRaster.h"
 #include "GLUTImp.h"
 #include "Globals.h"
+#include "PixelRect.h"
 #include "PolygonRaster.h"
 #include "Window.h"
 
@@ -475,15 +476,20 @@ void GLUTImp::moveRasterTo(int x, int y) {
 
 void GLUTImp::copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch) {
     const int height = w->getHeight();
+    // The driver's own sums overflow near the ends of int's range: hand it only what it can see.
+    const PixelCopy copy = clipCopyToWindow(sl, st, dl, dt, cw, ch, w->getWidth(), height);
+    const PixelRect& source = copy.source;
+    if (source.isEmpty()) return;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    moveRasterTo(dl, dt + ch);  // the destination's bottom-left corner
-    glCopyPixels(sl, height - st - ch, cw, ch, GL_COLOR);
+    moveRasterTo(copy.destX, copy.destY + source.height);  // the destination's bottom-left corner
+    glCopyPixels(source.x, height - source.y - source.height, source.width, source.height, GL_COLOR);
 }
 
 Color GLUTImp::readPixel(Window* w, int x, int y) {
     const int height = w->getHeight();
     GLubyte rgba[4] = {0, 0, 0, 0};
+    if (clipToWindow(x, y, 1, 1, w->getWidth(), height).isEmpty()) return Color(0, 0, 0, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
     glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);

@@ -12,6 +12,7 @@
 #include "NamedKey.h"
 #include "Window.h"
 #include "WindowState.h"
+#include "WindowSystem.h"
 
 namespace {
 
@@ -154,22 +155,30 @@ void GLUTImp::mouse(int button, int state, int x, int y) {
     sched_yield();
 }
 
+// The toolkit returns to the renderer's loop only once no X event is pending: a burst of motion
+// would keep it from a destructor or the exit that waits for it, for as long as the burst lasts.
+// When one waits, the motion is dropped instead. No yield here: on a loaded machine each one
+// costs a time slice, thousands of them in a burst.
 void GLUTImp::motion(int x, int y) {
-    Window* w = currentWindow();
-    if (w) {
+    if (isAwaited()) {
+        windowsystem::dropPendingPointerMotion();
+        return;
+    }
+    if (Window* w = currentWindow()) {
         w->addMouseEvent(
             MouseEvent(MouseEvent::MOUSE_MOVE_EVENT, statics()->currentbutton, x, y, KeyModifiers::NO_MODIFIERS));
     }
-    sched_yield();
 }
 
 void GLUTImp::passivemotion(int x, int y) {
-    Window* w = currentWindow();
-    if (w) {
+    if (isAwaited()) {
+        windowsystem::dropPendingPointerMotion();
+        return;
+    }
+    if (Window* w = currentWindow()) {
         w->addMouseEvent(
             MouseEvent(MouseEvent::MOUSE_MOVE_EVENT, MouseEvent::NO_BUTTON, x, y, KeyModifiers::NO_MODIFIERS));
     }
-    sched_yield();
 }
 
 // freeglut (built with XInput2) reports every crossing twice; a repeat of the last state reported

@@ -8,12 +8,14 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <new>
 
 #include "Diagnostics.h"
 #include "Globals.h"
+#include "PixelRect.h"
 #include "Transform.h"
 
 namespace {
@@ -384,13 +386,23 @@ void GLUTImp::ImageInstance::drawImage(int handle, int x, int y, const Transform
     glPopMatrix();
 }
 
-int GLUTImp::ImageInstance::createImage(int windowHeight, int left, int top, int width, int height) {
+int GLUTImp::ImageInstance::createImage(int windowWidth, int windowHeight, int left, int top, int width, int height) {
     unsigned short capturedWidth = checkedSide(width);
     unsigned short capturedHeight = checkedSide(height);
     unsigned char* pixels = allocatePixels(std::size_t(capturedWidth) * capturedHeight * 4 + 100);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);  // what has been drawn, shown by a page flip or not
-    glReadPixels(left, windowHeight - top - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    // Only the part inside the window is read (the driver's sums overflow near the ends of int's
+    // range), into its place among the zeroed pixels; rows run bottom to top.
+    const PixelRect inside = clipToWindow(left, top, width, height, windowWidth, windowHeight);
+    if (!inside.isEmpty()) {
+        const std::size_t rowsBelow = std::size_t(std::int64_t(top) + height - inside.y - inside.height);
+        const std::size_t columnsBefore = std::size_t(std::int64_t(inside.x) - left);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glPixelStorei(GL_PACK_ROW_LENGTH, width);
+        glReadBuffer(GL_BACK);  // what has been drawn, shown by a page flip or not
+        glReadPixels(inside.x, windowHeight - inside.y - inside.height, inside.width, inside.height, GL_RGBA,
+                     GL_UNSIGNED_BYTE, pixels + (rowsBelow * capturedWidth + columnsBefore) * 4);
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    }
     // Only the registration needs the cache: the read above touches no shared data.
     std::lock_guard<PortMutex> lock(cache().mutex);
     return registerInstance(new (std::nothrow) ImageInstance(pixels, Image::SCREEN, capturedWidth, capturedHeight));

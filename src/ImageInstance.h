@@ -40,7 +40,7 @@ public:
     // Renderer thread, with the window's GL context current.
     static void drawImage(int handle, int x, int y);
     static void drawImage(int handle, int x, int y, const Transform& transform);
-    static int createImage(int windowHeight, int left, int top, int width, int height);
+    static int createImage(int windowWidth, int windowHeight, int left, int top, int width, int height);
 
     // File formats; the pixel store's rows run bottom to top, a file's top to bottom.
     static void jpegload(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data);

@@ -23,13 +23,20 @@ KeyboardEvent::KeyboardEvent(int value, KeyModifiers modifiers, CallSite site) :
     }
 }
 
+KeyboardEvent KeyboardEvent::windowClosed() {
+    KeyboardEvent closed;
+    closed.event = WINDOW_CLOSED_EVENT;
+    return closed;
+}
+
 bool KeyboardEvent::operator==(const KeyboardEvent& other) const {
     const bool anyModifiers = modifiers.hasWildcard() || other.modifiers.hasWildcard();
-    return value == other.value && (anyModifiers || modifiers == other.modifiers);
+    return event == other.event && value == other.value && (anyModifiers || modifiers == other.modifiers);
 }
 
 bool KeyboardEvent::operator!=(const KeyboardEvent& other) const { return !(*this == other); }
 
 std::ostream& operator<<(std::ostream& out, const KeyboardEvent& event) {
+    if (event.getEvent() == KeyboardEvent::WINDOW_CLOSED_EVENT) return out << "KeyboardEvent(WINDOW_CLOSED_EVENT)";
     return out << "KeyboardEvent(" << event.getValue() << ", " << event.getModifiers() << ")";
 }

@@ -16,8 +16,9 @@ const char* eventName(MouseEvent::Event event) {
         "BUTTON_CLICK_EVENT",
         "BUTTON_DOWN_EVENT",
         "BUTTON_UP_EVENT",
+        "WINDOW_CLOSED_EVENT",
     };
-    return event >= 0 && event <= MouseEvent::BUTTON_UP_EVENT ? names[event] : "NULL";
+    return event >= 0 && event <= MouseEvent::WINDOW_CLOSED_EVENT ? names[event] : "NULL";
 }
 
 const char* buttonName(MouseEvent::Button button) {
@@ -31,6 +32,10 @@ MouseEvent::MouseEvent() : MouseEvent(Event(0), NO_BUTTON, 0, 0, KeyModifiers::N
 
 MouseEvent::MouseEvent(Event event, Button button, int x, int y, KeyModifiers modifiers)
     : event(event), button(button), x(x), y(y), modifiers(modifiers) {}
+
+MouseEvent MouseEvent::windowClosed() {
+    return MouseEvent(WINDOW_CLOSED_EVENT, NO_BUTTON, -1, -1, KeyModifiers::NO_MODIFIERS);
+}
 
 // The kind must always match; button, modifiers and position each match anything when either
 // side holds its wildcard.

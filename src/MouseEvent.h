@@ -1,6 +1,6 @@
-// MouseEvent: one mouse happening (move, enter, exit, button down, up, click) with its button,
-// position in window pixels and modifiers. Equality honours three wildcards: ANY_BUTTON,
-// ANY_MODIFIERS and the position (-1, -1). A plain value type.
+// MouseEvent: one mouse happening (move, enter, exit, button down, up, click, or the window
+// closing) with its button, position in window pixels and modifiers. Equality honours three
+// wildcards: ANY_BUTTON, ANY_MODIFIERS and the position (-1, -1). A plain value type.
 #pragma once
 
 #include <ostream>
@@ -17,7 +17,8 @@ public:
         EXIT_WINDOW_EVENT = 3,
         BUTTON_CLICK_EVENT = 4,
         BUTTON_DOWN_EVENT = 5,
-        BUTTON_UP_EVENT = 6
+        BUTTON_UP_EVENT = 6,
+        WINDOW_CLOSED_EVENT = 7  // returned once by a wait on a closed window; no button, position (-1, -1)
     };
     enum Button : int { NO_BUTTON = 0, LEFT_BUTTON = 1, RIGHT_BUTTON = 2, MIDDLE_BUTTON = 3, ANY_BUTTON = 4 };
 
@@ -25,6 +26,8 @@ public:
     MouseEvent(Event event, Button button, int x, int y, KeyModifiers modifiers);
     MouseEvent(const MouseEvent& other) = default;
     MouseEvent& operator=(const MouseEvent& other) = default;
+    // The event that tells a waiting program its window has closed.
+    static MouseEvent windowClosed();
 
     Event getEvent() const { return event; }
     Button getButton() const { return button; }

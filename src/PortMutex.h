@@ -36,8 +36,9 @@ private:
     bool signalled = false;
 };
 
-// A reply slot: the renderer stores a result and signals; the one waiting caller takes it. The
-// slot keeps nothing afterwards (a captured Image would otherwise stay referenced).
+// A reply slot, owned by the one caller that waits on it (its command carries it to the renderer):
+// the renderer stores a result and signals; the caller takes it. The slot keeps nothing afterwards
+// (a captured Image would otherwise stay referenced).
 template <typename T>
 class Reply {
 public:

@@ -2,5 +2,6 @@
 #include "TimerEvent.h"
 
 std::ostream& operator<<(std::ostream& out, const TimerEvent& event) {
+    if (event.getEvent() == TimerEvent::WINDOW_CLOSED_EVENT) return out << "TimerEvent(WINDOW_CLOSED_EVENT)";
     return out << "TimerEvent(" << event.getTimerID() << ")";
 }

@@ -5,6 +5,7 @@
 
 #include <sched.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -31,14 +32,21 @@ Event takeOrHalt(EventQueue<Event>& queue, const char* emptyMessage) {
     return event;
 }
 
-// Nothing will ever arrive on a closed window's empty queue: the program ends as it would when the
-// window's last event had been handled, normally, with its exit handlers.
+// Nothing will ever arrive on a closed window's empty queue. The first wait that finds so tells the
+// program, so that a loop on isOpen() ends and the code after it runs; a program that waits again
+// regardless ends as it would when the window's last event had been handled, normally, with its
+// exit handlers, so that a loop that never looks cannot hang.
+void endUnlessFirstNoticeOfClosing(EventSignal& signal) {
+    if (!signal.takeClosingNotice()) std::exit(0);
+}
+
 template <typename Event>
-Event takeOrEnd(EventQueue<Event>& queue) {
+Event takeOrTellClosing(EventQueue<Event>& queue, EventSignal& signal) {
     sched_yield();
     Event event;
-    if (!queue.waitTake(event)) std::exit(0);
-    return event;
+    if (queue.waitTake(event)) return event;
+    endUnlessFirstNoticeOfClosing(signal);
+    return Event::windowClosed();
 }
 
 // A circle of negative radius is no circle: it would silently draw nothing.
@@ -232,7 +240,7 @@ Image Window::createImage(int x, int y, int imageWidth, int imageHeight, CallSit
     const int w = getWidth(), h = getHeight();
     if (x < 0 || y < 0) WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
     if (x > w || y > h) WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
-    if (x + imageWidth > w || y + imageHeight > h)
+    if (std::int64_t(x) + imageWidth > w || std::int64_t(y) + imageHeight > h)
         WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
     return daemon->createImage(x, y, imageWidth, imageHeight);
 }
@@ -244,7 +252,7 @@ void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int
     const int w = getWidth(), h = getHeight();
     if (x < 0 || y < 0) WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
     if (x > w || y > h) WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
-    if (x + regionWidth > w || y + regionHeight > h)
+    if (std::int64_t(x) + regionWidth > w || std::int64_t(y) + regionHeight > h)
         WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
     daemon->copyRegion(x, y, destX, destY, regionWidth, regionHeight);
 }
@@ -358,7 +366,7 @@ KeyboardEvent Window::getKeyboardEvent(CallSite site) {
 }
 KeyboardEvent Window::waitForKeyboardEvent(CallSite site) {
     const CallerScope caller(site);
-    return takeOrEnd(shared->keyqueue);
+    return takeOrTellClosing(shared->keyqueue, shared->events);
 }
 void Window::flushKeyboardQueue() {
     sched_yield();
@@ -375,7 +383,7 @@ MouseEvent Window::getMouseEvent(CallSite site) {
 }
 MouseEvent Window::waitForMouseEvent(CallSite site) {
     const CallerScope caller(site);
-    return takeOrEnd(shared->mousequeue);
+    return takeOrTellClosing(shared->mousequeue, shared->events);
 }
 void Window::flushMouseQueue() {
     sched_yield();
@@ -392,7 +400,7 @@ TimerEvent Window::getTimerEvent(CallSite site) {
 }
 TimerEvent Window::waitForTimerEvent(CallSite site) {
     const CallerScope caller(site);
-    return takeOrEnd(shared->timerqueue);
+    return takeOrTellClosing(shared->timerqueue, shared->events);
 }
 void Window::flushTimerQueue() {
     sched_yield();
@@ -403,9 +411,10 @@ void Window::autoFlushTimerQueue(bool on) { shared->timerqueue.setAutoFlush(on);
 void Window::waitForAnyEvent(CallSite site) {
     const CallerScope caller(site);
     WindowState& s = *shared;
-    s.events.waitUntil([&s] {
+    const bool queued = s.events.waitUntil([&s] {
         return s.keyqueue.holdsEventsLocked() || s.mousequeue.holdsEventsLocked() || s.timerqueue.holdsEventsLocked();
     });
+    if (!queued) endUnlessFirstNoticeOfClosing(s.events);
 }
 
 // The state tables are written by the renderer; lookups never insert, so reading is safe under the lock.

@@ -4,7 +4,8 @@
 //
 // Misuse halts: the program is aborted with a "FATAL ERROR" line on stderr naming the problem.
 // Closing a window (its close button, or the window system) is not misuse: isOpen() turns false,
-// later requests for it are ignored, and a program waiting for its events ends with status 0.
+// later requests for it are ignored, the first wait for its events returns a WINDOW_CLOSED_EVENT,
+// and a program that waits on it again ends with status 0.
 #pragma once
 
 #include <chrono>
@@ -107,11 +108,15 @@ public:
     void clear(CallSite site = CallSite());
     void clear(const Color& color, CallSite site = CallSite());
 
-    // Captures the rectangle with top-left corner (x, y) from what has been drawn; blocks.
+    // Captures the rectangle with top-left corner (x, y) from what has been drawn; blocks. Pixels
+    // outside the window come out as (0, 0, 0, 0). Like readPixel and getPosition, it answers each
+    // caller, from any number of threads.
     Image createImage(int x, int y, int width, int height, CallSite site = CallSite());
-    // Copies the rectangle with top-left corner (x, y) so that its top-left lands on (destX, destY).
+    // Copies the rectangle with top-left corner (x, y) so that its top-left lands on (destX, destY);
+    // only pixels inside the window are copied, and only to pixels inside it.
     void copyRegion(int x, int y, int destX, int destY, int width, int height, CallSite site = CallSite());
-    // The colour drawn at pixel (x, y), flipped or not; blocks. White once the window is closed.
+    // The colour drawn at pixel (x, y), flipped or not; blocks. (0, 0, 0, 0) outside the window,
+    // white once the window is closed.
     Color readPixel(int x, int y, CallSite site = CallSite());
 
     // Shows what has been drawn. With automatic flipping on (the default) drawing shows by itself
@@ -144,9 +149,10 @@ public:
     int getHeight() const;
 
     // Input queues. The get operations halt on an empty queue (check the matching is...Empty
-    // first); the wait operations sleep until an event arrives, and end the program (status 0)
-    // when the window has been closed and its queue is empty; auto-flush drops arriving events
-    // while on. A mouse button makes a down event, then an up and a click event on release;
+    // first); the wait operations sleep until an event arrives. Once the window has closed and the
+    // queue is empty, the first wait returns at once with an event of kind WINDOW_CLOSED_EVENT,
+    // and any later wait on the window ends the program (status 0). Auto-flush drops arriving
+    // events while on. A mouse button makes a down event, then an up and a click event on release;
     // moving the pointer makes move events and crossing the border enter and exit events, so
     // waitForMouseEvent also returns on those (check the event's kind to wait for a click).
     bool isKeyboardQueueEmpty();
@@ -165,7 +171,8 @@ public:
     void flushTimerQueue();
     void autoFlushTimerQueue(bool on);
     // Sleeps until the keyboard, mouse or timer queue holds an event, or the window is closed;
-    // takes nothing: the program then takes events from whichever queue it likes.
+    // takes nothing: the program then takes events from whichever queue it likes. Counts as the
+    // first wait on a closed window: called again then, with every queue empty, it ends the program.
     void waitForAnyEvent(CallSite site = CallSite());
 
     // Input state, as last reported by the window system.

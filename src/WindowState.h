@@ -1,14 +1,12 @@
 // WindowState: what a Window shares with the renderer thread: its event queues and the input state
-// recorded beside them, its size, the reply slots through which the renderer answers it, and
-// whether the window is still open. Private to the library, so the public Window header carries no
+// recorded beside them, its size, the signal that the renderer has let go of it, and whether the
+// window is still open. Private to the library, so the public Window header carries no
 // locks. Every field is guarded as its comment says.
 #pragma once
 
 #include <map>
 
-#include "Color.h"
 #include "EventQueue.h"
-#include "Image.h"
 #include "KeyModifiers.h"
 #include "KeyboardEvent.h"
 #include "MouseEvent.h"
@@ -16,11 +14,6 @@
 #include "TimerEvent.h"
 
 struct WindowState {
-    struct Position {
-        int x = 0;
-        int y = 0;
-    };
-
     // One lock for the three queues and the input state below; closed once the window is gone.
     EventSignal events;
     EventQueue<MouseEvent> mousequeue{events};  // with mousex, mousey, buttonsdown
@@ -37,8 +30,5 @@ struct WindowState {
     int width = 0;
     int height = 0;
 
-    Reply<Color> colorsignal;
-    Reply<Image> imagesignal;
-    Reply<Position> positionsignal;
     Semaphore destroyedsignal;  // the renderer has closed the window and forgotten it
 };

@@ -5,13 +5,13 @@
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
-
 #include <unistd.h>
 
 #include <cstdio>
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "Diagnostics.h"
 #include "Globals.h"
@@ -19,24 +19,49 @@
 namespace {
 
 struct WindowSystemStatics {
-    std::mutex mutex;  // guards gone: the error handler runs on whichever thread met the error
+    // Guards everything below: the error handler runs on whichever thread met the error, and an
+    // error of the watching connection itself comes back to it while the lock is held.
+    std::recursive_mutex mutex;
     std::set<windowsystem::WindowId> gone;  // destroyed by the window system, errors expected
-    Display* watcher = nullptr;             // our own connection, for destruction notices
+    std::vector<windowsystem::WindowId> destroyed;  // of gone, not yet taken by the renderer
+    Display* watcher = nullptr;                     // our own connection, for destruction notices
     bool watcherTried = false;
 };
 
 WindowSystemStatics& statics() { return *Globals<WindowSystemStatics>::impl(); }
 
-bool isGone(XID resource) {
+// Reads the destruction notices that the watching connection has received; with untilNow, first
+// makes sure it has received every notice sent before this call.
+void readDestructionNotices(bool untilNow) {
     WindowSystemStatics& s = statics();
-    std::lock_guard<std::mutex> guard(s.mutex);
+    std::lock_guard<std::recursive_mutex> guard(s.mutex);
+    if (!s.watcher) return;
+    if (untilNow) XSync(s.watcher, False);
+    while (XPending(s.watcher) > 0) {
+        XEvent event;
+        XNextEvent(s.watcher, &event);
+        if (event.type != DestroyNotify) continue;
+        s.gone.insert(event.xdestroywindow.window);
+        s.destroyed.push_back(event.xdestroywindow.window);
+    }
+}
+
+// Whether errors about the resource are expected: its window is known destroyed. A window that
+// another program destroys while we draw into it can meet an error before the renderer has read
+// the notice of the destruction, which the window system sent first: the notices are read now.
+bool isGone(Display* display, XID resource) {
+    WindowSystemStatics& s = statics();
+    std::lock_guard<std::recursive_mutex> guard(s.mutex);
+    if (s.gone.count(resource) != 0) return true;
+    if (display == s.watcher) return false;  // the watching connection's own errors come back here
+    readDestructionNotices(true);
     return s.gone.count(resource) != 0;
 }
 
 // Xlib's own handler ends the process from whichever thread met the error, while it holds locks
 // that the exit then waits for. The error is reported instead, and the renderer goes on.
 int reportXError(Display* display, XErrorEvent* error) {
-    if (isGone(error->resourceid)) return 0;
+    if (isGone(display, error->resourceid)) return 0;
     char text[256];
     char request[128];
     XGetErrorText(display, error->error_code, text, sizeof text);
@@ -60,6 +85,7 @@ int endOnLostConnection(Display*) {
 // simply not watched.
 Display* watcher() {
     WindowSystemStatics& s = statics();
+    std::lock_guard<std::recursive_mutex> guard(s.mutex);
     if (!s.watcherTried) {
         s.watcherTried = true;
         s.watcher = XOpenDisplay(DisplayString(glXGetCurrentDisplay()));
@@ -87,8 +113,20 @@ void resizeCurrentWindow(int width, int height) {
     XSync(display, False);
 }
 
+void dropPendingPointerMotion() {
+    Display* display = glXGetCurrentDisplay();
+    if (!display) return;
+    XEvent event;
+    while (XCheckMaskEvent(display, PointerMotionMask | ButtonMotionMask, &event)) {
+    }
+    // The extension events (XInput 2) that the toolkit also asks for carry motion too.
+    while (XCheckTypedEvent(display, GenericEvent, &event)) {
+    }
+}
+
 WindowId watchCurrentWindow() {
     const WindowId id = glXGetCurrentDrawable();
+    std::lock_guard<std::recursive_mutex> guard(statics().mutex);
     if (Display* display = watcher()) {
         XSelectInput(display, id, StructureNotifyMask);
         XFlush(display);
@@ -97,19 +135,11 @@ WindowId watchCurrentWindow() {
 }
 
 std::vector<WindowId> takeDestroyedWindows() {
+    readDestructionNotices(false);
+    WindowSystemStatics& s = statics();
+    std::lock_guard<std::recursive_mutex> guard(s.mutex);
     std::vector<WindowId> destroyed;
-    Display* display = statics().watcher;
-    if (!display) return destroyed;
-    while (XPending(display) > 0) {
-        XEvent event;
-        XNextEvent(display, &event);
-        if (event.type == DestroyNotify) destroyed.push_back(event.xdestroywindow.window);
-    }
-    if (!destroyed.empty()) {
-        WindowSystemStatics& s = statics();
-        std::lock_guard<std::mutex> guard(s.mutex);
-        s.gone.insert(destroyed.begin(), destroyed.end());
-    }
+    destroyed.swap(s.destroyed);
     return destroyed;
 }
 

@@ -20,6 +20,8 @@ void takeOverErrorHandling();
 void releaseCurrentDrawable();
 // Resizes the current GL context's window now, not on the toolkit's next turn.
 void resizeCurrentWindow(int width, int height);
+// Drops the pointer motion events that the toolkit's connection has received and not yet handled.
+void dropPendingPointerMotion();
 // Starts watching the current GL context's window for its destruction by another program, on a
 // connection of our own (the toolkit would swallow the notice); returns the window's id.
 WindowId watchCurrentWindow();

@@ -1,18 +1,25 @@
-// Whole programs against the renderer's exit: each opens a window, draws and returns from main.
-// Exits forced on the program (a dependency's exit, a lost display) end it without hanging.
+// Whole programs against the renderer's exit: each opens a window, draws and returns from main,
+// also while input pours in. Exits forced on the program (a dependency's exit, a lost display) end
+// it without hanging.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 
 #include "Globals.h"
 #include "ImageInstance.h"
 #include "ReportPattern.h"
+#include "ScratchFolder.h"
 #include "TestWindow.h"
 #include "Window.h"
 #include "XClient.h"
@@ -43,6 +50,48 @@ TEST(Exit, ProgramsThatDrawAndReturnFromMainExitCleanly) { expectFiftyCleanExits
 
 // The window is then destroyed among the exit handlers, after the GL driver's lazy set-up.
 TEST(Exit, ProgramsWithAFileScopeWindowExitCleanly) { expectFiftyCleanExits("draw_from_file_scope"); }
+
+// The program returns from main while a burst of pointer motion (100,000 moves, several seconds of
+// it) pours into its window, with every core busy. Working through that backlog kept the window's
+// destructor waiting for minutes, and the exit that followed crashed and lost the program's output.
+TEST(Exit, AProgramReturningDuringABurstOfPointerMotionDropsItAndKeepsItsOutput) {
+    ScratchFolder folder("exit-burst");
+    {
+        std::ofstream moves(folder / "moves.xdo");
+        for (int i = 0; i < 100000; ++i) moves << "mousemove " << 50 + i % 300 << ' ' << 50 + i * 7 % 200 << '\n';
+    }
+    const std::string log = (folder / "output").string(), moves = (folder / "moves.xdo").string();
+    // Runs the command with its standard output and error into the file.
+    auto start = [](const char* command, const char* argument, const std::string& into) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const int output = open(into.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(output, 1);
+            dup2(output, 2);
+            execlp(command, command, argument, nullptr);
+            _exit(127);
+        }
+        return pid;
+    };
+    const pid_t child = start(BRINDLEWOOD_BINARY_DIR "/tests/return_during_input", nullptr, log);
+    XDoTool mapped("return during input");  // the pointer's moves reach the window from now on
+    const pid_t burst = start("xdotool", moves.c_str(), "/dev/null");
+    int status = 0;
+    const bool ended = eventually([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(30));
+    if (!ended) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    kill(burst, SIGKILL);
+    waitpid(burst, nullptr, 0);
+    ASSERT_TRUE(ended) << "the exit worked through the motion";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    std::string output;
+    std::istringstream lines(fileText(log));
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("==", 0) != 0) output += line + "\n";  // the sanitizers' own notes
+    EXPECT_EQ(output, "returned from main\n");
+}
 
 using ForcedExitDeathTest = testing::Test;
 

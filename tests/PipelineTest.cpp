@@ -152,6 +152,22 @@ TEST(WindowLifetime, WindowsDestroyedRightAfterHeavyDrawingAreNeverTouchedAgain)
     EXPECT_EQ(survivor.readPixel(3, 3), Color::GREEN);
 }
 
+// The toolkit reports a new window's size a while after creating it; that report must not wipe
+// what the program drew right after the constructor, in the first window or in any later one.
+TEST(WindowLifetime, DrawingRightAfterTheConstructorStaysInEveryWindow) {
+    std::vector<std::unique_ptr<Window>> windows;
+    for (int i = 0; i < 3; ++i) {
+        windows.push_back(
+            std::make_unique<Window>(100 + 200 * i, 100, 120, 80, uniqueTitle("at-once-" + std::to_string(i))));
+        windows.back()->drawRectangleFilled(Style::RED, 20, 20, 60, 60);
+    }
+    for (int i = 0; i < 3; ++i) {
+        XDoTool mapped(uniqueTitle("at-once-" + std::to_string(i)));  // mapped, so sized by the toolkit
+        waitUntilShown(*windows[i]);
+        EXPECT_EQ(windows[i]->readPixel(40, 40), Color::RED) << "window " << i;
+    }
+}
+
 // A window opened, drawn in and deleted at once used to leave the GL context on its destroyed X
 // window, and the next window's creation met an X error.
 TEST(WindowLifetime, AThousandWindowsOpenedDrawnInAndDeletedAtOnceRaiseNoErrorAndKeepMemoryFlat) {

@@ -988,6 +988,35 @@ TEST_F(PrimitivesWindowChecks, CopyRegionWarnsOncePerCheckOutsideTheWindow) {
     EXPECT_EQ(warningsFor(-1, HEIGHT + 1, WIDTH + 10, 10), 3);
 }
 
+// Sums of coordinates and sizes near the ends of int's range must overflow nowhere, neither in the
+// checks nor in the renderer: such reads warn and see nothing, such copies change nothing.
+TEST_F(PrimitivesWindowChecks, CoordinatesAtTheEndsOfIntsRangeWarnAndReadNothing) {
+    const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    // Each output holds only the warning, at least once.
+    auto onlyWarns = [](const std::string& output, const char* message) {
+        return countMatches(output, warningOf(message)) >= 1 &&
+               countMatches(output, warningOf(message)) == std::count(output.begin(), output.end(), '\n');
+    };
+    window.drawRectangleFilled(Style::RED, 0, 0, WIDTH, HEIGHT);
+    for (auto [x, y] : {Pixel{most, 0}, {most - 5, 0}, {0, most - 5}, {least, 0}, {0, least}}) {
+        SCOPED_TRACE(named({x, y}));
+        std::string output = stderrOf([&] { EXPECT_EQ(window.readPixel(x, y), Color(0, 0, 0, 0)); });
+        EXPECT_PRED2(onlyWarns, output, "The pixel being read is outside the bounds of the window");
+        output = stderrOf([&] {
+            const std::vector<unsigned char> pixels = window.createImage(x, y, 10, 10).getPixels();
+            EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), 400) << "not a blank picture";
+        });
+        EXPECT_PRED2(onlyWarns, output,
+                     "The rectangle chosen to create an image from is outside the bounds of the window");
+        output = stderrOf([&] { window.copyRegion(x, y, 0, 0, 10, 10); });
+        EXPECT_PRED2(onlyWarns, output,
+                     "The rectangle chosen for copying a region is outside the bounds of the window");
+        window.copyRegion(0, 0, x, y, 10, 10);  // to a place that cannot be seen
+        window.drawImage(Image::createEditable(10, 10), x, y);
+        EXPECT_EQ(window.readPixel(5, 5), Color::RED) << "a copy or a picture from outside the window changed it";
+    }
+}
+
 std::string haltsWith(const std::string& message) {
     return onlyReport(diagnostics::Kind::FATAL_ERROR, "Window.cpp", message);
 }

@@ -572,7 +572,8 @@ TEST(MouseEventTest, PrintsEventAndButtonNames) {
         {MouseEvent::ENTER_WINDOW_EVENT, "ENTER_WINDOW_EVENT"},
         {MouseEvent::EXIT_WINDOW_EVENT, "EXIT_WINDOW_EVENT"},
         {MouseEvent::BUTTON_DOWN_EVENT, "BUTTON_DOWN_EVENT"},
-        {MouseEvent::BUTTON_UP_EVENT, "BUTTON_UP_EVENT"}};
+        {MouseEvent::BUTTON_UP_EVENT, "BUTTON_UP_EVENT"},
+        {MouseEvent::WINDOW_CLOSED_EVENT, "WINDOW_CLOSED_EVENT"}};
     for (const auto& kind : kinds) {
         EXPECT_EQ(printed(MouseEvent(kind.first, MouseEvent::LEFT_BUTTON, 1, 2, KeyModifiers::CONTROL)),
                   "MouseEvent(" + kind.second + ", LEFT_BUTTON, 1, 2, Modifiers(CONTROL))");
@@ -582,7 +583,7 @@ TEST(MouseEventTest, PrintsEventAndButtonNames) {
 }
 
 TEST(MouseEventTest, UnknownEventOrButtonPrintsAsNull) {
-    EXPECT_EQ(printed(MouseEvent(MouseEvent::Event(7), MouseEvent::Button(5), 1, 2, KeyModifiers::NO_MODIFIERS)),
+    EXPECT_EQ(printed(MouseEvent(MouseEvent::Event(8), MouseEvent::Button(5), 1, 2, KeyModifiers::NO_MODIFIERS)),
               "MouseEvent(NULL, NULL, 1, 2, Modifiers(none))");
 }
 
@@ -591,6 +592,21 @@ TEST(MouseEventTest, UnknownEventOrButtonPrintsAsNull) {
 TEST(TimerEventTest, DefaultNamesNoTimer) {
     EXPECT_EQ(TimerEvent().getTimerID(), -1);
     EXPECT_EQ(printed(TimerEvent()), "TimerEvent(-1)");
+}
+
+// The closing event of each class is a kind of its own: no key, click or timer equals it.
+TEST(ClosingEventTest, EachClassHasAClosingEventThatNoOtherEventEquals) {
+    EXPECT_EQ(KeyboardEvent::windowClosed().getEvent(), KeyboardEvent::WINDOW_CLOSED_EVENT);
+    EXPECT_EQ(KeyboardEvent().getEvent(), KeyboardEvent::KEY_PRESS_EVENT);
+    EXPECT_NE(KeyboardEvent::windowClosed(), KeyboardEvent(0, KeyModifiers::ANY_MODIFIERS));
+    EXPECT_EQ(printed(KeyboardEvent::windowClosed()), "KeyboardEvent(WINDOW_CLOSED_EVENT)");
+    EXPECT_EQ(MouseEvent::windowClosed().getEvent(), MouseEvent::WINDOW_CLOSED_EVENT);
+    EXPECT_NE(MouseEvent::windowClosed(),
+              MouseEvent(MouseEvent::BUTTON_CLICK_EVENT, MouseEvent::ANY_BUTTON, -1, -1, KeyModifiers::ANY_MODIFIERS));
+    EXPECT_EQ(TimerEvent::windowClosed().getEvent(), TimerEvent::WINDOW_CLOSED_EVENT);
+    EXPECT_EQ(TimerEvent(3).getEvent(), TimerEvent::TIMER_EVENT);
+    EXPECT_NE(TimerEvent::windowClosed(), TimerEvent());
+    EXPECT_EQ(printed(TimerEvent::windowClosed()), "TimerEvent(WINDOW_CLOSED_EVENT)");
 }
 
 TEST(TimerEventTest, EqualExactlyWhenTheIdsAre) {

@@ -53,7 +53,7 @@ int main() {
     window.disableAutoPageFlip();  // show each face only when it is whole
     window.startTimer(250);
     std::time_t shown = 0;
-    while (true) {
+    while (window.isOpen()) {
         std::time_t now = std::time(nullptr);
         if (now != shown) drawClock(window, *std::localtime(&now));
         shown = now;

@@ -25,7 +25,7 @@ int main() {
 
     Place player{0, 0}, coin{COLUMNS - 1, ROWS - 1};
     int score = 0;
-    while (true) {
+    while (window.isOpen()) {
         window.clear();
         for (int column = 0; column <= COLUMNS; column++)
             window.drawLine(paint(GRID), column * CELL, TOP, column * CELL, TOP + ROWS * CELL);

@@ -8,6 +8,8 @@
 #include <functional>
 #include <thread>
 
+#include "XDoTool.h"
+
 // After GoogleTest: X defines macros (None, Bool) that its headers would trip over.
 #include <X11/Xlib.h>
 
@@ -30,12 +32,12 @@ namespace {
     return found;
 }
 
-// Runs request on the window titled title (waiting up to five seconds for it), then syncs.
+// Runs request on the window titled title (waiting for it as long as xdotool's searches do), then syncs.
 void onWindow(const std::string& title, const std::function<void(Display*, ::Window)>& request) {
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr) << "cannot open the display";
     ::Window window = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + WINDOW_SEARCH_LIMIT;
     while (!(window = findByTitle(display, DefaultRootWindow(display), title)) &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -14,7 +14,8 @@ namespace {
 // Runs one xdotool command line and returns what it printed; a failed run fails the test.
 std::string xdotool(const std::string& arguments) {
     // A bounded run: a window that never appears fails the test instead of hanging it.
-    std::string command = "timeout 20 xdotool " + arguments + " 2>/dev/null";
+    std::string command =
+        "timeout " + std::to_string(WINDOW_SEARCH_LIMIT.count()) + " xdotool " + arguments + " 2>/dev/null";
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {

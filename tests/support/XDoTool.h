@@ -45,6 +45,10 @@ private:
     std::string window;  // the X window id, as xdotool prints it
 };
 
+// How long a search for a window waits for it to appear: generous, for a program starting under a
+// sanitizer on a busy machine; only a window that never comes takes that long.
+constexpr std::chrono::seconds WINDOW_SEARCH_LIMIT{20};
+
 // A window title no other test process uses at the same time.
 std::string uniqueTitle(const std::string& name);
 
