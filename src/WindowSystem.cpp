@@ -126,6 +126,9 @@ void dropPendingPointerMotion() {
 
 WindowId watchCurrentWindow() {
     const WindowId id = glXGetCurrentDrawable();
+    // The toolkit's connection may still hold the window's creation unsent; the watching
+    // connection's request would then name a window the server does not know yet.
+    XSync(glXGetCurrentDisplay(), False);
     std::lock_guard<std::recursive_mutex> guard(statics().mutex);
     if (Display* display = watcher()) {
         XSelectInput(display, id, StructureNotifyMask);
