@@ -993,9 +993,10 @@ TEST_F(PrimitivesWindowChecks, CopyRegionWarnsOncePerCheckOutsideTheWindow) {
 TEST_F(PrimitivesWindowChecks, CoordinatesAtTheEndsOfIntsRangeWarnAndReadNothing) {
     const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
     // Each output holds only the warning, at least once.
+    // Every report in the output is that warning: the lines beneath a report are indented.
     auto onlyWarns = [](const std::string& output, const char* message) {
-        return countMatches(output, warningOf(message)) >= 1 &&
-               countMatches(output, warningOf(message)) == std::count(output.begin(), output.end(), '\n');
+        const int warnings = countMatches(output, warningOf(message));
+        return warnings >= 1 && warnings == countMatches(output, "[^ ].*\n");
     };
     window.drawRectangleFilled(Style::RED, 0, 0, WIDTH, HEIGHT);
     for (auto [x, y] : {Pixel{most, 0}, {most - 5, 0}, {0, most - 5}, {least, 0}, {0, least}}) {
