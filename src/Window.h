@@ -108,7 +108,8 @@ public:
     bool isAutoPageFlipEnabled() const { return autopageflip; }
     // For animation loops: flips the page when automatic flipping is off, then sleeps until the
     // next tick of a steady schedule of framesPerSecond ticks a second (late frames do not make
-    // the schedule drift). Halts on a rate below 1.
+    // the schedule drift). A rate above a billion runs as fast as the clock ticks. Halts on a
+    // rate below 1.
     void waitForNextFrame(int framesPerSecond);
     void enableAntialiasing();
     void disableAntialiasing();
