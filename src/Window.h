@@ -136,6 +136,9 @@ public:
     // while on. A mouse button makes a down event, then an up and a click event on release;
     // moving the pointer makes move events and crossing the border enter and exit events, so
     // waitForMouseEvent also returns on those (check the event's kind to wait for a click).
+    // Unread moves merge, as window systems merge them: a move right behind an unread move with
+    // the same button replaces it. Each queue keeps at most 50,000 unread events; a full queue
+    // drops its oldest, with one WARNING until the program has emptied it.
     bool isKeyboardQueueEmpty();
     KeyboardEvent getKeyboardEvent();
     KeyboardEvent waitForKeyboardEvent();

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "Brindlewood.h"
+#include "EventQueue.h"
 #include "GLUTImp.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
@@ -131,6 +134,30 @@ TEST_F(Timers, ATimerOfAClosedWindowNeverReachesAWindowAtItsAddress) {
     EXPECT_TRUE(successor->isTimerQueueEmpty());
     window.stopTimer(ticker);
     successor->~Window();
+}
+
+// Timers that fire on every turn of the renderer while nobody reads: the queue keeps the latest
+// events up to its bound, and says so once.
+TEST_F(Timers, UnreadFastTimersKeepTheirQueueBoundedAndWarnOnce) {
+    testing::internal::CaptureStderr();
+    std::vector<TimerEvent> tickers(5);
+    for (TimerEvent& ticker : tickers) ticker = window.startTimer(0);
+    const bool overflowed = eventually(
+        [&] {
+            int fired = 0;
+            for (const TimerEvent& ticker : tickers) fired += window.getTimerCount(ticker);
+            return fired > static_cast<int>(MAX_QUEUED_EVENTS) + 100;
+        },
+        std::chrono::seconds(60));
+    for (const TimerEvent& ticker : tickers) window.stopTimer(ticker);
+    waitForRenderer(window);
+    const std::string reports = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(overflowed);
+    EXPECT_EQ(takeAllTimerEvents(window).size(), MAX_QUEUED_EVENTS);
+    EXPECT_PRED2(matchesWhole, reports,
+                 reportPattern(diagnostics::Kind::WARNING, "EventQueue.h",
+                               "The TimerEvent queue is full (50000 unread events): the oldest are dropped until it "
+                               "is emptied.  Take events sooner, or call autoFlushTimerQueue(true)"));
 }
 
 TEST_F(Timers, TakingFromAnEmptyTimerQueueHalts) {
