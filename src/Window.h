@@ -177,7 +177,9 @@ public:
 
     // Timers queue a TimerEvent with the returned id. registerNewTimerEvent makes a one-shot
     // timer, which fires once after interval milliseconds; startTimer one that fires every
-    // interval milliseconds until stopped.
+    // interval milliseconds until stopped, on a steady schedule: k intervals after the start,
+    // however late earlier ticks came. A tick missed by a whole interval is skipped, not made up;
+    // an interval of 0 fires on every turn of the renderer.
     TimerEvent registerNewTimerEvent(int interval);
     TimerEvent startTimer(int interval);
     void stopTimer(const TimerEvent& timer);
