@@ -237,9 +237,10 @@ void GLUTImp::idle() {
     }
     endBatch();  // before the swaps and the toolkit's turn
     const std::chrono::microseconds untilNextFrame = presentFrames(caughtUp);
-    // With nothing to do, sleep until a producer appends (or the next frame or input is due)
+    const std::chrono::microseconds untilNextTick = fireDueTimers();
+    // With nothing to do, sleep until a producer appends (or the next frame, tick or input is due)
     // instead of spinning.
-    if (!executed) waitForCommands(std::min(untilNextFrame, IDLE_WAIT));
+    if (!executed) waitForCommands(std::min({untilNextFrame, untilNextTick, IDLE_WAIT}));
 }
 
 std::chrono::microseconds GLUTImp::presentFrames(bool caughtUp) {
@@ -531,15 +532,11 @@ void GLUTImp::handleCommand(DaemonCommand& c) {
         case DaemonCommand::REGISTER_NEW_TIMER_EVENT:
         case DaemonCommand::START_TIMER: {
             const int interval = c.removeArgument();
-            const int id = c.removeArgument();
-            s.timerwindows[id] = w;
-            s.timerstates[id] = type == DaemonCommand::START_TIMER ? GLUTImpStatics::RUNNING : GLUTImpStatics::REGISTERED;
-            s.timerintervals[id] = interval;
-            glutTimerFunc(static_cast<unsigned>(interval), timer, id);
+            armTimer(w, c.removeArgument(), interval, type == DaemonCommand::START_TIMER);
             break;
         }
         case DaemonCommand::STOP_TIMER:
-            s.timerstates[c.removeArgument()] = GLUTImpStatics::STOPPED;
+            s.timers.erase(c.removeArgument());
             break;
         case DaemonCommand::ENABLE_ANTIALIASING:
         case DaemonCommand::DISABLE_ANTIALIASING:

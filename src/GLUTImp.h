@@ -41,10 +41,30 @@ struct DrawState {
     bool operator!=(const DrawState& o) const { return !(*this == o); }
 };
 
+// The ticks of a timer: start + k * interval on the steady clock, k = 1, 2 ... A turn of the
+// renderer that comes after several ticks keeps one of them and skips the others, so a late
+// renderer neither drifts the schedule nor makes up for lost ticks in a burst. Pure.
+struct TickSchedule {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point start;
+    Clock::duration interval;      // zero: a tick on every turn
+    std::int64_t ticksPassed = 0;  // kept or skipped so far
+
+    // How many ticks have come due since the last call (0 for none), all counted as passed now.
+    std::int64_t takeDueTicks(Clock::time_point now);
+    Clock::time_point nextTick() const { return start + (ticksPassed + 1) * interval; }
+};
+
 // The renderer's state. The maps are touched on the renderer thread only; nexttimerid is drawn
-// from by user threads.
+// from by user threads, and skippedticks may be read by any.
 struct GLUTImpStatics {
-    enum TimerType { REGISTERED = 0, RUNNING = 1, STOPPED = 2 };
+    // A timer from its START_TIMER or REGISTER_NEW_TIMER_EVENT until it is stopped, has fired
+    // once (a one-shot timer), or its window is destroyed.
+    struct Timer {
+        Window* window = nullptr;
+        bool repeating = false;
+        TickSchedule schedule;
+    };
     struct Frame {
         bool pending = false;  // drawn into the back buffer but not yet swapped
         std::chrono::steady_clock::time_point drawnSince;  // when the first drawing not yet swapped was made
@@ -69,9 +89,8 @@ struct GLUTImpStatics {
     std::atomic<int> nexttimerid{0};
     std::map<Window*, RendererWindow> records;
     std::map<int, Window*> windows;  // toolkit window id -> window
-    std::map<int, Window*> timerwindows;
-    std::map<int, TimerType> timerstates;
-    std::map<int, int> timerintervals;
+    std::map<int, Timer> timers;     // by id
+    std::atomic<std::int64_t> skippedticks{0};  // ticks that no repeating timer could keep, all together
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
     // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
@@ -144,7 +163,8 @@ public:
     static void motion(int x, int y);
     static void passivemotion(int x, int y);
     static void entry(int state);
-    static void timer(int id);
+    // Queues an event for every timer with a tick due; returns how long until the next tick.
+    static std::chrono::microseconds fireDueTimers();
     static KeyModifiers getModifiers();
     // The NamedKey for a toolkit special-key code, 0 for none. Pure: no toolkit call.
     static int glutKeyToNamedKey(int key);
@@ -152,6 +172,9 @@ public:
     static int registerNewTimerEvent(Window* w, int interval);
     static int startTimer(Window* w, int interval);
     static void stopTimer(Window* w, int id);
+    // Renderer side of START_TIMER (repeating) and REGISTER_NEW_TIMER_EVENT: the first tick is
+    // interval milliseconds from now; a timer of negative interval is never armed.
+    static void armTimer(Window* w, int id, int interval, bool repeating);
     // Renderer side of DESTROY_WINDOW: a gone window's timers notify nobody.
     static void stopTimersOf(Window* w);
 

@@ -1,10 +1,13 @@
 // The renderer's input callbacks and timers: freeglut calls them on the renderer thread, and each
 // turns what the toolkit reports into events and key, button and pointer state of the current
-// window. The timer-creating calls at the end run on the user's thread and only queue commands.
+// window, and fire the timers on their schedules. The timer-creating calls at the end run on the
+// user's thread and only queue commands.
 #include <GL/freeglut.h>
 #include <sched.h>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "Diagnostics.h"
 #include "GLUTImp.h"
@@ -198,33 +201,45 @@ void GLUTImp::entry(int state) {
     sched_yield();
 }
 
-// A timer notifies its window only while it is armed and the window is alive: stopped timers,
-// fired one-shot timers and timers of destroyed windows end here without being armed again.
-void GLUTImp::timer(int id) {
+std::int64_t TickSchedule::takeDueTicks(Clock::time_point now) {
+    if (interval <= Clock::duration::zero()) return 1;
+    const std::int64_t passed = std::max<std::int64_t>((now - start) / interval, ticksPassed);
+    const std::int64_t due = passed - ticksPassed;
+    ticksPassed = passed;
+    return due;
+}
+
+void GLUTImp::armTimer(Window* w, int id, int interval, bool repeating) {
+    if (interval < 0) return;  // the caller was warned that such a timer never fires
+    statics()->timers[id] = {w, repeating, {TickSchedule::Clock::now(), std::chrono::milliseconds(interval)}};
+}
+
+// A timer notifies its window only while it is armed: stopped timers, fired one-shot timers and
+// timers of destroyed windows are gone from the table.
+std::chrono::microseconds GLUTImp::fireDueTimers() {
     GLUTImpStatics* g = statics();
-    auto state = g->timerstates.find(id);
-    auto window = g->timerwindows.find(id);
-    if (state != g->timerstates.end() && window != g->timerwindows.end() &&
-        state->second != GLUTImpStatics::STOPPED) {
-        window->second->addTimerEvent(TimerEvent(id));
-        if (state->second == GLUTImpStatics::RUNNING) {
-            glutTimerFunc(g->timerintervals[id], GLUTImp::timer, id);
-        } else {
-            state->second = GLUTImpStatics::STOPPED;
+    const auto now = TickSchedule::Clock::now();
+    auto untilNext = std::chrono::microseconds::max();
+    for (auto entry = g->timers.begin(); entry != g->timers.end();) {
+        GLUTImpStatics::Timer& timer = entry->second;
+        const std::int64_t due = timer.schedule.takeDueTicks(now);
+        if (due > 0) timer.window->addTimerEvent(TimerEvent(entry->first));
+        if (due > 0 && !timer.repeating) {
+            entry = g->timers.erase(entry);
+            continue;
         }
+        if (due > 1) g->skippedticks += due - 1;
+        const auto wait = std::chrono::ceil<std::chrono::microseconds>(timer.schedule.nextTick() - now);
+        untilNext = std::min(untilNext, std::max(wait, std::chrono::microseconds::zero()));
+        ++entry;
     }
-    sched_yield();
+    return untilNext;
 }
 
 void GLUTImp::stopTimersOf(Window* w) {
-    GLUTImpStatics* g = statics();
-    for (auto entry = g->timerwindows.begin(); entry != g->timerwindows.end();) {
-        if (entry->second == w) {
-            g->timerstates[entry->first] = GLUTImpStatics::STOPPED;
-            entry = g->timerwindows.erase(entry);
-        } else {
-            ++entry;
-        }
+    auto& timers = statics()->timers;
+    for (auto entry = timers.begin(); entry != timers.end();) {
+        entry = entry->second.window == w ? timers.erase(entry) : std::next(entry);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <sched.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -56,7 +57,7 @@ bool isDrawableRadius(int radius, const char* call) {
     return false;
 }
 
-// The toolkit takes a negative interval as some 49 days: the timer would silently never fire.
+// A timer of negative interval never fires: say so rather than leave the program waiting.
 void checkInterval(int interval, const char* call) {
     if (interval < 0) WARNING(std::string("The interval passed to ") + call + " is negative, so the timer never fires");
 }
@@ -284,7 +285,8 @@ void Window::waitForNextFrame(int framesPerSecond, CallSite site) {
     if (framesPerSecond < 1) FATAL_ERROR("The frame rate passed to waitForNextFrame is not a positive integer");
     if (!autopageflip) flipPage();
     using Clock = std::chrono::steady_clock;
-    const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / framesPerSecond;
+    // A rate beyond the clock's resolution (a billion a second) runs at one tick of the clock.
+    const auto period = std::max(Clock::duration(1), Clock::duration(std::chrono::seconds(1)) / framesPerSecond);
     const Clock::time_point now = Clock::now();
     // Ticks stay on the schedule that the first call started; a loop that fell a whole frame or
     // more behind resumes at the next tick instead of rushing to catch up.

@@ -127,7 +127,8 @@ public:
     bool isAutoPageFlipEnabled() const { return autopageflip; }
     // For animation loops: flips the page when automatic flipping is off, then sleeps until the
     // next tick of a steady schedule of framesPerSecond ticks a second (late frames do not make
-    // the schedule drift). Halts on a rate below 1.
+    // the schedule drift). A rate above a billion runs as fast as the clock ticks. Halts on a
+    // rate below 1.
     void waitForNextFrame(int framesPerSecond, CallSite site = CallSite());
     void enableAntialiasing(CallSite site = CallSite());
     void disableAntialiasing(CallSite site = CallSite());
@@ -155,6 +156,9 @@ public:
     // events while on. A mouse button makes a down event, then an up and a click event on release;
     // moving the pointer makes move events and crossing the border enter and exit events, so
     // waitForMouseEvent also returns on those (check the event's kind to wait for a click).
+    // Unread moves merge, as window systems merge them: a move right behind an unread move with
+    // the same button replaces it. Each queue keeps at most 50,000 unread events; a full queue
+    // drops its oldest, with one WARNING until the program has emptied it.
     bool isKeyboardQueueEmpty();
     KeyboardEvent getKeyboardEvent(CallSite site = CallSite());
     KeyboardEvent waitForKeyboardEvent(CallSite site = CallSite());
@@ -194,7 +198,9 @@ public:
 
     // Timers queue a TimerEvent with the returned id. registerNewTimerEvent makes a one-shot
     // timer, which fires once after interval milliseconds; startTimer one that fires every
-    // interval milliseconds until stopped.
+    // interval milliseconds until stopped, on a steady schedule: k intervals after the start,
+    // however late earlier ticks came. A tick missed by a whole interval is skipped, not made up;
+    // an interval of 0 fires on every turn of the renderer; a negative one warns and never fires.
     TimerEvent registerNewTimerEvent(int interval, CallSite site = CallSite());
     TimerEvent startTimer(int interval, CallSite site = CallSite());
     void stopTimer(const TimerEvent& timer, CallSite site = CallSite());

@@ -16,9 +16,9 @@
 struct WindowState {
     // One lock for the three queues and the input state below; closed once the window is gone.
     EventSignal events;
-    EventQueue<MouseEvent> mousequeue{events};  // with mousex, mousey, buttonsdown
-    EventQueue<KeyboardEvent> keyqueue{events};  // with keysdown, modifiersdown
-    EventQueue<TimerEvent> timerqueue{events};  // with timercounts
+    EventQueue<MouseEvent> mousequeue{events, "Mouse"};      // with mousex, mousey, buttonsdown
+    EventQueue<KeyboardEvent> keyqueue{events, "Keyboard"};  // with keysdown, modifiersdown
+    EventQueue<TimerEvent> timerqueue{events, "Timer"};      // with timercounts
     int mousex = -1;
     int mousey = -1;
     std::map<int, bool> keysdown;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <thread>
 
 #include "ReportPattern.h"
@@ -65,6 +66,15 @@ TEST_F(Animation, WaitForNextFrameKeepsASteadyRate) {
     const double elapsed = WindowManager::getSeconds() - start;
     EXPECT_GT(elapsed, 0.35);  // 20 frames at 50 a second take 0.4 s
     EXPECT_LT(elapsed, 2.0);
+}
+
+// A period shorter than the clock's tick once came out as zero and divided by it.
+TEST_F(Animation, AFrameRateBeyondTheClocksResolutionRunsAsFastAsItCan) {
+    const double start = WindowManager::getSeconds();
+    for (int rate : {1000000001, 2000000000, std::numeric_limits<int>::max()}) {
+        for (int frame = 0; frame < 3; ++frame) window.waitForNextFrame(rate);
+    }
+    EXPECT_LT(WindowManager::getSeconds() - start, 1.0);
 }
 
 TEST_F(Animation, AFrameRateBelowOneHalts) {

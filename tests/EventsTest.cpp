@@ -1,5 +1,6 @@
 // Input from real X events (sent with xdotool) reaching a window's queues and key, button and
-// pointer state; the queue operations; WindowManager's event loop; the special-key mapping.
+// pointer state; the queue operations, merged moves and full queues; WindowManager's event loop;
+// the special-key mapping.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "Brindlewood.h"
+#include "EventQueue.h"
 #include "GLUTImp.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
@@ -181,6 +183,36 @@ TEST_F(WindowMouse, AutoFlushDropsEventsWhileThePositionFollows) {
     EXPECT_EQ(ofKind(events, {MouseEvent::BUTTON_CLICK_EVENT}).size(), 1u);
 }
 
+// The moves of a burst that nobody reads in time merge into the latest of each run; the clicks
+// between the runs keep their order and their places.
+TEST_F(WindowMouse, ABurstOfMovesLeavesTheLatestOfEachRunAndTheClicksInOrder) {
+    pointAt(10, 20);
+    window.flushMouseQueue();
+    const XDoTool::Placement at = xdo->placement();
+    const auto spotAt = [](int step) { return std::make_pair(10 + step % 28 * 10, 20 + step / 2); };
+    std::string steps;
+    std::vector<MouseEvent> expected;
+    for (int step = 1; step <= 300; ++step) {
+        const auto [x, y] = spotAt(step);
+        steps += " mousemove " + std::to_string(at.x + x) + " " + std::to_string(at.y + y);
+        if (step % 100 != 0) continue;
+        expected.push_back(
+            MouseEvent(MouseEvent::MOUSE_MOVE_EVENT, MouseEvent::NO_BUTTON, x, y, KeyModifiers::NO_MODIFIERS));
+        if (step == 300) break;
+        steps += " click 1";
+        for (MouseEvent::Event kind :
+             {MouseEvent::BUTTON_DOWN_EVENT, MouseEvent::BUTTON_UP_EVENT, MouseEvent::BUTTON_CLICK_EVENT})
+            expected.push_back(MouseEvent(kind, MouseEvent::LEFT_BUTTON, x, y, KeyModifiers::NO_MODIFIERS));
+    }
+    XDoTool::run(steps);
+    const auto [lastX, lastY] = spotAt(300);
+    ASSERT_TRUE(eventually([&] { return window.getMouseX() == lastX && window.getMouseY() == lastY; }));
+
+    std::vector<MouseEvent> queued;
+    while (!window.isMouseQueueEmpty()) queued.push_back(window.getMouseEvent());
+    EXPECT_EQ(queued, expected);
+}
+
 TEST_F(WindowMouse, WaitForMouseEventReturnsTheClickThatArrives) {
     pointAt(40, 45);
     window.flushMouseQueue();
@@ -299,6 +331,66 @@ TEST(WindowQueues, TakingFromAnEmptyMouseQueueHalts) {
 TEST(WindowQueues, TakingFromAnEmptyKeyboardQueueHalts) {
     EXPECT_DEATH(Window(100, 100, 300, 200, uniqueTitle(testName())).getKeyboardEvent(),
                  emptyQueueReport("Keyboard"));
+}
+
+// Everything in a queue, oldest first.
+template <typename Event>
+std::vector<Event> takeAll(EventQueue<Event>& queue) {
+    std::vector<Event> taken;
+    for (Event event; queue.tryTake(event);) taken.push_back(event);
+    return taken;
+}
+
+MouseEvent pointer(MouseEvent::Event kind, int x, int y, MouseEvent::Button button = MouseEvent::NO_BUTTON) {
+    return MouseEvent(kind, button, x, y, KeyModifiers::NO_MODIFIERS);
+}
+
+// The mouse queue as the renderer fills it while nobody reads, without a display.
+TEST(QueuedMoves, MergeOnlyIntoAnUnreadMoveOfTheSameKindDirectlyBeforeThem) {
+    const auto move = [](int x, int y) { return pointer(MouseEvent::MOUSE_MOVE_EVENT, x, y); };
+    const auto drag = [](int x, int y) { return pointer(MouseEvent::MOUSE_MOVE_EVENT, x, y, MouseEvent::LEFT_BUTTON); };
+    const MouseEvent down = pointer(MouseEvent::BUTTON_DOWN_EVENT, 1, 1, MouseEvent::LEFT_BUTTON);
+    const MouseEvent up = pointer(MouseEvent::BUTTON_UP_EVENT, 3, 3, MouseEvent::LEFT_BUTTON);
+    const MouseEvent exit = pointer(MouseEvent::EXIT_WINDOW_EVENT, -1, -1);
+    const MouseEvent enter = pointer(MouseEvent::ENTER_WINDOW_EVENT, -1, -1);
+    struct Case {
+        const char* rule;
+        std::vector<MouseEvent> arriving;
+        std::vector<MouseEvent> queued;
+    };
+    const Case cases[] = {
+        {"moves in a row leave the latest", {move(1, 1), move(2, 2), move(3, 3)}, {move(3, 3)}},
+        {"a press and a release keep their places",
+         {move(0, 0), move(1, 1), down, drag(2, 2), drag(3, 3), up, move(4, 4)},
+         {move(1, 1), down, drag(3, 3), up, move(4, 4)}},
+        {"a drag is not a plain move", {drag(1, 1), move(2, 2), drag(3, 3)}, {drag(1, 1), move(2, 2), drag(3, 3)}},
+        {"crossings keep their places", {move(1, 1), exit, enter, move(2, 2)}, {move(1, 1), exit, enter, move(2, 2)}},
+    };
+    for (const Case& c : cases) {
+        EventSignal signal;
+        EventQueue<MouseEvent> queue(signal, "Mouse");
+        for (const MouseEvent& event : c.arriving) queue.add(event);
+        EXPECT_EQ(takeAll(queue), c.queued) << c.rule;
+    }
+}
+
+TEST(FullQueues, DropTheirOldestWithOneWarningUntilEmptied) {
+    EventSignal signal;
+    EventQueue<TimerEvent> queue(signal, "Timer");
+    const int limit = static_cast<int>(MAX_QUEUED_EVENTS);
+    const std::string warning = reportPattern(
+        diagnostics::Kind::WARNING, "EventQueue.h",
+        "The TimerEvent queue is full (50000 unread events): the oldest are dropped until it is emptied.  Take "
+        "events sooner, or call autoFlushTimerQueue(true)");
+    for (int episode = 1; episode <= 2; ++episode) {
+        testing::internal::CaptureStderr();
+        for (int id = 0; id < limit + 10; ++id) queue.add(TimerEvent(id));
+        EXPECT_PRED2(matchesWhole, testing::internal::GetCapturedStderr(), warning) << "episode " << episode;
+        std::vector<TimerEvent> kept = takeAll(queue);
+        ASSERT_EQ(kept.size(), MAX_QUEUED_EVENTS);
+        EXPECT_EQ(kept.front(), TimerEvent(10));
+        EXPECT_EQ(kept.back(), TimerEvent(limit + 9));
+    }
 }
 
 // A window whose handlers log one letter per call (T timer, K keyboard, M mouse, I idle) and then

@@ -1,15 +1,22 @@
-// Timers: ids, one-shot and running timers firing into a window's timer queue, stopping, counting
-// under auto-flush, and timers of a closed window. Every case runs in a fresh process, so the
-// first timer of a case has id 0.
+// Timers: ids, one-shot and running timers firing into a window's timer queue on their schedule,
+// stopping, counting under auto-flush, the bound of an unread queue, and timers of a closed
+// window. Every case runs in a fresh process, so the first timer of a case has id 0.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <deque>
 #include <new>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "Brindlewood.h"
+#include "EventQueue.h"
 #include "GLUTImp.h"
+#include "Globals.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "XDoTool.h"
@@ -131,6 +138,65 @@ TEST_F(Timers, ATimerOfAClosedWindowNeverReachesAWindowAtItsAddress) {
     EXPECT_TRUE(successor->isTimerQueueEmpty());
     window.stopTimer(ticker);
     successor->~Window();
+}
+
+// Ticks at start + k * interval: over a second, the ticks a timer fired and those it had to skip
+// (the renderer was busy past a whole interval, as under load) add up to the ticks of the time.
+// A timer timed from its last tick falls behind by the renderer's delay at every tick.
+TEST_F(Timers, ARepeatingTimerKeepsItsScheduleOverTime) {
+    const std::atomic<std::int64_t>& skipped = Globals<GLUTImpStatics>::impl()->skippedticks;
+    for (int interval : {1, 5}) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::int64_t skippedBefore = skipped;
+        TimerEvent ticker = window.startTimer(interval);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        const std::int64_t ticks = window.getTimerCount(ticker) + skipped - skippedBefore;
+        const double scheduled =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / interval;
+        window.stopTimer(ticker);
+        EXPECT_GE(ticks, 0.9 * scheduled) << "every " << interval << " ms";
+        EXPECT_LE(ticks, scheduled + 1) << "every " << interval << " ms";
+    }
+}
+
+TEST(TickSchedule, ALateTurnKeepsOneTickAndSkipsTheOthersWithoutMovingTheSchedule) {
+    using Milliseconds = std::chrono::milliseconds;
+    const auto at = [](int ms) { return TickSchedule::Clock::time_point(Milliseconds(ms)); };
+    TickSchedule schedule{at(0), Milliseconds(5)};
+    struct Turn {
+        int now;
+        int due;
+        int next;
+    };
+    const Turn turns[] = {{4, 0, 5}, {5, 1, 10}, {12, 1, 15}, {32, 4, 35}, {33, 0, 35}, {35, 1, 40}};
+    for (const Turn& turn : turns) {
+        EXPECT_EQ(schedule.takeDueTicks(at(turn.now)), turn.due) << "at " << turn.now << " ms";
+        EXPECT_EQ(schedule.nextTick(), at(turn.next)) << "at " << turn.now << " ms";
+    }
+}
+
+// Timers that fire on every turn of the renderer while nobody reads: the queue keeps the latest
+// events up to its bound, and says so once.
+TEST_F(Timers, UnreadFastTimersKeepTheirQueueBoundedAndWarnOnce) {
+    testing::internal::CaptureStderr();
+    std::vector<TimerEvent> tickers(5);
+    for (TimerEvent& ticker : tickers) ticker = window.startTimer(0);
+    const bool overflowed = eventually(
+        [&] {
+            int fired = 0;
+            for (const TimerEvent& ticker : tickers) fired += window.getTimerCount(ticker);
+            return fired > static_cast<int>(MAX_QUEUED_EVENTS) + 100;
+        },
+        std::chrono::seconds(60));
+    for (const TimerEvent& ticker : tickers) window.stopTimer(ticker);
+    waitForRenderer(window);
+    const std::string reports = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(overflowed);
+    EXPECT_EQ(takeAllTimerEvents(window).size(), MAX_QUEUED_EVENTS);
+    EXPECT_PRED2(matchesWhole, reports,
+                 reportPattern(diagnostics::Kind::WARNING, "EventQueue.h",
+                               "The TimerEvent queue is full (50000 unread events): the oldest are dropped until it "
+                               "is emptied.  Take events sooner, or call autoFlushTimerQueue(true)"));
 }
 
 TEST_F(Timers, TakingFromAnEmptyTimerQueueHalts) {

@@ -60,6 +60,7 @@ void XDoTool::type(const std::string& text, int millisecondsPerKey) {
     xdotool("type --delay " + std::to_string(millisecondsPerKey) + " -- '" + text + "'");
 }
 void XDoTool::focus() { xdotool("windowfocus --sync " + window); }
+void XDoTool::run(const std::string& steps) { xdotool(steps); }
 
 XDoTool::Placement XDoTool::placement() const {
     // Lines such as "X=100", one for each value.

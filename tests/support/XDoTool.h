@@ -31,6 +31,9 @@ public:
     // Types text one character after another, millisecondsPerKey apart (xdotool's own pace: 12).
     void type(const std::string& text, int millisecondsPerKey = 12);
     void focus();
+    // Runs several xdotool steps in one go, such as "mousemove 150 150 click 1": a burst of input
+    // faster than a program reads it. Coordinates are the screen's.
+    static void run(const std::string& steps);
 
     // Where the window is on the screen, and its size, as the X server reports them.
     struct Placement {
