@@ -52,12 +52,7 @@ int text_width(Font const& font, std::string const& text) {
 
 class Artist {
 public:
-    Artist(Window& window, Fonts& fonts) : window(window), fonts(fonts) {
-        // A TrueType font measures nothing until it has drawn once; the paper covers these.
-        for (Font const& font : fonts.keys) window.drawText(fill(INK), font, 0, 20, "Mg");
-        for (Font* font : {&fonts.title, &fonts.caption}) window.drawText(fill(INK), *font, 0, 20, "Mg");
-        window.readPixel(0, 0);  // returns once the renderer has drawn them
-    }
+    Artist(Window& window, Fonts& fonts) : window(window), fonts(fonts) {}
 
     void panel(rect const& r, Color inside) {
         window.drawRectangleFilled(fill(inside), r.x1, r.y1, r.x2, r.y2);
