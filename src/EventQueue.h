@@ -13,8 +13,8 @@
 #include <string>
 
 #include "Diagnostics.h"
+#include "Locking.h"
 #include "MouseEvent.h"
-#include "PortMutex.h"
 
 // The most unread events one queue keeps; a queue that is full drops its oldest to make room.
 constexpr std::size_t MAX_QUEUED_EVENTS = 50000;

@@ -51,7 +51,7 @@ public:
     void getStringSize(const std::string& text, int& width, int& height, CallSite site = CallSite()) const;
 
 private:
-    friend class DaemonImp;
+    friend class Window;
 
     std::string face;
     int pointSize;

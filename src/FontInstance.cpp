@@ -1,4 +1,4 @@
-// The font cache and GLUTImp::FontInstance. Handles, counts and instances live under one mutex;
+// The font cache and Renderer::FontInstance. Handles, counts and instances live under one mutex;
 // the lock covers map work only, never drawing or measuring. A font no Font uses any more is kept
 // among the few last let go, then freed. Opening a TrueType file happens on the thread that asks
 // for it; GL work on the renderer only.
@@ -20,7 +20,7 @@
 #include "Transform.h"
 #include "TrueTypeFont.h"
 
-struct GLUTImpFontInstanceStatics {
+struct RendererFontInstanceStatics {
     struct Key {
         std::string face;  // empty for a built-in font
         int size;
@@ -28,7 +28,7 @@ struct GLUTImpFontInstanceStatics {
     };
     std::map<std::string, int> handles;  // key -> handle, one entry per key ever asked for
     std::map<int, Key> keys;             // handle -> what it was asked for with, to make it again
-    std::map<int, std::shared_ptr<GLUTImp::FontInstance>> instances;  // those in use and the idle
+    std::map<int, std::shared_ptr<Renderer::FontInstance>> instances;  // those in use and the idle
     std::map<int, int> refcounts;
     std::deque<int> idle;  // handles no Font holds whose instance is still kept, oldest first
     int nextHandle = 0;
@@ -37,7 +37,7 @@ struct GLUTImpFontInstanceStatics {
 
 namespace {
 
-using Cache = Globals<GLUTImpFontInstanceStatics>;
+using Cache = Globals<RendererFontInstanceStatics>;
 
 // Fonts let go of and kept for a while: a program that makes a Font for each drawText finds its
 // font still made, and a draw queued before its Font died rarely has to make it again.
@@ -55,7 +55,7 @@ std::string fontKey(const std::string& face, int size, int fontId) {
 
 // The bitmap font nearest to size among fonts, warning when it is not exactly size.
 void* nearestBitmapFont(int size, const int* sizes, void* const* fonts) {
-    const int index = GLUTImp::FontInstance::getNearestIndex(size, sizes);
+    const int index = Renderer::FontInstance::getNearestIndex(size, sizes);
     if (sizes[index] != size)
         WARNING(std::to_string(size) + " is not a valid size for this font. rounding to " +
                 std::to_string(sizes[index]));
@@ -66,7 +66,7 @@ const unsigned char* glutText(const std::string& text) { return reinterpret_cast
 
 }  // namespace
 
-GLUTImp::FontInstance::FontInstance(std::string face, int size) : face(std::move(face)), pointSize(size) {
+Renderer::FontInstance::FontInstance(std::string face, int size) : face(std::move(face)), pointSize(size) {
     ttFont.reset(new (std::nothrow) TrueTypeFont);
     if (!ttFont)
         FATAL_ERROR("Could not allocate sufficent memory to allocate a new font.  Free up some memory and try again");
@@ -80,7 +80,7 @@ GLUTImp::FontInstance::FontInstance(std::string face, int size) : face(std::move
     if (!problem.empty()) FATAL_ERROR(unableToOpen, diagnostics::aboutFile(file.path, problem));
 }
 
-GLUTImp::FontInstance::FontInstance(int fontId, int size) : pointSize(size), fontId(fontId) {
+Renderer::FontInstance::FontInstance(int fontId, int size) : pointSize(size), fontId(fontId) {
     switch (fontId) {
         case Font::ROMAN:
             glutFont = GLUT_STROKE_ROMAN;
@@ -99,17 +99,17 @@ GLUTImp::FontInstance::FontInstance(int fontId, int size) : pointSize(size), fon
     }
 }
 
-GLUTImp::FontInstance::~FontInstance() = default;
+Renderer::FontInstance::~FontInstance() = default;
 
-bool GLUTImp::FontInstance::isStrokeFont() const { return fontId == Font::ROMAN || fontId == Font::MONO_ROMAN; }
+bool Renderer::FontInstance::isStrokeFont() const { return fontId == Font::ROMAN || fontId == Font::MONO_ROMAN; }
 
-int GLUTImp::FontInstance::getNearestIndex(int size, const int* sizes) {
+int Renderer::FontInstance::getNearestIndex(int size, const int* sizes) {
     int index = 0;
     while (sizes[index] != 0 && size > sizes[index]) ++index;
     return sizes[index] != 0 ? index : index - 1;
 }
 
-void GLUTImp::FontInstance::create(Window* w) {
+void Renderer::FontInstance::create(Window* w) {
     if (!w) FATAL_ASSERTION("I seem to have been passed a null window pointer");
     if (createdFor.count(w)) return;
     if (!ttFont->create(pointSize))
@@ -117,11 +117,11 @@ void GLUTImp::FontInstance::create(Window* w) {
     createdFor[w] = true;
 }
 
-std::shared_ptr<GLUTImp::FontInstance> GLUTImp::FontInstance::instanceOf(int handle) {
-    GLUTImpFontInstanceStatics* cache = Cache::impl();
+std::shared_ptr<Renderer::FontInstance> Renderer::FontInstance::instanceOf(int handle) {
+    RendererFontInstanceStatics* cache = Cache::impl();
     std::shared_ptr<FontInstance>& instance = cache->instances[handle];
     if (instance) return instance;
-    const GLUTImpFontInstanceStatics::Key& key = cache->keys.at(handle);
+    const RendererFontInstanceStatics::Key& key = cache->keys.at(handle);
     // Made under the lock, so a TrueType file being opened holds up other font calls meanwhile.
     instance.reset(key.face.empty() ? new (std::nothrow) FontInstance(key.fontId, key.size)
                                     : new (std::nothrow) FontInstance(key.face, key.size));
@@ -131,14 +131,14 @@ std::shared_ptr<GLUTImp::FontInstance> GLUTImp::FontInstance::instanceOf(int han
     return instance;
 }
 
-void GLUTImp::FontInstance::holdAgain(int handle) {
+void Renderer::FontInstance::holdAgain(int handle) {
     std::deque<int>& idle = Cache::impl()->idle;
     const auto kept = std::find(idle.begin(), idle.end(), handle);
     if (kept != idle.end()) idle.erase(kept);
 }
 
-int GLUTImp::FontInstance::getFontHandle(std::string face, int size, int fontId) {
-    GLUTImpFontInstanceStatics* cache = Cache::impl();
+int Renderer::FontInstance::getFontHandle(std::string face, int size, int fontId) {
+    RendererFontInstanceStatics* cache = Cache::impl();
     const std::string key = fontKey(face, size, fontId);
     std::lock_guard<PortMutex> lock(cache->mutex);
 
@@ -161,8 +161,8 @@ int GLUTImp::FontInstance::getFontHandle(std::string face, int size, int fontId)
     return handle;
 }
 
-void GLUTImp::FontInstance::letGo(int handle, std::vector<std::shared_ptr<FontInstance>>& freed) {
-    GLUTImpFontInstanceStatics* cache = Cache::impl();
+void Renderer::FontInstance::letGo(int handle, std::vector<std::shared_ptr<FontInstance>>& freed) {
+    RendererFontInstanceStatics* cache = Cache::impl();
     cache->idle.push_back(handle);
     while (cache->idle.size() > IDLE_FONTS_KEPT) {
         freed.push_back(std::move(cache->instances[cache->idle.front()]));
@@ -170,8 +170,8 @@ void GLUTImp::FontInstance::letGo(int handle, std::vector<std::shared_ptr<FontIn
     }
 }
 
-void GLUTImp::FontInstance::releaseFontHandle(int handle) {
-    GLUTImpFontInstanceStatics* cache = Cache::impl();
+void Renderer::FontInstance::releaseFontHandle(int handle) {
+    RendererFontInstanceStatics* cache = Cache::impl();
     // Freed after the lock is given back, or by a drawing that still holds one.
     std::vector<std::shared_ptr<FontInstance>> freed;
     std::lock_guard<PortMutex> lock(cache->mutex);
@@ -180,8 +180,8 @@ void GLUTImp::FontInstance::releaseFontHandle(int handle) {
     if (count == 0) letGo(handle, freed);
 }
 
-void GLUTImp::FontInstance::bumpFontRefCount(int handle) {
-    GLUTImpFontInstanceStatics* cache = Cache::impl();
+void Renderer::FontInstance::bumpFontRefCount(int handle) {
+    RendererFontInstanceStatics* cache = Cache::impl();
     std::lock_guard<PortMutex> lock(cache->mutex);
     int& count = cache->refcounts[handle];
     if (count == 0) {
@@ -191,28 +191,28 @@ void GLUTImp::FontInstance::bumpFontRefCount(int handle) {
     if (++count == INT_MAX) NON_FATAL_ASSERTION("Font refcounts for handle have overflown?");
 }
 
-int GLUTImp::FontInstance::getRefCount(int handle) {
-    GLUTImpFontInstanceStatics* cache = Cache::impl();
+int Renderer::FontInstance::getRefCount(int handle) {
+    RendererFontInstanceStatics* cache = Cache::impl();
     std::lock_guard<PortMutex> lock(cache->mutex);
     auto count = cache->refcounts.find(handle);
     return count != cache->refcounts.end() ? count->second : 0;
 }
 
-int GLUTImp::FontInstance::madeFontCount() {
-    GLUTImpFontInstanceStatics* cache = Cache::impl();
+int Renderer::FontInstance::madeFontCount() {
+    RendererFontInstanceStatics* cache = Cache::impl();
     std::lock_guard<PortMutex> lock(cache->mutex);
     int made = 0;
     for (const auto& instance : cache->instances) made += instance.second != nullptr;
     return made;
 }
 
-bool GLUTImp::FontInstance::checkFont(std::string face, int size) {
+bool Renderer::FontInstance::checkFont(std::string face, int size) {
     const TrueTypeFont::FaceFile file = TrueTypeFont::findFile(face);
     return !file.path.empty() && file.standIn.empty() && TrueTypeFont().open(file.path, size).empty();
 }
 
-std::shared_ptr<GLUTImp::FontInstance> GLUTImp::FontInstance::find(int handle) {
-    GLUTImpFontInstanceStatics* cache = Cache::impl();
+std::shared_ptr<Renderer::FontInstance> Renderer::FontInstance::find(int handle) {
+    RendererFontInstanceStatics* cache = Cache::impl();
     std::vector<std::shared_ptr<FontInstance>> freed;
     std::lock_guard<PortMutex> lock(cache->mutex);
     if (!cache->keys.count(handle)) return nullptr;
@@ -224,7 +224,7 @@ std::shared_ptr<GLUTImp::FontInstance> GLUTImp::FontInstance::find(int handle) {
     return instance;
 }
 
-bool GLUTImp::FontInstance::showsInWindow(const TrueTypeFont::Box& box, int x, int y, const Transform* transform,
+bool Renderer::FontInstance::showsInWindow(const TrueTypeFont::Box& box, int x, int y, const Transform* transform,
                                           int width, int height) {
     // As drawText's matrix takes the box: turned, scaled, flipped upright and moved to (x, y).
     const double turn = transform ? -transform->getRotation() * M_PI / 180 : 0;
@@ -244,7 +244,7 @@ bool GLUTImp::FontInstance::showsInWindow(const TrueTypeFont::Box& box, int x, i
     return right >= 0 && left <= width && bottom >= 0 && top <= height;
 }
 
-void GLUTImp::FontInstance::drawText(int handle, Window* w, int x, int y, const std::string* text,
+void Renderer::FontInstance::drawText(int handle, Window* w, int x, int y, const std::string* text,
                                      const Transform* transform) {
     if (!w) FATAL_ASSERTION("I seem to have been passed a NULL Window pointer");
     if (!text) FATAL_ASSERTION("I seem to have been passed a NULL string pointer");
@@ -283,7 +283,7 @@ void GLUTImp::FontInstance::drawText(int handle, Window* w, int x, int y, const 
     glPopMatrix();
 }
 
-void GLUTImp::FontInstance::getStringSize(int handle, const std::string& text, int& width, int& height) {
+void Renderer::FontInstance::getStringSize(int handle, const std::string& text, int& width, int& height) {
     const std::shared_ptr<FontInstance> font = find(handle);
     if (!font) {
         NON_FATAL_ASSERTION("I seem to have been passed an invalid font handle");
@@ -295,22 +295,22 @@ void GLUTImp::FontInstance::getStringSize(int handle, const std::string& text, i
         return;
     }
     // freeglut ends the process when its metrics are asked for before it is initialised.
-    if (!GLUTImp::waitUntilToolkitReady()) FATAL_ERROR("Cannot measure text in a built-in font before a Window exists");
+    if (!Renderer::waitUntilToolkitReady()) FATAL_ERROR("Cannot measure text in a built-in font before a Window exists");
     width = font->isStrokeFont() ? glutStrokeLength(font->glutFont, glutText(text))
                                  : glutBitmapLength(font->glutFont, glutText(text));
     height = font->pointSize;
 }
 
-int GLUTImp::getFontHandle(const std::string& face, int size) { return FontInstance::getFontHandle(face, size, -1); }
+int Renderer::getFontHandle(const std::string& face, int size) { return FontInstance::getFontHandle(face, size, -1); }
 
-int GLUTImp::getFontHandle(int fontId, int size) { return FontInstance::getFontHandle("", size, fontId); }
+int Renderer::getFontHandle(int fontId, int size) { return FontInstance::getFontHandle("", size, fontId); }
 
-void GLUTImp::releaseFontHandle(int handle) { FontInstance::releaseFontHandle(handle); }
+void Renderer::releaseFontHandle(int handle) { FontInstance::releaseFontHandle(handle); }
 
-void GLUTImp::bumpFontRefCount(int handle) { FontInstance::bumpFontRefCount(handle); }
+void Renderer::bumpFontRefCount(int handle) { FontInstance::bumpFontRefCount(handle); }
 
-bool GLUTImp::checkFont(const std::string& face, int size) { return FontInstance::checkFont(face, size); }
+bool Renderer::checkFont(const std::string& face, int size) { return FontInstance::checkFont(face, size); }
 
-void GLUTImp::getStringSize(int handle, const std::string& text, int& width, int& height) {
+void Renderer::getStringSize(int handle, const std::string& text, int& width, int& height) {
     FontInstance::getStringSize(handle, text, width, height);
 }

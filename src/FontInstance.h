@@ -1,4 +1,4 @@
-// GLUTImp::FontInstance: the renderer-side object behind every Font of one face, size and
+// Renderer::FontInstance: the renderer-side object behind every Font of one face, size and
 // built-in id, and the process-wide cache that hands out handles to them. The cache functions
 // run on whichever thread uses a Font; create and drawText run on the renderer thread only.
 #pragma once
@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "GLUTImp.h"
+#include "Renderer.h"
 #include "TrueTypeFont.h"
 
 class Transform;
 
-class GLUTImp::FontInstance {
+class Renderer::FontInstance {
 public:
     // A TrueType face, a file or a family name; halts if it names no font that can be drawn at size,
     // and warns when a family that is not installed is drawn in a stand-in.

@@ -2,9 +2,9 @@
 // on the user's thread; every copy holds one reference, and the cache work happens on this thread.
 #include "Image.h"
 
-#include "Daemon.h"
 #include "Diagnostics.h"
 #include "ImageInstance.h"
+#include "Renderer.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ const char* typeName(Image::Type type) {
 Image::Image(const std::string& filename, Type type, CallSite site) : width(0), height(0), handle(-1), type(type) {
     const CallerScope caller(site);
     if (filename.empty()) FATAL_ERROR(INVALID_FILENAME);
-    handle = Daemon::getImageHandle(filename, type, &width, &height);
+    handle = Renderer::getImageHandle(filename, type, &width, &height);
 }
 
 Image::Image(int handle, int width, int height, Type type) : width(width), height(height), handle(handle), type(type) {}
@@ -37,14 +37,14 @@ Image::Image(int handle, int width, int height, Type type) : width(width), heigh
 Image::Image() : width(0), height(0), handle(-1), type(NOT_INITIALIZED) {}
 
 Image::Image(const Image& other) : width(other.width), height(other.height), handle(other.handle), type(other.type) {
-    if (handle != -1) Daemon::bumpImageRefCount(handle);
+    if (handle != -1) Renderer::bumpImageRefCount(handle);
 }
 
 // Raise before release, so assigning an image to itself never lets its count touch zero.
 Image& Image::operator=(const Image& other) {
     if (other.handle == -1) return *this;
-    Daemon::bumpImageRefCount(other.handle);
-    if (handle != -1) Daemon::releaseImageHandle(handle);
+    Renderer::bumpImageRefCount(other.handle);
+    if (handle != -1) Renderer::releaseImageHandle(handle);
     width = other.width;
     height = other.height;
     handle = other.handle;
@@ -53,7 +53,7 @@ Image& Image::operator=(const Image& other) {
 }
 
 Image::~Image() {
-    if (handle != -1) Daemon::releaseImageHandle(handle);
+    if (handle != -1) Renderer::releaseImageHandle(handle);
 }
 
 bool Image::operator==(const Image& other) const {
@@ -66,41 +66,41 @@ void Image::save(const std::string& filename, Type fileType, CallSite site) cons
     const CallerScope caller(site);
     if (handle == -1) return;
     if (filename.empty()) FATAL_ERROR(INVALID_FILENAME);
-    Daemon::saveImage(handle, filename, fileType);
+    Renderer::saveImage(handle, filename, fileType);
 }
 
 bool Image::checkImage(const std::string& filename, Type fileType, CallSite site) {
     const CallerScope caller(site);
-    return Daemon::checkImage(filename, fileType);
+    return Renderer::checkImage(filename, fileType);
 }
 
 Image Image::subImage(int x, int y, int width, int height, CallSite site) const {
     const CallerScope caller(site);
     if (handle == -1) return *this;
-    return Image(Daemon::subImage(handle, x, y, width, height), width, height, type);
+    return Image(Renderer::subImage(handle, x, y, width, height), width, height, type);
 }
 
 Image Image::createEditable(int width, int height, CallSite site) {
     const CallerScope caller(site);
-    return Image(Daemon::createEditableImage(width, height), width, height, SCREEN);
+    return Image(Renderer::createEditableImage(width, height), width, height, SCREEN);
 }
 
 Image Image::makeEditable(CallSite site) const {
     const CallerScope caller(site);
     if (handle == -1) return *this;
-    return Image(Daemon::createEditableImage(handle), width, height, SCREEN);
+    return Image(Renderer::createEditableImage(handle), width, height, SCREEN);
 }
 
 std::vector<unsigned char> Image::getPixels(CallSite site) const {
     const CallerScope caller(site);
     if (handle == -1) return {};
-    return GLUTImp::ImageInstance::copyPixels(handle);
+    return Renderer::ImageInstance::copyPixels(handle);
 }
 
 void Image::setPixels(const std::vector<unsigned char>& pixels, CallSite site) {
     const CallerScope caller(site);
     if (handle == -1) return;
-    GLUTImp::ImageInstance::replacePixels(handle, pixels);
+    Renderer::ImageInstance::replacePixels(handle, pixels);
 }
 
 std::ostream& operator<<(std::ostream& out, const Image& image) {

@@ -66,7 +66,7 @@ public:
     void setPixels(const std::vector<unsigned char>& pixels, CallSite site = CallSite());
 
 private:
-    friend class DaemonImp;
+    friend class Window;
 
     int width;
     int height;

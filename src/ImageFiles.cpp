@@ -121,14 +121,14 @@ void finishSave(Save& save) {
 
 }  // namespace
 
-unsigned char* GLUTImp::ImageInstance::fileRow(unsigned char* store, std::size_t rowBytes, unsigned short height,
+unsigned char* Renderer::ImageInstance::fileRow(unsigned char* store, std::size_t rowBytes, unsigned short height,
                                                unsigned int n) {
     return store + (std::size_t(height) - 1 - n) * rowBytes;
 }
 
 namespace {
 
-using Instance = GLUTImp::ImageInstance;
+using Instance = Renderer::ImageInstance;
 
 // Whether a file declaring a picture of these sides may be loaded at all.
 bool withinPixelLimit(unsigned long width, unsigned long height) {
@@ -292,21 +292,21 @@ const char* readPng(const char* filename, unsigned short* width, unsigned short*
 
 }  // namespace
 
-void GLUTImp::ImageInstance::jpegload(const char* filename, unsigned short* width, unsigned short* height,
+void Renderer::ImageInstance::jpegload(const char* filename, unsigned short* width, unsigned short* height,
                                       unsigned char** data) {
     checkLoadArguments(filename, width, height, data);
     if (const char* failure = readJpeg(filename, width, height, data))
         FATAL_ERROR(failure, whyUnread(filename, JPEG_START_OF_IMAGE, "not a JPEG"));
 }
 
-void GLUTImp::ImageInstance::pngload(const char* filename, unsigned short* width, unsigned short* height,
+void Renderer::ImageInstance::pngload(const char* filename, unsigned short* width, unsigned short* height,
                                      unsigned char** data) {
     checkLoadArguments(filename, width, height, data);
     if (const char* failure = readPng(filename, width, height, data))
         FATAL_ERROR(failure, whyUnread(filename, PNG_SIGNATURE, "not a PNG"));
 }
 
-void GLUTImp::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
+void Renderer::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
                                       unsigned char* data) {
     Save save(filename);
     jpeg_compress_struct encoder{};  // zeroed, as in jpegload
@@ -336,7 +336,7 @@ void GLUTImp::ImageInstance::jpegsave(const char* filename, unsigned short width
 }
 
 // As in pngload, libpng's errors land at the setjmp; the row pointers are made before it.
-void GLUTImp::ImageInstance::pngsave(const char* filename, unsigned short width, unsigned short height,
+void Renderer::ImageInstance::pngsave(const char* filename, unsigned short width, unsigned short height,
                                      unsigned char* data) {
     if (!filename) FATAL_ASSERTION(NULL_FILENAME);
     if (!data) FATAL_ASSERTION(NULL_DATA);
@@ -366,8 +366,8 @@ void GLUTImp::ImageInstance::pngsave(const char* filename, unsigned short width,
     finishSave(save);
 }
 
-void GLUTImp::ImageInstance::saveImage(int handle, const std::string& filename, Image::Type type) {
-    std::lock_guard<PortMutex> lock(Globals<GLUTImpImageInstanceStatics>::impl()->mutex);
+void Renderer::ImageInstance::saveImage(int handle, const std::string& filename, Image::Type type) {
+    std::lock_guard<PortMutex> lock(Globals<RendererImageInstanceStatics>::impl()->mutex);
     const ImageInstance& image = liveInstance(handle);
     if (type == Image::SCREEN) FATAL_ERROR("Can't save an image to type SCREEN, it isn't a file format");
     int storeComponents = componentsOf(image.type);
@@ -391,7 +391,7 @@ void GLUTImp::ImageInstance::saveImage(int handle, const std::string& filename, 
     }
 }
 
-bool GLUTImp::ImageInstance::checkImage(const std::string& filename, Image::Type type) {
+bool Renderer::ImageInstance::checkImage(const std::string& filename, Image::Type type) {
     unsigned short width = 0;
     unsigned short height = 0;
     if (type == Image::PNG) return !readPng(filename.c_str(), &width, &height, nullptr);

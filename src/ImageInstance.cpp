@@ -25,7 +25,7 @@ const char* const OUT_OF_MEMORY =
 // The largest piece of a picture given to GL as one texture in a transformed draw: 4 MB at most.
 constexpr int TILE_SIDE = 1024;
 
-GLUTImpImageInstanceStatics& cache() { return *Globals<GLUTImpImageInstanceStatics>::impl(); }
+RendererImageInstanceStatics& cache() { return *Globals<RendererImageInstanceStatics>::impl(); }
 
 // A zeroed pixel block, as new[] so that an instance can adopt it.
 unsigned char* allocatePixels(std::size_t bytes) {
@@ -40,13 +40,13 @@ unsigned short checkedSide(int side) {
     return static_cast<unsigned short>(side);
 }
 
-std::size_t storeBytes(const GLUTImp::ImageInstance& image) {
-    return std::size_t(image.getWidth()) * image.getHeight() * GLUTImp::ImageInstance::componentsOf(image.getType());
+std::size_t storeBytes(const Renderer::ImageInstance& image) {
+    return std::size_t(image.getWidth()) * image.getHeight() * Renderer::ImageInstance::componentsOf(image.getType());
 }
 
 }  // namespace
 
-GLUTImp::ImageInstance::ImageInstance(const std::string& filename, Image::Type type, unsigned short* width,
+Renderer::ImageInstance::ImageInstance(const std::string& filename, Image::Type type, unsigned short* width,
                                       unsigned short* height)
     : type(type) {
     unsigned char* pixels = nullptr;
@@ -69,13 +69,13 @@ GLUTImp::ImageInstance::ImageInstance(const std::string& filename, Image::Type t
     this->height = *height;
 }
 
-GLUTImp::ImageInstance::ImageInstance(unsigned char* data, Image::Type type, unsigned short width,
+Renderer::ImageInstance::ImageInstance(unsigned char* data, Image::Type type, unsigned short width,
                                       unsigned short height)
     : width(width), height(height), data(data), type(type) {}
 
-int GLUTImp::ImageInstance::registerInstance(ImageInstance* instance) {
+int Renderer::ImageInstance::registerInstance(ImageInstance* instance) {
     if (!instance) FATAL_ERROR(OUT_OF_MEMORY);
-    GLUTImpImageInstanceStatics& images = cache();
+    RendererImageInstanceStatics& images = cache();
     int handle = images.nextHandle;
     if (handle == INT_MAX) {
         NON_FATAL_ASSERTION("Did you really create that many images?  The Image handle counter has overflown.");
@@ -88,14 +88,14 @@ int GLUTImp::ImageInstance::registerInstance(ImageInstance* instance) {
     return handle;
 }
 
-GLUTImp::ImageInstance& GLUTImp::ImageInstance::liveInstance(int handle) {
+Renderer::ImageInstance& Renderer::ImageInstance::liveInstance(int handle) {
     auto found = cache().instances.find(handle);
     if (found == cache().instances.end() || !found->second) FATAL_ASSERTION("There is no image with that handle");
     return *found->second;
 }
 
-int GLUTImp::ImageInstance::getImageHandle(const std::string& filename, Image::Type type, int* width, int* height) {
-    GLUTImpImageInstanceStatics& images = cache();
+int Renderer::ImageInstance::getImageHandle(const std::string& filename, Image::Type type, int* width, int* height) {
+    RendererImageInstanceStatics& images = cache();
     std::lock_guard<PortMutex> lock(images.mutex);
     auto known = images.handles.find(filename);
     if (known != images.handles.end() && images.instances[known->second]) {
@@ -114,25 +114,25 @@ int GLUTImp::ImageInstance::getImageHandle(const std::string& filename, Image::T
     return handle;
 }
 
-void GLUTImp::ImageInstance::releaseImageHandle(int handle) {
+void Renderer::ImageInstance::releaseImageHandle(int handle) {
     if (handle < 0) return;
-    GLUTImpImageInstanceStatics& images = cache();
+    RendererImageInstanceStatics& images = cache();
     std::lock_guard<PortMutex> lock(images.mutex);
     int count = --images.refcounts[handle];
     if (count < 0) NON_FATAL_ASSERTION("Refcounts for an image handle have somehow become negative");
     if (count == 0) images.instances[handle].reset();
 }
 
-void GLUTImp::ImageInstance::bumpImageRefCount(int handle) {
+void Renderer::ImageInstance::bumpImageRefCount(int handle) {
     if (handle == -1) return;
-    GLUTImpImageInstanceStatics& images = cache();
+    RendererImageInstanceStatics& images = cache();
     std::lock_guard<PortMutex> lock(images.mutex);
     int& count = images.refcounts[handle];
     if (count == 0) FATAL_ASSERTION("Image has been destroyed; cannot bump refcount");
     if (++count == INT_MAX) NON_FATAL_ASSERTION("Image refcounts for handle have overflown?");
 }
 
-int GLUTImp::ImageInstance::subImage(int handle, int x, int y, int width, int height) {
+int Renderer::ImageInstance::subImage(int handle, int x, int y, int width, int height) {
     unsigned short cutWidth = checkedSide(width);
     unsigned short cutHeight = checkedSide(height);
     std::lock_guard<PortMutex> lock(cache().mutex);
@@ -153,7 +153,7 @@ int GLUTImp::ImageInstance::subImage(int handle, int x, int y, int width, int he
     return registerInstance(new (std::nothrow) ImageInstance(pixels, source.type, cutWidth, cutHeight));
 }
 
-int GLUTImp::ImageInstance::createEditableImage(int handle) {
+int Renderer::ImageInstance::createEditableImage(int handle) {
     std::lock_guard<PortMutex> lock(cache().mutex);
     const ImageInstance& source = liveInstance(handle);
     std::size_t pixelCount = std::size_t(source.width) * source.height;
@@ -162,7 +162,7 @@ int GLUTImp::ImageInstance::createEditableImage(int handle) {
     return registerInstance(new (std::nothrow) ImageInstance(pixels, Image::SCREEN, source.width, source.height));
 }
 
-int GLUTImp::ImageInstance::createEditableImage(int width, int height) {
+int Renderer::ImageInstance::createEditableImage(int width, int height) {
     unsigned short editableWidth = checkedSide(width);
     unsigned short editableHeight = checkedSide(height);
     std::size_t bytes = std::size_t(editableWidth) * editableHeight * 4;
@@ -172,43 +172,43 @@ int GLUTImp::ImageInstance::createEditableImage(int width, int height) {
     return registerInstance(new (std::nothrow) ImageInstance(pixels, Image::SCREEN, editableWidth, editableHeight));
 }
 
-unsigned char* GLUTImp::ImageInstance::getImageData(int handle) {
+unsigned char* Renderer::ImageInstance::getImageData(int handle) {
     std::lock_guard<PortMutex> lock(cache().mutex);
     return liveInstance(handle).data.get();
 }
 
-GLUTImp::ImageInstance* GLUTImp::ImageInstance::getImageInstance(int handle) {
+Renderer::ImageInstance* Renderer::ImageInstance::getImageInstance(int handle) {
     std::lock_guard<PortMutex> lock(cache().mutex);
     auto found = cache().instances.find(handle);
     return found == cache().instances.end() ? nullptr : found->second.get();
 }
 
-std::vector<unsigned char> GLUTImp::ImageInstance::copyPixels(int handle) {
+std::vector<unsigned char> Renderer::ImageInstance::copyPixels(int handle) {
     std::lock_guard<PortMutex> lock(cache().mutex);
     const ImageInstance& image = liveInstance(handle);
     return std::vector<unsigned char>(image.data.get(), image.data.get() + storeBytes(image));
 }
 
-void GLUTImp::ImageInstance::replacePixels(int handle, const std::vector<unsigned char>& pixels) {
+void Renderer::ImageInstance::replacePixels(int handle, const std::vector<unsigned char>& pixels) {
     std::lock_guard<PortMutex> lock(cache().mutex);
     ImageInstance& image = liveInstance(handle);
     if (pixels.size() != storeBytes(image)) FATAL_ERROR("The pixels given to an image do not match its size");
     std::copy(pixels.begin(), pixels.end(), image.data.get());
 }
 
-int GLUTImp::ImageInstance::handleOfFile(const std::string& filename) {
+int Renderer::ImageInstance::handleOfFile(const std::string& filename) {
     std::lock_guard<PortMutex> lock(cache().mutex);
     auto found = cache().handles.find(filename);
     return found == cache().handles.end() ? -1 : found->second;
 }
 
-int GLUTImp::ImageInstance::refCount(int handle) {
+int Renderer::ImageInstance::refCount(int handle) {
     std::lock_guard<PortMutex> lock(cache().mutex);
     auto found = cache().refcounts.find(handle);
     return found == cache().refcounts.end() ? 0 : found->second;
 }
 
-void GLUTImp::ImageInstance::convertPixels(const unsigned char* from, int fromComponents, unsigned char* to,
+void Renderer::ImageInstance::convertPixels(const unsigned char* from, int fromComponents, unsigned char* to,
                                            int toComponents, std::size_t pixels) {
     for (std::size_t p = 0; p < pixels; ++p) {
         const unsigned char* source = from + p * fromComponents;
@@ -217,7 +217,7 @@ void GLUTImp::ImageInstance::convertPixels(const unsigned char* from, int fromCo
     }
 }
 
-void GLUTImp::ImageInstance::cmykToRgb(const unsigned char* cmyk, unsigned char* rgb, std::size_t pixels,
+void Renderer::ImageInstance::cmykToRgb(const unsigned char* cmyk, unsigned char* rgb, std::size_t pixels,
                                        bool inverted) {
     for (std::size_t p = 0; p < pixels; ++p) {
         const unsigned char* ink = cmyk + p * 4;
@@ -230,13 +230,13 @@ void GLUTImp::ImageInstance::cmykToRgb(const unsigned char* cmyk, unsigned char*
     }
 }
 
-unsigned int GLUTImp::ImageInstance::textureSide(unsigned int side) {
+unsigned int Renderer::ImageInstance::textureSide(unsigned int side) {
     unsigned int power = 1;
     while (power < side) power <<= 1;
     return power;
 }
 
-int GLUTImp::ImageInstance::componentsOf(Image::Type type) {
+int Renderer::ImageInstance::componentsOf(Image::Type type) {
     switch (type) {
         case Image::JPEG:
             return 3;
@@ -249,7 +249,7 @@ int GLUTImp::ImageInstance::componentsOf(Image::Type type) {
     return 0;
 }
 
-GLUTImp::ImageInstance::Span GLUTImp::ImageInstance::visiblePart(int start, int length, int limit) {
+Renderer::ImageInstance::Span Renderer::ImageInstance::visiblePart(int start, int length, int limit) {
     const long first = std::max(0L, long(start));
     const long end = std::min(long(limit), long(start) + length);
     return {int(first - start), int(std::max(0L, end - first))};
@@ -268,7 +268,7 @@ void unpackFrom(int width, int skipX, int skipY) {
 
 }  // namespace
 
-void GLUTImp::ImageInstance::drawImage(int handle, int x, int y) {
+void Renderer::ImageInstance::drawImage(int handle, int x, int y) {
     if (handle < 0) return;
     std::lock_guard<PortMutex> lock(cache().mutex);
     const ImageInstance& image = liveInstance(handle);
@@ -295,7 +295,7 @@ void GLUTImp::ImageInstance::drawImage(int handle, int x, int y) {
     unpackFrom(0, 0, 0);
 }
 
-bool GLUTImp::ImageInstance::tileShows(int left, int top, int right, int bottom, int x, int y,
+bool Renderer::ImageInstance::tileShows(int left, int top, int right, int bottom, int x, int y,
                                        const Transform& transform, int width, int height) {
     // As the quad is drawn: scaled, turned clockwise about (x, y) in the window's y-down pixels.
     const double turn = transform.getRotation() * M_PI / 180;
@@ -314,7 +314,7 @@ bool GLUTImp::ImageInstance::tileShows(int left, int top, int right, int bottom,
     return maxX >= 0 && minX <= width && maxY >= 0 && minY <= height;
 }
 
-void GLUTImp::ImageInstance::drawImage(int handle, int x, int y, const Transform& transform) {
+void Renderer::ImageInstance::drawImage(int handle, int x, int y, const Transform& transform) {
     if (handle < 0) return;
     std::lock_guard<PortMutex> lock(cache().mutex);
     const ImageInstance& image = liveInstance(handle);
@@ -386,7 +386,7 @@ void GLUTImp::ImageInstance::drawImage(int handle, int x, int y, const Transform
     glPopMatrix();
 }
 
-int GLUTImp::ImageInstance::createImage(int windowWidth, int windowHeight, int left, int top, int width, int height) {
+int Renderer::ImageInstance::createImage(int windowWidth, int windowHeight, int left, int top, int width, int height) {
     unsigned short capturedWidth = checkedSide(width);
     unsigned short capturedHeight = checkedSide(height);
     unsigned char* pixels = allocatePixels(std::size_t(capturedWidth) * capturedHeight * 4 + 100);
@@ -408,23 +408,23 @@ int GLUTImp::ImageInstance::createImage(int windowWidth, int windowHeight, int l
     return registerInstance(new (std::nothrow) ImageInstance(pixels, Image::SCREEN, capturedWidth, capturedHeight));
 }
 
-int GLUTImp::getImageHandle(const std::string& filename, Image::Type type, int* width, int* height) {
+int Renderer::getImageHandle(const std::string& filename, Image::Type type, int* width, int* height) {
     if (!width) FATAL_ASSERTION("Passed a null pointer for the width");
     if (!height) FATAL_ASSERTION("Passed a null pointer for the height");
     return ImageInstance::getImageHandle(filename, type, width, height);
 }
-void GLUTImp::releaseImageHandle(int handle) { ImageInstance::releaseImageHandle(handle); }
-void GLUTImp::bumpImageRefCount(int handle) { ImageInstance::bumpImageRefCount(handle); }
-void GLUTImp::saveImage(int handle, const std::string& filename, Image::Type type) {
+void Renderer::releaseImageHandle(int handle) { ImageInstance::releaseImageHandle(handle); }
+void Renderer::bumpImageRefCount(int handle) { ImageInstance::bumpImageRefCount(handle); }
+void Renderer::saveImage(int handle, const std::string& filename, Image::Type type) {
     ImageInstance::saveImage(handle, filename, type);
 }
-bool GLUTImp::checkImage(const std::string& filename, Image::Type type) {
+bool Renderer::checkImage(const std::string& filename, Image::Type type) {
     return ImageInstance::checkImage(filename, type);
 }
-int GLUTImp::subImage(int handle, int x, int y, int width, int height) {
+int Renderer::subImage(int handle, int x, int y, int width, int height) {
     return ImageInstance::subImage(handle, x, y, width, height);
 }
-int GLUTImp::createEditableImage(int handle) { return ImageInstance::createEditableImage(handle); }
-int GLUTImp::createEditableImage(int width, int height) { return ImageInstance::createEditableImage(width, height); }
-unsigned char* GLUTImp::getImageData(int handle) { return ImageInstance::getImageData(handle); }
-GLUTImp::ImageInstance* GLUTImp::getImageInstance(int handle) { return ImageInstance::getImageInstance(handle); }
+int Renderer::createEditableImage(int handle) { return ImageInstance::createEditableImage(handle); }
+int Renderer::createEditableImage(int width, int height) { return ImageInstance::createEditableImage(width, height); }
+unsigned char* Renderer::getImageData(int handle) { return ImageInstance::getImageData(handle); }
+Renderer::ImageInstance* Renderer::getImageInstance(int handle) { return ImageInstance::getImageInstance(handle); }

@@ -1,4 +1,4 @@
-// GLUTImp::ImageInstance: the pixels behind every Image, in one process-wide cache of handles and
+// Renderer::ImageInstance: the pixels behind every Image, in one process-wide cache of handles and
 // reference counts. Cache calls run on the caller's thread, drawing and capturing on the renderer
 // thread; the cache mutex guards every map and every instance's pixels. Private: no GL types here.
 #pragma once
@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "GLUTImp.h"
 #include "Image.h"
-#include "PortMutex.h"
+#include "Locking.h"
+#include "Renderer.h"
 
 class Transform;
 
-class GLUTImp::ImageInstance {
+class Renderer::ImageInstance {
 public:
     // Loads a JPEG or PNG file; halts for SCREEN, which is not a file format.
     ImageInstance(const std::string& filename, Image::Type type, unsigned short* width, unsigned short* height);
@@ -94,9 +94,9 @@ private:
 };
 
 // The image cache, built on first use: file-scope Images of a program load before main.
-struct GLUTImpImageInstanceStatics {
+struct RendererImageInstanceStatics {
     std::map<std::string, int> handles;  // never shrinks: the handle last made for each file
-    std::map<int, std::unique_ptr<GLUTImp::ImageInstance>> instances;  // null once freed
+    std::map<int, std::unique_ptr<Renderer::ImageInstance>> instances;  // null once freed
     std::map<int, int> refcounts;
     int nextHandle = 0;
     PortMutex mutex;

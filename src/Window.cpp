@@ -1,20 +1,20 @@
 // Window: the user's window, on the user's thread. Drawing and window calls are checked here and
-// handed to the window's Daemon; the renderer thread calls back only through _setWindowSize, the
+// pushed onto the CommandQueue as typed commands; the renderer thread calls back only through _setWindowSize, the
 // add operations and the key and button recorders, each under the lock of what it touches.
 #include "Window.h"
 
 #include <sched.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
-#include "Daemon.h"
-#include "DaemonCommand.h"
+#include "CommandQueue.h"
 #include "Diagnostics.h"
-#include "GLUTImp.h"
+#include "Renderer.h"
 #include "WindowManager.h"
 #include "WindowState.h"
 
@@ -22,8 +22,6 @@ namespace {
 
 // Where the window system chooses the position.
 constexpr int ANY_POSITION = 2147483647;
-
-int encodeAngle(double degrees) { return DaemonCommand::fixedPoint(degrees, 1024.0); }
 
 template <typename Event>
 Event takeOrHalt(EventQueue<Event>& queue, const char* emptyMessage) {
@@ -57,9 +55,25 @@ bool isDrawableRadius(int radius, const char* call) {
     return false;
 }
 
+// A point list as commands carry it; the caller has checked that both lists are the same size.
+command::Points pointsOf(const std::vector<int>& xs, const std::vector<int>& ys) {
+    command::Points points(xs.size());
+    for (std::size_t i = 0; i < xs.size(); ++i) points[i] = {xs[i], ys[i]};
+    return points;
+}
+
 // A timer of negative interval never fires: say so rather than leave the program waiting.
 void checkInterval(int interval, const char* call) {
     if (interval < 0) WARNING(std::string("The interval passed to ") + call + " is negative, so the timer never fires");
+}
+
+// Ids come from one process-wide counter and are handed out here, so creating a timer never waits
+// for the renderer.
+int startTimerFor(Window* window, int interval, bool repeating) {
+    static std::atomic<int> nextTimerId{0};
+    const int id = nextTimerId++;
+    CommandQueue::push(Command(window, command::StartTimer{interval, id, repeating}));
+    return id;
 }
 
 }  // namespace
@@ -85,9 +99,10 @@ void Window::_init(int x, int y, int newWidth, int newHeight, const std::string&
     timerfilter = TimerEvent(-1);
     if (newWidth < 1) FATAL_ERROR("Window width is not a positive integer");
     if (newHeight < 1) FATAL_ERROR("Window height is a not a positive integer");
-    daemon = std::make_unique<Daemon>(this);
-    daemon->createWindow(x, y, newWidth, newHeight, title, fullScreen, depth, refresh);
-    GLUTImp::waitUntilRunning();
+    Renderer::start();
+    CommandQueue::push(
+        Command(this, command::CreateWindow{x, y, newWidth, newHeight, title, fullScreen, depth, refresh}));
+    Renderer::waitUntilRunning();
     WindowManager::registerWindow(this);
     autopageflip = true;
     sched_yield();
@@ -95,10 +110,11 @@ void Window::_init(int x, int y, int newWidth, int newHeight, const std::string&
 
 Window::~Window() {
     WindowManager::removeWindow(this);
-    daemon->destroyWindow();
+    CommandQueue::destructionQueued();
+    CommandQueue::push(Command(this, command::DestroyWindow{}));
     // The renderer may still hold this window in commands or callbacks in flight: wait until it has
     // closed the toolkit window and forgotten this one, so nothing there touches freed storage.
-    if (GLUTImp::isRunning()) shared->destroyedsignal.wait();
+    if (Renderer::isRunning()) shared->destroyedsignal.wait();
     sched_yield();
 }
 
@@ -117,113 +133,122 @@ void Window::handleTimerEvent(const TimerEvent&) { sched_yield(); }
 
 void Window::drawPixel(const Style& style, int x, int y, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawPixel(style, x, y);
+    CommandQueue::push(Command(this, command::Draw{style, command::Pixel{x, y}}));
 }
 void Window::drawLine(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawLine(style, x1, y1, x2, y2);
+    CommandQueue::push(Command(this, command::Draw{style, command::Line{x1, y1, x2, y2}}));
 }
 void Window::drawRectangleFilled(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawRectangleFilled(style, x1, y1, x2, y2);
+    CommandQueue::push(Command(this, command::Draw{style, command::RectangleFilled{x1, y1, x2, y2}}));
 }
 void Window::drawRectangleOutline(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawRectangleOutline(style, x1, y1, x2, y2);
+    CommandQueue::push(Command(this, command::Draw{style, command::RectangleOutline{x1, y1, x2, y2}}));
 }
 void Window::drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawTriangleFilled(style, x1, y1, x2, y2, x3, y3);
+    CommandQueue::push(Command(this, command::Draw{style, command::TriangleFilled{x1, y1, x2, y2, x3, y3}}));
 }
 void Window::drawTriangleOutline(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawTriangleOutline(style, x1, y1, x2, y2, x3, y3);
+    CommandQueue::push(Command(this, command::Draw{style, command::TriangleOutline{x1, y1, x2, y2, x3, y3}}));
 }
 void Window::drawCircleFilled(const Style& style, int x, int y, int radius, CallSite site) {
     const CallerScope caller(site);
-    if (isDrawableRadius(radius, "drawCircleFilled")) daemon->drawCircleFilled(style, x, y, radius);
+    if (isDrawableRadius(radius, "drawCircleFilled"))
+        CommandQueue::push(Command(this, command::Draw{style, command::CircleFilled{x, y, radius}}));
 }
 void Window::drawCircleOutline(const Style& style, int x, int y, int radius, CallSite site) {
     const CallerScope caller(site);
-    if (isDrawableRadius(radius, "drawCircleOutline")) daemon->drawCircleOutline(style, x, y, radius);
+    if (isDrawableRadius(radius, "drawCircleOutline"))
+        CommandQueue::push(Command(this, command::Draw{style, command::CircleOutline{x, y, radius}}));
 }
 void Window::drawEllipseFilled(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawEllipseFilled(style, x1, y1, x2, y2);
+    CommandQueue::push(Command(this, command::Draw{style, command::EllipseFilled{x1, y1, x2, y2}}));
 }
 void Window::drawEllipseOutline(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawEllipseOutline(style, x1, y1, x2, y2);
+    CommandQueue::push(Command(this, command::Draw{style, command::EllipseOutline{x1, y1, x2, y2}}));
 }
 void Window::drawArc(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
                      CallSite site) {
     const CallerScope caller(site);
-    daemon->drawArc(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
+    CommandQueue::push(
+        Command(this, command::Draw{style, command::Arc{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
 }
 void Window::drawWedgeFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
                              CallSite site) {
     const CallerScope caller(site);
-    daemon->drawWedgeFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
+    CommandQueue::push(Command(
+        this, command::Draw{style, command::WedgeFilled{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
 }
 void Window::drawWedgeOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
                               CallSite site) {
     const CallerScope caller(site);
-    daemon->drawWedgeOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
+    CommandQueue::push(Command(
+        this, command::Draw{style, command::WedgeOutline{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
 }
 void Window::drawChordFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
                              CallSite site) {
     const CallerScope caller(site);
-    daemon->drawChordFilled(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
+    CommandQueue::push(Command(
+        this, command::Draw{style, command::ChordFilled{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
 }
 void Window::drawChordOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
                               CallSite site) {
     const CallerScope caller(site);
-    daemon->drawChordOutline(style, x1, y1, x2, y2, encodeAngle(startAngle), encodeAngle(endAngle));
+    CommandQueue::push(Command(
+        this, command::Draw{style, command::ChordOutline{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
 }
 void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawText(style, font, x, y, text);
+    CommandQueue::push(Command(this, command::DrawText{style, font.handle, x, y, text, false, Transform()}));
 }
 void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text,
                       const Transform& transform, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawText(style, font, x, y, text, transform);
+    CommandQueue::push(Command(this, command::DrawText{style, font.handle, x, y, text, true, quantized(transform)}));
 }
 void Window::drawPolygonFilled(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
                                CallSite site) {
     const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonFilled are different sizes");
-    daemon->drawPolygonFilled(style, xcoords, ycoords);
+    CommandQueue::push(Command(this, command::Draw{style, command::PolygonFilled{pointsOf(xcoords, ycoords)}}));
 }
 void Window::drawPolygonOutline(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
                                 CallSite site) {
     const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonOutline are different sizes");
-    daemon->drawPolygonOutline(style, xcoords, ycoords);
+    CommandQueue::push(Command(this, command::Draw{style, command::PolygonOutline{pointsOf(xcoords, ycoords)}}));
 }
 void Window::drawPolyLine(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
                           CallSite site) {
     const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolyLine are different sizes");
-    daemon->drawPolyLine(style, xcoords, ycoords);
+    CommandQueue::push(Command(this, command::Draw{style, command::PolyLine{pointsOf(xcoords, ycoords)}}));
 }
 void Window::drawBezierCurve(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
                              CallSite site) {
     const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawBezierCurve are different sizes");
-    daemon->drawBezierCurve(style, xcoords, ycoords);
+    CommandQueue::push(Command(this, command::Draw{style, command::BezierCurve{pointsOf(xcoords, ycoords)}}));
 }
 void Window::drawImage(const Image& image, int x, int y, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawImage(image, x, y);
+    Renderer::bumpImageRefCount(image.handle);  // the queued command holds a reference
+    CommandQueue::push(Command(this, command::DrawImage{image.handle, x, y, false, Transform()}));
 }
 void Window::drawImage(const Image& image, int x, int y, const Transform& transform, CallSite site) {
     const CallerScope caller(site);
-    daemon->drawImage(image, x, y, transform);
+    Renderer::bumpImageRefCount(image.handle);  // the queued command holds a reference
+    CommandQueue::push(Command(this, command::DrawImage{image.handle, x, y, true, quantized(transform)}));
 }
 void Window::clear(CallSite site) {
     const CallerScope caller(site);
@@ -231,7 +256,7 @@ void Window::clear(CallSite site) {
 }
 void Window::clear(const Color& color, CallSite site) {
     const CallerScope caller(site);
-    daemon->clear(color);
+    CommandQueue::push(Command(this, command::Clear{color}));
 }
 
 Image Window::createImage(int x, int y, int imageWidth, int imageHeight, CallSite site) {
@@ -243,7 +268,7 @@ Image Window::createImage(int x, int y, int imageWidth, int imageHeight, CallSit
     if (x > w || y > h) WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
     if (std::int64_t(x) + imageWidth > w || std::int64_t(y) + imageHeight > h)
         WARNING("The rectangle chosen to create an image from is outside the bounds of the window");
-    return daemon->createImage(x, y, imageWidth, imageHeight);
+    return CommandQueue::pushAndWait<Image>(this, command::CreateImage{x, y, imageWidth, imageHeight, nullptr});
 }
 
 void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int regionHeight, CallSite site) {
@@ -255,7 +280,7 @@ void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int
     if (x > w || y > h) WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
     if (std::int64_t(x) + regionWidth > w || std::int64_t(y) + regionHeight > h)
         WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
-    daemon->copyRegion(x, y, destX, destY, regionWidth, regionHeight);
+    CommandQueue::push(Command(this, command::CopyRegion{x, y, destX, destY, regionWidth, regionHeight}));
 }
 
 Color Window::readPixel(int x, int y, CallSite site) {
@@ -263,22 +288,22 @@ Color Window::readPixel(int x, int y, CallSite site) {
     if (x < 0 || y < 0) WARNING("The pixel being read is outside the bounds of the window");
     // Only beyond the size warns: a coordinate equal to the width or height passes, as it always has.
     if (x > getWidth() || y > getHeight()) WARNING("The pixel being read is outside the bounds of the window");
-    return daemon->readPixel(x, y);
+    return CommandQueue::pushAndWait<Color>(this, command::ReadPixel{x, y, nullptr});
 }
 
 void Window::flipPage(CallSite site) {
     const CallerScope caller(site);
-    daemon->flipPage();
+    CommandQueue::push(Command(this, command::FlipPage{}));
 }
 void Window::enableAutoPageFlip(CallSite site) {
     const CallerScope caller(site);
     autopageflip = true;
-    daemon->enableAutoPageFlip();
+    CommandQueue::push(Command(this, command::SetAutoPageFlip{true}));
 }
 void Window::disableAutoPageFlip(CallSite site) {
     const CallerScope caller(site);
     autopageflip = false;
-    daemon->disableAutoPageFlip();
+    CommandQueue::push(Command(this, command::SetAutoPageFlip{false}));
 }
 void Window::waitForNextFrame(int framesPerSecond, CallSite site) {
     const CallerScope caller(site);
@@ -297,52 +322,54 @@ void Window::waitForNextFrame(int framesPerSecond, CallSite site) {
 }
 void Window::enableAntialiasing(CallSite site) {
     const CallerScope caller(site);
-    daemon->enableAntialiasing();
+    CommandQueue::push(Command(this, command::SetAntialiasing{true}));
 }
 void Window::disableAntialiasing(CallSite site) {
     const CallerScope caller(site);
-    daemon->disableAntialiasing();
+    CommandQueue::push(Command(this, command::SetAntialiasing{false}));
 }
 void Window::enableFullScreen(int depth, int refresh, CallSite site) {
     const CallerScope caller(site);
-    daemon->enableFullScreen(depth, refresh);
+    CommandQueue::push(Command(this, command::EnableFullScreen{depth, refresh}));
 }
 void Window::disableFullScreen(CallSite site) {
     const CallerScope caller(site);
-    daemon->disableFullScreen();
+    CommandQueue::push(Command(this, command::DisableFullScreen{}));
 }
 void Window::hide(CallSite site) {
     const CallerScope caller(site);
     if (hidden) return;
-    daemon->hideWindow();
+    CommandQueue::push(Command(this, command::ShowWindow{false}));
     hidden = true;
 }
 void Window::show(CallSite site) {
     const CallerScope caller(site);
     if (!hidden) return;
-    daemon->showWindow();
+    CommandQueue::push(Command(this, command::ShowWindow{true}));
     hidden = false;
 }
 void Window::resize(int newHeight, int newWidth, CallSite site) {
     const CallerScope caller(site);
-    daemon->resize(newWidth, newHeight);
+    CommandQueue::push(Command(this, command::Resize{newWidth, newHeight}));
     _setWindowSize(newWidth, newHeight);
 }
 void Window::setPosition(int x, int y, CallSite site) {
     const CallerScope caller(site);
-    daemon->setPosition(x, y);
+    CommandQueue::push(Command(this, command::SetPosition{x, y}));
 }
 void Window::getPosition(int& x, int& y, CallSite site) {
     const CallerScope caller(site);
-    daemon->getPosition(x, y);
+    const ScreenPosition position = CommandQueue::pushAndWait<ScreenPosition>(this, command::GetPosition{nullptr});
+    x = position.x;
+    y = position.y;
 }
 void Window::setTitle(const std::string& title, CallSite site) {
     const CallerScope caller(site);
-    daemon->setTitle(title);
+    CommandQueue::push(Command(this, command::SetTitle{title}));
 }
 void Window::ignoreKeyRepeat(bool ignore, CallSite site) {
     const CallerScope caller(site);
-    daemon->ignoreKeyRepeat(ignore);
+    CommandQueue::push(Command(this, command::IgnoreKeyRepeat{ignore}));
 }
 
 int Window::getWidth() const {
@@ -469,16 +496,16 @@ void Window::recordButton(MouseEvent::Button button, bool down) {
 TimerEvent Window::registerNewTimerEvent(int interval, CallSite site) {
     const CallerScope caller(site);
     checkInterval(interval, "registerNewTimerEvent");
-    return TimerEvent(daemon->registerNewTimerEvent(interval));
+    return TimerEvent(startTimerFor(this, interval, false));
 }
 TimerEvent Window::startTimer(int interval, CallSite site) {
     const CallerScope caller(site);
     checkInterval(interval, "startTimer");
-    return TimerEvent(daemon->startTimer(interval));
+    return TimerEvent(startTimerFor(this, interval, true));
 }
 void Window::stopTimer(const TimerEvent& timer, CallSite site) {
     const CallerScope caller(site);
-    daemon->stopTimer(timer.getTimerID());
+    CommandQueue::push(Command(this, command::StopTimer{timer.getTimerID()}));
 }
 int Window::getTimerCount(const TimerEvent& timer, CallSite site) {
     const CallerScope caller(site);

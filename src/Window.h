@@ -23,7 +23,6 @@
 #include "TimerEvent.h"
 #include "Transform.h"
 
-class Daemon;
 struct WindowState;
 
 class Window {
@@ -222,8 +221,7 @@ protected:
     void _init(int x, int y, int width, int height, const std::string& title, bool fullScreen, int depth, int refresh);
 
 private:
-    friend class DaemonImp;
-    friend class GLUTImp;
+    friend class Renderer;
     friend class WindowManager;
 
     // Renderer side: key and button state that the callbacks record beside the queues.
@@ -238,7 +236,6 @@ private:
     bool autopageflip = false;
     bool defaultidle = false;  // the base handleIdleEvent ran: the event loop may sleep between passes
     std::chrono::steady_clock::time_point nextframe;  // the frame schedule's next tick
-    std::unique_ptr<Daemon> daemon;
 };
 
 // A window in the toolkit's full-screen mode, titled "BrindlewoodGraphics".

@@ -9,8 +9,8 @@
 #include "EventQueue.h"
 #include "KeyModifiers.h"
 #include "KeyboardEvent.h"
+#include "Locking.h"
 #include "MouseEvent.h"
-#include "PortMutex.h"
 #include "TimerEvent.h"
 
 struct WindowState {
@@ -30,5 +30,5 @@ struct WindowState {
     int width = 0;
     int height = 0;
 
-    Semaphore destroyedsignal;  // the renderer has closed the window and forgotten it
+    OneShotEvent destroyedsignal;  // the renderer has closed the window and forgotten it
 };

@@ -440,7 +440,7 @@ TEST_F(PrimitivesCurved, BezierCurveWithMorePointsThanTheRendererTakesWarnsAndDr
         window.readPixel(0, 0);  // the command has run
     });
     const std::string tooMany =
-        reportPattern(diagnostics::Kind::WARNING, "GLUTImpDrawing.cpp",
+        reportPattern(diagnostics::Kind::WARNING, "RendererDrawing.cpp",
                       "The curve passed to drawBezierCurve has more points than the renderer can draw");
     EXPECT_EQ(countMatches(output, tooMany), 1) << output;
     EXPECT_TRUE(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1).empty());  // not the curve before it either
@@ -807,7 +807,7 @@ std::string tessellationWarning() {
     };
     std::string pattern;
     for (const char* message : messages)
-        pattern += (pattern.empty() ? "" : "|") + reportPattern(diagnostics::Kind::WARNING, "GLUTImpDrawing.cpp", message);
+        pattern += (pattern.empty() ? "" : "|") + reportPattern(diagnostics::Kind::WARNING, "RendererDrawing.cpp", message);
     return pattern;
 }
 
@@ -863,7 +863,7 @@ TEST_F(PrimitivesPolygon, FilledPolygonsCoverWhatTheirTrianglesCover) {
          true},
     };
     const std::string crossingWarning =
-        reportPattern(diagnostics::Kind::WARNING, "GLUTImpDrawing.cpp", "Error tesselating polygon, coincident vertices were found");
+        reportPattern(diagnostics::Kind::WARNING, "RendererDrawing.cpp", "Error tesselating polygon, coincident vertices were found");
     constexpr int BESIDE = 200;
     for (const Case& c : cases) {
         window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);

@@ -1,6 +1,6 @@
 // The renderer's drawing: styles put into effect and taken back, every primitive command turned
-// into OpenGL calls, pixel reads and copies, and full-screen mode. Renderer thread only, inside
-// handleCommand, with the command's window current.
+// into OpenGL calls, pixel reads and copies, and full-screen mode. Renderer thread only, with the
+// command's window current.
 #include <GL/freeglut.h>
 
 #include <algorithm>
@@ -9,17 +9,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <limits>
+#include <variant>
 #include <vector>
 
 #include "ArcTracer.h"
 #include "BezierClip.h"
 #include "Diagnostics.h"
 #include "EllipseRaster.h"
-#include "GLUTImp.h"
 #include "Globals.h"
 #include "PixelRect.h"
 #include "PolygonRaster.h"
+#include "Renderer.h"
 #include "Window.h"
 
 namespace {
@@ -40,25 +42,14 @@ GLenum logicOpOf(Style::RasterOp op) {
     }
 }
 
-// A point list arrives as its count, then x and y of each point.
-std::vector<Record> takePoints(DaemonCommand& command) {
-    const int count = command.removeArgument();
-    std::vector<Record> points;
-    for (int i = 0; i < count; ++i) {
-        const int x = command.removeArgument();
-        const int y = command.removeArgument();
-        points.push_back({static_cast<GLdouble>(x), static_cast<GLdouble>(y), 0.0});
-    }
-    return points;
+std::vector<Record> recordsOf(const command::Points& points) {
+    std::vector<Record> records;
+    for (const command::Point& p : points)
+        records.push_back({static_cast<GLdouble>(p.x), static_cast<GLdouble>(p.y), 0.0});
+    return records;
 }
 
 using Vertex = std::array<int, 2>;
-
-// The next x, y pair of a command as a vertex.
-void emitVertex(DaemonCommand& command) {
-    const int x = command.removeArgument();
-    glVertex2i(x, command.removeArgument());
-}
 
 void drawRecords(GLenum mode, const std::vector<Record>& points) {
     glBegin(mode);
@@ -66,12 +57,12 @@ void drawRecords(GLenum mode, const std::vector<Record>& points) {
     glEnd();
 }
 
-// The renderer nudges every vertex by (0.375, 0.375) (GLUTImp::reshapeWindow) so that a point
+// The renderer nudges every vertex by (0.375, 0.375) (Renderer::reshapeWindow) so that a point
 // lights its own pixel on every driver: a point meant in corner coordinates is given that much less.
 constexpr GLdouble VERTEX_NUDGE = 0.375;
 
 // The window's pixels, which runs and curves are cut to.
-PixelArea areaOf(const GLUTImpStatics::RendererWindow& window) { return {0, 0, window.width, window.height}; }
+PixelArea areaOf(const RendererStatics::RendererWindow& window) { return {0, 0, window.width, window.height}; }
 
 // Evaluates points first to last of the grid that splits the curve into steps even steps.
 void evaluateCurve(const std::vector<CurvePoint>& controls, GLint steps, GLint first, GLint last) {
@@ -201,57 +192,44 @@ void drawRound(const Shape& shape, Rendering rendering, const PixelArea& area) {
         drawOutline(shape, rendering == Rendering::SMOOTH_OUTLINE, area);
 }
 
-void drawCircle(DaemonCommand& command, Rendering rendering, const PixelArea& area) {
-    const int x = command.removeArgument();
-    const int y = command.removeArgument();
-    const int r = command.removeArgument();
+void drawCircle(int x, int y, int r, Rendering rendering, const PixelArea& area) {
     if (r <= 0) return;
     drawRound(AxisEllipse{x, y, r, r}, rendering, area);
 }
 
 // The ellipse inside a box given by two opposite corners: its centre and half sizes truncated
 // toward zero.
-AxisEllipse takeEllipseBox(DaemonCommand& command) {
-    const std::int64_t x1 = command.removeArgument();
-    const std::int64_t y1 = command.removeArgument();
-    const std::int64_t x2 = command.removeArgument();
-    const std::int64_t y2 = command.removeArgument();
+AxisEllipse ellipseInBox(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
     return {(x1 + x2) / 2, (y1 + y2) / 2, std::abs((x2 - x1) / 2), std::abs((y2 - y1) / 2)};
 }
 
 // A box less than two pixels wide has no horizontal radius: nothing of it is drawn, not even the
 // flat line that its outline would be.
-void drawEllipse(DaemonCommand& command, Rendering rendering, const PixelArea& area) {
-    const AxisEllipse ellipse = takeEllipseBox(command);
+template <typename Box>
+void drawEllipse(const Box& c, Rendering rendering, const PixelArea& area) {
+    const AxisEllipse ellipse = ellipseInBox(c.x1, c.y1, c.x2, c.y2);
     if (ellipse.rx == 0) return;
     drawRound(ellipse, rendering, area);
 }
 
-void drawWedge(DaemonCommand& command, Rendering rendering, const PixelArea& area) {
-    const AxisEllipse ellipse = takeEllipseBox(command);
-    const double start = command.removeArgument() / 1024.0;
-    const EllipseWedge wedge(ellipse, start, command.removeArgument() / 1024.0);
+template <typename Box>
+void drawWedge(const Box& c, Rendering rendering, const PixelArea& area) {
+    const AxisEllipse ellipse = ellipseInBox(c.x1, c.y1, c.x2, c.y2);
     if (ellipse.rx == 0) return;
-    drawRound(wedge, rendering, area);
+    drawRound(EllipseWedge(ellipse, c.start / 1024.0, c.end / 1024.0), rendering, area);
 }
 
-void drawTracedArc(DaemonCommand& command, GLenum mode) {
-    const int x1 = command.removeArgument();
-    const int y1 = command.removeArgument();
-    const int x2 = command.removeArgument();
-    const int y2 = command.removeArgument();
-    const int a = command.removeArgument();
-    const int b = command.removeArgument();
+template <typename Box>
+void drawTracedArc(const Box& c, GLenum mode) {
     glBegin(mode);
-    GLUTImp::drawArcInternal(x1, y1, x2, y2, a, b);
+    for (const ArcPoint& p : traceArc(c.x1, c.y1, c.x2, c.y2, c.start, c.end)) glVertex2i(p.x, p.y);
     glEnd();
 }
 
 // A polygon's corners as whole coordinates.
-std::vector<PolygonPoint> takeCorners(DaemonCommand& command) {
+std::vector<PolygonPoint> cornersOf(const command::Points& points) {
     std::vector<PolygonPoint> corners;
-    for (const Record& p : takePoints(command))
-        corners.push_back({static_cast<std::int64_t>(p[0]), static_cast<std::int64_t>(p[1])});
+    for (const command::Point& p : points) corners.push_back({p.x, p.y});
     return corners;
 }
 
@@ -286,11 +264,11 @@ void outlinePolygon(const std::vector<PolygonPoint>& corners) {
 
 }  // namespace
 
-void GLUTImp::setColor(const Color& color) {
+void Renderer::setColor(const Color& color) {
     glColor4ub(color.getRed(), color.getGreen(), color.getBlue(), color.getAlpha());
 }
 
-DrawState GLUTImp::stateFor(const GLUTImpStatics::RendererWindow& window, const Style& style, bool lines) {
+DrawState Renderer::stateFor(const RendererStatics::RendererWindow& window, const Style& style, bool lines) {
     // What does not change how the primitive is drawn stays as the context has it.
     DrawState state = window.appliedKnown ? window.applied : DrawState();
     state.rasterOp = style.getRasterOp();
@@ -307,7 +285,7 @@ DrawState GLUTImp::stateFor(const GLUTImpStatics::RendererWindow& window, const 
     return state;
 }
 
-void GLUTImp::applyState(GLUTImpStatics::RendererWindow& window, const DrawState& state) {
+void Renderer::applyState(RendererStatics::RendererWindow& window, const DrawState& state) {
     const bool known = window.appliedKnown;
     const DrawState& was = window.applied;
     if (known && state == was) return;
@@ -346,135 +324,122 @@ void GLUTImp::applyState(GLUTImpStatics::RendererWindow& window, const DrawState
     window.appliedKnown = true;
 }
 
-int GLUTImp::enableFullscreen(int width, int height, int depth, int rate) {
+int Renderer::enableFullscreen(int width, int height, int depth, int rate) {
     char mode[64];
     std::snprintf(mode, sizeof mode, "%dx%d:%d@%d", width, height, depth, rate);
     glutGameModeString(mode);
     return glutEnterGameMode();
 }
 
-void GLUTImp::disableFullscreen() { glutLeaveGameMode(); }
+void Renderer::disableFullscreen() { glutLeaveGameMode(); }
 
 namespace {
 
-// The glBegin mode that a primitive shares with the next ones of its kind, -1 for primitives that
-// need a glBegin of their own.
-int batchModeOf(DaemonCommand::DaemonCommand_t type) {
-    switch (type) {
-        case DaemonCommand::DRAW_PIXEL: return GL_POINTS;
-        case DaemonCommand::DRAW_LINE: return GL_LINES;
-        case DaemonCommand::DRAW_TRIANGLE_FILLED: return GL_TRIANGLES;
-        case DaemonCommand::DRAW_RECTANGLE_FILLED:
-        case DaemonCommand::DRAW_CIRCLE_FILLED:
-        case DaemonCommand::DRAW_ELLIPSE_FILLED:
-        case DaemonCommand::DRAW_WEDGE_FILLED: return GL_QUADS;
-        default: return -1;
+GLenum modeOf(command::Batch batch) {
+    switch (batch) {
+        case command::Batch::POINTS: return GL_POINTS;
+        case command::Batch::LINES: return GL_LINES;
+        case command::Batch::TRIANGLES: return GL_TRIANGLES;
+        default: return GL_QUADS;
     }
 }
 
-// Whether the primitive is drawn with lines, which line width, pattern and smoothing apply to.
-bool drawsLines(DaemonCommand::DaemonCommand_t type) {
-    switch (type) {
-        case DaemonCommand::DRAW_PIXEL:
-        case DaemonCommand::DRAW_TRIANGLE_FILLED:
-        case DaemonCommand::DRAW_RECTANGLE_FILLED:
-        case DaemonCommand::DRAW_CIRCLE_FILLED:
-        case DaemonCommand::DRAW_ELLIPSE_FILLED:
-        case DaemonCommand::DRAW_WEDGE_FILLED:
-        case DaemonCommand::DRAW_CHORD_FILLED:
-        case DaemonCommand::DRAW_POLYGON_FILLED: return false;
-        default: return true;
-    }
+bool sharesBegin(command::Batch batch) {
+    return batch != command::Batch::OWN_LINES && batch != command::Batch::OWN_FILL;
 }
+
+bool drawsLines(command::Batch batch) { return batch == command::Batch::LINES || batch == command::Batch::OWN_LINES; }
+
+void lineLoop(std::initializer_list<Vertex> corners) {
+    glBegin(GL_LINE_LOOP);
+    for (const Vertex& v : corners) glVertex2i(v[0], v[1]);
+    glEnd();
+}
+
+// Each primitive's drawing, in the glBegin its batch opened, if any. outline: how round outlines
+// are drawn in this window.
+struct Drawing {
+    const Style& style;
+    PixelArea area;
+    Rendering outline;
+
+    void operator()(const command::Pixel& c) const { glVertex2i(c.x, c.y); }
+    void operator()(const command::Line& c) const {
+        glVertex2i(c.x1, c.y1);
+        glVertex2i(c.x2, c.y2);
+    }
+    void operator()(const command::TriangleFilled& c) const {
+        glVertex2i(c.x1, c.y1);
+        glVertex2i(c.x2, c.y2);
+        glVertex2i(c.x3, c.y3);
+    }
+    void operator()(const command::TriangleOutline& c) const { lineLoop({{c.x1, c.y1}, {c.x2, c.y2}, {c.x3, c.y3}}); }
+    void operator()(const command::RectangleFilled& c) const {
+        glVertex2i(c.x1, c.y1);
+        glVertex2i(c.x2, c.y1);
+        glVertex2i(c.x2, c.y2);
+        glVertex2i(c.x1, c.y2);
+    }
+    void operator()(const command::RectangleOutline& c) const {
+        lineLoop({{c.x1, c.y1}, {c.x2, c.y1}, {c.x2, c.y2}, {c.x1, c.y2}});
+    }
+    void operator()(const command::CircleFilled& c) const { drawCircle(c.x, c.y, c.radius, Rendering::FILLED, area); }
+    void operator()(const command::CircleOutline& c) const { drawCircle(c.x, c.y, c.radius, outline, area); }
+    void operator()(const command::EllipseFilled& c) const { drawEllipse(c, Rendering::FILLED, area); }
+    void operator()(const command::EllipseOutline& c) const { drawEllipse(c, outline, area); }
+    void operator()(const command::WedgeFilled& c) const { drawWedge(c, Rendering::FILLED, area); }
+    void operator()(const command::WedgeOutline& c) const { drawWedge(c, outline, area); }
+    void operator()(const command::Arc& c) const { drawTracedArc(c, GL_LINE_STRIP); }
+    void operator()(const command::ChordOutline& c) const { drawTracedArc(c, GL_LINE_LOOP); }
+    void operator()(const command::ChordFilled& c) const { drawTracedArc(c, GL_POLYGON); }
+    void operator()(const command::PolyLine& c) const { drawRecords(GL_LINE_STRIP, recordsOf(c.points)); }
+    void operator()(const command::PolygonFilled& c) const { fillPolygon(cornersOf(c.points), area); }
+    void operator()(const command::PolygonOutline& c) const { outlinePolygon(cornersOf(c.points)); }
+    void operator()(const command::BezierCurve& c) const {
+        drawBezierSegment(recordsOf(c.points), static_cast<GLfloat>(style.getLineWidth()), area);
+    }
+};
 
 }  // namespace
 
-void GLUTImp::endBatch() {
-    GLUTImpStatics& s = *Globals<GLUTImpStatics>::impl();
+void Renderer::endBatch() {
+    RendererStatics& s = *Globals<RendererStatics>::impl();
     if (s.batchmode < 0) return;
     glEnd();
     s.batchmode = -1;
 }
 
-void GLUTImp::drawPrimitive(DaemonCommand& command, GLUTImpStatics::RendererWindow& window) {
-    const Style style = command.getStyle();
-    const DaemonCommand::DaemonCommand_t type = command.type();
-    applyState(window, stateFor(window, style, drawsLines(type)));
-    const int mode = batchModeOf(type);
-    GLUTImpStatics& s = *Globals<GLUTImpStatics>::impl();
+void Renderer::begin(RendererStatics::RendererWindow& window, const Style& style, command::Batch batch) {
+    makeCurrent(window);
+    applyState(window, stateFor(window, style, drawsLines(batch)));
+    const int mode = sharesBegin(batch) ? static_cast<int>(modeOf(batch)) : -1;
+    RendererStatics& s = *Globals<RendererStatics>::impl();
     if (s.batchmode != mode) {
         endBatch();
         if (mode >= 0) glBegin(static_cast<GLenum>(mode));
         s.batchmode = mode;
     }
     setColor(style.getColor());  // a colour may change inside a glBegin
-    const PixelArea area = areaOf(window);
-    const Rendering outline = window.applied.smooth ? Rendering::SMOOTH_OUTLINE : Rendering::OUTLINE;
-    switch (type) {
-        case DaemonCommand::DRAW_PIXEL: emitVertex(command); break;
-        case DaemonCommand::DRAW_LINE:
-            emitVertex(command);
-            emitVertex(command);
-            break;
-        case DaemonCommand::DRAW_TRIANGLE_FILLED:
-            for (int corner = 0; corner < 3; ++corner) emitVertex(command);
-            break;
-        case DaemonCommand::DRAW_RECTANGLE_FILLED: {
-            const int x1 = command.removeArgument(), y1 = command.removeArgument();
-            const int x2 = command.removeArgument(), y2 = command.removeArgument();
-            glVertex2i(x1, y1);
-            glVertex2i(x2, y1);
-            glVertex2i(x2, y2);
-            glVertex2i(x1, y2);
-            break;
-        }
-        case DaemonCommand::DRAW_RECTANGLE_OUTLINE: {
-            const int x1 = command.removeArgument(), y1 = command.removeArgument();
-            const int x2 = command.removeArgument(), y2 = command.removeArgument();
-            glBegin(GL_LINE_LOOP);
-            glVertex2i(x1, y1);
-            glVertex2i(x2, y1);
-            glVertex2i(x2, y2);
-            glVertex2i(x1, y2);
-            glEnd();
-            break;
-        }
-        case DaemonCommand::DRAW_TRIANGLE_OUTLINE:
-            glBegin(GL_LINE_LOOP);
-            for (int corner = 0; corner < 3; ++corner) emitVertex(command);
-            glEnd();
-            break;
-        case DaemonCommand::DRAW_CIRCLE_FILLED: drawCircle(command, Rendering::FILLED, area); break;
-        case DaemonCommand::DRAW_CIRCLE_OUTLINE: drawCircle(command, outline, area); break;
-        case DaemonCommand::DRAW_ELLIPSE_FILLED: drawEllipse(command, Rendering::FILLED, area); break;
-        case DaemonCommand::DRAW_ELLIPSE_OUTLINE: drawEllipse(command, outline, area); break;
-        case DaemonCommand::DRAW_WEDGE_FILLED: drawWedge(command, Rendering::FILLED, area); break;
-        case DaemonCommand::DRAW_WEDGE_OUTLINE: drawWedge(command, outline, area); break;
-        case DaemonCommand::DRAW_ARC: drawTracedArc(command, GL_LINE_STRIP); break;
-        case DaemonCommand::DRAW_CHORD_OUTLINE: drawTracedArc(command, GL_LINE_LOOP); break;
-        case DaemonCommand::DRAW_CHORD_FILLED: drawTracedArc(command, GL_POLYGON); break;
-        case DaemonCommand::DRAW_POLY_LINE: drawRecords(GL_LINE_STRIP, takePoints(command)); break;
-        case DaemonCommand::DRAW_POLYGON_FILLED: fillPolygon(takeCorners(command), area); break;
-        case DaemonCommand::DRAW_POLYGON_OUTLINE: outlinePolygon(takeCorners(command)); break;
-        case DaemonCommand::DRAW_BEZIER_CURVE:
-            drawBezierSegment(takePoints(command), static_cast<GLfloat>(style.getLineWidth()), area);
-            break;
-        default: break;
-    }
 }
 
-void GLUTImp::drawArcInternal(int x1, int y1, int x2, int y2, int a, int b) {
-    for (const ArcPoint& p : traceArc(x1, y1, x2, y2, a, b)) glVertex2i(p.x, p.y);
+void Renderer::draw(const command::Draw& draw, RendererStatics::RendererWindow& window) {
+    std::visit(
+        [&](const auto& shape) {
+            begin(window, draw.style, shape.batch);
+            const Rendering outline = window.applied.smooth ? Rendering::SMOOTH_OUTLINE : Rendering::OUTLINE;
+            Drawing{draw.style, areaOf(window), outline}(shape);
+        },
+        draw.shape);
 }
 
-void GLUTImp::moveRasterTo(int x, int y) {
+void Renderer::moveRasterTo(int x, int y) {
     // Moved from the window's top-left corner rather than set: a raster position set on or past
     // the bottom or left edge would be invalid and draw nothing, while a moved one stays valid.
     glRasterPos2i(0, 0);
     glBitmap(0, 0, 0, 0, static_cast<GLfloat>(x), -static_cast<GLfloat>(y), nullptr);
 }
 
-void GLUTImp::copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch) {
+void Renderer::copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch) {
     const int height = w->getHeight();
     // The driver's own sums overflow near the ends of int's range: hand it only what it can see.
     const PixelCopy copy = clipCopyToWindow(sl, st, dl, dt, cw, ch, w->getWidth(), height);
@@ -486,7 +451,7 @@ void GLUTImp::copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int 
     glCopyPixels(source.x, height - source.y - source.height, source.width, source.height, GL_COLOR);
 }
 
-Color GLUTImp::readPixel(Window* w, int x, int y) {
+Color Renderer::readPixel(Window* w, int x, int y) {
     const int height = w->getHeight();
     GLubyte rgba[4] = {0, 0, 0, 0};
     if (clipToWindow(x, y, 1, 1, w->getWidth(), height).isEmpty()) return Color(0, 0, 0, 0);

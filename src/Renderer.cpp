@@ -1,7 +1,7 @@
 // The renderer: the one thread that owns freeglut and every OpenGL call. It drains the command
-// queue in the toolkit's idle turn, executes each command in handleCommand, and paces page flips
+// queue in the toolkit's idle turn, executes each command (execute), and paces page flips
 // to the display rate. At process exit it leaves the toolkit's loop and is joined.
-#include "GLUTImp.h"
+#include "Renderer.h"
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
@@ -15,8 +15,10 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+#include <type_traits>
+#include <variant>
 
-#include "Daemon.h"
+#include "CommandQueue.h"
 #include "Diagnostics.h"
 #include "FontInstance.h"
 #include "Globals.h"
@@ -56,28 +58,20 @@ struct RendererThread {
 
 RendererThread& rendererThread() { return *Globals<RendererThread>::impl(); }
 
-GLUTImpStatics& state() { return *Globals<GLUTImpStatics>::impl(); }
-
-Transform takeTransform(DaemonCommand& c) {
-    const double rotation = c.removeArgument() / Transform::SCALE;
-    const double scaleX = c.removeArgument() / Transform::SCALE;
-    const double scaleY = c.removeArgument() / Transform::SCALE;
-    return Transform(rotation, scaleX, scaleY);
-}
+RendererStatics& state() { return *Globals<RendererStatics>::impl(); }
 
 }  // namespace
 
-GLUTImp::GLUTImp() {
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA);
+void Renderer::start() {
     RendererThread& r = rendererThread();
-    {
-        std::lock_guard<std::mutex> guard(r.mutex);
-        r.thread = std::thread(start_glut, nullptr);
-        r.started = true;
-    }
+    std::lock_guard<std::mutex> guard(r.mutex);
+    if (r.started) return;
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA);
+    r.thread = std::thread(start_glut, nullptr);
+    r.started = true;
 }
 
-bool GLUTImp::waitUntilToolkitReady() {
+bool Renderer::waitUntilToolkitReady() {
     RendererThread& r = rendererThread();
     std::unique_lock<std::mutex> guard(r.mutex);
     if (!r.started) return false;
@@ -85,27 +79,27 @@ bool GLUTImp::waitUntilToolkitReady() {
     return true;
 }
 
-void GLUTImp::waitUntilRunning() {
+void Renderer::waitUntilRunning() {
     RendererThread& r = rendererThread();
     std::unique_lock<std::mutex> guard(r.mutex);
     r.stateChanged.wait(guard, [&r] { return r.running || r.stopRequested; });
 }
 
-bool GLUTImp::onRendererThread() {
+bool Renderer::onRendererThread() {
     RendererThread& r = rendererThread();
     std::lock_guard<std::mutex> guard(r.mutex);
     return r.started && r.thread.get_id() == std::this_thread::get_id();
 }
 
-bool GLUTImp::isRunning() {
+bool Renderer::isRunning() {
     RendererThread& r = rendererThread();
     std::lock_guard<std::mutex> guard(r.mutex);
     return r.started && !r.stopped;
 }
 
-bool GLUTImp::isAwaited() { return rendererThread().stopRequested || isDestructionQueued(); }
+bool Renderer::isAwaited() { return rendererThread().stopRequested || CommandQueue::isDestructionQueued(); }
 
-void GLUTImp::stopAtExit(int status, void*) {
+void Renderer::stopAtExit(int status, void*) {
     RendererThread& r = rendererThread();
     // A dependency may end the process from the renderer itself (no display): nothing to join then.
     if (onRendererThread()) return;
@@ -126,7 +120,7 @@ void GLUTImp::stopAtExit(int status, void*) {
     _exit(status);
 }
 
-void* GLUTImp::start_glut(void*) {
+void* Renderer::start_glut(void*) {
     pthread_setname_np(pthread_self(), "brindlewood");  // so the renderer is easy to find in a debugger
     int argc = 1;
     char name[] = "brindlewood";
@@ -143,21 +137,21 @@ void* GLUTImp::start_glut(void*) {
     r.stateChanged.notify_all();
 
     // Until the first window exists the toolkit has nothing to process: run commands here.
-    std::vector<DaemonCommand>& batch = state().batch;
+    std::vector<Command>& batch = state().batch;
     bool windowCreated = false;
     while (!windowCreated) {
         if (r.stopRequested) {
-            closeQueue();
+            CommandQueue::closeQueue();
             leaveLoop();
             return nullptr;
         }
-        takeAll(batch);
-        for (DaemonCommand& command : batch) {
-            windowCreated = windowCreated || command.type() == DaemonCommand::CREATE_WINDOW;
-            handleCommand(command);
+        CommandQueue::takeAll(batch);
+        for (Command& command : batch) {
+            windowCreated = windowCreated || std::holds_alternative<command::CreateWindow>(command.action);
+            execute(command);
         }
         endBatch();
-        if (!windowCreated) waitForCommands(IDLE_WAIT);
+        if (!windowCreated) CommandQueue::waitForCommands(IDLE_WAIT);
     }
     // Exit handlers run in reverse order of registration: registered only now, after the toolkit
     // and the GL driver have registered theirs, stopping the renderer comes before their teardown.
@@ -178,12 +172,12 @@ void* GLUTImp::start_glut(void*) {
     }
     // Nothing more is drawn; the toolkit and the driver are left as they are for the process's end
     // to release (tearing them down here raced the driver's own exit handlers).
-    closeQueue();
+    CommandQueue::closeQueue();
     leaveLoop();
     return nullptr;
 }
 
-void GLUTImp::leaveLoop() {
+void Renderer::leaveLoop() {
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -192,7 +186,7 @@ void GLUTImp::leaveLoop() {
     r.stateChanged.notify_all();
 }
 
-void GLUTImp::warmUpDriver() {
+void Renderer::warmUpDriver() {
     glBegin(GL_TRIANGLES);
     glVertex2i(0, 0);
     glVertex2i(1, 0);
@@ -207,7 +201,7 @@ void GLUTImp::warmUpDriver() {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-void GLUTImp::setCallbacks() {
+void Renderer::setCallbacks() {
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);
     glutKeyboardFunc(keyboard);
@@ -221,17 +215,17 @@ void GLUTImp::setCallbacks() {
     glutCloseFunc(closed);
 }
 
-void GLUTImp::idle() {
+void Renderer::idle() {
     // While producers keep queueing, go on executing for up to one slice before the toolkit's next
     // turn: polling the X connection between every two commands would cost more than drawing them.
     const Clock::time_point sliceEnd = Clock::now() + IDLE_WAIT;
-    std::vector<DaemonCommand>& batch = state().batch;
+    std::vector<Command>& batch = state().batch;
     bool executed = false;
     bool caughtUp = false;
     while (!caughtUp) {
-        takeAll(batch);
+        CommandQueue::takeAll(batch);
         caughtUp = batch.empty();
-        for (DaemonCommand& command : batch) handleCommand(command);
+        for (Command& command : batch) execute(command);
         executed = executed || !caughtUp;
         if (Clock::now() >= sliceEnd) break;
     }
@@ -240,15 +234,15 @@ void GLUTImp::idle() {
     const std::chrono::microseconds untilNextTick = fireDueTimers();
     // With nothing to do, sleep until a producer appends (or the next frame, tick or input is due)
     // instead of spinning.
-    if (!executed) waitForCommands(std::min({untilNextFrame, untilNextTick, IDLE_WAIT}));
+    if (!executed) CommandQueue::waitForCommands(std::min({untilNextFrame, untilNextTick, IDLE_WAIT}));
 }
 
-std::chrono::microseconds GLUTImp::presentFrames(bool caughtUp) {
-    GLUTImpStatics& s = state();
+std::chrono::microseconds Renderer::presentFrames(bool caughtUp) {
+    RendererStatics& s = state();
     const Clock::time_point now = Clock::now();
     std::chrono::microseconds untilNext = IDLE_WAIT;
     for (auto& [window, record] : s.records) {
-        GLUTImpStatics::Frame& frame = record.frame;
+        RendererStatics::Frame& frame = record.frame;
         if (!frame.pending) continue;
         // At most one swap a frame. While more drawing is queued, a swap would only slow it: the
         // frame waits until the renderer has caught up, or until its first drawing is a frame old.
@@ -265,31 +259,31 @@ std::chrono::microseconds GLUTImp::presentFrames(bool caughtUp) {
     return untilNext;
 }
 
-void GLUTImp::requestRedisplay(GLUTImpStatics::RendererWindow& window) {
-    GLUTImpStatics::Frame& frame = window.frame;
+void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {
+    RendererStatics::Frame& frame = window.frame;
     if (!window.autoflip || frame.pending) return;
     frame.pending = true;
     frame.drawnSince = Clock::now();
 }
 
-void GLUTImp::display() {
-    GLUTImpStatics::RendererWindow* window = recordOf(currentWindow());
+void Renderer::display() {
+    RendererStatics::RendererWindow* window = recordOf(currentWindow());
     if (!window) return;
     if (window->autoflip) glutSwapBuffers();
     if (glutLayerGet(GLUT_NORMAL_DAMAGED) != 0) glutSwapBuffers();
     sched_yield();
 }
 
-void GLUTImp::reshape(int width, int height) {
+void Renderer::reshape(int width, int height) {
     Window* w = currentWindow();
     if (!w) return;
     takeSize(w, width, height);
     glutPostRedisplay();
 }
 
-void GLUTImp::takeSize(Window* w, int width, int height) {
-    GLUTImpStatics::RendererWindow& window = *recordOf(w);
-    GLUTImpStatics::Frame& frame = window.frame;
+void Renderer::takeSize(Window* w, int width, int height) {
+    RendererStatics::RendererWindow& window = *recordOf(w);
+    RendererStatics::Frame& frame = window.frame;
     w->_setWindowSize(width, height);
     window.width = width;
     window.height = height;
@@ -302,7 +296,7 @@ void GLUTImp::takeSize(Window* w, int width, int height) {
     }
 }
 
-void GLUTImp::resizeNow(Window* w, int width, int height) {
+void Renderer::resizeNow(Window* w, int width, int height) {
     // The toolkit would resize the X window on its next turn and report the size later still,
     // clearing whatever was drawn in between. Resize it now, in queue order, and clear now: the
     // toolkit's later report of the same size then changes nothing.
@@ -314,7 +308,7 @@ void GLUTImp::resizeNow(Window* w, int width, int height) {
     takeSize(w, width, height);
 }
 
-void GLUTImp::reshapeWindow(int width, int height) {
+void Renderer::reshapeWindow(int width, int height) {
     glViewport(0, 0, width, height);
     glLoadIdentity();
     gluOrtho2D(0, width, 0, height);
@@ -329,31 +323,29 @@ void GLUTImp::reshapeWindow(int width, int height) {
     glutSwapBuffers();
 }
 
-Window* GLUTImp::currentWindow() {
-    GLUTImpStatics& s = state();
+Window* Renderer::currentWindow() {
+    RendererStatics& s = state();
     auto found = s.windows.find(glutGetWindow());
     return found == s.windows.end() ? nullptr : found->second;
 }
 
-GLUTImpStatics::RendererWindow* GLUTImp::recordOf(Window* w) {
-    GLUTImpStatics& s = state();
+RendererStatics::RendererWindow* Renderer::recordOf(Window* w) {
+    RendererStatics& s = state();
     auto found = s.records.find(w);
     return found == s.records.end() ? nullptr : &found->second;
 }
 
-void GLUTImp::makeCurrent(GLUTImpStatics::RendererWindow& window) {
+void Renderer::makeCurrent(RendererStatics::RendererWindow& window) {
     if (glutGetWindow() == window.glutid) return;
     endBatch();  // a glBegin belongs to the context it was made in
     glutSetWindow(window.glutid);
 }
 
-void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
-    GLUTImpStatics& s = state();
-    const std::string title = c.getString();
-    const int x = c.removeArgument(), y = c.removeArgument();
-    const int width = c.removeArgument(), height = c.removeArgument();
-    const bool fullScreen = c.removeArgument() != 0;
-    const int depth = c.removeArgument(), rate = c.removeArgument();
+void Renderer::createWindow(const command::CreateWindow& c, Window* w) {
+    RendererStatics& s = state();
+    const int x = c.x, y = c.y, width = c.width, height = c.height;
+    const bool fullScreen = c.fullScreen;
+    const int depth = c.depth, rate = c.refresh;
     // Game mode may be refused (Xvfb cannot change its screen): the window opens windowed then.
     int id = fullScreen ? enableFullscreen(width, height, depth, rate) : 0;
     if (fullScreen && id <= 0) WARNING("Could not enter full-screen mode: the window opens as a plain window");
@@ -365,10 +357,10 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
             glutInitWindowPosition(x, y);
         else
             glutInitWindowPosition(-1, -1);
-        id = glutCreateWindow(title.c_str());
+        id = glutCreateWindow(c.title.c_str());
         s.watched[windowsystem::watchCurrentWindow()] = id;
     }
-    GLUTImpStatics::RendererWindow& record = s.records[w];
+    RendererStatics::RendererWindow& record = s.records[w];
     record.glutid = id;
     record.fullscreen = inGameMode;
     record.width = width;
@@ -383,8 +375,8 @@ void GLUTImp::createWindow(DaemonCommand& c, Window* w) {
     glutPostRedisplay();
 }
 
-void GLUTImp::forgetWindow(Window* w) {
-    GLUTImpStatics& s = state();
+void Renderer::forgetWindow(Window* w) {
+    RendererStatics& s = state();
     auto record = s.records.find(w);
     if (record == s.records.end()) return;
     s.windows.erase(record->second.glutid);
@@ -392,9 +384,9 @@ void GLUTImp::forgetWindow(Window* w) {
     stopTimersOf(w);
 }
 
-void GLUTImp::destroyWindow(Window* w) {
-    GLUTImpStatics& s = state();
-    GLUTImpStatics::RendererWindow& record = *recordOf(w);
+void Renderer::destroyWindow(Window* w) {
+    RendererStatics& s = state();
+    RendererStatics::RendererWindow& record = *recordOf(w);
     if (record.fullscreen) {
         s.windows.erase(record.glutid);
         disableFullscreen();
@@ -413,7 +405,7 @@ void GLUTImp::destroyWindow(Window* w) {
     }
 }
 
-void GLUTImp::closed() {
+void Renderer::closed() {
     Window* w = currentWindow();
     // A window that we destroy ourselves has been forgotten already.
     if (!w) return;
@@ -421,13 +413,13 @@ void GLUTImp::closed() {
     markClosed(w);
 }
 
-void GLUTImp::markClosed(Window* w) {
+void Renderer::markClosed(Window* w) {
     forgetWindow(w);
     w->shared->events.close();
 }
 
-void GLUTImp::closeWindowsDestroyedElsewhere() {
-    GLUTImpStatics& s = state();
+void Renderer::closeWindowsDestroyedElsewhere() {
+    RendererStatics& s = state();
     for (windowsystem::WindowId gone : windowsystem::takeDestroyedWindows()) {
         auto watched = s.watched.find(gone);
         if (watched == s.watched.end()) continue;
@@ -443,208 +435,163 @@ void GLUTImp::closeWindowsDestroyedElsewhere() {
     }
 }
 
-void GLUTImp::answerForClosedWindow(DaemonCommand& c, Window* w) {
-    switch (c.type()) {
-        case DaemonCommand::DESTROY_WINDOW:
-            destructionDone();
-            w->shared->destroyedsignal.signal();
-            break;
-        case DaemonCommand::GET_POSITION:
-            c.answer(ScreenPosition{});
-            break;
-        case DaemonCommand::READ_PIXEL:
-            c.answer(Color::WHITE);
-            break;
-        case DaemonCommand::CREATE_IMAGE: {
-            c.removeArgument();
-            c.removeArgument();
-            const int width = c.removeArgument(), height = c.removeArgument();
-            c.answer(Image(createEditableImage(width, height), width, height, Image::SCREEN));
-            break;
-        }
-        case DaemonCommand::DRAW_IMAGE:
-        case DaemonCommand::DRAW_IMAGE_TRANSFORMED:
-            // The builder raised the picture's count for the queue; nothing draws it now.
-            Daemon::releaseImageHandle(c.removeArgument());
-            break;
-        default:
-            break;
+// Each kind of command but CreateWindow and Draw, for a window that is open.
+struct Renderer::Execution {
+    Window* w;
+    RendererStatics::RendererWindow& record;
+
+    // Executed by execute itself.
+    void operator()(const command::CreateWindow&) {}
+    void operator()(const command::Draw&) {}
+    void operator()(const command::DestroyWindow&) {
+        destroyWindow(w);
+        CommandQueue::destructionDone();
+        w->shared->destroyedsignal.signal();
     }
+    void operator()(const command::ShowWindow& c) {
+        makeCurrent(record);
+        c.shown ? glutShowWindow() : glutHideWindow();
+    }
+    void operator()(const command::SetTitle& c) {
+        makeCurrent(record);
+        glutSetWindowTitle(c.title.c_str());
+    }
+    void operator()(const command::Resize& c) {
+        makeCurrent(record);
+        resizeNow(w, c.width, c.height);
+    }
+    void operator()(const command::SetPosition& c) {
+        makeCurrent(record);
+        glutPositionWindow(c.x, c.y);
+        requestRedisplay(record);
+    }
+    void operator()(const command::GetPosition& c) {
+        makeCurrent(record);
+        c.reply->put(ScreenPosition{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
+    }
+    void operator()(const command::StartTimer& c) { armTimer(w, c.id, c.interval, c.repeating); }
+    void operator()(const command::StopTimer& c) { state().timers.erase(c.id); }
+    void operator()(const command::SetAntialiasing& c) { record.antialias = c.on; }
+    void operator()(const command::SetAutoPageFlip& c) { record.autoflip = c.on; }
+    void operator()(const command::EnableFullScreen& c) {
+        if (record.fullscreen) return;
+        const int gameId = enableFullscreen(w->getWidth(), w->getHeight(), c.depth, c.refresh);
+        if (gameId <= 0) {
+            WARNING("Could not enter full-screen mode: the window stays a plain window");
+            return;
+        }
+        // The game-mode window, with a context of its own, stands in for the window until full
+        // screen ends.
+        record.fullscreen = true;
+        record.windowedid = record.glutid;
+        record.glutid = gameId;
+        record.appliedKnown = false;
+        state().windows[gameId] = w;
+        setCallbacks();
+    }
+    void operator()(const command::DisableFullScreen&) {
+        if (!record.fullscreen || record.windowedid == 0) return;  // born full screen: stays
+        record.fullscreen = false;
+        state().windows.erase(record.glutid);
+        disableFullscreen();
+        record.glutid = record.windowedid;
+        record.windowedid = 0;
+        record.appliedKnown = false;
+    }
+    void operator()(const command::FlipPage&) {
+        makeCurrent(record);
+        glutSwapBuffers();
+        glutPostRedisplay();
+    }
+    void operator()(const command::IgnoreKeyRepeat& c) {
+        makeCurrent(record);
+        glutIgnoreKeyRepeat(c.ignore);
+    }
+    void operator()(const command::DrawText& c) {
+        makeCurrent(record);
+        applyState(record, stateFor(record, c.style, true));  // stroke fonts are lines
+        setColor(c.style.getColor());
+        FontInstance::drawText(c.font, w, c.x, c.y, &c.text, c.transformed ? &c.transform : nullptr);
+        record.appliedKnown = false;
+        requestRedisplay(record);
+    }
+    void operator()(const command::DrawImage& c) {
+        makeCurrent(record);
+        applyState(record, DrawState());
+        if (c.transformed)
+            ImageInstance::drawImage(c.image, c.x, c.y, c.transform);
+        else
+            ImageInstance::drawImage(c.image, c.x, c.y);
+        record.appliedKnown = false;
+        requestRedisplay(record);
+        // Window raised the count so the picture outlived the queue; drop that reference.
+        releaseImageHandle(c.image);
+    }
+    void operator()(const command::CreateImage& c) {
+        makeCurrent(record);
+        const int handle = ImageInstance::createImage(w->getWidth(), w->getHeight(), c.x, c.y, c.width, c.height);
+        c.reply->put(Image(handle, c.width, c.height, Image::SCREEN));
+    }
+    void operator()(const command::CopyRegion& c) {
+        makeCurrent(record);
+        applyState(record, DrawState());  // copied pixels pass through logic ops and blending
+        copyRegion(w, c.x, c.y, c.destX, c.destY, c.width, c.height);
+        requestRedisplay(record);
+    }
+    void operator()(const command::ReadPixel& c) {
+        makeCurrent(record);
+        c.reply->put(readPixel(w, c.x, c.y));
+    }
+    void operator()(const command::Clear& c) {
+        makeCurrent(record);
+        const Color& color = c.color;
+        glClearColor(color.getRed() / 255.0f, color.getGreen() / 255.0f, color.getBlue() / 255.0f,
+                     color.getAlpha() / 255.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        requestRedisplay(record);
+    }
+};
+
+void Renderer::answerForClosedWindow(Command& c) {
+    Window* w = c.window;
+    std::visit(
+        [w](const auto& a) {
+            using Kind = std::decay_t<decltype(a)>;
+            if constexpr (std::is_same_v<Kind, command::DestroyWindow>) {
+                CommandQueue::destructionDone();
+                w->shared->destroyedsignal.signal();
+            } else if constexpr (std::is_same_v<Kind, command::GetPosition>) {
+                a.reply->put(ScreenPosition{});
+            } else if constexpr (std::is_same_v<Kind, command::ReadPixel>) {
+                a.reply->put(Color::WHITE);
+            } else if constexpr (std::is_same_v<Kind, command::CreateImage>) {
+                a.reply->put(Image(createEditableImage(a.width, a.height), a.width, a.height, Image::SCREEN));
+            } else if constexpr (std::is_same_v<Kind, command::DrawImage>) {
+                releaseImageHandle(a.image);  // Window raised the count for the queue; nothing draws it now
+            }
+        },
+        c.action);
 }
 
-void GLUTImp::handleCommand(DaemonCommand& c) {
-    Window* w = c.getWindow();
-    if (!w) FATAL_ASSERTION("I seem to have been passed a null Window pointer");
-    GLUTImpStatics& s = state();
-    GLUTImpStatics::RendererWindow* record = recordOf(w);
-    const DaemonCommand::DaemonCommand_t type = c.type();
+void Renderer::execute(Command& c) {
+    Window* w = c.window;
     // Every window's first command creates it; a window unknown after that has been closed.
-    if (type != DaemonCommand::CREATE_WINDOW && !record) {
-        answerForClosedWindow(c, w);
+    if (const auto* create = std::get_if<command::CreateWindow>(&c.action)) {
+        endBatch();
+        createWindow(*create, w);
+        return;
+    }
+    RendererStatics::RendererWindow* record = recordOf(w);
+    if (!record) {
+        answerForClosedWindow(c);
         return;
     }
     // The common case first: a primitive, which may join the run of primitives being drawn.
-    if (type >= DaemonCommand::DRAW_PIXEL && type <= DaemonCommand::DRAW_BEZIER_CURVE && type != DaemonCommand::DRAW_TEXT) {
-        makeCurrent(*record);
-        drawPrimitive(c, *record);
+    if (const auto* primitive = std::get_if<command::Draw>(&c.action)) {
+        draw(*primitive, *record);
         requestRedisplay(*record);
         return;
     }
-    endBatch();
-    switch (type) {
-        case DaemonCommand::CREATE_WINDOW:
-            createWindow(c, w);
-            break;
-        case DaemonCommand::DESTROY_WINDOW:
-            destroyWindow(w);
-            destructionDone();
-            w->shared->destroyedsignal.signal();
-            break;
-        case DaemonCommand::HIDE_WINDOW:
-            makeCurrent(*record);
-            glutHideWindow();
-            break;
-        case DaemonCommand::SHOW_WINDOW:
-            makeCurrent(*record);
-            glutShowWindow();
-            break;
-        case DaemonCommand::SET_TITLE:
-            makeCurrent(*record);
-            glutSetWindowTitle(c.getString().c_str());
-            break;
-        case DaemonCommand::RESIZE: {
-            makeCurrent(*record);
-            const int width = c.removeArgument();
-            resizeNow(w, width, c.removeArgument());
-            break;
-        }
-        case DaemonCommand::SET_POSITION: {
-            makeCurrent(*record);
-            const int x = c.removeArgument();
-            glutPositionWindow(x, c.removeArgument());
-            requestRedisplay(*record);
-            break;
-        }
-        case DaemonCommand::GET_POSITION:
-            makeCurrent(*record);
-            c.answer(ScreenPosition{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
-            break;
-        case DaemonCommand::REGISTER_NEW_TIMER_EVENT:
-        case DaemonCommand::START_TIMER: {
-            const int interval = c.removeArgument();
-            armTimer(w, c.removeArgument(), interval, type == DaemonCommand::START_TIMER);
-            break;
-        }
-        case DaemonCommand::STOP_TIMER:
-            s.timers.erase(c.removeArgument());
-            break;
-        case DaemonCommand::ENABLE_ANTIALIASING:
-        case DaemonCommand::DISABLE_ANTIALIASING:
-            record->antialias = type == DaemonCommand::ENABLE_ANTIALIASING;
-            break;
-        case DaemonCommand::ENABLE_AUTO_PAGE_FLIP:
-        case DaemonCommand::DISABLE_AUTO_PAGE_FLIP:
-            record->autoflip = type == DaemonCommand::ENABLE_AUTO_PAGE_FLIP;
-            break;
-        case DaemonCommand::ENABLE_FULL_SCREEN: {
-            const int depth = c.removeArgument(), rate = c.removeArgument();
-            if (record->fullscreen) break;
-            const int gameId = enableFullscreen(w->getWidth(), w->getHeight(), depth, rate);
-            if (gameId <= 0) {
-                WARNING("Could not enter full-screen mode: the window stays a plain window");
-                break;
-            }
-            // The game-mode window, with a context of its own, stands in for the window until full
-            // screen ends.
-            record->fullscreen = true;
-            record->windowedid = record->glutid;
-            record->glutid = gameId;
-            record->appliedKnown = false;
-            s.windows[gameId] = w;
-            setCallbacks();
-            break;
-        }
-        case DaemonCommand::DISABLE_FULL_SCREEN:
-            if (!record->fullscreen || record->windowedid == 0) break;  // born full screen: stays
-            record->fullscreen = false;
-            s.windows.erase(record->glutid);
-            disableFullscreen();
-            record->glutid = record->windowedid;
-            record->windowedid = 0;
-            record->appliedKnown = false;
-            break;
-        case DaemonCommand::FLIP_PAGE:
-            makeCurrent(*record);
-            glutSwapBuffers();
-            glutPostRedisplay();
-            break;
-        case DaemonCommand::DRAW_TEXT: {
-            makeCurrent(*record);
-            const std::string text = c.getString();
-            const int x = c.removeArgument(), y = c.removeArgument(), handle = c.removeArgument();
-            const bool transformed = c.countArguments() > 0;
-            const Transform transform = transformed ? takeTransform(c) : Transform();
-            applyState(*record, stateFor(*record, c.getStyle(), true));  // stroke fonts are lines
-            setColor(c.getStyle().getColor());
-            FontInstance::drawText(handle, w, x, y, &text, transformed ? &transform : nullptr);
-            record->appliedKnown = false;
-            requestRedisplay(*record);
-            break;
-        }
-        case DaemonCommand::DRAW_IMAGE:
-        case DaemonCommand::DRAW_IMAGE_TRANSFORMED: {
-            makeCurrent(*record);
-            const int handle = c.removeArgument(), x = c.removeArgument(), y = c.removeArgument();
-            applyState(*record, DrawState());
-            if (type == DaemonCommand::DRAW_IMAGE)
-                ImageInstance::drawImage(handle, x, y);
-            else
-                ImageInstance::drawImage(handle, x, y, takeTransform(c));
-            record->appliedKnown = false;
-            requestRedisplay(*record);
-            // The builder raised the count so the picture outlived the queue; drop that reference.
-            Daemon::releaseImageHandle(handle);
-            break;
-        }
-        case DaemonCommand::CREATE_IMAGE: {
-            makeCurrent(*record);
-            const int left = c.removeArgument(), top = c.removeArgument();
-            const int width = c.removeArgument(), height = c.removeArgument();
-            const int handle = ImageInstance::createImage(w->getWidth(), w->getHeight(), left, top, width, height);
-            c.answer(Image(handle, width, height, Image::SCREEN));
-            break;
-        }
-        case DaemonCommand::COPY_REGION: {
-            makeCurrent(*record);
-            const int sl = c.removeArgument(), st = c.removeArgument();
-            const int dl = c.removeArgument(), dt = c.removeArgument();
-            const int cw = c.removeArgument(), ch = c.removeArgument();
-            applyState(*record, DrawState());  // copied pixels pass through logic ops and blending
-            copyRegion(w, sl, st, dl, dt, cw, ch);
-            requestRedisplay(*record);
-            break;
-        }
-        case DaemonCommand::READ_PIXEL: {
-            makeCurrent(*record);
-            const int x = c.removeArgument();
-            c.answer(readPixel(w, x, c.removeArgument()));
-            break;
-        }
-        case DaemonCommand::IGNORE_KEY_REPEAT:
-            makeCurrent(*record);
-            glutIgnoreKeyRepeat(c.removeArgument());
-            break;
-        case DaemonCommand::CLEAR: {
-            makeCurrent(*record);
-            const int red = c.removeArgument(), green = c.removeArgument();
-            const int blue = c.removeArgument(), alpha = c.removeArgument();
-            glClearColor(red / 255.0f, green / 255.0f, blue / 255.0f, alpha / 255.0f);
-            glClear(GL_COLOR_BUFFER_BIT);
-            requestRedisplay(*record);
-            break;
-        }
-        default:
-            WARNING("Renderer recieved a command that it could not process");
-            break;
-    }
+    endBatch();  // only primitives may join the run being drawn
+    std::visit(Execution{w, *record}, c.action);
 }

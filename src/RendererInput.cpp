@@ -10,16 +10,16 @@
 #include <iterator>
 
 #include "Diagnostics.h"
-#include "GLUTImp.h"
 #include "Globals.h"
 #include "NamedKey.h"
+#include "Renderer.h"
 #include "Window.h"
 #include "WindowState.h"
 #include "WindowSystem.h"
 
 namespace {
 
-GLUTImpStatics* statics() { return Globals<GLUTImpStatics>::impl(); }
+RendererStatics* statics() { return Globals<RendererStatics>::impl(); }
 
 bool isLowerCase(int key) { return key >= 'a' && key <= 'z'; }
 bool isUpperCase(int key) { return key >= 'A' && key <= 'Z'; }
@@ -72,7 +72,7 @@ MouseEvent::Button toolkitButton(int button) {
 
 }  // namespace
 
-KeyModifiers GLUTImp::getModifiers() {
+KeyModifiers Renderer::getModifiers() {
     int held = glutGetModifiers();
     KeyModifiers modifiers = KeyModifiers::NO_MODIFIERS;
     if (held & GLUT_ACTIVE_SHIFT) modifiers |= KeyModifiers::SHIFT;
@@ -81,7 +81,7 @@ KeyModifiers GLUTImp::getModifiers() {
     return modifiers;
 }
 
-int GLUTImp::glutKeyToNamedKey(int key) {
+int Renderer::glutKeyToNamedKey(int key) {
     if (key >= GLUT_KEY_F1 && key <= GLUT_KEY_F12) return NamedKey::FUNCTION_1 + (key - GLUT_KEY_F1);
     if (key >= GLUT_KEY_LEFT && key <= GLUT_KEY_INSERT) return NamedKey::LEFT_ARROW + (key - GLUT_KEY_LEFT);
     return 0;
@@ -90,7 +90,7 @@ int GLUTImp::glutKeyToNamedKey(int key) {
 // Key state is recorded before the event is queued, so a program that has taken the event sees
 // the state the key press caused. Character codes above NamedKey::LAST (Latin-1 letters) have no
 // KeyboardEvent and are ignored altogether.
-void GLUTImp::keyboard(unsigned char key, int, int) {
+void Renderer::keyboard(unsigned char key, int, int) {
     Window* w = currentWindow();
     if (w && key <= NamedKey::LAST) {
         KeyModifiers modifiers = getModifiers();
@@ -100,7 +100,7 @@ void GLUTImp::keyboard(unsigned char key, int, int) {
     sched_yield();
 }
 
-void GLUTImp::keyboardup(unsigned char key, int, int) {
+void Renderer::keyboardup(unsigned char key, int, int) {
     Window* w = currentWindow();
     if (w && key <= NamedKey::LAST) {
         KeyModifiers modifiers = getModifiers();
@@ -109,14 +109,14 @@ void GLUTImp::keyboardup(unsigned char key, int, int) {
     sched_yield();
 }
 
-void GLUTImp::special(int key, int, int) {
+void Renderer::special(int key, int, int) {
     Window* w = currentWindow();
     KeyboardEvent event;
     if (w && recordSpecialKey(w, key, true, event)) w->addKeyboardEvent(event);
     sched_yield();
 }
 
-void GLUTImp::specialup(int key, int, int) {
+void Renderer::specialup(int key, int, int) {
     Window* w = currentWindow();
     KeyboardEvent event;
     if (w) recordSpecialKey(w, key, false, event);
@@ -125,7 +125,7 @@ void GLUTImp::specialup(int key, int, int) {
 
 // A special key without a named key (Shift, Control and Alt themselves, Num Lock...) makes no event
 // and leaves the key table alone; only the modifiers it changes are recorded.
-bool GLUTImp::recordSpecialKey(Window* w, int key, bool down, KeyboardEvent& event) {
+bool Renderer::recordSpecialKey(Window* w, int key, bool down, KeyboardEvent& event) {
     KeyModifiers modifiers = modifiersAfter(key, down, getModifiers());
     int value = glutKeyToNamedKey(key);
     if (value == 0) {
@@ -138,10 +138,10 @@ bool GLUTImp::recordSpecialKey(Window* w, int key, bool down, KeyboardEvent& eve
 }
 
 // Every release makes a click, however far the pointer travelled since the press.
-void GLUTImp::mouse(int button, int state, int x, int y) {
+void Renderer::mouse(int button, int state, int x, int y) {
     Window* w = currentWindow();
     if (w) {
-        GLUTImpStatics* g = statics();
+        RendererStatics* g = statics();
         KeyModifiers modifiers = getModifiers();
         MouseEvent::Button b = toolkitButton(button);
         if (state == GLUT_UP) {
@@ -162,7 +162,7 @@ void GLUTImp::mouse(int button, int state, int x, int y) {
 // would keep it from a destructor or the exit that waits for it, for as long as the burst lasts.
 // When one waits, the motion is dropped instead. No yield here: on a loaded machine each one
 // costs a time slice, thousands of them in a burst.
-void GLUTImp::motion(int x, int y) {
+void Renderer::motion(int x, int y) {
     if (isAwaited()) {
         windowsystem::dropPendingPointerMotion();
         return;
@@ -173,7 +173,7 @@ void GLUTImp::motion(int x, int y) {
     }
 }
 
-void GLUTImp::passivemotion(int x, int y) {
+void Renderer::passivemotion(int x, int y) {
     if (isAwaited()) {
         windowsystem::dropPendingPointerMotion();
         return;
@@ -186,10 +186,10 @@ void GLUTImp::passivemotion(int x, int y) {
 
 // freeglut (built with XInput2) reports every crossing twice; a repeat of the last state reported
 // for this toolkit window is dropped, so one crossing makes one event.
-void GLUTImp::entry(int state) {
+void Renderer::entry(int state) {
     Window* w = currentWindow();
     if (w) {
-        GLUTImpStatics* g = statics();
+        RendererStatics* g = statics();
         int id = glutGetWindow();
         auto last = g->lastentry.find(id);
         if (last == g->lastentry.end() || last->second != state) {
@@ -209,19 +209,19 @@ std::int64_t TickSchedule::takeDueTicks(Clock::time_point now) {
     return due;
 }
 
-void GLUTImp::armTimer(Window* w, int id, int interval, bool repeating) {
+void Renderer::armTimer(Window* w, int id, int interval, bool repeating) {
     if (interval < 0) return;  // the caller was warned that such a timer never fires
     statics()->timers[id] = {w, repeating, {TickSchedule::Clock::now(), std::chrono::milliseconds(interval)}};
 }
 
 // A timer notifies its window only while it is armed: stopped timers, fired one-shot timers and
 // timers of destroyed windows are gone from the table.
-std::chrono::microseconds GLUTImp::fireDueTimers() {
-    GLUTImpStatics* g = statics();
+std::chrono::microseconds Renderer::fireDueTimers() {
+    RendererStatics* g = statics();
     const auto now = TickSchedule::Clock::now();
     auto untilNext = std::chrono::microseconds::max();
     for (auto entry = g->timers.begin(); entry != g->timers.end();) {
-        GLUTImpStatics::Timer& timer = entry->second;
+        RendererStatics::Timer& timer = entry->second;
         const std::int64_t due = timer.schedule.takeDueTicks(now);
         if (due > 0) timer.window->addTimerEvent(TimerEvent(entry->first));
         if (due > 0 && !timer.repeating) {
@@ -236,37 +236,9 @@ std::chrono::microseconds GLUTImp::fireDueTimers() {
     return untilNext;
 }
 
-void GLUTImp::stopTimersOf(Window* w) {
+void Renderer::stopTimersOf(Window* w) {
     auto& timers = statics()->timers;
     for (auto entry = timers.begin(); entry != timers.end();) {
         entry = entry->second.window == w ? timers.erase(entry) : std::next(entry);
     }
-}
-
-namespace {
-
-// Ids come from one process-wide counter and are handed out here, so creating a timer never
-// waits for the renderer.
-int newTimerId(Window* w) {
-    if (!w) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
-    return statics()->nexttimerid++;
-}
-
-}  // namespace
-
-int GLUTImp::registerNewTimerEvent(Window* w, int interval) {
-    int id = newTimerId(w);
-    queue(w, DaemonCommand::REGISTER_NEW_TIMER_EVENT, {interval, id});
-    return id;
-}
-
-int GLUTImp::startTimer(Window* w, int interval) {
-    int id = newTimerId(w);
-    queue(w, DaemonCommand::START_TIMER, {interval, id});
-    return id;
-}
-
-void GLUTImp::stopTimer(Window* w, int id) {
-    if (!w) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
-    queue(w, DaemonCommand::STOP_TIMER, {id});
 }

@@ -1,10 +1,10 @@
-// GLUTImp: the renderer, the one thread that owns freeglut and every OpenGL call. It drains the
-// command queue in the toolkit's idle turn, executes each command in handleCommand and turns the
+// Renderer: the one thread that owns freeglut and every OpenGL call. It drains the command queue
+// in the toolkit's idle turn, executes each command in its overload of execute and turns the
 // toolkit's input and timer callbacks into window events. Private: no GL type appears here, so
 // pure parts (key mapping) can be tested without a display.
 //
-// Files: GLUTImp.cpp (thread, queue, window commands, page flips), GLUTImpDrawing.cpp (styles and
-// primitives), GLUTImpInput.cpp (input callbacks and timers), FontInstance.cpp, ImageInstance.cpp
+// Files: Renderer.cpp (thread, queue, window commands, page flips), RendererDrawing.cpp (styles and
+// primitives), RendererInput.cpp (input callbacks and timers), FontInstance.cpp, ImageInstance.cpp
 // and ImageFiles.cpp.
 #pragma once
 
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "DaemonImp.h"
+#include "Command.h"
 #include "Image.h"
 #include "MouseEvent.h"
 #include "Style.h"
@@ -55,10 +55,10 @@ struct TickSchedule {
     Clock::time_point nextTick() const { return start + (ticksPassed + 1) * interval; }
 };
 
-// The renderer's state. The maps are touched on the renderer thread only; nexttimerid is drawn
-// from by user threads, and skippedticks may be read by any.
-struct GLUTImpStatics {
-    // A timer from its START_TIMER or REGISTER_NEW_TIMER_EVENT until it is stopped, has fired
+// The renderer's state. The maps are touched on the renderer thread only; skippedticks may be read
+// by any.
+struct RendererStatics {
+    // A timer from its StartTimer command until it is stopped, has fired
     // once (a one-shot timer), or its window is destroyed.
     struct Timer {
         Window* window = nullptr;
@@ -86,7 +86,6 @@ struct GLUTImpStatics {
         bool appliedKnown = false;  // text and pictures leave state of their own behind
     };
 
-    std::atomic<int> nexttimerid{0};
     std::map<Window*, RendererWindow> records;
     std::map<int, Window*> windows;  // toolkit window id -> window
     std::map<int, Timer> timers;     // by id
@@ -94,19 +93,19 @@ struct GLUTImpStatics {
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
     // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
-    std::vector<DaemonCommand> batch;
+    std::vector<Command> batch;
     int batchmode = -1;  // the mode of the glBegin left open for more primitives, -1 for none
     std::map<int, int> lastentry;  // toolkit window id -> last entry state, to drop freeglut's repeats
     std::map<unsigned long, int> watched;  // X window -> toolkit window id, for windows destroyed elsewhere
 };
 
-class GLUTImp : public DaemonImp {
+class Renderer {
 public:
     class FontInstance;
     class ImageInstance;
 
-    // Sets the display mode and starts the renderer thread. Made once, by the first Daemon.
-    GLUTImp();
+    // Sets the display mode and starts the renderer thread, once: the first Window calls it.
+    static void start();
 
     // Whether the toolkit is initialised; waits for it if the renderer is starting. False if no
     // window was ever made (so no toolkit call may be made from a user thread).
@@ -131,30 +130,32 @@ public:
     static void reshapeWindow(int width, int height);
     // The toolkit's close callback: the user or the window system closed the current window.
     static void closed();
-    static void handleCommand(DaemonCommand& command);
+    // Executes one command, or drops it (answering whoever waits) if its window has been closed.
+    static void execute(Command& command);
 
-    // Styles and primitives (GLUTImpDrawing.cpp).
+    // Styles and primitives (RendererDrawing.cpp).
     static void setColor(const Color& color);
     // The state a style draws lines (lines true) or other primitives with in window.
-    static DrawState stateFor(const GLUTImpStatics::RendererWindow& window, const Style& style, bool lines);
+    static DrawState stateFor(const RendererStatics::RendererWindow& window, const Style& style, bool lines);
     // Puts the state into effect in window's (current) context, changing only what differs.
-    static void applyState(GLUTImpStatics::RendererWindow& window, const DrawState& state);
+    static void applyState(RendererStatics::RendererWindow& window, const DrawState& state);
     // Ends the run of primitives being drawn in one glBegin, if any: done before anything but
     // another primitive of the same kind and state in the same window.
     static void endBatch();
     static int enableFullscreen(int width, int height, int depth, int rate);
     static void disableFullscreen();
-    // Draws one primitive command (DRAW_PIXEL to DRAW_BEZIER_CURVE but DRAW_TEXT) under its style,
-    // with the window current. Points, lines, triangles and filled rectangles, circles, ellipses
-    // and wedges in a row share one glBegin while their state stays the same.
-    static void drawPrimitive(DaemonCommand& command, GLUTImpStatics::RendererWindow& window);
-    static void drawArcInternal(int x1, int y1, int x2, int y2, int a, int b);
+    // Makes window current and puts style and batching into effect for the primitive drawn next.
+    // Points, lines, triangles and filled rectangles, circles, ellipses and wedges in a row share
+    // one glBegin while their state stays the same.
+    static void begin(RendererStatics::RendererWindow& window, const Style& style, command::Batch batch);
+    // Draws one primitive under its style in window, current or not.
+    static void draw(const command::Draw& draw, RendererStatics::RendererWindow& window);
     // Puts the raster position on (x, y) in window coordinates, wherever that lies.
     static void moveRasterTo(int x, int y);
     static void copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch);
     static Color readPixel(Window* w, int x, int y);
 
-    // Input callbacks and timers (GLUTImpInput.cpp).
+    // Input callbacks and timers (RendererInput.cpp).
     static void keyboard(unsigned char key, int x, int y);
     static void keyboardup(unsigned char key, int x, int y);
     static void special(int key, int x, int y);
@@ -168,14 +169,10 @@ public:
     static KeyModifiers getModifiers();
     // The NamedKey for a toolkit special-key code, 0 for none. Pure: no toolkit call.
     static int glutKeyToNamedKey(int key);
-    // User thread: queue a timer command and return its id.
-    static int registerNewTimerEvent(Window* w, int interval);
-    static int startTimer(Window* w, int interval);
-    static void stopTimer(Window* w, int id);
-    // Renderer side of START_TIMER (repeating) and REGISTER_NEW_TIMER_EVENT: the first tick is
-    // interval milliseconds from now; a timer of negative interval is never armed.
+    // A StartTimer command: the first tick is interval milliseconds from now; a timer of negative
+    // interval is never armed.
     static void armTimer(Window* w, int id, int interval, bool repeating);
-    // Renderer side of DESTROY_WINDOW: a gone window's timers notify nobody.
+    // Part of destroying a window: a gone window's timers notify nobody.
     static void stopTimersOf(Window* w);
 
     // Font cache, on the caller's thread (FontInstance.cpp).
@@ -199,18 +196,19 @@ public:
     static ImageInstance* getImageInstance(int handle);
 
 private:
+    struct Execution;
+    static void createWindow(const command::CreateWindow& command, Window* w);
     // The window that the toolkit's current window draws, or null once its Window is gone.
     static Window* currentWindow();
     // The renderer's record of w, or null once it is closed (or before it is created).
-    static GLUTImpStatics::RendererWindow* recordOf(Window* w);
+    static RendererStatics::RendererWindow* recordOf(Window* w);
     // Makes the window's context current, unless it is already.
-    static void makeCurrent(GLUTImpStatics::RendererWindow& window);
+    static void makeCurrent(RendererStatics::RendererWindow& window);
     // Marks w as drawn; with autoflip on, the next frame shows it.
-    static void requestRedisplay(GLUTImpStatics::RendererWindow& window);
+    static void requestRedisplay(RendererStatics::RendererWindow& window);
     // Swaps every window whose drawing is due on screen (caughtUp: no command is left to draw);
     // returns how long until the next one is.
     static std::chrono::microseconds presentFrames(bool caughtUp);
-    static void createWindow(DaemonCommand& command, Window* w);
     static void destroyWindow(Window* w);
     // Erases w from every renderer map and stops its timers: its later commands are dropped.
     static void forgetWindow(Window* w);
@@ -219,7 +217,7 @@ private:
     // Closes the windows that another program destroyed (the toolkit does not notice).
     static void closeWindowsDestroyedElsewhere();
     // Drops a command for a window the user closed, answering a caller that waits for a reply.
-    static void answerForClosedWindow(DaemonCommand& command, Window* w);
+    static void answerForClosedWindow(Command& command);
     // Records w's size; a changed size sets up the coordinate system anew and clears.
     static void takeSize(Window* w, int width, int height);
     // RESIZE: resizes the current window at once and clears it.

@@ -1,5 +1,6 @@
-// The library's locking: PortMutex (a plain, non-recursive mutex), Semaphore (a two-state event)
-// and Reply<T> (a Semaphore with a result, through which the renderer answers a waiting caller).
+// The library's locking: PortMutex (a plain, non-recursive mutex), OneShotEvent (an event that
+// one wait consumes) and Reply<T> (a OneShotEvent with a result, through which the renderer answers a
+// waiting caller).
 #pragma once
 
 #include <condition_variable>
@@ -20,11 +21,11 @@ private:
 };
 
 // Any number of signal() calls before a wait() are consumed by that one wait().
-class Semaphore {
+class OneShotEvent {
 public:
-    Semaphore() = default;
-    Semaphore(const Semaphore&) = delete;
-    Semaphore& operator=(const Semaphore&) = delete;
+    OneShotEvent() = default;
+    OneShotEvent(const OneShotEvent&) = delete;
+    OneShotEvent& operator=(const OneShotEvent&) = delete;
 
     // Blocks until signalled, then clears the signal.
     void wait();
@@ -56,6 +57,6 @@ public:
     }
 
 private:
-    Semaphore ready;
+    OneShotEvent ready;
     std::optional<T> result;
 };
