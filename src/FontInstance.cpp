@@ -4,7 +4,7 @@
 // for it; GL work on the renderer only.
 #include "FontInstance.h"
 
-#include <GL/glut.h>
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <climits>
@@ -19,6 +19,7 @@
 #include "Globals.h"
 #include "Transform.h"
 #include "TrueTypeFont.h"
+#include "platform/Platform.h"
 
 struct RendererFontInstanceStatics {
     struct Key {
@@ -43,26 +44,22 @@ using Cache = Globals<RendererFontInstanceStatics>;
 // font still made, and a draw queued before its Font died rarely has to make it again.
 constexpr std::size_t IDLE_FONTS_KEPT = 16;
 
-// Each list ends in 0; the GLUT fonts at the same positions follow.
+// The sizes of the built-in bitmap fonts; each list ends in 0.
 const int HELVETICA_SIZES[] = {10, 12, 18, 0};
-void* const HELVETICA_FONTS[] = {GLUT_BITMAP_HELVETICA_10, GLUT_BITMAP_HELVETICA_12, GLUT_BITMAP_HELVETICA_18};
 const int TIMES_SIZES[] = {10, 24, 0};
-void* const TIMES_FONTS[] = {GLUT_BITMAP_TIMES_ROMAN_10, GLUT_BITMAP_TIMES_ROMAN_24};
 
 std::string fontKey(const std::string& face, int size, int fontId) {
     return face + ":" + std::to_string(size) + ":" + std::to_string(fontId);
 }
 
-// The bitmap font nearest to size among fonts, warning when it is not exactly size.
-void* nearestBitmapFont(int size, const int* sizes, void* const* fonts) {
+// The size nearest to size among sizes, warning when it is not exactly size.
+int nearestBitmapSize(int size, const int* sizes) {
     const int index = Renderer::FontInstance::getNearestIndex(size, sizes);
     if (sizes[index] != size)
         WARNING(std::to_string(size) + " is not a valid size for this font. rounding to " +
                 std::to_string(sizes[index]));
-    return fonts[index];
+    return sizes[index];
 }
-
-const unsigned char* glutText(const std::string& text) { return reinterpret_cast<const unsigned char*>(text.c_str()); }
 
 }  // namespace
 
@@ -83,16 +80,14 @@ Renderer::FontInstance::FontInstance(std::string face, int size) : face(std::mov
 Renderer::FontInstance::FontInstance(int fontId, int size) : pointSize(size), fontId(fontId) {
     switch (fontId) {
         case Font::ROMAN:
-            glutFont = GLUT_STROKE_ROMAN;
-            break;
         case Font::MONO_ROMAN:
-            glutFont = GLUT_STROKE_MONO_ROMAN;
+            builtinSize = size;
             break;
         case Font::HELVETICA:
-            glutFont = nearestBitmapFont(size, HELVETICA_SIZES, HELVETICA_FONTS);
+            builtinSize = nearestBitmapSize(size, HELVETICA_SIZES);
             break;
         case Font::TIMES:
-            glutFont = nearestBitmapFont(size, TIMES_SIZES, TIMES_FONTS);
+            builtinSize = nearestBitmapSize(size, TIMES_SIZES);
             break;
         default:
             FATAL_ERROR("Invalid Font ID -- use the constants!!");
@@ -225,7 +220,7 @@ std::shared_ptr<Renderer::FontInstance> Renderer::FontInstance::find(int handle)
 }
 
 bool Renderer::FontInstance::showsInWindow(const TrueTypeFont::Box& box, int x, int y, const Transform* transform,
-                                          int width, int height) {
+                                           int width, int height) {
     // As drawText's matrix takes the box: turned, scaled, flipped upright and moved to (x, y).
     const double turn = transform ? -transform->getRotation() * M_PI / 180 : 0;
     const double scaleX = transform ? transform->getScaleX() : 1;
@@ -245,7 +240,7 @@ bool Renderer::FontInstance::showsInWindow(const TrueTypeFont::Box& box, int x, 
 }
 
 void Renderer::FontInstance::drawText(int handle, Window* w, int x, int y, const std::string* text,
-                                     const Transform* transform) {
+                                      const Transform* transform) {
     if (!w) FATAL_ASSERTION("I seem to have been passed a NULL Window pointer");
     if (!text) FATAL_ASSERTION("I seem to have been passed a NULL string pointer");
     glPushMatrix();
@@ -271,12 +266,12 @@ void Renderer::FontInstance::drawText(int handle, Window* w, int x, int y, const
     } else if (font->isStrokeFont()) {
         const float scale = font->pointSize / 100.0f;
         glScalef(scale, scale, 0);
-        for (unsigned char c : *text) glutStrokeCharacter(font->glutFont, c);
+        platform::windowSystem().drawBuiltinText(font->fontId, font->builtinSize, *text);
     } else {
         // The raster position goes through the window's own matrix, not the one built above.
         glPopMatrix();
         glRasterPos2f(x, y);
-        for (unsigned char c : *text) glutBitmapCharacter(font->glutFont, c);
+        platform::windowSystem().drawBuiltinText(font->fontId, font->builtinSize, *text);
         glPushMatrix();
         if (transform) WARNING("You can't transform a bitmapped font.");
     }
@@ -294,10 +289,10 @@ void Renderer::FontInstance::getStringSize(int handle, const std::string& text, 
         font->ttFont->measure(text, width, height);
         return;
     }
-    // freeglut ends the process when its metrics are asked for before it is initialised.
-    if (!Renderer::waitUntilToolkitReady()) FATAL_ERROR("Cannot measure text in a built-in font before a Window exists");
-    width = font->isStrokeFont() ? glutStrokeLength(font->glutFont, glutText(text))
-                                 : glutBitmapLength(font->glutFont, glutText(text));
+    // The platform ends the process when its metrics are asked for before it has started.
+    if (!Renderer::waitUntilPlatformReady())
+        FATAL_ERROR("Cannot measure text in a built-in font before a Window exists");
+    width = platform::windowSystem().builtinTextWidth(font->fontId, font->builtinSize, text);
     height = font->pointSize;
 }
 

@@ -18,7 +18,7 @@ public:
     // A TrueType face, a file or a family name; halts if it names no font that can be drawn at size,
     // and warns when a family that is not installed is drawn in a stand-in.
     FontInstance(std::string face, int size);
-    // A built-in GLUT font; halts on an unknown id. Bitmap fonts round size to one they have.
+    // A built-in font; halts on an unknown id. Bitmap fonts round size to one they have.
     FontInstance(int fontId, int size);
     ~FontInstance();
 
@@ -71,6 +71,6 @@ private:
     int pointSize;
     std::unique_ptr<TrueTypeFont> ttFont;  // present exactly for a TrueType font
     int fontId = -1;
-    void* glutFont = nullptr;            // the GLUT font of a built-in id
+    int builtinSize = 0;                 // the size a built-in font is drawn in
     std::map<Window*, bool> createdFor;  // renderer thread only
 };

@@ -122,7 +122,7 @@ void finishSave(Save& save) {
 }  // namespace
 
 unsigned char* Renderer::ImageInstance::fileRow(unsigned char* store, std::size_t rowBytes, unsigned short height,
-                                               unsigned int n) {
+                                                unsigned int n) {
     return store + (std::size_t(height) - 1 - n) * rowBytes;
 }
 
@@ -293,21 +293,21 @@ const char* readPng(const char* filename, unsigned short* width, unsigned short*
 }  // namespace
 
 void Renderer::ImageInstance::jpegload(const char* filename, unsigned short* width, unsigned short* height,
-                                      unsigned char** data) {
+                                       unsigned char** data) {
     checkLoadArguments(filename, width, height, data);
     if (const char* failure = readJpeg(filename, width, height, data))
         FATAL_ERROR(failure, whyUnread(filename, JPEG_START_OF_IMAGE, "not a JPEG"));
 }
 
 void Renderer::ImageInstance::pngload(const char* filename, unsigned short* width, unsigned short* height,
-                                     unsigned char** data) {
+                                      unsigned char** data) {
     checkLoadArguments(filename, width, height, data);
     if (const char* failure = readPng(filename, width, height, data))
         FATAL_ERROR(failure, whyUnread(filename, PNG_SIGNATURE, "not a PNG"));
 }
 
 void Renderer::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
-                                      unsigned char* data) {
+                                       unsigned char* data) {
     Save save(filename);
     jpeg_compress_struct encoder{};  // zeroed, as in jpegload
     JpegErrors errors;
@@ -337,7 +337,7 @@ void Renderer::ImageInstance::jpegsave(const char* filename, unsigned short widt
 
 // As in pngload, libpng's errors land at the setjmp; the row pointers are made before it.
 void Renderer::ImageInstance::pngsave(const char* filename, unsigned short width, unsigned short height,
-                                     unsigned char* data) {
+                                      unsigned char* data) {
     if (!filename) FATAL_ASSERTION(NULL_FILENAME);
     if (!data) FATAL_ASSERTION(NULL_DATA);
     Save save(filename);

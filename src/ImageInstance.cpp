@@ -47,7 +47,7 @@ std::size_t storeBytes(const Renderer::ImageInstance& image) {
 }  // namespace
 
 Renderer::ImageInstance::ImageInstance(const std::string& filename, Image::Type type, unsigned short* width,
-                                      unsigned short* height)
+                                       unsigned short* height)
     : type(type) {
     unsigned char* pixels = nullptr;
     *width = 0;
@@ -70,7 +70,7 @@ Renderer::ImageInstance::ImageInstance(const std::string& filename, Image::Type 
 }
 
 Renderer::ImageInstance::ImageInstance(unsigned char* data, Image::Type type, unsigned short width,
-                                      unsigned short height)
+                                       unsigned short height)
     : width(width), height(height), data(data), type(type) {}
 
 int Renderer::ImageInstance::registerInstance(ImageInstance* instance) {
@@ -209,7 +209,7 @@ int Renderer::ImageInstance::refCount(int handle) {
 }
 
 void Renderer::ImageInstance::convertPixels(const unsigned char* from, int fromComponents, unsigned char* to,
-                                           int toComponents, std::size_t pixels) {
+                                            int toComponents, std::size_t pixels) {
     for (std::size_t p = 0; p < pixels; ++p) {
         const unsigned char* source = from + p * fromComponents;
         unsigned char* target = to + p * toComponents;
@@ -218,7 +218,7 @@ void Renderer::ImageInstance::convertPixels(const unsigned char* from, int fromC
 }
 
 void Renderer::ImageInstance::cmykToRgb(const unsigned char* cmyk, unsigned char* rgb, std::size_t pixels,
-                                       bool inverted) {
+                                        bool inverted) {
     for (std::size_t p = 0; p < pixels; ++p) {
         const unsigned char* ink = cmyk + p * 4;
         // Red is the light that both the cyan and the black ink let through, and so on.
@@ -296,7 +296,7 @@ void Renderer::ImageInstance::drawImage(int handle, int x, int y) {
 }
 
 bool Renderer::ImageInstance::tileShows(int left, int top, int right, int bottom, int x, int y,
-                                       const Transform& transform, int width, int height) {
+                                        const Transform& transform, int width, int height) {
     // As the quad is drawn: scaled, turned clockwise about (x, y) in the window's y-down pixels.
     const double turn = transform.getRotation() * M_PI / 180;
     double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;

@@ -1,9 +1,9 @@
-// The renderer: the one thread that owns freeglut and every OpenGL call. It drains the command
-// queue in the toolkit's idle turn, executes each command (execute), and paces page flips
-// to the display rate. At process exit it leaves the toolkit's loop and is joined.
+// The renderer: the one thread that owns the platform and every OpenGL call. It drains the command
+// queue in the platform's idle turn, executes each command (execute), and paces page flips
+// to the display rate. At process exit it leaves the platform's loop and is joined.
 #include "Renderer.h"
 
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 #include <GL/glu.h>
 #include <pthread.h>
 #include <sched.h>
@@ -26,7 +26,6 @@
 #include "Transform.h"
 #include "Window.h"
 #include "WindowState.h"
-#include "WindowSystem.h"
 
 namespace {
 
@@ -47,9 +46,9 @@ constexpr auto STOP_WAIT = std::chrono::seconds(5);
 struct RendererThread {
     std::mutex mutex;
     std::condition_variable stateChanged;
-    bool started = false;       // the thread exists
-    bool toolkitReady = false;  // glutInit has run
-    bool running = false;       // the first window exists and the exit handler is registered
+    bool started = false;        // the thread exists
+    bool platformReady = false;  // the platform has started
+    bool running = false;        // the first window exists and the exit handler is registered
     std::atomic<bool> stopRequested{false};
     bool loopLeft = false;  // the renderer has left its loop and drawn its last
     std::atomic<bool> stopped{false};
@@ -66,16 +65,15 @@ void Renderer::start() {
     RendererThread& r = rendererThread();
     std::lock_guard<std::mutex> guard(r.mutex);
     if (r.started) return;
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA);
-    r.thread = std::thread(start_glut, nullptr);
+    r.thread = std::thread(run);
     r.started = true;
 }
 
-bool Renderer::waitUntilToolkitReady() {
+bool Renderer::waitUntilPlatformReady() {
     RendererThread& r = rendererThread();
     std::unique_lock<std::mutex> guard(r.mutex);
     if (!r.started) return false;
-    r.stateChanged.wait(guard, [&r] { return r.toolkitReady; });
+    r.stateChanged.wait(guard, [&r] { return r.platformReady; });
     return true;
 }
 
@@ -114,36 +112,31 @@ void Renderer::stopAtExit(int status, void*) {
         return;
     }
     WARNING("The renderer did not stop in time; the program ends without waiting for it");
-    // The toolkit's and the driver's exit handlers, next, would tear down what the renderer may
+    // The platform's and the driver's exit handlers, next, would tear down what the renderer may
     // still be using, and crash: end here, with what the program wrote.
     std::fflush(nullptr);
     _exit(status);
 }
 
-void* Renderer::start_glut(void*) {
+void Renderer::run() {
     pthread_setname_np(pthread_self(), "brindlewood");  // so the renderer is easy to find in a debugger
-    int argc = 1;
-    char name[] = "brindlewood";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    // A window closed by the user must not end the program from this thread: closed() marks it.
-    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
-    windowsystem::takeOverErrorHandling();
+    static Input input;
+    platform::windowSystem().start(input);
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
-        r.toolkitReady = true;
+        r.platformReady = true;
     }
     r.stateChanged.notify_all();
 
-    // Until the first window exists the toolkit has nothing to process: run commands here.
+    // Until the first window exists the platform has nothing to process: run commands here.
     std::vector<Command>& batch = state().batch;
     bool windowCreated = false;
     while (!windowCreated) {
         if (r.stopRequested) {
             CommandQueue::closeQueue();
             leaveLoop();
-            return nullptr;
+            return;
         }
         CommandQueue::takeAll(batch);
         for (Command& command : batch) {
@@ -153,7 +146,7 @@ void* Renderer::start_glut(void*) {
         endBatch();
         if (!windowCreated) CommandQueue::waitForCommands(IDLE_WAIT);
     }
-    // Exit handlers run in reverse order of registration: registered only now, after the toolkit
+    // Exit handlers run in reverse order of registration: registered only now, after the platform
     // and the GL driver have registered theirs, stopping the renderer comes before their teardown.
     // The driver's shader compiler registers its own on first use, so make it compile first.
     warmUpDriver();
@@ -163,18 +156,16 @@ void* Renderer::start_glut(void*) {
         r.running = true;
     }
     r.stateChanged.notify_all();
-    // Our own main loop rather than glutMainLoop, which ends by itself when the last window is
+    // Our own main loop rather than the platform's, which ends by itself when the last window is
     // destroyed: a program may close its only window and open another. It ends at process exit.
     while (!r.stopRequested) {
-        closeWindowsDestroyedElsewhere();
-        glutMainLoopEvent();
+        platform::windowSystem().pumpEvents();
         idle();
     }
-    // Nothing more is drawn; the toolkit and the driver are left as they are for the process's end
+    // Nothing more is drawn; the platform and the driver are left as they are for the process's end
     // to release (tearing them down here raced the driver's own exit handlers).
     CommandQueue::closeQueue();
     leaveLoop();
-    return nullptr;
 }
 
 void Renderer::leaveLoop() {
@@ -201,22 +192,8 @@ void Renderer::warmUpDriver() {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-void Renderer::setCallbacks() {
-    glutDisplayFunc(display);
-    glutReshapeFunc(reshape);
-    glutKeyboardFunc(keyboard);
-    glutSpecialFunc(special);
-    glutMouseFunc(mouse);
-    glutMotionFunc(motion);
-    glutPassiveMotionFunc(passivemotion);
-    glutEntryFunc(entry);
-    glutKeyboardUpFunc(keyboardup);
-    glutSpecialUpFunc(specialup);
-    glutCloseFunc(closed);
-}
-
 void Renderer::idle() {
-    // While producers keep queueing, go on executing for up to one slice before the toolkit's next
+    // While producers keep queueing, go on executing for up to one slice before the platform's next
     // turn: polling the X connection between every two commands would cost more than drawing them.
     const Clock::time_point sliceEnd = Clock::now() + IDLE_WAIT;
     std::vector<Command>& batch = state().batch;
@@ -229,7 +206,7 @@ void Renderer::idle() {
         executed = executed || !caughtUp;
         if (Clock::now() >= sliceEnd) break;
     }
-    endBatch();  // before the swaps and the toolkit's turn
+    endBatch();  // before the swaps and the platform's turn
     const std::chrono::microseconds untilNextFrame = presentFrames(caughtUp);
     const std::chrono::microseconds untilNextTick = fireDueTimers();
     // With nothing to do, sleep until a producer appends (or the next frame, tick or input is due)
@@ -248,8 +225,8 @@ std::chrono::microseconds Renderer::presentFrames(bool caughtUp) {
         // frame waits until the renderer has caught up, or until its first drawing is a frame old.
         const auto due = caughtUp ? frame.lastSwap + FRAME : std::max(frame.lastSwap, frame.drawnSince) + FRAME;
         if (now >= due) {
-            glutSetWindow(record.glutid);
-            glutSwapBuffers();
+            platform::windowSystem().makeCurrent(record.platformid);
+            platform::windowSystem().swap();
             frame.pending = false;
             frame.lastSwap = now;
         } else {
@@ -266,19 +243,19 @@ void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {
     frame.drawnSince = Clock::now();
 }
 
-void Renderer::display() {
-    RendererStatics::RendererWindow* window = recordOf(currentWindow());
+void Renderer::Input::exposed(platform::WindowId id, bool damaged) {
+    RendererStatics::RendererWindow* window = recordOf(windowOf(id));
     if (!window) return;
-    if (window->autoflip) glutSwapBuffers();
-    if (glutLayerGet(GLUT_NORMAL_DAMAGED) != 0) glutSwapBuffers();
+    if (window->autoflip) platform::windowSystem().swap();
+    if (damaged) platform::windowSystem().swap();
     sched_yield();
 }
 
-void Renderer::reshape(int width, int height) {
-    Window* w = currentWindow();
+void Renderer::Input::reshaped(platform::WindowId id, int width, int height) {
+    Window* w = windowOf(id);
     if (!w) return;
     takeSize(w, width, height);
-    glutPostRedisplay();
+    platform::windowSystem().requestExpose();
 }
 
 void Renderer::takeSize(Window* w, int width, int height) {
@@ -287,7 +264,7 @@ void Renderer::takeSize(Window* w, int width, int height) {
     w->_setWindowSize(width, height);
     window.width = width;
     window.height = height;
-    // The toolkit also reports unchanged sizes (when the window is mapped, or after resizeNow);
+    // The platform also reports unchanged sizes (when the window is mapped, or after resizeNow);
     // only a real change (or the first report) clears, so drawing made meanwhile is not lost.
     if (frame.width != width || frame.height != height) {
         frame.width = width;
@@ -297,14 +274,10 @@ void Renderer::takeSize(Window* w, int width, int height) {
 }
 
 void Renderer::resizeNow(Window* w, int width, int height) {
-    // The toolkit would resize the X window on its next turn and report the size later still,
+    // The platform would resize the X window on its next turn and report the size later still,
     // clearing whatever was drawn in between. Resize it now, in queue order, and clear now: the
-    // toolkit's later report of the same size then changes nothing.
-    glutReshapeWindow(width, height);
-    windowsystem::resizeCurrentWindow(width, height);
-    // The GL driver learns a window's new size when it swaps; until then it would clear the old
-    // buffers, and then replace them by black ones of the new size.
-    glutSwapBuffers();
+    // platform's later report of the same size then changes nothing.
+    platform::windowSystem().resize(width, height);
     takeSize(w, width, height);
 }
 
@@ -320,12 +293,12 @@ void Renderer::reshapeWindow(int width, int height) {
     glTranslatef(0.375f, 0.375f, 0);
     glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    glutSwapBuffers();
+    platform::windowSystem().swap();
 }
 
-Window* Renderer::currentWindow() {
+Window* Renderer::windowOf(platform::WindowId id) {
     RendererStatics& s = state();
-    auto found = s.windows.find(glutGetWindow());
+    auto found = s.windows.find(id);
     return found == s.windows.end() ? nullptr : found->second;
 }
 
@@ -336,50 +309,38 @@ RendererStatics::RendererWindow* Renderer::recordOf(Window* w) {
 }
 
 void Renderer::makeCurrent(RendererStatics::RendererWindow& window) {
-    if (glutGetWindow() == window.glutid) return;
+    platform::Platform& platform = platform::windowSystem();
+    if (platform.currentWindow() == window.platformid) return;
     endBatch();  // a glBegin belongs to the context it was made in
-    glutSetWindow(window.glutid);
+    platform.makeCurrent(window.platformid);
 }
 
 void Renderer::createWindow(const command::CreateWindow& c, Window* w) {
     RendererStatics& s = state();
-    const int x = c.x, y = c.y, width = c.width, height = c.height;
-    const bool fullScreen = c.fullScreen;
-    const int depth = c.depth, rate = c.refresh;
-    // Game mode may be refused (Xvfb cannot change its screen): the window opens windowed then.
-    int id = fullScreen ? enableFullscreen(width, height, depth, rate) : 0;
-    if (fullScreen && id <= 0) WARNING("Could not enter full-screen mode: the window opens as a plain window");
-    const bool inGameMode = id > 0;
-    if (!inGameMode) {
-        // Created at its final size and place, so the toolkit reports no interim size.
-        glutInitWindowSize(width, height);
-        if (x != ANY_POSITION && y != ANY_POSITION)
-            glutInitWindowPosition(x, y);
-        else
-            glutInitWindowPosition(-1, -1);
-        id = glutCreateWindow(c.title.c_str());
-        s.watched[windowsystem::watchCurrentWindow()] = id;
-    }
+    platform::Platform& platform = platform::windowSystem();
+    // Full screen may be refused (Xvfb cannot change its screen): the window opens windowed then.
+    platform::WindowId id = c.fullScreen ? platform.enterFullScreen(c.width, c.height, c.depth, c.refresh) : 0;
+    if (c.fullScreen && id == 0) WARNING("Could not enter full-screen mode: the window opens as a plain window");
+    const bool inGameMode = id != 0;
+    const bool positioned = c.x != ANY_POSITION && c.y != ANY_POSITION;
+    if (!inGameMode) id = platform.openWindow(c.x, c.y, positioned, c.width, c.height, c.title);
     RendererStatics::RendererWindow& record = s.records[w];
-    record.glutid = id;
+    record.platformid = id;
     record.fullscreen = inGameMode;
-    record.width = width;
-    record.height = height;
+    record.width = c.width;
+    record.height = c.height;
     s.windows[id] = w;
-    setCallbacks();
     // Set up and cleared now, in queue order: the drawing queued right after the constructor comes
-    // next, and the toolkit's later first report of this same size then changes nothing.
-    takeSize(w, width, height);
-    glutReshapeWindow(width, height);
-    if (x != ANY_POSITION && y != ANY_POSITION) glutPositionWindow(x, y);
-    glutPostRedisplay();
+    // next, and the platform's later first report of this same size then changes nothing.
+    takeSize(w, c.width, c.height);
+    platform.requestExpose();
 }
 
 void Renderer::forgetWindow(Window* w) {
     RendererStatics& s = state();
     auto record = s.records.find(w);
     if (record == s.records.end()) return;
-    s.windows.erase(record->second.glutid);
+    s.windows.erase(record->second.platformid);
     s.records.erase(record);
     stopTimersOf(w);
 }
@@ -388,51 +349,25 @@ void Renderer::destroyWindow(Window* w) {
     RendererStatics& s = state();
     RendererStatics::RendererWindow& record = *recordOf(w);
     if (record.fullscreen) {
-        s.windows.erase(record.glutid);
-        disableFullscreen();
-        if (record.windowedid != 0) record.glutid = record.windowedid;
+        s.windows.erase(record.platformid);
+        platform::windowSystem().leaveFullScreen();
+        if (record.windowedid != 0) record.platformid = record.windowedid;
     }
-    const int id = record.glutid;
-    // A window born in game mode has no other toolkit window: leaving game mode closed it.
+    const int id = record.platformid;
+    // A window born full screen has no other platform window: leaving full screen closed it.
     const bool exists = s.windows.count(id) != 0;
-    // Forgotten first, so the toolkit's close callback for it finds nothing to report.
     forgetWindow(w);
-    if (exists) {
-        // Let go of the window's drawable before it goes: a context left current on a destroyed
-        // window makes the driver query it later, an X error in the next window's creation.
-        windowsystem::releaseCurrentDrawable();
-        glutDestroyWindow(id);
-    }
+    if (exists) platform::windowSystem().closeWindow(id);
 }
 
-void Renderer::closed() {
-    Window* w = currentWindow();
+void Renderer::Input::closed(platform::WindowId id) {
     // A window that we destroy ourselves has been forgotten already.
-    if (!w) return;
-    windowsystem::releaseCurrentDrawable();
-    markClosed(w);
+    if (Window* w = windowOf(id)) markClosed(w);
 }
 
 void Renderer::markClosed(Window* w) {
     forgetWindow(w);
     w->shared->events.close();
-}
-
-void Renderer::closeWindowsDestroyedElsewhere() {
-    RendererStatics& s = state();
-    for (windowsystem::WindowId gone : windowsystem::takeDestroyedWindows()) {
-        auto watched = s.watched.find(gone);
-        if (watched == s.watched.end()) continue;
-        const int id = watched->second;
-        s.watched.erase(watched);
-        auto window = s.windows.find(id);
-        if (window == s.windows.end()) continue;  // destroyed by us
-        windowsystem::releaseCurrentDrawable();
-        markClosed(window->second);
-        // The toolkit still keeps its record of the window; its own destroy request will fail
-        // quietly, since errors about a window known gone are expected.
-        glutDestroyWindow(id);
-    }
 }
 
 // Each kind of command but CreateWindow and Draw, for a window that is open.
@@ -450,11 +385,11 @@ struct Renderer::Execution {
     }
     void operator()(const command::ShowWindow& c) {
         makeCurrent(record);
-        c.shown ? glutShowWindow() : glutHideWindow();
+        platform::windowSystem().show(c.shown);
     }
     void operator()(const command::SetTitle& c) {
         makeCurrent(record);
-        glutSetWindowTitle(c.title.c_str());
+        platform::windowSystem().setTitle(c.title);
     }
     void operator()(const command::Resize& c) {
         makeCurrent(record);
@@ -462,12 +397,14 @@ struct Renderer::Execution {
     }
     void operator()(const command::SetPosition& c) {
         makeCurrent(record);
-        glutPositionWindow(c.x, c.y);
+        platform::windowSystem().move(c.x, c.y);
         requestRedisplay(record);
     }
     void operator()(const command::GetPosition& c) {
         makeCurrent(record);
-        c.reply->put(ScreenPosition{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)});
+        ScreenPosition position;
+        platform::windowSystem().position(position.x, position.y);
+        c.reply->put(position);
     }
     void operator()(const command::StartTimer& c) { armTimer(w, c.id, c.interval, c.repeating); }
     void operator()(const command::StopTimer& c) { state().timers.erase(c.id); }
@@ -475,37 +412,37 @@ struct Renderer::Execution {
     void operator()(const command::SetAutoPageFlip& c) { record.autoflip = c.on; }
     void operator()(const command::EnableFullScreen& c) {
         if (record.fullscreen) return;
-        const int gameId = enableFullscreen(w->getWidth(), w->getHeight(), c.depth, c.refresh);
-        if (gameId <= 0) {
+        const platform::WindowId gameId =
+            platform::windowSystem().enterFullScreen(w->getWidth(), w->getHeight(), c.depth, c.refresh);
+        if (gameId == 0) {
             WARNING("Could not enter full-screen mode: the window stays a plain window");
             return;
         }
         // The game-mode window, with a context of its own, stands in for the window until full
         // screen ends.
         record.fullscreen = true;
-        record.windowedid = record.glutid;
-        record.glutid = gameId;
+        record.windowedid = record.platformid;
+        record.platformid = gameId;
         record.appliedKnown = false;
         state().windows[gameId] = w;
-        setCallbacks();
     }
     void operator()(const command::DisableFullScreen&) {
         if (!record.fullscreen || record.windowedid == 0) return;  // born full screen: stays
         record.fullscreen = false;
-        state().windows.erase(record.glutid);
-        disableFullscreen();
-        record.glutid = record.windowedid;
+        state().windows.erase(record.platformid);
+        platform::windowSystem().leaveFullScreen();
+        record.platformid = record.windowedid;
         record.windowedid = 0;
         record.appliedKnown = false;
     }
     void operator()(const command::FlipPage&) {
         makeCurrent(record);
-        glutSwapBuffers();
-        glutPostRedisplay();
+        platform::windowSystem().swap();
+        platform::windowSystem().requestExpose();
     }
     void operator()(const command::IgnoreKeyRepeat& c) {
         makeCurrent(record);
-        glutIgnoreKeyRepeat(c.ignore);
+        platform::windowSystem().ignoreKeyRepeat(c.ignore);
     }
     void operator()(const command::DrawText& c) {
         makeCurrent(record);

@@ -1,11 +1,10 @@
-// Renderer: the one thread that owns freeglut and every OpenGL call. It drains the command queue
-// in the toolkit's idle turn, executes each command in its overload of execute and turns the
-// toolkit's input and timer callbacks into window events. Private: no GL type appears here, so
-// pure parts (key mapping) can be tested without a display.
+// Renderer: the one thread that owns the platform (the window system) and every OpenGL call. It
+// drains the command queue between the platform's turns, executes each command, and turns what the
+// platform reports and its own timers into window events. Private: no GL type appears here.
 //
 // Files: Renderer.cpp (thread, queue, window commands, page flips), RendererDrawing.cpp (styles and
-// primitives), RendererInput.cpp (input callbacks and timers), FontInstance.cpp, ImageInstance.cpp
-// and ImageFiles.cpp.
+// primitives), RendererInput.cpp (input and timers), FontInstance.cpp, ImageInstance.cpp and
+// ImageFiles.cpp; the platform beneath it in platform/.
 #pragma once
 
 #include <atomic>
@@ -20,6 +19,7 @@
 #include "MouseEvent.h"
 #include "Style.h"
 #include "WindowState.h"
+#include "platform/Platform.h"
 
 class Color;
 class KeyboardEvent;
@@ -74,8 +74,8 @@ struct RendererStatics {
     };
     // A window as the renderer knows it, from its creation until it is destroyed or closed.
     struct RendererWindow {
-        int glutid = 0;
-        int windowedid = 0;  // its own toolkit window while game mode stands in; 0 for none
+        int platformid = 0;
+        int windowedid = 0;  // its own platform window while full screen stands in; 0 for none
         bool fullscreen = false;
         bool antialias = false;
         bool autoflip = true;
@@ -87,7 +87,7 @@ struct RendererStatics {
     };
 
     std::map<Window*, RendererWindow> records;
-    std::map<int, Window*> windows;  // toolkit window id -> window
+    std::map<platform::WindowId, Window*> windows;
     std::map<int, Timer> timers;     // by id
     std::atomic<std::int64_t> skippedticks{0};  // ticks that no repeating timer could keep, all together
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
@@ -95,8 +95,6 @@ struct RendererStatics {
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
     std::vector<Command> batch;
     int batchmode = -1;  // the mode of the glBegin left open for more primitives, -1 for none
-    std::map<int, int> lastentry;  // toolkit window id -> last entry state, to drop freeglut's repeats
-    std::map<unsigned long, int> watched;  // X window -> toolkit window id, for windows destroyed elsewhere
 };
 
 class Renderer {
@@ -107,9 +105,9 @@ public:
     // Sets the display mode and starts the renderer thread, once: the first Window calls it.
     static void start();
 
-    // Whether the toolkit is initialised; waits for it if the renderer is starting. False if no
-    // window was ever made (so no toolkit call may be made from a user thread).
-    static bool waitUntilToolkitReady();
+    // Whether the platform is started; waits for it if the renderer is starting. False if no window
+    // was ever made (so no platform call may be made from a user thread).
+    static bool waitUntilPlatformReady();
     // Blocks until the first window exists and the renderer will be stopped cleanly at exit, so a
     // program that returns at once still ends cleanly.
     static void waitUntilRunning();
@@ -117,19 +115,14 @@ public:
     static bool onRendererThread();
     // Whether the renderer runs: started and not yet stopped at process exit.
     static bool isRunning();
-    // Whether a user thread waits for the renderer to leave the toolkit's turn: the process is
+    // Whether a user thread waits for the renderer to leave the platform's turn: the process is
     // exiting, or a window's destructor waits. Pointer motion then is dropped, not worked through.
     static bool isAwaited();
 
-    // Thread body and toolkit callbacks.
-    static void* start_glut(void*);
-    static void setCallbacks();
+    // Thread body.
+    static void run();
     static void idle();
-    static void display();
-    static void reshape(int width, int height);
     static void reshapeWindow(int width, int height);
-    // The toolkit's close callback: the user or the window system closed the current window.
-    static void closed();
     // Executes one command, or drops it (answering whoever waits) if its window has been closed.
     static void execute(Command& command);
 
@@ -142,8 +135,6 @@ public:
     // Ends the run of primitives being drawn in one glBegin, if any: done before anything but
     // another primitive of the same kind and state in the same window.
     static void endBatch();
-    static int enableFullscreen(int width, int height, int depth, int rate);
-    static void disableFullscreen();
     // Makes window current and puts style and batching into effect for the primitive drawn next.
     // Points, lines, triangles and filled rectangles, circles, ellipses and wedges in a row share
     // one glBegin while their state stays the same.
@@ -155,20 +146,22 @@ public:
     static void copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch);
     static Color readPixel(Window* w, int x, int y);
 
-    // Input callbacks and timers (RendererInput.cpp).
-    static void keyboard(unsigned char key, int x, int y);
-    static void keyboardup(unsigned char key, int x, int y);
-    static void special(int key, int x, int y);
-    static void specialup(int key, int x, int y);
-    static void mouse(int button, int state, int x, int y);
-    static void motion(int x, int y);
-    static void passivemotion(int x, int y);
-    static void entry(int state);
+    // What the platform reports (RendererInput.cpp; windows' reshapes, exposes and closes in
+    // Renderer.cpp).
+    struct Input final : platform::EventSink {
+        void character(platform::WindowId window, int key, bool down, KeyModifiers modifiers) override;
+        void namedKey(platform::WindowId window, int key, bool down, KeyModifiers modifiers) override;
+        void button(platform::WindowId window, MouseEvent::Button button, bool down, int x, int y,
+                    KeyModifiers modifiers) override;
+        void pointerMoved(platform::WindowId window, int x, int y, bool dragging) override;
+        bool dropsPointerMotion() override;
+        void crossed(platform::WindowId window, bool entered) override;
+        void reshaped(platform::WindowId window, int width, int height) override;
+        void exposed(platform::WindowId window, bool damaged) override;
+        void closed(platform::WindowId window) override;
+    };
     // Queues an event for every timer with a tick due; returns how long until the next tick.
     static std::chrono::microseconds fireDueTimers();
-    static KeyModifiers getModifiers();
-    // The NamedKey for a toolkit special-key code, 0 for none. Pure: no toolkit call.
-    static int glutKeyToNamedKey(int key);
     // A StartTimer command: the first tick is interval milliseconds from now; a timer of negative
     // interval is never armed.
     static void armTimer(Window* w, int id, int interval, bool repeating);
@@ -198,8 +191,8 @@ public:
 private:
     struct Execution;
     static void createWindow(const command::CreateWindow& command, Window* w);
-    // The window that the toolkit's current window draws, or null once its Window is gone.
-    static Window* currentWindow();
+    // The window that a platform window draws, or null once its Window is gone.
+    static Window* windowOf(platform::WindowId window);
     // The renderer's record of w, or null once it is closed (or before it is created).
     static RendererStatics::RendererWindow* recordOf(Window* w);
     // Makes the window's context current, unless it is already.
@@ -214,8 +207,6 @@ private:
     static void forgetWindow(Window* w);
     // w was closed by the user or the window system: forget it and wake whoever waits on it.
     static void markClosed(Window* w);
-    // Closes the windows that another program destroyed (the toolkit does not notice).
-    static void closeWindowsDestroyedElsewhere();
     // Drops a command for a window the user closed, answering a caller that waits for a reply.
     static void answerForClosedWindow(Command& command);
     // Records w's size; a changed size sets up the coordinate system anew and clears.
@@ -229,6 +220,4 @@ private:
     static void leaveLoop();
     // Draws (and clears) a little so the GL driver finishes its lazy set-up now.
     static void warmUpDriver();
-    // Records a special key going down or up in w; true, with the event to queue, for a named key.
-    static bool recordSpecialKey(Window* w, int key, bool down, KeyboardEvent& event);
 };

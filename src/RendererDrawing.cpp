@@ -1,7 +1,7 @@
 // The renderer's drawing: styles put into effect and taken back, every primitive command turned
-// into OpenGL calls, pixel reads and copies, and full-screen mode. Renderer thread only, with the
+// into OpenGL calls, and pixel reads and copies. Renderer thread only, with the
 // command's window current.
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <array>
@@ -323,15 +323,6 @@ void Renderer::applyState(RendererStatics::RendererWindow& window, const DrawSta
     window.applied = state;
     window.appliedKnown = true;
 }
-
-int Renderer::enableFullscreen(int width, int height, int depth, int rate) {
-    char mode[64];
-    std::snprintf(mode, sizeof mode, "%dx%d:%d@%d", width, height, depth, rate);
-    glutGameModeString(mode);
-    return glutEnterGameMode();
-}
-
-void Renderer::disableFullscreen() { glutLeaveGameMode(); }
 
 namespace {
 
