@@ -60,6 +60,12 @@ public:
     void drawRectangleFilled(const Style& style, int x1, int y1, int x2, int y2, CallSite site = CallSite());
     // Lights the border through both corners: x1 to x2 and y1 to y2, both included.
     void drawRectangleOutline(const Style& style, int x1, int y1, int x2, int y2, CallSite site = CallSite());
+    // drawRectangleFilled with quarter-circle corners; a radius over half the shorter side is taken as that.
+    void drawRoundedRectangleFilled(const Style& style, int x1, int y1, int x2, int y2, int radius,
+                                    CallSite site = CallSite());
+    // drawRectangleOutline with quarter-circle corners; a radius over half the shorter side is taken as that.
+    void drawRoundedRectangleOutline(const Style& style, int x1, int y1, int x2, int y2, int radius,
+                                     CallSite site = CallSite());
     void drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3,
                             CallSite site = CallSite());
     void drawTriangleOutline(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3,
