@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "Command.h"
 #include "ReportPattern.h"
 #include "Transform.h"
+#include "shared/Command.h"
 
 using diagnostics::Kind;
 

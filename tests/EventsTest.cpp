@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "Brindlewood.h"
-#include "EventQueue.h"
-#include "Renderer.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "XDoTool.h"
 #include "platform/glut/GlutKeys.h"
+#include "renderer/Renderer.h"
+#include "shared/EventQueue.h"
 
 namespace {
 

@@ -16,14 +16,14 @@
 #include <string>
 #include <thread>
 
-#include "Globals.h"
-#include "ImageInstance.h"
 #include "ReportPattern.h"
 #include "ScratchFolder.h"
 #include "TestWindow.h"
 #include "Window.h"
 #include "XClient.h"
 #include "XDoTool.h"
+#include "caches/ImageInstance.h"
+#include "shared/Globals.h"
 
 namespace {
 

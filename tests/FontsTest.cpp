@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "Brindlewood.h"
-#include "FontInstance.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
-#include "TrueTypeFont.h"
+#include "caches/FontInstance.h"
+#include "caches/TrueTypeFont.h"
 
 using diagnostics::Kind;
 using testing::KilledBySignal;

@@ -32,10 +32,10 @@
 #include <jpeglib.h>
 
 #include "Image.h"
-#include "ImageInstance.h"
 #include "ReportPattern.h"
 #include "SaveTargets.h"
 #include "TestWindow.h"
+#include "caches/ImageInstance.h"
 
 using diagnostics::Kind;
 using testing::KilledBySignal;

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "Image.h"
-#include "ImageInstance.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "Window.h"
+#include "caches/ImageInstance.h"
 
 using diagnostics::Kind;
 using testing::KilledBySignal;

@@ -11,12 +11,12 @@
 #include <memory>
 #include <thread>
 
-#include "CommandQueue.h"
-#include "Diagnostics.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "Window.h"
 #include "XDoTool.h"
+#include "shared/CommandQueue.h"
+#include "shared/Diagnostics.h"
 
 namespace {
 

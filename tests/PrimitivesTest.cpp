@@ -18,11 +18,11 @@
 #include <utility>
 #include <vector>
 
-#include "ArcTracer.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "Window.h"
 #include "XDoTool.h"
+#include "geometry/ArcTracer.h"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "Brindlewood.h"
-#include "EventQueue.h"
-#include "Globals.h"
-#include "Renderer.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "XDoTool.h"
+#include "renderer/Renderer.h"
+#include "shared/EventQueue.h"
+#include "shared/Globals.h"
 
 namespace {
 

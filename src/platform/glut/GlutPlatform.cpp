@@ -9,11 +9,11 @@
 #include <set>
 
 #include "Font.h"
-#include "Globals.h"
 #include "NamedKey.h"
 #include "platform/Platform.h"
 #include "platform/glut/GlutKeys.h"
 #include "platform/glut/WindowSystem.h"
+#include "shared/Globals.h"
 
 namespace platform {
 

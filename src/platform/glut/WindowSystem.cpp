@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "Diagnostics.h"
-#include "Globals.h"
+#include "shared/Diagnostics.h"
+#include "shared/Globals.h"
 
 namespace {
 
