@@ -31,6 +31,7 @@ QueueState& queueState() { return *Globals<QueueState>::impl(); }
 
 void CommandQueue::push(Command&& command) {
     QueueState& q = queueState();
+    const std::size_t points = command.countPoints();  // outside the lock the renderer takes the queue under
     std::unique_lock<PortMutex> guard(q.mutex);
     q.taken.wait(guard, [&q] { return q.closed || !q.isFull(); });
     // After the renderer has stopped (static Windows destroyed at exit), nothing would run it.
@@ -39,7 +40,7 @@ void CommandQueue::push(Command&& command) {
         command.answerDropped();
         return;
     }
-    q.points += command.countPoints();
+    q.points += points;
     q.commands.push_back(std::move(command));
     // Only a sleeping renderer needs waking: a busy one takes the queue again after each batch.
     const bool wake = q.rendererSleeping;
