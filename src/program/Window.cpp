@@ -1,6 +1,7 @@
 // Window: the user's window, on the user's thread. Drawing and window calls are checked here and
-// pushed onto the CommandQueue as typed commands; the renderer thread calls back only through _setWindowSize, the
-// add operations and the key and button recorders, each under the lock of what it touches.
+// pushed onto the CommandQueue as typed commands; the renderer thread calls back only through
+// _setWindowSize, the add operations and the key and button recorders, each under the lock of what
+// it touches.
 #include "Window.h"
 
 #include <sched.h>
