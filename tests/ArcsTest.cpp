@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ArcTracer.h"
+#include "geometry/ArcTracer.h"
 
 namespace {
 

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path SOURCES = BRINDLEWOOD_SOURCE_DIR "/src";
+const fs::path PUBLIC_HEADERS = BRINDLEWOOD_SOURCE_DIR "/include";
 const fs::path CHEATSHEET = BRINDLEWOOD_SOURCE_DIR "/docs/cheatsheet.md";
 
 bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
@@ -161,7 +161,7 @@ std::set<std::string> publicCalls(const std::string& header) {
 // The headers that Brindlewood.h includes, by file name.
 std::vector<std::string> umbrellaHeaders() {
     std::vector<std::string> headers;
-    std::istringstream lines(fileText(SOURCES / "Brindlewood.h"));
+    std::istringstream lines(fileText(PUBLIC_HEADERS / "Brindlewood.h"));
     for (std::string line; std::getline(lines, line);)
         if (line.rfind("#include \"", 0) == 0) headers.push_back(line.substr(10, line.find('"', 10) - 10));
     return headers;
@@ -256,7 +256,7 @@ TEST(Cheatsheet, HasAnEntryForEveryPublicCallUnderItsHeader) {
     for (const std::string& header : umbrellaHeaders()) {
         ASSERT_EQ(sections.count(header), 1u) << "docs/cheatsheet.md has no \"## `" << header << "`\" section";
         const std::set<std::string> entries = entriesOf(sections.at(header));
-        for (const std::string& call : publicCalls(fileText(SOURCES / header)))
+        for (const std::string& call : publicCalls(fileText(PUBLIC_HEADERS / header)))
             EXPECT_EQ(entries.count(call), 1u) << header << ": docs/cheatsheet.md has no entry \"- `" << call << "(\"";
     }
 }
@@ -266,7 +266,7 @@ TEST(Cheatsheet, NamesOnlyCallsThatExist) {
     for (const std::string& header : umbrellaHeaders()) {
         auto section = sections.find(header);
         if (section == sections.end()) continue;  // reported by the test above
-        const std::set<std::string> calls = publicCalls(fileText(SOURCES / header));
+        const std::set<std::string> calls = publicCalls(fileText(PUBLIC_HEADERS / header));
         for (const std::string& entry : entriesOf(section->second))
             EXPECT_EQ(calls.count(entry), 1u) << header << " has no public call " << entry;
     }

@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "BezierClip.h"
-#include "EllipseRaster.h"
-#include "PolygonRaster.h"
+#include "geometry/BezierClip.h"
+#include "geometry/EllipseRaster.h"
+#include "geometry/PolygonRaster.h"
 
 namespace {
 

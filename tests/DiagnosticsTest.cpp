@@ -10,9 +10,9 @@
 #include <utility>
 
 #include "Brindlewood.h"
-#include "Diagnostics.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
+#include "shared/Diagnostics.h"
 
 using diagnostics::Kind;
 using testing::KilledBySignal;

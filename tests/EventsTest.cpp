@@ -13,11 +13,12 @@
 #include <vector>
 
 #include "Brindlewood.h"
-#include "EventQueue.h"
-#include "GLUTImp.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "XDoTool.h"
+#include "platform/glut/GlutKeys.h"
+#include "renderer/Renderer.h"
+#include "shared/EventQueue.h"
 
 namespace {
 
@@ -578,19 +579,19 @@ TEST(WindowRegistry, RemovingANullWindowHalts) {
 }
 
 TEST(KeyMapping, FunctionKeysBecomeFunctionOneToTwelve) {
-    for (int key = 1; key <= 12; ++key) EXPECT_EQ(GLUTImp::glutKeyToNamedKey(key), NamedKey::FUNCTION_1 + key - 1);
+    for (int key = 1; key <= 12; ++key) EXPECT_EQ(platform::glut::glutKeyToNamedKey(key), NamedKey::FUNCTION_1 + key - 1);
 }
 
 TEST(KeyMapping, ArrowAndPageKeysBecomeTheirNamedKeys) {
     std::vector<int> expected = {NamedKey::LEFT_ARROW, NamedKey::UP_ARROW,  NamedKey::RIGHT_ARROW,
                                  NamedKey::DOWN_ARROW, NamedKey::PAGE_UP,   NamedKey::PAGE_DOWN,
                                  NamedKey::HOME,       NamedKey::END,       NamedKey::INSERT};
-    for (int key = 100; key <= 108; ++key) EXPECT_EQ(GLUTImp::glutKeyToNamedKey(key), expected[key - 100]) << key;
+    for (int key = 100; key <= 108; ++key) EXPECT_EQ(platform::glut::glutKeyToNamedKey(key), expected[key - 100]) << key;
 }
 
 TEST(KeyMapping, OtherSpecialKeysBecomeZero) {
     for (int key : {0, 13, 99, 109, 111, 112, 113, 114, 115, 116, 117, 127, -1})
-        EXPECT_EQ(GLUTImp::glutKeyToNamedKey(key), 0) << key;
+        EXPECT_EQ(platform::glut::glutKeyToNamedKey(key), 0) << key;
 }
 
 }  // namespace

@@ -16,14 +16,14 @@
 #include <string>
 #include <thread>
 
-#include "Globals.h"
-#include "ImageInstance.h"
 #include "ReportPattern.h"
 #include "ScratchFolder.h"
 #include "TestWindow.h"
 #include "Window.h"
 #include "XClient.h"
 #include "XDoTool.h"
+#include "caches/ImageInstance.h"
+#include "shared/Globals.h"
 
 namespace {
 
@@ -102,14 +102,14 @@ TEST_F(ForcedExitDeathTest, AnExitHoldingALockTheRendererWaitsForEndsWithItsStat
         {
             Window window(120, 80, uniqueTitle("locked"));
             waitUntilShown(window);
-            std::lock_guard<PortMutex> held(Globals<GLUTImpImageInstanceStatics>::impl()->mutex);
+            std::lock_guard<PortMutex> held(Globals<RendererImageInstanceStatics>::impl()->mutex);
             std::thread capture([&] { window.createImage(0, 0, 10, 10); });  // the renderer needs the lock
             capture.detach();
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             std::exit(3);
         },
         testing::ExitedWithCode(3),
-        onlyReport(diagnostics::Kind::WARNING, "GLUTImp.cpp",
+        onlyReport(diagnostics::Kind::WARNING, "Renderer.cpp",
                    "The renderer did not stop in time; the program ends without waiting for it"));
 }
 

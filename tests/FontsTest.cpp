@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "Brindlewood.h"
-#include "FontInstance.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
-#include "TrueTypeFont.h"
+#include "caches/FontInstance.h"
+#include "caches/TrueTypeFont.h"
 
 using diagnostics::Kind;
 using testing::KilledBySignal;
@@ -28,14 +28,14 @@ const std::string MISSING = "/no/such/directory/Missing.ttf";
 
 // The handle the cache holds for a key, asked for and given straight back.
 int handleOf(const std::string& face, int size) {
-    const int handle = GLUTImp::getFontHandle(face, size);
-    GLUTImp::releaseFontHandle(handle);
+    const int handle = Renderer::getFontHandle(face, size);
+    Renderer::releaseFontHandle(handle);
     return handle;
 }
 
 int handleOf(int fontId, int size) {
-    const int handle = GLUTImp::getFontHandle(fontId, size);
-    GLUTImp::releaseFontHandle(handle);
+    const int handle = Renderer::getFontHandle(fontId, size);
+    Renderer::releaseFontHandle(handle);
     return handle;
 }
 
@@ -46,7 +46,7 @@ std::string reportsOfMaking(const std::vector<std::pair<int, int>>& idsAndSizes)
     });
 }
 
-int refCount(int handle) { return GLUTImp::FontInstance::getRefCount(handle); }
+int refCount(int handle) { return Renderer::FontInstance::getRefCount(handle); }
 
 // The unchanged report for a face given as a path, and beneath it the file and what is wrong with it.
 std::string unableToOpen(const std::string& face, const std::string& reason) {
@@ -355,13 +355,13 @@ TEST_F(FontDrawing, TrueTypeMeasuresAtOnceAsItDraws) {
 }
 
 TEST_F(FontDrawing, FontsNoLongerUsedAreFreedBeyondTheLastFewEvenWhenDrawnAfterTheyDied) {
-    const int madeBefore = GLUTImp::FontInstance::madeFontCount();
+    const int madeBefore = Renderer::FontInstance::madeFontCount();
     // Each Font dies at once; its text is drawn when the renderer comes to it, often after forty
     // more have died and the first ones have been freed.
     window.drawText(Style::BLACK, Font(MONO, 8), 10, 280, "H");
     for (int size = 9; size < 48; ++size) window.drawText(Style::BLACK, Font(MONO, size), 200, 150, "H");
     window.readPixel(0, 0);  // everything has been drawn once this returns
-    EXPECT_LE(GLUTImp::FontInstance::madeFontCount(), madeBefore + 16);
+    EXPECT_LE(Renderer::FontInstance::madeFontCount(), madeBefore + 16);
     EXPECT_GT(darkInRow(277, 10, 20), 0) << "the first font's text";
 }
 
@@ -406,7 +406,7 @@ TEST(FontClipping, AGlyphShowsWhenAnyOfItsBoxIsInTheWindow) {
         {later, 100, -50, &turned, true},    // and reaches into it
     };
     for (const Case& c : cases)
-        EXPECT_EQ(GLUTImp::FontInstance::showsInWindow(c.box, c.x, c.y, c.transform, 400, 300), c.shows)
+        EXPECT_EQ(Renderer::FontInstance::showsInWindow(c.box, c.x, c.y, c.transform, 400, 300), c.shows)
             << "box from " << c.box.left << " at (" << c.x << ", " << c.y << ")";
 }
 

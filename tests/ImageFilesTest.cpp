@@ -32,10 +32,10 @@
 #include <jpeglib.h>
 
 #include "Image.h"
-#include "ImageInstance.h"
 #include "ReportPattern.h"
 #include "SaveTargets.h"
 #include "TestWindow.h"
+#include "caches/ImageInstance.h"
 
 using diagnostics::Kind;
 using testing::KilledBySignal;
@@ -453,9 +453,9 @@ protected:
 
 TEST(PixelRowOrderTest, AFilesFirstRowIsTheStoresLastRow) {
     unsigned char store[3 * 2] = {};
-    EXPECT_EQ(GLUTImp::ImageInstance::fileRow(store, 2, 3, 0), store + 4);
-    EXPECT_EQ(GLUTImp::ImageInstance::fileRow(store, 2, 3, 1), store + 2);
-    EXPECT_EQ(GLUTImp::ImageInstance::fileRow(store, 2, 3, 2), store + 0);
+    EXPECT_EQ(Renderer::ImageInstance::fileRow(store, 2, 3, 0), store + 4);
+    EXPECT_EQ(Renderer::ImageInstance::fileRow(store, 2, 3, 1), store + 2);
+    EXPECT_EQ(Renderer::ImageInstance::fileRow(store, 2, 3, 2), store + 0);
 }
 
 TEST_F(ImageFilesTest, PngWrittenAndReadBackIsTheSameByteForByte) {
@@ -912,7 +912,7 @@ TEST_F(ImageFilesDeathTest, NullArgumentsOfTheLoadersHalt) {
     unsigned short side = 0;
     unsigned char* data = nullptr;
     const std::string name = savedDistinctPng();
-    using Instance = GLUTImp::ImageInstance;
+    using Instance = Renderer::ImageInstance;
     auto assertion = [](const char* message) { return onlyReport(Kind::FATAL_ASSERTION, "ImageFiles.cpp", message); };
     for (auto load : {&Instance::pngload, &Instance::jpegload}) {
         EXPECT_EXIT(load(nullptr, &side, &side, &data), KilledBySignal(SIGABRT),
@@ -934,9 +934,9 @@ TEST_F(ImageFilesDeathTest, NullArgumentsOfTheLoadersHalt) {
 TEST_F(ImageFilesDeathTest, NullSizePointersOfTheCacheHalt) {
     int side = 0;
     const std::string name = savedDistinctPng();
-    EXPECT_EXIT(GLUTImp::getImageHandle(name, Image::PNG, nullptr, &side), KilledBySignal(SIGABRT),
+    EXPECT_EXIT(Renderer::getImageHandle(name, Image::PNG, nullptr, &side), KilledBySignal(SIGABRT),
                 onlyReport(Kind::FATAL_ASSERTION, "ImageInstance.cpp", "Passed a null pointer for the width"));
-    EXPECT_EXIT(GLUTImp::getImageHandle(name, Image::PNG, &side, nullptr), KilledBySignal(SIGABRT),
+    EXPECT_EXIT(Renderer::getImageHandle(name, Image::PNG, &side, nullptr), KilledBySignal(SIGABRT),
                 onlyReport(Kind::FATAL_ASSERTION, "ImageInstance.cpp", "Passed a null pointer for the height"));
 }
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "Image.h"
-#include "ImageInstance.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "Window.h"
+#include "caches/ImageInstance.h"
 
 using diagnostics::Kind;
 using testing::KilledBySignal;
@@ -23,7 +23,7 @@ using testing::KilledBySignal;
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-using Instance = GLUTImp::ImageInstance;
+using Instance = Renderer::ImageInstance;
 
 // A width by height picture, the top rows (picture rows 0 to split - 1) in one colour and the rest
 // in another.
@@ -217,8 +217,8 @@ TEST_F(ImageCacheTest, SetPixelsIsSeenByEveryCopy) {
 
 TEST_F(ImageCacheTest, ReleasingMoreOftenThanHeldReportsANegativeCount) {
     int handle = Instance::createEditableImage(1, 1);
-    GLUTImp::releaseImageHandle(handle);
-    std::string output = stderrOf([&] { GLUTImp::releaseImageHandle(handle); });
+    Renderer::releaseImageHandle(handle);
+    std::string output = stderrOf([&] { Renderer::releaseImageHandle(handle); });
     EXPECT_PRED2(matchesWhole, output,
                  reportPattern(Kind::NON_FATAL_ASSERTION, "ImageInstance.cpp",
                                "Refcounts for an image handle have somehow become negative"));
@@ -240,9 +240,9 @@ using ImageCacheDeathTest = ImageCacheTest;
 
 TEST_F(ImageCacheDeathTest, BumpingAFreedImageHalts) {
     int handle = Instance::createEditableImage(1, 1);
-    GLUTImp::releaseImageHandle(handle);
+    Renderer::releaseImageHandle(handle);
     EXPECT_EXIT(
-        GLUTImp::bumpImageRefCount(handle), KilledBySignal(SIGABRT),
+        Renderer::bumpImageRefCount(handle), KilledBySignal(SIGABRT),
         onlyReport(Kind::FATAL_ASSERTION, "ImageInstance.cpp", "Image has been destroyed; cannot bump refcount"));
 }
 

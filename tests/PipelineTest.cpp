@@ -11,12 +11,12 @@
 #include <memory>
 #include <thread>
 
-#include "DaemonImp.h"
-#include "Diagnostics.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "Window.h"
 #include "XDoTool.h"
+#include "shared/CommandQueue.h"
+#include "shared/Diagnostics.h"
 
 namespace {
 
@@ -47,38 +47,35 @@ long residentKilobytes() {
 // never dereferences a command's window.
 Window* const anyWindow = reinterpret_cast<Window*>(0x1000);
 
-DaemonCommand pointList(int points) {
-    DaemonCommand command(DaemonCommand::DRAW_POLY_LINE, anyWindow);
-    command.addArgument(points);
-    for (int i = 0; i < 2 * points; ++i) command.addArgument(i);
-    return command;
+Command pointList(int points) {
+    return Command(anyWindow, command::Draw{Style::BLACK, command::PolyLine{command::Points(points, {1, 2})}});
 }
 
 TEST(CommandQueue, AProducerRunsAheadUpToTheBoundThenWaitsForTheRenderer) {
     auto producer = std::async(std::launch::async, [] {
-        for (std::size_t i = 0; i <= DaemonImp::QUEUE_BOUND; ++i)
-            DaemonImp::append(DaemonCommand(DaemonCommand::FLIP_PAGE, anyWindow));
+        for (std::size_t i = 0; i <= CommandQueue::QUEUE_BOUND; ++i)
+            CommandQueue::push(Command(anyWindow, command::FlipPage{}));
     });
     EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "the queue grew past its bound";
-    std::vector<DaemonCommand> taken;
-    DaemonImp::takeAll(taken);
-    EXPECT_EQ(taken.size(), DaemonImp::QUEUE_BOUND);
+    std::vector<Command> taken;
+    CommandQueue::takeAll(taken);
+    EXPECT_EQ(taken.size(), CommandQueue::QUEUE_BOUND);
     ASSERT_EQ(producer.wait_for(2s), std::future_status::ready) << "taking the queue did not release the producer";
-    DaemonImp::takeAll(taken);
+    CommandQueue::takeAll(taken);
     EXPECT_EQ(taken.size(), 1u);
 }
 
 TEST(CommandQueue, LongPointListsAreBoundedByTheirSize) {
-    const int points = static_cast<int>(DaemonImp::QUEUE_ARGUMENT_BOUND / 4);  // half the bound each
+    const int points = static_cast<int>(CommandQueue::QUEUE_POINT_BOUND / 2);  // half the bound each
     auto producer = std::async(std::launch::async, [points] {
-        for (int i = 0; i < 3; ++i) DaemonImp::append(pointList(points));
+        for (int i = 0; i < 3; ++i) CommandQueue::push(pointList(points));
     });
     EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "three lists of half the bound were queued";
-    std::vector<DaemonCommand> taken;
-    DaemonImp::takeAll(taken);
+    std::vector<Command> taken;
+    CommandQueue::takeAll(taken);
     EXPECT_EQ(taken.size(), 2u);
     EXPECT_EQ(producer.wait_for(2s), std::future_status::ready);
-    DaemonImp::takeAll(taken);
+    CommandQueue::takeAll(taken);
     EXPECT_EQ(taken.size(), 1u);
 }
 
@@ -120,19 +117,6 @@ TEST(Renderer, AWindowOpenedAfterTheOnlyOneClosedStillDraws) {
     waitUntilShown(next);
     next.drawPixel(Style::RED, 10, 10);
     EXPECT_EQ(next.readPixel(10, 10), Color::RED);
-}
-
-TEST(Renderer, ACommandOfUnknownTypeWarnsAndTheRendererGoesOn) {
-    Window window(120, 80, uniqueTitle("unknown"));
-    waitUntilShown(window);
-    const std::string output = stderrOf([&] {
-        DaemonImp::append(DaemonCommand(static_cast<DaemonCommand::DaemonCommand_t>(99), &window));
-        window.drawPixel(Style::BLUE, 5, 5);
-        EXPECT_EQ(window.readPixel(5, 5), Color::BLUE);
-    });
-    EXPECT_PRED2(
-        matchesWhole, output,
-        onlyReport(diagnostics::Kind::WARNING, "GLUTImp.cpp", "Renderer recieved a command that it could not process"));
 }
 
 // Run under the sanitizer builds this catches any renderer access to a destroyed window.

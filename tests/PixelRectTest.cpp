@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "PixelRect.h"
+#include "geometry/PixelRect.h"
 
 namespace {
 

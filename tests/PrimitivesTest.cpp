@@ -18,11 +18,11 @@
 #include <utility>
 #include <vector>
 
-#include "ArcTracer.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "Window.h"
 #include "XDoTool.h"
+#include "geometry/ArcTracer.h"
 
 namespace {
 
@@ -204,6 +204,67 @@ TEST_F(PrimitivesStraight, PolyLineJoinsItsPointsInOrder) {
     EXPECT_TRUE(isDrawn(50, 30));
     EXPECT_FALSE(isDrawn(30, 30));  // not closed back to the start
     EXPECT_FALSE(isDrawn(50, 50));  // its last point is left out like a line's
+}
+
+// ---- Rounded rectangles: the rectangles' extents, quarter-circle corners. ----
+
+class PrimitivesRoundedRectangle : public DrawingWindow {};
+
+// Radius 0 draws the plain rectangle; a radius beyond half the shorter side draws as that half.
+TEST_F(PrimitivesRoundedRectangle, RadiusZeroIsTheRectangleAndALargerRadiusIsClamped) {
+    const auto drawnWith = [this](int radius) {
+        window.clear();
+        window.drawRoundedRectangleFilled(Style::BLACK, 10, 10, 40, 30, radius);
+        window.drawRoundedRectangleOutline(Style::BLACK, 60, 10, 90, 30, radius);
+        return drawnWithin(0, 0, 99, 40);
+    };
+    const Pixels roundedByZero = drawnWith(0);
+    window.clear();
+    window.drawRectangleFilled(Style::BLACK, 10, 10, 40, 30);
+    window.drawRectangleOutline(Style::BLACK, 60, 10, 90, 30);
+    EXPECT_EQ(roundedByZero, drawnWithin(0, 0, 99, 40));
+    EXPECT_EQ(drawnWith(1000), drawnWith(10));
+}
+
+// In each corner the box's own corner pixel lies outside the arc, the arc's ends on the sides.
+TEST_F(PrimitivesRoundedRectangle, CornersFollowTheArcAndSidesKeepTheRectanglesExtents) {
+    window.drawRoundedRectangleFilled(Style::BLACK, 20, 20, 80, 60, 10);
+    window.drawRoundedRectangleOutline(Style::BLACK, 120, 20, 180, 60, 10);
+    struct Case {
+        int x, y;
+        bool drawn;
+    } cases[] = {{20, 20, false}, {79, 20, false},  {79, 59, false},  {20, 59, false}, {30, 20, true},
+                 {20, 30, true},  {79, 40, true},   {50, 59, true},   {50, 60, false}, {80, 40, false},
+                 {50, 40, true},  {120, 20, false}, {180, 60, false}, {130, 20, true}, {180, 40, true},
+                 {150, 60, true}, {150, 40, false}, {123, 23, true}};
+    for (const Case& c : cases) EXPECT_EQ(isDrawn(c.x, c.y), c.drawn) << named({c.x, c.y});
+}
+
+// Every pixel of the outline touches another: no gap where an arc meets a side.
+TEST_F(PrimitivesRoundedRectangle, OutlineHasNoGaps) {
+    window.drawRoundedRectangleOutline(Style::BLACK, 20, 20, 90, 70, 17);
+    const Pixels outline = drawnWithin(10, 10, 100, 80);
+    ASSERT_FALSE(outline.empty());
+    for (const Pixel& p : outline) {
+        int neighbours = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) neighbours += (dx || dy) && outline.count({p.first + dx, p.second + dy});
+        EXPECT_GE(neighbours, 2) << named(p);
+    }
+}
+
+TEST_F(PrimitivesRoundedRectangle, ANegativeRadiusWarnsAndDrawsNothing) {
+    const std::string output = stderrOf([&] {
+        window.drawRoundedRectangleFilled(Style::BLACK, 10, 10, 50, 50, -1);
+        window.drawRoundedRectangleOutline(Style::BLACK, 10, 10, 50, 50, -1);
+    });
+    EXPECT_EQ(countMatches(output, warningOf("The radius passed to drawRoundedRectangleFilled is negative, so nothing "
+                                             "was drawn")),
+              1);
+    EXPECT_EQ(countMatches(output, warningOf("The radius passed to drawRoundedRectangleOutline is negative, so "
+                                             "nothing was drawn")),
+              1);
+    EXPECT_TRUE(drawnWithin(5, 5, 55, 55).empty());
 }
 
 // ---- Styles: logic operations, blending, patterns, widths. ----
@@ -440,7 +501,7 @@ TEST_F(PrimitivesCurved, BezierCurveWithMorePointsThanTheRendererTakesWarnsAndDr
         window.readPixel(0, 0);  // the command has run
     });
     const std::string tooMany =
-        reportPattern(diagnostics::Kind::WARNING, "GLUTImpDrawing.cpp",
+        reportPattern(diagnostics::Kind::WARNING, "RendererDrawing.cpp",
                       "The curve passed to drawBezierCurve has more points than the renderer can draw");
     EXPECT_EQ(countMatches(output, tooMany), 1) << output;
     EXPECT_TRUE(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1).empty());  // not the curve before it either
@@ -807,7 +868,8 @@ std::string tessellationWarning() {
     };
     std::string pattern;
     for (const char* message : messages)
-        pattern += (pattern.empty() ? "" : "|") + reportPattern(diagnostics::Kind::WARNING, "GLUTImpDrawing.cpp", message);
+        pattern +=
+            (pattern.empty() ? "" : "|") + reportPattern(diagnostics::Kind::WARNING, "RendererDrawing.cpp", message);
     return pattern;
 }
 
@@ -863,7 +925,7 @@ TEST_F(PrimitivesPolygon, FilledPolygonsCoverWhatTheirTrianglesCover) {
          true},
     };
     const std::string crossingWarning =
-        reportPattern(diagnostics::Kind::WARNING, "GLUTImpDrawing.cpp", "Error tesselating polygon, coincident vertices were found");
+        reportPattern(diagnostics::Kind::WARNING, "RendererDrawing.cpp", "Error tesselating polygon, coincident vertices were found");
     constexpr int BESIDE = 200;
     for (const Case& c : cases) {
         window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "Color.h"
-#include "Globals.h"
 #include "KeyModifiers.h"
 #include "KeyboardEvent.h"
 #include "MouseEvent.h"
 #include "Style.h"
 #include "Transform.h"
+#include "shared/Globals.h"
 
 // Built before main in StartupOrderTest_Objects.cpp.
 extern const Style outlineStyle;

@@ -3,13 +3,13 @@
 #include <string>
 
 #include "Color.h"
-#include "Globals.h"
 #include "KeyModifiers.h"
 #include "KeyboardEvent.h"
 #include "MouseEvent.h"
 #include "NamedKey.h"
 #include "Style.h"
 #include "Transform.h"
+#include "shared/Globals.h"
 
 extern const Style outlineStyle(Color::RED, 3, Style::XOR_OP, Style::defaultpattern);
 extern const Style copiedStyle = Style::INVERTED;

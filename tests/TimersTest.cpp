@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "Brindlewood.h"
-#include "EventQueue.h"
-#include "GLUTImp.h"
-#include "Globals.h"
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "XDoTool.h"
+#include "renderer/Renderer.h"
+#include "shared/EventQueue.h"
+#include "shared/Globals.h"
 
 namespace {
 
@@ -144,7 +144,7 @@ TEST_F(Timers, ATimerOfAClosedWindowNeverReachesAWindowAtItsAddress) {
 // (the renderer was busy past a whole interval, as under load) add up to the ticks of the time.
 // A timer timed from its last tick falls behind by the renderer's delay at every tick.
 TEST_F(Timers, ARepeatingTimerKeepsItsScheduleOverTime) {
-    const std::atomic<std::int64_t>& skipped = Globals<GLUTImpStatics>::impl()->skippedticks;
+    const std::atomic<std::int64_t>& skipped = Globals<RendererStatics>::impl()->skippedticks;
     for (int interval : {1, 5}) {
         const auto start = std::chrono::steady_clock::now();
         const std::int64_t skippedBefore = skipped;
@@ -204,12 +204,6 @@ TEST_F(Timers, TakingFromAnEmptyTimerQueueHalts) {
                  onlyReport(diagnostics::Kind::FATAL_ERROR, "Window.cpp",
                             "Tried to remove a TimerEvent from an empty queue!  Call isTimerQueueEmpty() first to "
                             "ensure that this does not occur"));
-}
-
-TEST(TimerCreation, ATimerForNoWindowHalts) {
-    EXPECT_DEATH(GLUTImp::startTimer(nullptr, 10),
-                 onlyReport(diagnostics::Kind::FATAL_ASSERTION, "GLUTImpInput.cpp",
-                            "I seem to have recieved a NULL Window pointer"));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Diagnostics.h"
+#include "shared/Diagnostics.h"
 
 // One whole report, newline included, written by the source file named sourceFile (for instance
 // "Style.cpp"), with the line naming the program's call beneath it where a public call made it.

@@ -1,0 +1,223 @@
+// Renderer: the one thread that owns the platform (the window system) and every OpenGL call. It
+// drains the command queue between the platform's turns, executes each command, and turns what the
+// platform reports and its own timers into window events. Private: no GL type appears here.
+//
+// Files: Renderer.cpp (thread, queue, window commands, page flips), RendererDrawing.cpp (styles and
+// primitives), RendererInput.cpp (input and timers); the caches it draws from in caches/
+// (FontInstance.cpp, ImageInstance.cpp, ImageFiles.cpp); the platform beneath it in platform/.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Image.h"
+#include "MouseEvent.h"
+#include "Style.h"
+#include "platform/Platform.h"
+#include "shared/Command.h"
+#include "shared/WindowState.h"
+
+class Color;
+class KeyboardEvent;
+class Transform;
+class Window;
+
+// The drawing state of a GL context that styles set: each primitive's state is put into effect
+// by changing only what differs from the state its window's context already has.
+struct DrawState {
+    Style::RasterOp rasterOp = Style::COPY_OP;
+    bool blend = false;   // alpha blending, for see-through colours and smooth lines
+    bool smooth = false;  // line smoothing
+    std::uint16_t pattern = 0xFFFF;  // the line stipple; all set is solid
+    int lineWidth = 1;
+    bool operator==(const DrawState& o) const {
+        return rasterOp == o.rasterOp && blend == o.blend && smooth == o.smooth && pattern == o.pattern &&
+               lineWidth == o.lineWidth;
+    }
+    bool operator!=(const DrawState& o) const { return !(*this == o); }
+};
+
+// The ticks of a timer: start + k * interval on the steady clock, k = 1, 2 ... A turn of the
+// renderer that comes after several ticks keeps one of them and skips the others, so a late
+// renderer neither drifts the schedule nor makes up for lost ticks in a burst. Pure.
+struct TickSchedule {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point start;
+    Clock::duration interval;      // zero: a tick on every turn
+    std::int64_t ticksPassed = 0;  // kept or skipped so far
+
+    // How many ticks have come due since the last call (0 for none), all counted as passed now.
+    std::int64_t takeDueTicks(Clock::time_point now);
+    Clock::time_point nextTick() const { return start + (ticksPassed + 1) * interval; }
+};
+
+// The renderer's state. The maps are touched on the renderer thread only; skippedticks may be read
+// by any.
+struct RendererStatics {
+    // A timer from its StartTimer command until it is stopped, has fired
+    // once (a one-shot timer), or its window is destroyed.
+    struct Timer {
+        Window* window = nullptr;
+        bool repeating = false;
+        TickSchedule schedule;
+    };
+    struct Frame {
+        bool pending = false;  // drawn into the back buffer but not yet swapped
+        std::chrono::steady_clock::time_point drawnSince;  // when the first drawing not yet swapped was made
+        std::chrono::steady_clock::time_point lastSwap;
+        int width = -1;  // the size last set up by reshape
+        int height = -1;
+    };
+    // A window as the renderer knows it, from its creation until it is destroyed or closed.
+    struct RendererWindow {
+        int platformid = 0;
+        int windowedid = 0;  // its own platform window while full screen stands in; 0 for none
+        bool fullscreen = false;
+        bool antialias = false;
+        bool autoflip = true;
+        int width = 0;  // the window's size, as made and as last reported
+        int height = 0;
+        Frame frame;
+        DrawState applied;          // what its context holds, when known
+        bool appliedKnown = false;  // text and pictures leave state of their own behind
+    };
+
+    std::map<Window*, RendererWindow> records;
+    std::map<platform::WindowId, Window*> windows;
+    std::map<int, Timer> timers;     // by id
+    std::atomic<std::int64_t> skippedticks{0};  // ticks that no repeating timer could keep, all together
+    MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
+    // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
+    // Kept here, in a record never destroyed, because the renderer still runs while statics die.
+    std::vector<Command> batch;
+    int batchmode = -1;  // the mode of the glBegin left open for more primitives, -1 for none
+};
+
+class Renderer {
+public:
+    class FontInstance;
+    class ImageInstance;
+
+    // Sets the display mode and starts the renderer thread, once: the first Window calls it.
+    static void start();
+
+    // Whether the platform is started; waits for it if the renderer is starting. False if no window
+    // was ever made (so no platform call may be made from a user thread).
+    static bool waitUntilPlatformReady();
+    // Blocks until the first window exists and the renderer will be stopped cleanly at exit, so a
+    // program that returns at once still ends cleanly.
+    static void waitUntilRunning();
+    // Whether the calling thread is the renderer.
+    static bool onRendererThread();
+    // Whether the renderer runs: started and not yet stopped at process exit.
+    static bool isRunning();
+    // Whether a user thread waits for the renderer to leave the platform's turn: the process is
+    // exiting, or a window's destructor waits. Pointer motion then is dropped, not worked through.
+    static bool isAwaited();
+
+    // Thread body.
+    static void run();
+    static void idle();
+    static void reshapeWindow(int width, int height);
+    // Executes one command, or drops it (answering whoever waits) if its window has been closed.
+    static void execute(Command& command);
+
+    // Styles and primitives (RendererDrawing.cpp).
+    static void setColor(const Color& color);
+    // The state a style draws lines (lines true) or other primitives with in window.
+    static DrawState stateFor(const RendererStatics::RendererWindow& window, const Style& style, bool lines);
+    // Puts the state into effect in window's (current) context, changing only what differs.
+    static void applyState(RendererStatics::RendererWindow& window, const DrawState& state);
+    // Ends the run of primitives being drawn in one glBegin, if any: done before anything but
+    // another primitive of the same kind and state in the same window.
+    static void endBatch();
+    // Makes window current and puts style and batching into effect for the primitive drawn next.
+    // Points, lines, triangles and filled rectangles, circles, ellipses and wedges in a row share
+    // one glBegin while their state stays the same.
+    static void begin(RendererStatics::RendererWindow& window, const Style& style, command::Batch batch);
+    // Draws one primitive under its style in window, current or not.
+    static void draw(const command::Draw& draw, RendererStatics::RendererWindow& window);
+    // Puts the raster position on (x, y) in window coordinates, wherever that lies.
+    static void moveRasterTo(int x, int y);
+    static void copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch);
+    static Color readPixel(Window* w, int x, int y);
+
+    // What the platform reports (RendererInput.cpp; windows' reshapes, exposes and closes in
+    // Renderer.cpp).
+    struct Input final : platform::EventSink {
+        void character(platform::WindowId window, int key, bool down, KeyModifiers modifiers) override;
+        void namedKey(platform::WindowId window, int key, bool down, KeyModifiers modifiers) override;
+        void button(platform::WindowId window, MouseEvent::Button button, bool down, int x, int y,
+                    KeyModifiers modifiers) override;
+        void pointerMoved(platform::WindowId window, int x, int y, bool dragging) override;
+        bool dropsPointerMotion() override;
+        void crossed(platform::WindowId window, bool entered) override;
+        void reshaped(platform::WindowId window, int width, int height) override;
+        void exposed(platform::WindowId window, bool damaged) override;
+        void closed(platform::WindowId window) override;
+    };
+    // Queues an event for every timer with a tick due; returns how long until the next tick.
+    static std::chrono::microseconds fireDueTimers();
+    // A StartTimer command: the first tick is interval milliseconds from now; a timer of negative
+    // interval is never armed.
+    static void armTimer(Window* w, int id, int interval, bool repeating);
+    // Part of destroying a window: a gone window's timers notify nobody.
+    static void stopTimersOf(Window* w);
+
+    // Font cache, on the caller's thread (FontInstance.cpp).
+    static int getFontHandle(const std::string& face, int size);
+    static int getFontHandle(int fontId, int size);
+    static void releaseFontHandle(int handle);
+    static void bumpFontRefCount(int handle);
+    static bool checkFont(const std::string& face, int size);
+    static void getStringSize(int handle, const std::string& text, int& width, int& height);
+
+    // Image cache, on the caller's thread (ImageInstance.cpp).
+    static int getImageHandle(const std::string& filename, Image::Type type, int* width, int* height);
+    static void releaseImageHandle(int handle);
+    static void bumpImageRefCount(int handle);
+    static void saveImage(int handle, const std::string& filename, Image::Type type);
+    static bool checkImage(const std::string& filename, Image::Type type);
+    static int subImage(int handle, int x, int y, int width, int height);
+    static int createEditableImage(int handle);
+    static int createEditableImage(int width, int height);
+    static unsigned char* getImageData(int handle);
+    static ImageInstance* getImageInstance(int handle);
+
+private:
+    struct Execution;
+    static void createWindow(const command::CreateWindow& command, Window* w);
+    // The window that a platform window draws, or null once its Window is gone.
+    static Window* windowOf(platform::WindowId window);
+    // The renderer's record of w, or null once it is closed (or before it is created).
+    static RendererStatics::RendererWindow* recordOf(Window* w);
+    // Makes the window's context current, unless it is already.
+    static void makeCurrent(RendererStatics::RendererWindow& window);
+    // Marks w as drawn; with autoflip on, the next frame shows it.
+    static void requestRedisplay(RendererStatics::RendererWindow& window);
+    // Swaps every window whose drawing is due on screen (caughtUp: no command is left to draw);
+    // returns how long until the next one is.
+    static std::chrono::microseconds presentFrames(bool caughtUp);
+    static void destroyWindow(Window* w);
+    // Erases w from every renderer map and stops its timers: its later commands are dropped.
+    static void forgetWindow(Window* w);
+    // w was closed by the user or the window system: forget it and wake whoever waits on it.
+    static void markClosed(Window* w);
+    // Drops a command for a window the user closed, answering a caller that waits for a reply.
+    static void answerForClosedWindow(Command& command);
+    // Records w's size; a changed size sets up the coordinate system anew and clears.
+    static void takeSize(Window* w, int width, int height);
+    // RESIZE: resizes the current window at once and clears it.
+    static void resizeNow(Window* w, int width, int height);
+    // The exit handler (with the exit status): stops the renderer, or, if it cannot stop in time,
+    // ends the process at once.
+    static void stopAtExit(int status, void*);
+    // Tells a waiting exit handler that the renderer has left its loop for good.
+    static void leaveLoop();
+    // Draws (and clears) a little so the GL driver finishes its lazy set-up now.
+    static void warmUpDriver();
+};
