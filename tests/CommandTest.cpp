@@ -6,13 +6,14 @@
 
 #include "ReportPattern.h"
 #include "Transform.h"
-#include "shared/Command.h"
+#include "shared/DaemonCommand.h"
 
 using diagnostics::Kind;
 
 TEST(CommandDeathTest, BuildingACommandForNoWindowHalts) {
-    EXPECT_DEATH(Command(nullptr, command::FlipPage{}),
-                 onlyReport(Kind::FATAL_ASSERTION, "Command.cpp", "I seem to have recieved a NULL Window pointer"));
+    EXPECT_DEATH(
+        DaemonCommand(nullptr, command::FlipPage{}),
+        onlyReport(Kind::FATAL_ASSERTION, "DaemonCommand.cpp", "I seem to have recieved a NULL Window pointer"));
 }
 
 TEST(CommandEncoding, AnglesAndTransformsTravelAsTruncatedFixedPoint) {

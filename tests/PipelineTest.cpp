@@ -47,17 +47,17 @@ long residentKilobytes() {
 // never dereferences a command's window.
 Window* const anyWindow = reinterpret_cast<Window*>(0x1000);
 
-Command pointList(int points) {
-    return Command(anyWindow, command::Draw{Style::BLACK, command::PolyLine{command::Points(points, {1, 2})}});
+DaemonCommand pointList(int points) {
+    return DaemonCommand(anyWindow, command::Draw{Style::BLACK, command::PolyLine{command::Points(points, {1, 2})}});
 }
 
 TEST(CommandQueue, AProducerRunsAheadUpToTheBoundThenWaitsForTheRenderer) {
     auto producer = std::async(std::launch::async, [] {
         for (std::size_t i = 0; i <= CommandQueue::QUEUE_BOUND; ++i)
-            CommandQueue::push(Command(anyWindow, command::FlipPage{}));
+            CommandQueue::push(DaemonCommand(anyWindow, command::FlipPage{}));
     });
     EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "the queue grew past its bound";
-    std::vector<Command> taken;
+    std::vector<DaemonCommand> taken;
     CommandQueue::takeAll(taken);
     EXPECT_EQ(taken.size(), CommandQueue::QUEUE_BOUND);
     ASSERT_EQ(producer.wait_for(2s), std::future_status::ready) << "taking the queue did not release the producer";
@@ -71,7 +71,7 @@ TEST(CommandQueue, LongPointListsAreBoundedByTheirSize) {
         for (int i = 0; i < 3; ++i) CommandQueue::push(pointList(points));
     });
     EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "three lists of half the bound were queued";
-    std::vector<Command> taken;
+    std::vector<DaemonCommand> taken;
     CommandQueue::takeAll(taken);
     EXPECT_EQ(taken.size(), 2u);
     EXPECT_EQ(producer.wait_for(2s), std::future_status::ready);

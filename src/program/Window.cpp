@@ -99,7 +99,7 @@ void checkInterval(int interval, const char* call) {
 int startTimerFor(Window* window, int interval, bool repeating) {
     static std::atomic<int> nextTimerId{0};
     const int id = nextTimerId++;
-    CommandQueue::push(Command(window, command::StartTimer{interval, id, repeating}));
+    CommandQueue::push(DaemonCommand(window, command::StartTimer{interval, id, repeating}));
     return id;
 }
 
@@ -128,7 +128,7 @@ void Window::_init(int x, int y, int newWidth, int newHeight, const std::string&
     if (newHeight < 1) FATAL_ERROR("Window height is a not a positive integer");
     Renderer::start();
     CommandQueue::push(
-        Command(this, command::CreateWindow{x, y, newWidth, newHeight, title, fullScreen, depth, refresh}));
+        DaemonCommand(this, command::CreateWindow{x, y, newWidth, newHeight, title, fullScreen, depth, refresh}));
     Renderer::waitUntilRunning();
     WindowManager::registerWindow(this);
     autopageflip = true;
@@ -138,7 +138,7 @@ void Window::_init(int x, int y, int newWidth, int newHeight, const std::string&
 Window::~Window() {
     WindowManager::removeWindow(this);
     CommandQueue::destructionQueued();
-    CommandQueue::push(Command(this, command::DestroyWindow{}));
+    CommandQueue::push(DaemonCommand(this, command::DestroyWindow{}));
     // The renderer may still hold this window in commands or callbacks in flight: wait until it has
     // closed the toolkit window and forgotten this one, so nothing there touches freed storage.
     if (Renderer::isRunning()) shared->destroyedsignal.wait();
@@ -160,19 +160,19 @@ void Window::handleTimerEvent(const TimerEvent&) { sched_yield(); }
 
 void Window::drawPixel(const Style& style, int x, int y, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::Draw{style, command::Pixel{x, y}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::Pixel{x, y}}));
 }
 void Window::drawLine(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::Draw{style, command::Line{x1, y1, x2, y2}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::Line{x1, y1, x2, y2}}));
 }
 void Window::drawRectangleFilled(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::Draw{style, command::RectangleFilled{x1, y1, x2, y2}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::RectangleFilled{x1, y1, x2, y2}}));
 }
 void Window::drawRectangleOutline(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::Draw{style, command::RectangleOutline{x1, y1, x2, y2}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::RectangleOutline{x1, y1, x2, y2}}));
 }
 // Radius 0 is the plain rectangle, drawn as such; any other is a polygon.
 void Window::drawRoundedRectangleFilled(const Style& style, int x1, int y1, int x2, int y2, int radius, CallSite site) {
@@ -180,7 +180,7 @@ void Window::drawRoundedRectangleFilled(const Style& style, int x1, int y1, int 
     if (!isDrawableRadius(radius, "drawRoundedRectangleFilled")) return;
     if (radius == 0) return drawRectangleFilled(style, x1, y1, x2, y2);
     CommandQueue::push(
-        Command(this, command::Draw{style, command::PolygonFilled{roundedRectangle(x1, y1, x2, y2, radius)}}));
+        DaemonCommand(this, command::Draw{style, command::PolygonFilled{roundedRectangle(x1, y1, x2, y2, radius)}}));
 }
 void Window::drawRoundedRectangleOutline(const Style& style, int x1, int y1, int x2, int y2, int radius,
                                          CallSite site) {
@@ -188,110 +188,111 @@ void Window::drawRoundedRectangleOutline(const Style& style, int x1, int y1, int
     if (!isDrawableRadius(radius, "drawRoundedRectangleOutline")) return;
     if (radius == 0) return drawRectangleOutline(style, x1, y1, x2, y2);
     CommandQueue::push(
-        Command(this, command::Draw{style, command::PolygonOutline{roundedRectangle(x1, y1, x2, y2, radius)}}));
+        DaemonCommand(this, command::Draw{style, command::PolygonOutline{roundedRectangle(x1, y1, x2, y2, radius)}}));
 }
 void Window::drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::Draw{style, command::TriangleFilled{x1, y1, x2, y2, x3, y3}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::TriangleFilled{x1, y1, x2, y2, x3, y3}}));
 }
 void Window::drawTriangleOutline(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::Draw{style, command::TriangleOutline{x1, y1, x2, y2, x3, y3}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::TriangleOutline{x1, y1, x2, y2, x3, y3}}));
 }
 void Window::drawCircleFilled(const Style& style, int x, int y, int radius, CallSite site) {
     const CallerScope caller(site);
     if (isDrawableRadius(radius, "drawCircleFilled"))
-        CommandQueue::push(Command(this, command::Draw{style, command::CircleFilled{x, y, radius}}));
+        CommandQueue::push(DaemonCommand(this, command::Draw{style, command::CircleFilled{x, y, radius}}));
 }
 void Window::drawCircleOutline(const Style& style, int x, int y, int radius, CallSite site) {
     const CallerScope caller(site);
     if (isDrawableRadius(radius, "drawCircleOutline"))
-        CommandQueue::push(Command(this, command::Draw{style, command::CircleOutline{x, y, radius}}));
+        CommandQueue::push(DaemonCommand(this, command::Draw{style, command::CircleOutline{x, y, radius}}));
 }
 void Window::drawEllipseFilled(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::Draw{style, command::EllipseFilled{x1, y1, x2, y2}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::EllipseFilled{x1, y1, x2, y2}}));
 }
 void Window::drawEllipseOutline(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::Draw{style, command::EllipseOutline{x1, y1, x2, y2}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::EllipseOutline{x1, y1, x2, y2}}));
 }
 void Window::drawArc(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
                      CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(
-        Command(this, command::Draw{style, command::Arc{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
+    CommandQueue::push(DaemonCommand(
+        this, command::Draw{style, command::Arc{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
 }
 void Window::drawWedgeFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
                              CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(
+    CommandQueue::push(DaemonCommand(
         this, command::Draw{style, command::WedgeFilled{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
 }
 void Window::drawWedgeOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
                               CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(
+    CommandQueue::push(DaemonCommand(
         this, command::Draw{style, command::WedgeOutline{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
 }
 void Window::drawChordFilled(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
                              CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(
+    CommandQueue::push(DaemonCommand(
         this, command::Draw{style, command::ChordFilled{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
 }
 void Window::drawChordOutline(const Style& style, int x1, int y1, int x2, int y2, double startAngle, double endAngle,
                               CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(
+    CommandQueue::push(DaemonCommand(
         this, command::Draw{style, command::ChordOutline{x1, y1, x2, y2, angleOf(startAngle), angleOf(endAngle)}}));
 }
 void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::DrawText{style, font.handle, x, y, text, false, Transform()}));
+    CommandQueue::push(DaemonCommand(this, command::DrawText{style, font.handle, x, y, text, false, Transform()}));
 }
 void Window::drawText(const Style& style, const Font& font, int x, int y, const std::string& text,
                       const Transform& transform, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::DrawText{style, font.handle, x, y, text, true, quantized(transform)}));
+    CommandQueue::push(
+        DaemonCommand(this, command::DrawText{style, font.handle, x, y, text, true, quantized(transform)}));
 }
 void Window::drawPolygonFilled(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
                                CallSite site) {
     const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonFilled are different sizes");
-    CommandQueue::push(Command(this, command::Draw{style, command::PolygonFilled{pointsOf(xcoords, ycoords)}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::PolygonFilled{pointsOf(xcoords, ycoords)}}));
 }
 void Window::drawPolygonOutline(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
                                 CallSite site) {
     const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolygonOutline are different sizes");
-    CommandQueue::push(Command(this, command::Draw{style, command::PolygonOutline{pointsOf(xcoords, ycoords)}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::PolygonOutline{pointsOf(xcoords, ycoords)}}));
 }
 void Window::drawPolyLine(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
                           CallSite site) {
     const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawPolyLine are different sizes");
-    CommandQueue::push(Command(this, command::Draw{style, command::PolyLine{pointsOf(xcoords, ycoords)}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::PolyLine{pointsOf(xcoords, ycoords)}}));
 }
 void Window::drawBezierCurve(const Style& style, const std::vector<int>& xcoords, const std::vector<int>& ycoords,
                              CallSite site) {
     const CallerScope caller(site);
     if (xcoords.size() != ycoords.size())
         FATAL_ERROR("The xcoords and ycoords vectors passed to drawBezierCurve are different sizes");
-    CommandQueue::push(Command(this, command::Draw{style, command::BezierCurve{pointsOf(xcoords, ycoords)}}));
+    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::BezierCurve{pointsOf(xcoords, ycoords)}}));
 }
 void Window::drawImage(const Image& image, int x, int y, CallSite site) {
     const CallerScope caller(site);
     Renderer::bumpImageRefCount(image.handle);  // the queued command holds a reference
-    CommandQueue::push(Command(this, command::DrawImage{image.handle, x, y, false, Transform()}));
+    CommandQueue::push(DaemonCommand(this, command::DrawImage{image.handle, x, y, false, Transform()}));
 }
 void Window::drawImage(const Image& image, int x, int y, const Transform& transform, CallSite site) {
     const CallerScope caller(site);
     Renderer::bumpImageRefCount(image.handle);  // the queued command holds a reference
-    CommandQueue::push(Command(this, command::DrawImage{image.handle, x, y, true, quantized(transform)}));
+    CommandQueue::push(DaemonCommand(this, command::DrawImage{image.handle, x, y, true, quantized(transform)}));
 }
 void Window::clear(CallSite site) {
     const CallerScope caller(site);
@@ -299,7 +300,7 @@ void Window::clear(CallSite site) {
 }
 void Window::clear(const Color& color, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::Clear{color}));
+    CommandQueue::push(DaemonCommand(this, command::Clear{color}));
 }
 
 Image Window::createImage(int x, int y, int imageWidth, int imageHeight, CallSite site) {
@@ -323,7 +324,7 @@ void Window::copyRegion(int x, int y, int destX, int destY, int regionWidth, int
     if (x > w || y > h) WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
     if (std::int64_t(x) + regionWidth > w || std::int64_t(y) + regionHeight > h)
         WARNING("The rectangle chosen for copying a region is outside the bounds of the window");
-    CommandQueue::push(Command(this, command::CopyRegion{x, y, destX, destY, regionWidth, regionHeight}));
+    CommandQueue::push(DaemonCommand(this, command::CopyRegion{x, y, destX, destY, regionWidth, regionHeight}));
 }
 
 Color Window::readPixel(int x, int y, CallSite site) {
@@ -336,17 +337,17 @@ Color Window::readPixel(int x, int y, CallSite site) {
 
 void Window::flipPage(CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::FlipPage{}));
+    CommandQueue::push(DaemonCommand(this, command::FlipPage{}));
 }
 void Window::enableAutoPageFlip(CallSite site) {
     const CallerScope caller(site);
     autopageflip = true;
-    CommandQueue::push(Command(this, command::SetAutoPageFlip{true}));
+    CommandQueue::push(DaemonCommand(this, command::SetAutoPageFlip{true}));
 }
 void Window::disableAutoPageFlip(CallSite site) {
     const CallerScope caller(site);
     autopageflip = false;
-    CommandQueue::push(Command(this, command::SetAutoPageFlip{false}));
+    CommandQueue::push(DaemonCommand(this, command::SetAutoPageFlip{false}));
 }
 void Window::waitForNextFrame(int framesPerSecond, CallSite site) {
     const CallerScope caller(site);
@@ -365,40 +366,40 @@ void Window::waitForNextFrame(int framesPerSecond, CallSite site) {
 }
 void Window::enableAntialiasing(CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::SetAntialiasing{true}));
+    CommandQueue::push(DaemonCommand(this, command::SetAntialiasing{true}));
 }
 void Window::disableAntialiasing(CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::SetAntialiasing{false}));
+    CommandQueue::push(DaemonCommand(this, command::SetAntialiasing{false}));
 }
 void Window::enableFullScreen(int depth, int refresh, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::EnableFullScreen{depth, refresh}));
+    CommandQueue::push(DaemonCommand(this, command::EnableFullScreen{depth, refresh}));
 }
 void Window::disableFullScreen(CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::DisableFullScreen{}));
+    CommandQueue::push(DaemonCommand(this, command::DisableFullScreen{}));
 }
 void Window::hide(CallSite site) {
     const CallerScope caller(site);
     if (hidden) return;
-    CommandQueue::push(Command(this, command::ShowWindow{false}));
+    CommandQueue::push(DaemonCommand(this, command::ShowWindow{false}));
     hidden = true;
 }
 void Window::show(CallSite site) {
     const CallerScope caller(site);
     if (!hidden) return;
-    CommandQueue::push(Command(this, command::ShowWindow{true}));
+    CommandQueue::push(DaemonCommand(this, command::ShowWindow{true}));
     hidden = false;
 }
 void Window::resize(int newHeight, int newWidth, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::Resize{newWidth, newHeight}));
+    CommandQueue::push(DaemonCommand(this, command::Resize{newWidth, newHeight}));
     _setWindowSize(newWidth, newHeight);
 }
 void Window::setPosition(int x, int y, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::SetPosition{x, y}));
+    CommandQueue::push(DaemonCommand(this, command::SetPosition{x, y}));
 }
 void Window::getPosition(int& x, int& y, CallSite site) {
     const CallerScope caller(site);
@@ -408,11 +409,11 @@ void Window::getPosition(int& x, int& y, CallSite site) {
 }
 void Window::setTitle(const std::string& title, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::SetTitle{title}));
+    CommandQueue::push(DaemonCommand(this, command::SetTitle{title}));
 }
 void Window::ignoreKeyRepeat(bool ignore, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::IgnoreKeyRepeat{ignore}));
+    CommandQueue::push(DaemonCommand(this, command::IgnoreKeyRepeat{ignore}));
 }
 
 int Window::getWidth() const {
@@ -548,7 +549,7 @@ TimerEvent Window::startTimer(int interval, CallSite site) {
 }
 void Window::stopTimer(const TimerEvent& timer, CallSite site) {
     const CallerScope caller(site);
-    CommandQueue::push(Command(this, command::StopTimer{timer.getTimerID()}));
+    CommandQueue::push(DaemonCommand(this, command::StopTimer{timer.getTimerID()}));
 }
 int Window::getTimerCount(const TimerEvent& timer, CallSite site) {
     const CallerScope caller(site);

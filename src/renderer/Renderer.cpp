@@ -130,7 +130,7 @@ void Renderer::run() {
     r.stateChanged.notify_all();
 
     // Until the first window exists the platform has nothing to process: run commands here.
-    std::vector<Command>& batch = state().batch;
+    std::vector<DaemonCommand>& batch = state().batch;
     bool windowCreated = false;
     while (!windowCreated) {
         if (r.stopRequested) {
@@ -139,7 +139,7 @@ void Renderer::run() {
             return;
         }
         CommandQueue::takeAll(batch);
-        for (Command& command : batch) {
+        for (DaemonCommand& command : batch) {
             windowCreated = windowCreated || std::holds_alternative<command::CreateWindow>(command.action);
             execute(command);
         }
@@ -196,13 +196,13 @@ void Renderer::idle() {
     // While producers keep queueing, go on executing for up to one slice before the platform's next
     // turn: polling the X connection between every two commands would cost more than drawing them.
     const Clock::time_point sliceEnd = Clock::now() + IDLE_WAIT;
-    std::vector<Command>& batch = state().batch;
+    std::vector<DaemonCommand>& batch = state().batch;
     bool executed = false;
     bool caughtUp = false;
     while (!caughtUp) {
         CommandQueue::takeAll(batch);
         caughtUp = batch.empty();
-        for (Command& command : batch) execute(command);
+        for (DaemonCommand& command : batch) execute(command);
         executed = executed || !caughtUp;
         if (Clock::now() >= sliceEnd) break;
     }
@@ -489,7 +489,7 @@ struct Renderer::Execution {
     }
 };
 
-void Renderer::answerForClosedWindow(Command& c) {
+void Renderer::answerForClosedWindow(DaemonCommand& c) {
     Window* w = c.window;
     std::visit(
         [w](const auto& a) {
@@ -510,7 +510,7 @@ void Renderer::answerForClosedWindow(Command& c) {
         c.action);
 }
 
-void Renderer::execute(Command& c) {
+void Renderer::execute(DaemonCommand& c) {
     Window* w = c.window;
     // Every window's first command creates it; a window unknown after that has been closed.
     if (const auto* create = std::get_if<command::CreateWindow>(&c.action)) {

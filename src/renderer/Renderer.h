@@ -18,7 +18,7 @@
 #include "MouseEvent.h"
 #include "Style.h"
 #include "platform/Platform.h"
-#include "shared/Command.h"
+#include "shared/DaemonCommand.h"
 #include "shared/WindowState.h"
 
 class Color;
@@ -93,7 +93,7 @@ struct RendererStatics {
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
     // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
-    std::vector<Command> batch;
+    std::vector<DaemonCommand> batch;
     int batchmode = -1;  // the mode of the glBegin left open for more primitives, -1 for none
 };
 
@@ -124,7 +124,7 @@ public:
     static void idle();
     static void reshapeWindow(int width, int height);
     // Executes one command, or drops it (answering whoever waits) if its window has been closed.
-    static void execute(Command& command);
+    static void execute(DaemonCommand& command);
 
     // Styles and primitives (RendererDrawing.cpp).
     static void setColor(const Color& color);
@@ -208,7 +208,7 @@ private:
     // w was closed by the user or the window system: forget it and wake whoever waits on it.
     static void markClosed(Window* w);
     // Drops a command for a window the user closed, answering a caller that waits for a reply.
-    static void answerForClosedWindow(Command& command);
+    static void answerForClosedWindow(DaemonCommand& command);
     // Records w's size; a changed size sets up the coordinate system anew and clears.
     static void takeSize(Window* w, int width, int height);
     // RESIZE: resizes the current window at once and clears it.

@@ -14,7 +14,7 @@ struct QueueState {
     PortMutex mutex;
     std::condition_variable_any appended;  // a sleeping renderer has work
     std::condition_variable_any taken;     // a producer held at the bound may go on
-    std::vector<Command> commands;
+    std::vector<DaemonCommand> commands;
     std::size_t points = 0;                  // of the queued point lists
     std::atomic<int> destructionsQueued{0};  // read by the renderer without the lock
     bool rendererSleeping = false;
@@ -29,7 +29,7 @@ QueueState& queueState() { return *Globals<QueueState>::impl(); }
 
 }  // namespace
 
-void CommandQueue::push(Command&& command) {
+void CommandQueue::push(DaemonCommand&& command) {
     QueueState& q = queueState();
     const std::size_t points = command.countPoints();  // outside the lock the renderer takes the queue under
     std::unique_lock<PortMutex> guard(q.mutex);
@@ -50,7 +50,7 @@ void CommandQueue::push(Command&& command) {
 }
 
 void CommandQueue::closeQueue() {
-    std::vector<Command> unexecuted;
+    std::vector<DaemonCommand> unexecuted;
     QueueState& q = queueState();
     {
         std::lock_guard<PortMutex> guard(q.mutex);
@@ -58,10 +58,10 @@ void CommandQueue::closeQueue() {
         unexecuted.swap(q.commands);
     }
     q.taken.notify_all();
-    for (const Command& command : unexecuted) command.answerDropped();
+    for (const DaemonCommand& command : unexecuted) command.answerDropped();
 }
 
-void CommandQueue::takeAll(std::vector<Command>& batch) {
+void CommandQueue::takeAll(std::vector<DaemonCommand>& batch) {
     QueueState& q = queueState();
     batch.clear();
     bool producersHeld = false;

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "shared/Command.h"
+#include "shared/DaemonCommand.h"
 
 class CommandQueue {
 public:
@@ -20,20 +20,20 @@ public:
     // Queues a command, waiting first while the queue is full; wakes a sleeping renderer. Commands
     // from one thread run in the order queued. A command that awaits an answer and comes after the
     // renderer has stopped for good is answered as for a closed window.
-    static void push(Command&& command);
+    static void push(DaemonCommand&& command);
     // Queues a command whose caller waits for its answer, and returns the answer: each caller has
     // its own reply slot, so callers on any number of threads get their own.
     template <typename Answer, typename Kind>
     static Answer pushAndWait(Window* window, Kind&& request) {
         Reply<Answer> reply;
         request.reply = &reply;
-        push(Command(window, std::forward<Kind>(request)));
+        push(DaemonCommand(window, std::forward<Kind>(request)));
         return reply.take();
     }
 
     // Renderer side: swaps batch (emptied) with the whole queue, in one lock, and lets producers
     // held at the bound go on. Swapping hands the queue storage back, so taking allocates nothing.
-    static void takeAll(std::vector<Command>& batch);
+    static void takeAll(std::vector<DaemonCommand>& batch);
     // Renderer side, when it stops at exit: drops what is queued; later commands are dropped too.
     // Callers waiting for an answer get the answer of a closed window.
     static void closeQueue();

@@ -1,4 +1,4 @@
-// Command: one drawing or window request on its way from a user's thread to the renderer, as a
+// DaemonCommand: one drawing or window request on its way from a user's thread to the renderer, as a
 // typed value: one small struct per kind, with named fields, in one std::variant. Built whole by
 // Window on the caller's thread, moved into the CommandQueue, executed by the renderer.
 #pragma once
@@ -215,9 +215,9 @@ using Action = std::variant<command::CreateWindow, command::DestroyWindow, comma
                             command::CopyRegion, command::ReadPixel, command::Clear, command::Draw>;
 
 // A request for one window.
-struct Command {
+struct DaemonCommand {
     // Halts on a null window.
-    Command(Window* window, Action action);
+    DaemonCommand(Window* window, Action action);
 
     Window* window;
     Action action;

@@ -1,6 +1,6 @@
-// Command: built on a user's thread, then used only by the renderer (or dropped by the queue at
+// DaemonCommand: built on a user's thread, then used only by the renderer (or dropped by the queue at
 // exit); it has no lock of its own.
-#include "shared/Command.h"
+#include "shared/DaemonCommand.h"
 
 #include <cmath>
 #include <limits>
@@ -43,15 +43,15 @@ Transform quantized(const Transform& t) {
     return Transform(round(t.getRotation()), round(t.getScaleX()), round(t.getScaleY()));
 }
 
-Command::Command(Window* window, Action action) : window(window), action(std::move(action)) {
+DaemonCommand::DaemonCommand(Window* window, Action action) : window(window), action(std::move(action)) {
     if (!window) FATAL_ASSERTION("I seem to have recieved a NULL Window pointer");
 }
 
-std::size_t Command::countPoints() const {
+std::size_t DaemonCommand::countPoints() const {
     return std::visit([](const auto& a) { return pointsIn(a); }, action);
 }
 
-void Command::answerDropped() const {
+void DaemonCommand::answerDropped() const {
     std::visit(
         [](const auto& a) {
             using Kind = std::decay_t<decltype(a)>;
