@@ -28,14 +28,14 @@ const std::string MISSING = "/no/such/directory/Missing.ttf";
 
 // The handle the cache holds for a key, asked for and given straight back.
 int handleOf(const std::string& face, int size) {
-    const int handle = Renderer::getFontHandle(face, size);
-    Renderer::releaseFontHandle(handle);
+    const int handle = Renderer::FontInstance::getFontHandle(face, size, -1);
+    Renderer::FontInstance::releaseFontHandle(handle);
     return handle;
 }
 
 int handleOf(int fontId, int size) {
-    const int handle = Renderer::getFontHandle(fontId, size);
-    Renderer::releaseFontHandle(handle);
+    const int handle = Renderer::FontInstance::getFontHandle("", size, fontId);
+    Renderer::FontInstance::releaseFontHandle(handle);
     return handle;
 }
 

@@ -934,9 +934,9 @@ TEST_F(ImageFilesDeathTest, NullArgumentsOfTheLoadersHalt) {
 TEST_F(ImageFilesDeathTest, NullSizePointersOfTheCacheHalt) {
     int side = 0;
     const std::string name = savedDistinctPng();
-    EXPECT_EXIT(Renderer::getImageHandle(name, Image::PNG, nullptr, &side), KilledBySignal(SIGABRT),
+    EXPECT_EXIT(Renderer::ImageInstance::getImageHandle(name, Image::PNG, nullptr, &side), KilledBySignal(SIGABRT),
                 onlyReport(Kind::FATAL_ASSERTION, "ImageInstance.cpp", "Passed a null pointer for the width"));
-    EXPECT_EXIT(Renderer::getImageHandle(name, Image::PNG, &side, nullptr), KilledBySignal(SIGABRT),
+    EXPECT_EXIT(Renderer::ImageInstance::getImageHandle(name, Image::PNG, &side, nullptr), KilledBySignal(SIGABRT),
                 onlyReport(Kind::FATAL_ASSERTION, "ImageInstance.cpp", "Passed a null pointer for the height"));
 }
 

@@ -217,8 +217,8 @@ TEST_F(ImageCacheTest, SetPixelsIsSeenByEveryCopy) {
 
 TEST_F(ImageCacheTest, ReleasingMoreOftenThanHeldReportsANegativeCount) {
     int handle = Instance::createEditableImage(1, 1);
-    Renderer::releaseImageHandle(handle);
-    std::string output = stderrOf([&] { Renderer::releaseImageHandle(handle); });
+    Renderer::ImageInstance::releaseImageHandle(handle);
+    std::string output = stderrOf([&] { Renderer::ImageInstance::releaseImageHandle(handle); });
     EXPECT_PRED2(matchesWhole, output,
                  reportPattern(Kind::NON_FATAL_ASSERTION, "ImageInstance.cpp",
                                "Refcounts for an image handle have somehow become negative"));
@@ -240,9 +240,9 @@ using ImageCacheDeathTest = ImageCacheTest;
 
 TEST_F(ImageCacheDeathTest, BumpingAFreedImageHalts) {
     int handle = Instance::createEditableImage(1, 1);
-    Renderer::releaseImageHandle(handle);
+    Renderer::ImageInstance::releaseImageHandle(handle);
     EXPECT_EXIT(
-        Renderer::bumpImageRefCount(handle), KilledBySignal(SIGABRT),
+        Renderer::ImageInstance::bumpImageRefCount(handle), KilledBySignal(SIGABRT),
         onlyReport(Kind::FATAL_ASSERTION, "ImageInstance.cpp", "Image has been destroyed; cannot bump refcount"));
 }
 

@@ -295,17 +295,3 @@ void Renderer::FontInstance::getStringSize(int handle, const std::string& text, 
     width = platform::windowSystem().builtinTextWidth(font->fontId, font->builtinSize, text);
     height = font->pointSize;
 }
-
-int Renderer::getFontHandle(const std::string& face, int size) { return FontInstance::getFontHandle(face, size, -1); }
-
-int Renderer::getFontHandle(int fontId, int size) { return FontInstance::getFontHandle("", size, fontId); }
-
-void Renderer::releaseFontHandle(int handle) { FontInstance::releaseFontHandle(handle); }
-
-void Renderer::bumpFontRefCount(int handle) { FontInstance::bumpFontRefCount(handle); }
-
-bool Renderer::checkFont(const std::string& face, int size) { return FontInstance::checkFont(face, size); }
-
-void Renderer::getStringSize(int handle, const std::string& text, int& width, int& height) {
-    FontInstance::getStringSize(handle, text, width, height);
-}

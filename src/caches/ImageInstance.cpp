@@ -95,6 +95,8 @@ Renderer::ImageInstance& Renderer::ImageInstance::liveInstance(int handle) {
 }
 
 int Renderer::ImageInstance::getImageHandle(const std::string& filename, Image::Type type, int* width, int* height) {
+    if (!width) FATAL_ASSERTION("Passed a null pointer for the width");
+    if (!height) FATAL_ASSERTION("Passed a null pointer for the height");
     RendererImageInstanceStatics& images = cache();
     std::lock_guard<PortMutex> lock(images.mutex);
     auto known = images.handles.find(filename);
@@ -407,24 +409,3 @@ int Renderer::ImageInstance::createImage(int windowWidth, int windowHeight, int 
     std::lock_guard<PortMutex> lock(cache().mutex);
     return registerInstance(new (std::nothrow) ImageInstance(pixels, Image::SCREEN, capturedWidth, capturedHeight));
 }
-
-int Renderer::getImageHandle(const std::string& filename, Image::Type type, int* width, int* height) {
-    if (!width) FATAL_ASSERTION("Passed a null pointer for the width");
-    if (!height) FATAL_ASSERTION("Passed a null pointer for the height");
-    return ImageInstance::getImageHandle(filename, type, width, height);
-}
-void Renderer::releaseImageHandle(int handle) { ImageInstance::releaseImageHandle(handle); }
-void Renderer::bumpImageRefCount(int handle) { ImageInstance::bumpImageRefCount(handle); }
-void Renderer::saveImage(int handle, const std::string& filename, Image::Type type) {
-    ImageInstance::saveImage(handle, filename, type);
-}
-bool Renderer::checkImage(const std::string& filename, Image::Type type) {
-    return ImageInstance::checkImage(filename, type);
-}
-int Renderer::subImage(int handle, int x, int y, int width, int height) {
-    return ImageInstance::subImage(handle, x, y, width, height);
-}
-int Renderer::createEditableImage(int handle) { return ImageInstance::createEditableImage(handle); }
-int Renderer::createEditableImage(int width, int height) { return ImageInstance::createEditableImage(width, height); }
-unsigned char* Renderer::getImageData(int handle) { return ImageInstance::getImageData(handle); }
-Renderer::ImageInstance* Renderer::getImageInstance(int handle) { return ImageInstance::getImageInstance(handle); }

@@ -2,7 +2,7 @@
 // reference to its handle in the font cache, taken and given back directly in the cache.
 #include "Font.h"
 
-#include "renderer/Renderer.h"
+#include "caches/FontInstance.h"
 #include "shared/Diagnostics.h"
 
 namespace {
@@ -16,31 +16,31 @@ Font::Font(const std::string& face, int pointSize, CallSite site) : face(face), 
     const CallerScope caller(site);
     if (face.empty()) FATAL_ERROR(INVALID_FACE);
     if (pointSize < 1) FATAL_ERROR(INVALID_SIZE);
-    handle = Renderer::getFontHandle(face, pointSize);
+    handle = Renderer::FontInstance::getFontHandle(face, pointSize, -1);
 }
 
 // Built-in ids take any size, even 0: the font itself decides what it can draw.
 Font::Font(int fontId, int pointSize, CallSite site)
     : face("default font #" + std::to_string(fontId)), pointSize(pointSize) {
     const CallerScope caller(site);
-    handle = Renderer::getFontHandle(fontId, pointSize);
+    handle = Renderer::FontInstance::getFontHandle("", pointSize, fontId);
 }
 
 Font::Font(const Font& other) : face(other.face), pointSize(other.pointSize), handle(other.handle) {
-    Renderer::bumpFontRefCount(handle);
+    Renderer::FontInstance::bumpFontRefCount(handle);
 }
 
 // Release before bump keeps a self-assignment's count where it was.
 Font& Font::operator=(const Font& other) {
-    Renderer::releaseFontHandle(handle);
+    Renderer::FontInstance::releaseFontHandle(handle);
     handle = other.handle;
-    Renderer::bumpFontRefCount(handle);
+    Renderer::FontInstance::bumpFontRefCount(handle);
     face = other.face;
     pointSize = other.pointSize;
     return *this;
 }
 
-Font::~Font() { Renderer::releaseFontHandle(handle); }
+Font::~Font() { Renderer::FontInstance::releaseFontHandle(handle); }
 
 bool Font::operator==(const Font& other) const { return face == other.face && pointSize == other.pointSize; }
 
@@ -52,8 +52,8 @@ void Font::setFace(const std::string& newFace, CallSite site) {
     if (newFace == face) return;
     if (newFace.empty()) FATAL_ERROR(INVALID_FACE);
     face = newFace;
-    Renderer::releaseFontHandle(handle);
-    handle = Renderer::getFontHandle(face, pointSize);
+    Renderer::FontInstance::releaseFontHandle(handle);
+    handle = Renderer::FontInstance::getFontHandle(face, pointSize, -1);
 }
 
 void Font::setPointSize(int newPointSize, CallSite site) {
@@ -61,18 +61,18 @@ void Font::setPointSize(int newPointSize, CallSite site) {
     if (newPointSize == pointSize) return;
     if (newPointSize < 1) FATAL_ERROR(INVALID_SIZE);
     pointSize = newPointSize;
-    Renderer::releaseFontHandle(handle);
-    handle = Renderer::getFontHandle(face, pointSize);
+    Renderer::FontInstance::releaseFontHandle(handle);
+    handle = Renderer::FontInstance::getFontHandle(face, pointSize, -1);
 }
 
 bool Font::checkFont(const std::string& face, int pointSize, CallSite site) {
     const CallerScope caller(site);
-    return pointSize >= 1 && Renderer::checkFont(face, pointSize);
+    return pointSize >= 1 && Renderer::FontInstance::checkFont(face, pointSize);
 }
 
 void Font::getStringSize(const std::string& text, int& width, int& height, CallSite site) const {
     const CallerScope caller(site);
-    Renderer::getStringSize(handle, text, width, height);
+    Renderer::FontInstance::getStringSize(handle, text, width, height);
 }
 
 std::ostream& operator<<(std::ostream& out, const Font& font) {

@@ -29,7 +29,7 @@ const char* typeName(Image::Type type) {
 Image::Image(const std::string& filename, Type type, CallSite site) : width(0), height(0), handle(-1), type(type) {
     const CallerScope caller(site);
     if (filename.empty()) FATAL_ERROR(INVALID_FILENAME);
-    handle = Renderer::getImageHandle(filename, type, &width, &height);
+    handle = Renderer::ImageInstance::getImageHandle(filename, type, &width, &height);
 }
 
 Image::Image(int handle, int width, int height, Type type) : width(width), height(height), handle(handle), type(type) {}
@@ -37,14 +37,14 @@ Image::Image(int handle, int width, int height, Type type) : width(width), heigh
 Image::Image() : width(0), height(0), handle(-1), type(NOT_INITIALIZED) {}
 
 Image::Image(const Image& other) : width(other.width), height(other.height), handle(other.handle), type(other.type) {
-    if (handle != -1) Renderer::bumpImageRefCount(handle);
+    if (handle != -1) Renderer::ImageInstance::bumpImageRefCount(handle);
 }
 
 // Raise before release, so assigning an image to itself never lets its count touch zero.
 Image& Image::operator=(const Image& other) {
     if (other.handle == -1) return *this;
-    Renderer::bumpImageRefCount(other.handle);
-    if (handle != -1) Renderer::releaseImageHandle(handle);
+    Renderer::ImageInstance::bumpImageRefCount(other.handle);
+    if (handle != -1) Renderer::ImageInstance::releaseImageHandle(handle);
     width = other.width;
     height = other.height;
     handle = other.handle;
@@ -53,7 +53,7 @@ Image& Image::operator=(const Image& other) {
 }
 
 Image::~Image() {
-    if (handle != -1) Renderer::releaseImageHandle(handle);
+    if (handle != -1) Renderer::ImageInstance::releaseImageHandle(handle);
 }
 
 bool Image::operator==(const Image& other) const {
@@ -66,29 +66,29 @@ void Image::save(const std::string& filename, Type fileType, CallSite site) cons
     const CallerScope caller(site);
     if (handle == -1) return;
     if (filename.empty()) FATAL_ERROR(INVALID_FILENAME);
-    Renderer::saveImage(handle, filename, fileType);
+    Renderer::ImageInstance::saveImage(handle, filename, fileType);
 }
 
 bool Image::checkImage(const std::string& filename, Type fileType, CallSite site) {
     const CallerScope caller(site);
-    return Renderer::checkImage(filename, fileType);
+    return Renderer::ImageInstance::checkImage(filename, fileType);
 }
 
 Image Image::subImage(int x, int y, int width, int height, CallSite site) const {
     const CallerScope caller(site);
     if (handle == -1) return *this;
-    return Image(Renderer::subImage(handle, x, y, width, height), width, height, type);
+    return Image(Renderer::ImageInstance::subImage(handle, x, y, width, height), width, height, type);
 }
 
 Image Image::createEditable(int width, int height, CallSite site) {
     const CallerScope caller(site);
-    return Image(Renderer::createEditableImage(width, height), width, height, SCREEN);
+    return Image(Renderer::ImageInstance::createEditableImage(width, height), width, height, SCREEN);
 }
 
 Image Image::makeEditable(CallSite site) const {
     const CallerScope caller(site);
     if (handle == -1) return *this;
-    return Image(Renderer::createEditableImage(handle), width, height, SCREEN);
+    return Image(Renderer::ImageInstance::createEditableImage(handle), width, height, SCREEN);
 }
 
 std::vector<unsigned char> Image::getPixels(CallSite site) const {

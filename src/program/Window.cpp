@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "WindowManager.h"
+#include "caches/ImageInstance.h"
 #include "renderer/Renderer.h"
 #include "shared/CommandQueue.h"
 #include "shared/Diagnostics.h"
@@ -286,12 +287,12 @@ void Window::drawBezierCurve(const Style& style, const std::vector<int>& xcoords
 }
 void Window::drawImage(const Image& image, int x, int y, CallSite site) {
     const CallerScope caller(site);
-    Renderer::bumpImageRefCount(image.handle);  // the queued command holds a reference
+    Renderer::ImageInstance::bumpImageRefCount(image.handle);  // the queued command holds a reference
     CommandQueue::push(DaemonCommand(this, command::DrawImage{image.handle, x, y, false, Transform()}));
 }
 void Window::drawImage(const Image& image, int x, int y, const Transform& transform, CallSite site) {
     const CallerScope caller(site);
-    Renderer::bumpImageRefCount(image.handle);  // the queued command holds a reference
+    Renderer::ImageInstance::bumpImageRefCount(image.handle);  // the queued command holds a reference
     CommandQueue::push(DaemonCommand(this, command::DrawImage{image.handle, x, y, true, quantized(transform)}));
 }
 void Window::clear(CallSite site) {

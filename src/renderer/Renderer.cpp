@@ -462,7 +462,7 @@ struct Renderer::Execution {
         record.appliedKnown = false;
         requestRedisplay(record);
         // Window raised the count so the picture outlived the queue; drop that reference.
-        releaseImageHandle(c.image);
+        ImageInstance::releaseImageHandle(c.image);
     }
     void operator()(const command::CreateImage& c) {
         makeCurrent(record);
@@ -502,9 +502,11 @@ void Renderer::answerForClosedWindow(DaemonCommand& c) {
             } else if constexpr (std::is_same_v<Kind, command::ReadPixel>) {
                 a.reply->put(Color::WHITE);
             } else if constexpr (std::is_same_v<Kind, command::CreateImage>) {
-                a.reply->put(Image(createEditableImage(a.width, a.height), a.width, a.height, Image::SCREEN));
+                a.reply->put(
+                    Image(ImageInstance::createEditableImage(a.width, a.height), a.width, a.height, Image::SCREEN));
             } else if constexpr (std::is_same_v<Kind, command::DrawImage>) {
-                releaseImageHandle(a.image);  // Window raised the count for the queue; nothing draws it now
+                ImageInstance::releaseImageHandle(
+                    a.image);  // Window raised the count for the queue; nothing draws it now
             }
         },
         c.action);

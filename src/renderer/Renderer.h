@@ -168,26 +168,6 @@ public:
     // Part of destroying a window: a gone window's timers notify nobody.
     static void stopTimersOf(Window* w);
 
-    // Font cache, on the caller's thread (FontInstance.cpp).
-    static int getFontHandle(const std::string& face, int size);
-    static int getFontHandle(int fontId, int size);
-    static void releaseFontHandle(int handle);
-    static void bumpFontRefCount(int handle);
-    static bool checkFont(const std::string& face, int size);
-    static void getStringSize(int handle, const std::string& text, int& width, int& height);
-
-    // Image cache, on the caller's thread (ImageInstance.cpp).
-    static int getImageHandle(const std::string& filename, Image::Type type, int* width, int* height);
-    static void releaseImageHandle(int handle);
-    static void bumpImageRefCount(int handle);
-    static void saveImage(int handle, const std::string& filename, Image::Type type);
-    static bool checkImage(const std::string& filename, Image::Type type);
-    static int subImage(int handle, int x, int y, int width, int height);
-    static int createEditableImage(int handle);
-    static int createEditableImage(int width, int height);
-    static unsigned char* getImageData(int handle);
-    static ImageInstance* getImageInstance(int handle);
-
 private:
     struct Execution;
     static void createWindow(const command::CreateWindow& command, Window* w);
