@@ -4,16 +4,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "Model.h"
-#include "SaveTargets.h"
 #include "ScratchFolder.h"
 
 namespace fs = std::filesystem;
@@ -31,15 +27,6 @@ void write_file(fs::path const& file, std::string const& text) { std::ofstream(f
 // Window point of a canvas point: the model counts from the canvas's top-left corner.
 int window_x(int canvas_x) { return area::canvas.x1 + canvas_x; }
 int window_y(int canvas_y) { return area::canvas.y1 + canvas_y; }
-
-// Whether save_model succeeds for another user: nobody, in a child process.
-bool saved_as_another_user(model const& m, fs::path const& file) {
-    pid_t child = fork();
-    if (child == 0) std::_Exit(becomeAnotherUser() && save_model(m, file) ? 0 : 1);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 // A fresh, empty folder for one test's files, removed afterwards.
 class EditorFiles : public testing::Test {
@@ -422,7 +409,8 @@ TEST_F(EditorFiles, ASavedFileCanBeReadByOthers) {
     EXPECT_NE(permissions & fs::perms::others_read, fs::perms::none);
 }
 
-// The OBJ save writes what the name stands for, as the library's image saves do.
+// The OBJ save goes through the library's saveFile, whose rules (modes, owners, other names,
+// devices, other users) ImageFilesTest covers: one case here proves the editor uses it.
 
 TEST_F(EditorFiles, SavingThroughALinkWritesTheFileItNames) {
     write_file(folder / "model.obj", "v 1 2 3\n");
@@ -437,63 +425,6 @@ TEST_F(EditorFiles, SavingThroughALinkWritesTheFileItNames) {
     EXPECT_TRUE(fs::is_symlink(folder / "to-new.obj"));
     EXPECT_EQ(fileText(folder / "model.obj"), obj_text(m));
     EXPECT_EQ(fileText(folder / "new.obj"), obj_text(m));
-}
-
-TEST_F(EditorFiles, SavingKeepsTheFilesModeOwnerAndOtherNames) {
-    model m = with_vertices({{100, 100}});
-    for (bool second_name : {false, true}) {
-        write_file(folder / "model.obj", "v 1 2 3\n");
-        ASSERT_EQ(chmod((folder / "model.obj").c_str(), 0640), 0);
-        const bool root = chown((folder / "model.obj").c_str(), 1234, 5678) == 0;
-        if (second_name) fs::create_hard_link(folder / "model.obj", folder / "other.obj");
-        const mode_t usual = umask(022);  // under which a new file would get 0644
-        bool saved = save_model(m, folder / "model.obj");
-        umask(usual);
-
-        EXPECT_TRUE(saved);
-        struct stat status {};
-        ASSERT_EQ(stat((folder / "model.obj").c_str(), &status), 0);
-        EXPECT_EQ(status.st_mode & 07777, 0640u) << second_name;
-        if (root) {
-            EXPECT_EQ(status.st_uid, 1234u) << second_name;
-            EXPECT_EQ(status.st_gid, 5678u) << second_name;
-        }
-        if (second_name) {
-            EXPECT_EQ(fileText(folder / "other.obj"), obj_text(m));
-        }
-    }
-}
-
-TEST_F(EditorFiles, SavingOntoADeviceWritesTheDeviceAndSaysWhetherItTookTheModel) {
-    if (!makeDeviceLike(folder / "null", "/dev/null") || !makeDeviceLike(folder / "full", "/dev/full"))
-        GTEST_SKIP() << "Making a device node needs root";
-    model m = with_vertices({{100, 100}});
-
-    EXPECT_TRUE(save_model(m, folder / "null"));
-    EXPECT_FALSE(save_model(m, folder / "full"));
-
-    EXPECT_TRUE(fs::is_character_file(folder / "null"));
-    EXPECT_TRUE(fs::is_character_file(folder / "full"));
-}
-
-TEST_F(EditorFiles, AnotherUserSavesExactlyWhereWritingTheFileWould) {
-    if (getuid() != 0) GTEST_SKIP() << "Acting as another user needs root";
-    // A read-only file in a folder anyone may write to, and a writable file in one closed to them.
-    fs::create_directory(folder / "shared");
-    fs::permissions(folder / "shared", fs::perms::all | fs::perms::sticky_bit);
-    write_file(folder / "shared" / "model.obj", "v 1 2 3\n");
-    fs::permissions(folder / "shared" / "model.obj", fs::perms::owner_read | fs::perms::others_read);
-    fs::create_directory(folder / "closed");
-    fs::permissions(folder / "closed", fs::perms::owner_all | fs::perms::others_exec);
-    write_file(folder / "closed" / "model.obj", "v 1 2 3\n");
-    fs::permissions(folder / "closed" / "model.obj", fs::perms::owner_read | fs::perms::others_write);
-    model m = with_vertices({{100, 100}});
-
-    EXPECT_FALSE(saved_as_another_user(m, folder / "shared" / "model.obj"));
-    EXPECT_TRUE(saved_as_another_user(m, folder / "closed" / "model.obj"));
-
-    EXPECT_EQ(fileText(folder / "shared" / "model.obj"), "v 1 2 3\n");
-    EXPECT_EQ(fileText(folder / "closed" / "model.obj"), obj_text(m));
 }
 
 namespace {
