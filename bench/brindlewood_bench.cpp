@@ -429,9 +429,11 @@ int main(int argc, char** argv) {
     const double otherCores = std::max(0.0, otherLoad.coresSinceStart());  // ticks are coarse
     const std::string loadAfter = loadAverage();
 
-    std::printf("%s; %dx%d window; median of %d rounds after a warm-up, the plot's of %d. Load average "
-                "before: %s; after: %s; other work kept %.2f of %ld cores busy while this ran.\n\n",
-                direct.rendererName().c_str(), WIDTH, HEIGHT, rounds, PLOT_ROUNDS, loadBefore.c_str(),
+    const char* platform = std::getenv("BRINDLEWOOD_PLATFORM");
+    std::printf("%s; Window on %s; %dx%d window; median of %d rounds after a warm-up, the plot's of %d. Load "
+                "average before: %s; after: %s; other work kept %.2f of %ld cores busy while this ran.\n\n",
+                direct.rendererName().c_str(), platform && *platform ? platform : "X", WIDTH, HEIGHT, rounds,
+                PLOT_ROUNDS, loadBefore.c_str(),
                 loadAfter.c_str(), otherCores, sysconf(_SC_NPROCESSORS_ONLN));
     printCallsTable(workloads);
     std::printf("\n");
