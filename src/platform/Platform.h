@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "KeyModifiers.h"
 #include "MouseEvent.h"
@@ -65,6 +66,9 @@ public:
     virtual void position(int& x, int& y) = 0;
     virtual void ignoreKeyRepeat(bool ignore) = 0;
     virtual void swap() = 0;
+    // What the current window shows, as last presented by swap(): width x height RGBA pixels,
+    // the top row first; empty if the window system cannot give it.
+    virtual std::vector<unsigned char> shownPixels(int width, int height) = 0;
     // Asks for an exposed() call on the next pump.
     virtual void requestExpose() = 0;
 

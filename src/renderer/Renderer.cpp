@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <type_traits>
@@ -56,6 +57,14 @@ struct RendererThread {
 };
 
 RendererThread& rendererThread() { return *Globals<RendererThread>::impl(); }
+
+const char* const SNAPSHOT_NOT_SAVED = "The picture of a closing window could not be saved";
+
+// The folder that BRINDLEWOOD_SNAPSHOTS names, or null: closing windows then save nothing.
+const char* snapshotFolder() {
+    const char* folder = std::getenv("BRINDLEWOOD_SNAPSHOTS");
+    return folder && *folder ? folder : nullptr;
+}
 
 RendererStatics& state() { return *Globals<RendererStatics>::impl(); }
 
@@ -162,6 +171,7 @@ void Renderer::run() {
         platform::windowSystem().pumpEvents();
         idle();
     }
+    saveSnapshotsAtExit();
     // Nothing more is drawn; the platform and the driver are left as they are for the process's end
     // to release (tearing them down here raced the driver's own exit handlers).
     CommandQueue::closeQueue();
@@ -325,6 +335,7 @@ void Renderer::createWindow(const command::CreateWindow& c, Window* w) {
     const bool positioned = c.x != ANY_POSITION && c.y != ANY_POSITION;
     if (!inGameMode) id = platform.openWindow(c.x, c.y, positioned, c.width, c.height, c.title);
     RendererStatics::RendererWindow& record = s.records[w];
+    record.number = ++s.windowsCreated;
     record.platformid = id;
     record.fullscreen = inGameMode;
     record.width = c.width;
@@ -345,9 +356,42 @@ void Renderer::forgetWindow(Window* w) {
     stopTimersOf(w);
 }
 
+void Renderer::saveSnapshot(RendererStatics::RendererWindow& window) {
+    const char* folder = snapshotFolder();
+    if (!folder) return;
+    platform::Platform& platform = platform::windowSystem();
+    makeCurrent(window);
+    if (window.frame.pending) {
+        platform.swap();
+        window.frame.pending = false;
+    }
+    const std::string path =
+        (std::filesystem::path(folder) / ("window-" + std::to_string(window.number) + ".png")).string();
+    std::vector<unsigned char> pixels = platform.shownPixels(window.width, window.height);
+    if (pixels.empty()) {
+        WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, "the window system gave no picture"));
+        return;
+    }
+    std::error_code ignored;  // a folder that cannot be made cannot be written: the save says so
+    std::filesystem::create_directories(folder, ignored);
+    if (ImageInstance::pngsaveTopFirst(path, static_cast<unsigned short>(window.width),
+                                       static_cast<unsigned short>(window.height), pixels.data()) != SaveOutcome::SAVED)
+        WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, "not writable"));
+}
+
+void Renderer::saveSnapshotsAtExit() {
+    if (!snapshotFolder()) return;
+    std::vector<DaemonCommand>& batch = state().batch;
+    CommandQueue::takeAll(batch);
+    for (DaemonCommand& command : batch) execute(command);
+    endBatch();
+    for (auto& [window, record] : state().records) saveSnapshot(record);
+}
+
 void Renderer::destroyWindow(Window* w) {
     RendererStatics& s = state();
     RendererStatics::RendererWindow& record = *recordOf(w);
+    saveSnapshot(record);
     if (record.fullscreen) {
         s.windows.erase(record.platformid);
         platform::windowSystem().leaveFullScreen();
@@ -362,7 +406,10 @@ void Renderer::destroyWindow(Window* w) {
 
 void Renderer::Input::closed(platform::WindowId id) {
     // A window that we destroy ourselves has been forgotten already.
-    if (Window* w = windowOf(id)) markClosed(w);
+    Window* w = windowOf(id);
+    if (!w) return;
+    saveSnapshot(*recordOf(w));
+    markClosed(w);
 }
 
 void Renderer::markClosed(Window* w) {

@@ -125,6 +125,7 @@ public:
         else
             glutInitWindowPosition(-1, -1);
         const WindowId id = glutCreateWindow(title.c_str());
+        windowsystem::keepCurrentWindowPicture();
         glutState().watched[windowsystem::watchCurrentWindow()] = id;
         glutState().open.insert(id);
         setCallbacks();
@@ -139,6 +140,7 @@ public:
         glutGameModeString(mode);
         const WindowId id = glutEnterGameMode();
         if (id <= 0) return 0;
+        windowsystem::keepCurrentWindowPicture();
         glutState().gameWindow = id;
         glutState().open.insert(id);
         setCallbacks();
@@ -181,6 +183,11 @@ public:
     }
     void ignoreKeyRepeat(bool ignore) override { glutIgnoreKeyRepeat(ignore); }
     void swap() override { glutSwapBuffers(); }
+    // The X server's copy of the window is what the last swap put there: GL's front buffer reads
+    // black under llvmpipe.
+    std::vector<unsigned char> shownPixels(int width, int height) override {
+        return windowsystem::currentWindowPicture(width, height);
+    }
     void requestExpose() override { glutPostRedisplay(); }
 
     void pumpEvents() override {
@@ -251,12 +258,13 @@ private:
         glutState().sink->crossed(id, state != GLUT_LEFT);
     }
     // The user or the window system closed the current window; one we close ourselves is gone
-    // from open already.
+    // from open already. Reported while the window still shows its picture, for its snapshot.
     static void closed() {
         const WindowId id = glutGetWindow();
-        if (!glutState().open.erase(id)) return;
-        windowsystem::releaseCurrentDrawable();
+        if (!glutState().open.count(id)) return;
         glutState().sink->closed(id);
+        glutState().open.erase(id);
+        windowsystem::releaseCurrentDrawable();
     }
 
     // Closes the windows that another program destroyed (the toolkit does not notice).

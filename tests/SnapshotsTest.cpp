@@ -1,0 +1,135 @@
+// Snapshots: with BRINDLEWOOD_SNAPSHOTS naming a folder, every window that closes (deleted, closed
+// from outside, or still open when the program ends) leaves the picture it shows there as
+// window-N.png, N counting windows in the order they were made. Pictures are read back from the
+// files through ImageMagick.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ReportPattern.h"
+#include "ScratchFolder.h"
+#include "Screenshot.h"
+#include "TestWindow.h"
+#include "Window.h"
+#include "XClient.h"
+#include "XDoTool.h"
+
+namespace {
+
+constexpr int WIDTH = 200, HEIGHT = 150;
+
+// The scene of every window here, as tests/programs/ExitWithAWindowOpen.cpp draws it too: a red
+// rectangle covering x 20 to 119 and y 30 to 89 on white.
+void drawScene(Window& window) { window.drawRectangleFilled(Style::RED, 20, 30, 120, 90); }
+
+// The scene's corners inside and the pixels just outside them.
+void expectScene(const Picture& picture) {
+    for (auto [x, y] : {std::pair{20, 30}, {119, 30}, {20, 89}, {119, 89}})
+        EXPECT_EQ(picture.at(x, y), Color::RED) << x << ", " << y;
+    for (auto [x, y] : {std::pair{19, 30}, {120, 89}, {20, 29}, {119, 90}, {0, 0}, {WIDTH - 1, HEIGHT - 1}})
+        EXPECT_EQ(picture.at(x, y), Color::WHITE) << x << ", " << y;
+}
+
+// Saves snapshots into folder from now on.
+void snapshotInto(const std::filesystem::path& folder) { setenv("BRINDLEWOOD_SNAPSHOTS", folder.c_str(), 1); }
+
+struct ShownWindow {
+    std::string title = uniqueTitle("snapshot");
+    Window window{WIDTH, HEIGHT, title};
+    ShownWindow() { waitUntilShown(window); }
+};
+
+}  // namespace
+
+TEST(Snapshots, EachWayAWindowClosesLeavesThePictureItShows) {
+    struct Way {
+        const char* name;
+        std::function<void()> makeAndClose;  // makes a window, draws the scene and closes the window
+    };
+    const std::vector<Way> ways = {
+        {"deleted",
+         [] {
+             ShownWindow shown;
+             drawScene(shown.window);
+         }},
+        {"closed with its close button",
+         [] {
+             ShownWindow shown;
+             drawScene(shown.window);
+             shown.window.readPixel(0, 0);  // the scene is drawn before the close arrives
+             requestClose(shown.title);
+             ASSERT_TRUE(eventually([&] { return !shown.window.isOpen(); }));
+         }},
+        {"still open when the program ends",
+         [] {
+             const int status = std::system(BRINDLEWOOD_BINARY_DIR "/tests/exit_with_a_window_open");
+             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+         }},
+    };
+    for (std::size_t row = 0; row < ways.size(); ++row) {
+        SCOPED_TRACE(ways[row].name);
+        ScratchFolder folder("snapshots-" + std::to_string(row));
+        snapshotInto(folder.path());
+        ways[row].makeAndClose();
+        const std::vector<std::string> left = folder.names();  // numbering has a test of its own
+        ASSERT_EQ(left.size(), 1u);
+        EXPECT_EQ(left[0].rfind("window-", 0), 0u) << left[0];
+        expectScene(pictureFile((folder / left[0]).string(), WIDTH, HEIGHT));
+    }
+}
+
+// What a page flip last showed, not what was drawn after it.
+TEST(Snapshots, HoldWhatTheLastFlipShowedNotTheDrawingSince) {
+    ScratchFolder folder("snapshots");
+    snapshotInto(folder.path());
+    {
+        ShownWindow shown;
+        shown.window.disableAutoPageFlip();
+        drawScene(shown.window);
+        shown.window.flipPage();
+        shown.window.clear(Color::BLUE);
+    }
+    expectScene(pictureFile((folder / "window-1.png").string(), WIDTH, HEIGHT));
+}
+
+TEST(Snapshots, AreNumberedInTheOrderTheWindowsWereMade) {
+    ScratchFolder folder("snapshots");
+    snapshotInto(folder.path());
+    const std::vector<Color> colors = {Color::RED, Color::GREEN, Color::BLUE};
+    {
+        std::vector<std::unique_ptr<Window>> windows;
+        for (const Color& color : colors) {
+            windows.push_back(std::make_unique<Window>(40, 30, uniqueTitle("numbered")));
+            windows.back()->clear(color);
+        }
+        windows.erase(windows.begin() + 1);  // closed in another order than made
+    }
+    for (std::size_t n = 0; n < colors.size(); ++n)
+        EXPECT_EQ(pictureFile((folder / ("window-" + std::to_string(n + 1) + ".png")).string(), 40, 30).at(20, 15),
+                  colors[n])
+            << "window " << n + 1;
+}
+
+TEST(Snapshots, AFolderThatCannotBeWrittenIsAWarningAndTheProgramGoesOn) {
+    ScratchFolder scratch("snapshots");
+    std::ofstream(scratch / "file") << "a file, not a folder";
+    const std::filesystem::path folder = scratch / "file" / "snapshots";
+    snapshotInto(folder);
+    const std::string output = stderrOf([] {
+        ShownWindow shown;
+        drawScene(shown.window);
+    });
+    EXPECT_PRED2(matchesWhole, output,
+                 reportPattern(diagnostics::Kind::WARNING, "Renderer.cpp",
+                               "The picture of a closing window could not be saved") +
+                     detailPattern("File \"" + (folder / "window-1.png").string() + "\": not writable"));
+    ShownWindow next;
+    drawScene(next.window);
+    EXPECT_EQ(next.window.readPixel(20, 30), Color::RED);
+}
