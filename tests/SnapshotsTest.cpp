@@ -116,19 +116,41 @@ TEST(Snapshots, AreNumberedInTheOrderTheWindowsWereMade) {
             << "window " << n + 1;
 }
 
-TEST(Snapshots, AFolderThatCannotBeWrittenIsAWarningAndTheProgramGoesOn) {
+// A folder that cannot be written, or a window whose picture is gone with it.
+TEST(Snapshots, ASnapshotThatCannotBeSavedIsAWarningAndTheProgramGoesOn) {
+    struct Case {
+        std::string folder;  // in the scratch folder, which holds a file named "file"
+        std::function<void()> makeAndClose;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"file/snapshots",
+         [] {
+             ShownWindow shown;
+             drawScene(shown.window);
+         },
+         "not writable"},
+        {"",
+         [] {
+             ShownWindow shown;
+             destroyFromOutside(shown.title);
+             ASSERT_TRUE(eventually([&] { return !shown.window.isOpen(); }));
+         },
+         "the window system gave no picture"},
+    };
     ScratchFolder scratch("snapshots");
     std::ofstream(scratch / "file") << "a file, not a folder";
-    const std::filesystem::path folder = scratch / "file" / "snapshots";
-    snapshotInto(folder);
-    const std::string output = stderrOf([] {
-        ShownWindow shown;
-        drawScene(shown.window);
-    });
-    EXPECT_PRED2(matchesWhole, output,
-                 reportPattern(diagnostics::Kind::WARNING, "Renderer.cpp",
-                               "The picture of a closing window could not be saved") +
-                     detailPattern("File \"" + (folder / "window-1.png").string() + "\": not writable"));
+    for (std::size_t row = 0; row < cases.size(); ++row) {
+        SCOPED_TRACE(cases[row].reason);
+        const std::filesystem::path folder = scratch / cases[row].folder;
+        snapshotInto(folder);
+        const std::string output = stderrOf(cases[row].makeAndClose);
+        EXPECT_PRED2(matchesWhole, output,
+                     reportPattern(diagnostics::Kind::WARNING, "Renderer.cpp",
+                                   "The picture of a closing window could not be saved") +
+                         detailPattern("File \"" + (folder / ("window-" + std::to_string(row + 1) + ".png")).string() +
+                                       "\": " + cases[row].reason));
+    }
     ShownWindow next;
     drawScene(next.window);
     EXPECT_EQ(next.window.readPixel(20, 30), Color::RED);
