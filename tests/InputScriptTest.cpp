@@ -1,8 +1,11 @@
 // The input script without a display: how each line is read, what it plays to the renderer (as
-// the same real input would arrive), and the report for each kind of line that cannot be read.
+// the same real input would arrive), the report for each kind of line that cannot be read, and a
+// program driven by scripts on the offscreen platform.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -13,9 +16,9 @@
 #include "platform/offscreen/InputScript.h"
 
 using diagnostics::Kind;
-using platform::InputScript;
-using platform::ScriptedInput;
 using platform::WindowId;
+using platform::offscreen::InputScript;
+using platform::offscreen::ScriptedInput;
 using testing::KilledBySignal;
 
 namespace {
@@ -86,6 +89,25 @@ ScriptedInput key(int key) {
 }
 
 ScriptedInput closing() { return ScriptedInput(); }
+
+// What tests/programs/PrintScriptedInput.cpp prints on the offscreen platform when it waits as mode
+// says, driven by the script (none: no BRINDLEWOOD_INPUT); "failed" if it does not end by itself.
+std::string printedUnderScript(const std::string& mode, const char* script) {
+    ScratchFolder folder("scripted-program");
+    const std::string path = folder / "input.txt";
+    if (script) std::ofstream(path) << script;
+    const std::string command = "BRINDLEWOOD_PLATFORM=offscreen " +
+                                (script ? "BRINDLEWOOD_INPUT='" + path + "'" : std::string("BRINDLEWOOD_INPUT=")) +
+                                " timeout 60 " BRINDLEWOOD_BINARY_DIR "/tests/print_scripted_input " + mode + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return "failed";
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        if (std::string(buffer).rfind("==", 0) != 0) output += buffer;  // the sanitizers' own notes
+    const int status = pclose(pipe);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? output : "failed: " + output;
+}
 
 }  // namespace
 
@@ -228,4 +250,50 @@ TEST(InputScriptTest, ReadsTheFile) {
     const std::string path = folder / "script.txt";
     std::ofstream(path) << "key q\nclose\n";
     EXPECT_EQ(InputScript::read(path).linesFor(1), std::deque<ScriptedInput>({key('q'), closing()}));
+}
+
+// Each run twice: the same program and script give the same run every time.
+TEST(ScriptedProgram, GetsTheScriptedEventsAndEndsWhenTheScriptRunsOut) {
+    const std::string closedMouse = "MouseEvent(WINDOW_CLOSED_EVENT, NO_BUTTON, -1, -1, Modifiers(none))\n";
+    const std::string closedKeys = "KeyboardEvent(WINDOW_CLOSED_EVENT)\n";
+    const struct {
+        const char* mode;
+        const char* script;
+        std::string printed;
+    } cases[] = {
+        {"mouse", "click 10 20\npress 5 5 right\nrelease 8 9 right\n",
+         "MouseEvent(ENTER_WINDOW_EVENT, NO_BUTTON, -1, -1, Modifiers(none))\n"
+         "MouseEvent(MOUSE_MOVE_EVENT, NO_BUTTON, 10, 20, Modifiers(none))\n"
+         "MouseEvent(BUTTON_DOWN_EVENT, LEFT_BUTTON, 10, 20, Modifiers(none))\n"
+         "MouseEvent(BUTTON_UP_EVENT, LEFT_BUTTON, 10, 20, Modifiers(none))\n"
+         "MouseEvent(BUTTON_CLICK_EVENT, LEFT_BUTTON, 10, 20, Modifiers(none))\n"
+         "MouseEvent(MOUSE_MOVE_EVENT, NO_BUTTON, 5, 5, Modifiers(none))\n"
+         "MouseEvent(BUTTON_DOWN_EVENT, RIGHT_BUTTON, 5, 5, Modifiers(none))\n"
+         "MouseEvent(MOUSE_MOVE_EVENT, RIGHT_BUTTON, 8, 9, Modifiers(none))\n"
+         "MouseEvent(BUTTON_UP_EVENT, RIGHT_BUTTON, 8, 9, Modifiers(none))\n"
+         "MouseEvent(BUTTON_CLICK_EVENT, RIGHT_BUTTON, 8, 9, Modifiers(none))\n" +
+             closedMouse},
+        {"keys", "key a\nkey A\n# named keys\nkey ENTER\nkey FUNCTION_5\n",
+         "KeyboardEvent(97, Modifiers(none))\nKeyboardEvent(65, Modifiers(SHIFT))\n"
+         "KeyboardEvent(13, Modifiers(none))\nKeyboardEvent(132, Modifiers(none))\n" +
+             closedKeys},
+        // The close button ends the window; the lines after it are never played.
+        {"keys", "key a\nclose\nkey b\n", "KeyboardEvent(97, Modifiers(none))\n" + closedKeys},
+        {"windows", "key a\nwindow 2\nkey b\n",
+         "2 KeyboardEvent(98, Modifiers(none))\n2 " + closedKeys + "1 KeyboardEvent(97, Modifiers(none))\n1 " +
+             closedKeys},
+        // Each frame plays a line; the frame after the last closes the window.
+        {"frames", "key a\nkey b\n",
+         "3 frames\nKeyboardEvent(97, Modifiers(none))\nKeyboardEvent(98, Modifiers(none))\n"},
+        // Waiting for a running timer's tick plays no line, so the window stays open for it.
+        {"timer", "key a\n",
+         "TimerEvent(0)\nTimerEvent(0)\nTimerEvent(0)\nKeyboardEvent(97, Modifiers(none))\n" + closedKeys},
+        // No script is an empty one: a wait for input closes the window instead of hanging.
+        {"mouse", nullptr, closedMouse},
+        {"frames", nullptr, "1 frames\n"},
+    };
+    for (const auto& c : cases) {
+        for (int run = 1; run <= 2; ++run)
+            EXPECT_EQ(printedUnderScript(c.mode, c.script), c.printed) << c.mode << " run " << run << ":\n" << c.script;
+    }
 }

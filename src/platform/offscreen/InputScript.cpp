@@ -13,7 +13,7 @@
 #include "NamedKey.h"
 #include "shared/Diagnostics.h"
 
-namespace platform {
+namespace platform::offscreen {
 
 namespace {
 
@@ -280,4 +280,4 @@ void InputScript::type(int key, WindowId id, EventSink& sink) {
     if (shifted) sink.namedKey(id, 0, false, KeyModifiers::NO_MODIFIERS);
 }
 
-}  // namespace platform
+}  // namespace platform::offscreen

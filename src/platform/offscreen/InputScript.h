@@ -12,7 +12,7 @@
 #include "MouseEvent.h"
 #include "platform/Platform.h"
 
-namespace platform {
+namespace platform::offscreen {
 
 // One line of a script, as read.
 struct ScriptedInput {
@@ -61,4 +61,4 @@ private:
     std::map<int, Pointer> pointers;                 // by window number
 };
 
-}  // namespace platform
+}  // namespace platform::offscreen
