@@ -104,6 +104,8 @@ bool Renderer::isRunning() {
     return r.started && !r.stopped;
 }
 
+bool Renderer::playsScript() { return !state().scriptless; }
+
 bool Renderer::isAwaited() { return rendererThread().stopRequested || CommandQueue::isDestructionQueued(); }
 
 void Renderer::stopAtExit(int status, void*) {
@@ -235,15 +237,31 @@ std::chrono::microseconds Renderer::presentFrames(bool caughtUp) {
         // frame waits until the renderer has caught up, or until its first drawing is a frame old.
         const auto due = caughtUp ? frame.lastSwap + FRAME : std::max(frame.lastSwap, frame.drawnSince) + FRAME;
         if (now >= due) {
-            platform::windowSystem().makeCurrent(record.platformid);
-            platform::windowSystem().swap();
-            frame.pending = false;
-            frame.lastSwap = now;
+            showFrame(record, now);
         } else {
             untilNext = std::min(untilNext, std::chrono::duration_cast<std::chrono::microseconds>(due - now));
         }
     }
     return untilNext;
+}
+
+void Renderer::showFrame(RendererStatics::RendererWindow& window, Clock::time_point now) {
+    platform::windowSystem().makeCurrent(window.platformid);
+    platform::windowSystem().swap();
+    window.frame.pending = false;
+    window.frame.lastSwap = now;
+}
+
+bool Renderer::playScriptedInput(const command::PlayScriptedInput& c, Window* w,
+                                 RendererStatics::RendererWindow& window) {
+    if (c.tickWillDo && hasTimerRunning(w)) return false;
+    if (window.frame.pending) showFrame(window, Clock::now());
+    // Lines count the windows the program made: a window in full screen is still its own.
+    const platform::WindowId id = window.windowedid != 0 ? window.windowedid : window.platformid;
+    // The line may close the window, and its record with it.
+    const bool played = platform::windowSystem().deliverScriptedInput(id);
+    if (!played) state().scriptless = true;
+    return played;
 }
 
 void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {
@@ -491,6 +509,7 @@ struct Renderer::Execution {
         makeCurrent(record);
         platform::windowSystem().ignoreKeyRepeat(c.ignore);
     }
+    void operator()(const command::PlayScriptedInput& c) { c.reply->put(playScriptedInput(c, w, record)); }
     void operator()(const command::DrawText& c) {
         makeCurrent(record);
         applyState(record, stateFor(record, c.style, true));  // stroke fonts are lines
@@ -546,6 +565,8 @@ void Renderer::answerForClosedWindow(DaemonCommand& c) {
                 w->shared->destroyedsignal.signal();
             } else if constexpr (std::is_same_v<Kind, command::GetPosition>) {
                 a.reply->put(ScreenPosition{});
+            } else if constexpr (std::is_same_v<Kind, command::PlayScriptedInput>) {
+                a.reply->put(false);
             } else if constexpr (std::is_same_v<Kind, command::ReadPixel>) {
                 a.reply->put(Color::WHITE);
             } else if constexpr (std::is_same_v<Kind, command::CreateImage>) {

@@ -92,6 +92,7 @@ struct RendererStatics {
     std::map<int, Timer> timers;     // by id
     int windowsCreated = 0;
     std::atomic<std::int64_t> skippedticks{0};  // ticks that no repeating timer could keep, all together
+    std::atomic<bool> scriptless{false};  // the platform has said that it plays no input script
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
     // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
@@ -117,6 +118,9 @@ public:
     static bool onRendererThread();
     // Whether the renderer runs: started and not yet stopped at process exit.
     static bool isRunning();
+    // Whether the platform may play an input script: false once it has said that it plays none, so
+    // a program looking for input asks the renderer no more. Any thread.
+    static bool playsScript();
     // Whether a user thread waits for the renderer to leave the platform's turn: the process is
     // exiting, or a window's destructor waits. Pointer motion then is dropped, not worked through.
     static bool isAwaited();
@@ -169,6 +173,8 @@ public:
     static void armTimer(Window* w, int id, int interval, bool repeating);
     // Part of destroying a window: a gone window's timers notify nobody.
     static void stopTimersOf(Window* w);
+    // Whether a timer of w is armed: a tick of it is still to come.
+    static bool hasTimerRunning(Window* w);
 
 private:
     struct Execution;
@@ -181,6 +187,12 @@ private:
     static void makeCurrent(RendererStatics::RendererWindow& window);
     // Marks w as drawn; with autoflip on, the next frame shows it.
     static void requestRedisplay(RendererStatics::RendererWindow& window);
+    // Shows what has been drawn into the window and not yet shown, now.
+    static void showFrame(RendererStatics::RendererWindow& window, std::chrono::steady_clock::time_point now);
+    // PlayScriptedInput: plays the window's next scripted line, once what the program drew before it
+    // waited is shown, so each line meets the same picture in every run.
+    static bool playScriptedInput(const command::PlayScriptedInput& command, Window* w,
+                                  RendererStatics::RendererWindow& window);
     // Swaps every window whose drawing is due on screen (caughtUp: no command is left to draw);
     // returns how long until the next one is.
     static std::chrono::microseconds presentFrames(bool caughtUp);

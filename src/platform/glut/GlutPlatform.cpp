@@ -202,6 +202,8 @@ public:
         closeWindowsDestroyedElsewhere();
         glutMainLoopEvent();
     }
+    // Input comes from the user here, never from a script.
+    bool deliverScriptedInput(WindowId) override { return false; }
 
     void drawBuiltinText(int fontId, int size, const std::string& text) override {
         void* font = builtinFont(fontId, size);
