@@ -377,15 +377,11 @@ void Renderer::forgetWindow(Window* w) {
 void Renderer::saveSnapshot(RendererStatics::RendererWindow& window) {
     const char* folder = snapshotFolder();
     if (!folder) return;
-    platform::Platform& platform = platform::windowSystem();
     makeCurrent(window);
-    if (window.frame.pending) {
-        platform.swap();
-        window.frame.pending = false;
-    }
+    if (window.frame.pending) showFrame(window, Clock::now());
     const std::string path =
         (std::filesystem::path(folder) / ("window-" + std::to_string(window.number) + ".png")).string();
-    std::vector<unsigned char> pixels = platform.shownPixels(window.width, window.height);
+    std::vector<unsigned char> pixels = platform::windowSystem().shownPixels(window.width, window.height);
     if (pixels.empty()) {
         WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, "the window system gave no picture"));
         return;
