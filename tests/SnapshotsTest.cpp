@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -173,4 +174,25 @@ TEST(Snapshots, ASnapshotThatCannotBeSavedIsAWarningAndTheProgramGoesOn) {
     ShownWindow next;
     drawScene(next.window);
     EXPECT_EQ(next.window.readPixel(20, 30), Color::RED);
+}
+
+// The README's worked example, its program and input script copied out of the README by the build:
+// its one command, run with no display, leaves the picture committed beside the README, and
+// ImageMagick's compare finds no pixel that differs.
+TEST(GradingWithoutADisplay, TheReadmesExampleLeavesItsReferencePicture) {
+    ScratchFolder folder("grading");
+    const std::string run = "cd '" + folder.path().string() +
+                            "' && env -u DISPLAY BRINDLEWOOD_PLATFORM=offscreen BRINDLEWOOD_INPUT=" BRINDLEWOOD_BINARY_DIR
+                            "/tests/grading_paint.input BRINDLEWOOD_SNAPSHOTS=snapshots " BRINDLEWOOD_BINARY_DIR
+                            "/tests/readme_grading_paint";
+    ASSERT_EQ(std::system(run.c_str()), 0) << run;
+    const std::string compare = "compare -metric AE '" + (folder / "snapshots/window-1.png").string() +
+                                "' " BRINDLEWOOD_SOURCE_DIR "/docs/grading_paint.png null: 2>&1";
+    FILE* pipe = popen(compare.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char differing[64] = "";
+    const bool read = std::fgets(differing, sizeof differing, pipe) != nullptr;
+    EXPECT_EQ(pclose(pipe), 0) << "the pictures differ";
+    EXPECT_TRUE(read);
+    EXPECT_STREQ(differing, "0");
 }
