@@ -48,8 +48,8 @@ enum class Tick { WILL_DO, WILL_NOT_DO };
 
 // Under an input script, the program's waits and empty queues are what play it: asks the renderer
 // to play the window's next line and waits until it has. False when nothing was played (no script,
-// or a tick will do): the caller then waits as it would for a user. Asks once per program without
-// a script, so a window system's input costs no round trip.
+// or a tick will do): the caller then waits as it would for a user. Without a script (a window
+// system's input) it asks nothing, so looking for input costs what it always has.
 bool playNextLine(Window* window, EventSignal& signal, Tick tick) {
     if (!Renderer::playsScript() || signal.isClosed()) return false;
     return CommandQueue::pushAndWait<bool>(window, command::PlayScriptedInput{tick == Tick::WILL_DO, nullptr});

@@ -133,6 +133,8 @@ void Renderer::run() {
     pthread_setname_np(pthread_self(), "brindlewood");  // so the renderer is easy to find in a debugger
     static Input input;
     platform::windowSystem().start(input);
+    // Asked for no window, the platform plays nothing, and says whether it plays a script at all.
+    state().scriptless = !platform::windowSystem().deliverScriptedInput(0);
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -259,9 +261,7 @@ bool Renderer::playScriptedInput(const command::PlayScriptedInput& c, Window* w,
     // Lines count the windows the program made: a window in full screen is still its own.
     const platform::WindowId id = window.windowedid != 0 ? window.windowedid : window.platformid;
     // The line may close the window, and its record with it.
-    const bool played = platform::windowSystem().deliverScriptedInput(id);
-    if (!played) state().scriptless = true;
-    return played;
+    return platform::windowSystem().deliverScriptedInput(id);
 }
 
 void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {

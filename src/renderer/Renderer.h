@@ -92,7 +92,7 @@ struct RendererStatics {
     std::map<int, Timer> timers;     // by id
     int windowsCreated = 0;
     std::atomic<std::int64_t> skippedticks{0};  // ticks that no repeating timer could keep, all together
-    std::atomic<bool> scriptless{false};  // the platform has said that it plays no input script
+    std::atomic<bool> scriptless{false};  // the platform plays no input script: known once it has started
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
     // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
@@ -118,8 +118,8 @@ public:
     static bool onRendererThread();
     // Whether the renderer runs: started and not yet stopped at process exit.
     static bool isRunning();
-    // Whether the platform may play an input script: false once it has said that it plays none, so
-    // a program looking for input asks the renderer no more. Any thread.
+    // Whether the platform plays an input script, so that a program looking for input is to ask the
+    // renderer for the next line. Any thread, once a window exists.
     static bool playsScript();
     // Whether a user thread waits for the renderer to leave the platform's turn: the process is
     // exiting, or a window's destructor waits. Pointer motion then is dropped, not worked through.

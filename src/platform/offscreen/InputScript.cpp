@@ -105,7 +105,7 @@ bool readButton(const std::string& word, MouseEvent::Button& button) {
 // A key as written after "key ": one character as typed (a space too), or a key's name.
 bool readKey(const std::string& written, int& key) {
     const std::vector<std::string> words = wordsOf(written);
-    const std::string character = written.size() == 1 ? written : words.size() == 1 ? words[0] : "";
+    const std::string& character = written.size() == 1 || words.size() != 1 ? written : words[0];
     if (character.size() == 1 && character[0] >= ' ' && character[0] <= '~') {
         key = character[0];
         return true;
@@ -121,9 +121,7 @@ bool readKey(const std::string& written, int& key) {
 
 // Whether typing the character takes Shift, on the US keyboard that a window system without a
 // keyboard of its own (Xvfb) maps.
-bool isShifted(int key) {
-    return (key >= 'A' && key <= 'Z') || (key != 0 && std::strchr("~!@#$%^&*()_+{}|:\"<>?", key));
-}
+bool isShifted(int key) { return (key >= 'A' && key <= 'Z') || std::strchr("~!@#$%^&*()_+{}|:\"<>?", key); }
 
 // One line of the file, read into the script or reported.
 class LineReader {

@@ -152,6 +152,7 @@ void OffscreenPlatform::pumpEvents() {
     }
 }
 
+// No window (0) has no lines and nothing to close.
 bool OffscreenPlatform::deliverScriptedInput(WindowId window) {
     if (!input.playNext(window, window, *sink)) closeAsUser(window);
     return true;
