@@ -149,7 +149,7 @@ TEST(Snapshots, ASnapshotThatCannotBeSavedIsAWarningAndTheProgramGoesOn) {
              drawScene(shown.window);
          },
          "not writable"},
-        {"",
+        {"snapshots",
          [] {
              ShownWindow shown;
              destroyFromOutside(shown.title);
