@@ -236,3 +236,13 @@ TEST(ScriptedProgram, GetsTheScriptedEventsAndEndsWhenTheScriptRunsOut) {
             EXPECT_EQ(printedUnderScript(c.mode, c.script), c.printed) << c.mode << " run " << run << ":\n" << c.script;
     }
 }
+
+TEST(ScriptedProgram, HaltsOnABadScriptAsItsFirstWindowOpens) {
+    EXPECT_PRED2(matchesWhole, printedUnderScript("keys", "key a\nclack\n"),
+                 "failed: " +
+                     reportPattern(Kind::FATAL_ERROR, "InputScript.cpp",
+                                   "The input script has a line with no event it knows (click, press, release, move, "
+                                   "key, close or window)") +
+                     "  File \"[^\"]*/input\\.txt\": line 2 is \"clack\"\n" +
+                     "(Aborted( \\(core dumped\\))?\n)?");  // the shell's word on the abort
+}
