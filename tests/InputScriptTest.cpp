@@ -1,6 +1,6 @@
-// The input script without a display: how each line is read, what it plays to the renderer (as
-// the same real input would arrive), the report for each kind of line that cannot be read, and a
-// program driven by scripts on the offscreen platform.
+// The input script: what each line plays to the renderer (as the same real input would arrive),
+// the report for each kind of line that cannot be read, and a program driven by scripts on the
+// offscreen platform.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "NamedKey.h"
 #include "ReportPattern.h"
 #include "ScratchFolder.h"
 #include "platform/offscreen/InputScript.h"
@@ -18,44 +17,40 @@
 using diagnostics::Kind;
 using platform::WindowId;
 using platform::offscreen::InputScript;
-using platform::offscreen::ScriptedInput;
 using testing::KilledBySignal;
 
 namespace {
 
 const std::string SCRIPT = "script.txt";
 
-// What the platform would have reported, one line a call, in order.
+// What the platform would have reported to the renderer, one line a call, in order.
 class RecordingSink final : public platform::EventSink {
 public:
     std::vector<std::string> calls;
 
-    void character(WindowId window, int key, bool down, KeyModifiers modifiers) override {
-        add(window, "character " + std::to_string(key) + updown(down) + named(modifiers));
+    void character(WindowId, int key, bool down, KeyModifiers modifiers) override {
+        calls.push_back("character " + std::to_string(key) + updown(down) + named(modifiers));
     }
-    void namedKey(WindowId window, int key, bool down, KeyModifiers modifiers) override {
-        add(window, "named " + std::to_string(key) + updown(down) + named(modifiers));
+    void namedKey(WindowId, int key, bool down, KeyModifiers modifiers) override {
+        calls.push_back("named " + std::to_string(key) + updown(down) + named(modifiers));
     }
-    void button(WindowId window, MouseEvent::Button button, bool down, int x, int y, KeyModifiers modifiers) override {
+    void button(WindowId, MouseEvent::Button button, bool down, int x, int y, KeyModifiers modifiers) override {
         const char* name = button == MouseEvent::LEFT_BUTTON     ? "left"
                            : button == MouseEvent::MIDDLE_BUTTON ? "middle"
                            : button == MouseEvent::RIGHT_BUTTON  ? "right"
                                                                  : "other";
-        add(window, std::string(name) + updown(down) + at(x, y) + named(modifiers));
+        calls.push_back(name + updown(down) + at(x, y) + named(modifiers));
     }
-    void pointerMoved(WindowId window, int x, int y, bool dragging) override {
-        add(window, std::string(dragging ? "drag" : "move") + at(x, y));
+    void pointerMoved(WindowId, int x, int y, bool dragging) override {
+        calls.push_back((dragging ? "drag" : "move") + at(x, y));
     }
     bool dropsPointerMotion() override { return false; }
-    void crossed(WindowId window, bool entered) override { add(window, entered ? "enter" : "leave"); }
-    void reshaped(WindowId window, int, int) override { add(window, "reshaped"); }
-    void exposed(WindowId window, bool) override { add(window, "exposed"); }
-    void closed(WindowId window) override { add(window, "closed"); }
+    void crossed(WindowId, bool entered) override { calls.push_back(entered ? "enter" : "leave"); }
+    void reshaped(WindowId, int, int) override { calls.push_back("reshaped"); }
+    void exposed(WindowId, bool) override { calls.push_back("exposed"); }
+    void closed(WindowId) override { calls.push_back("closed"); }
 
 private:
-    void add(WindowId window, const std::string& call) {
-        calls.push_back((window == 7 ? "" : "window " + std::to_string(window) + ": ") + call);
-    }
     static std::string updown(bool down) { return down ? " down" : " up"; }
     static std::string at(int x, int y) { return " " + std::to_string(x) + "," + std::to_string(y); }
     static std::string named(KeyModifiers modifiers) {
@@ -63,32 +58,14 @@ private:
     }
 };
 
-// Plays the script's lines for the first window (as platform window 7) until it asks to close.
+// Plays the script's lines for the first window until it asks to close.
 std::vector<std::string> played(const std::string& script) {
     InputScript input = InputScript::parse(script, SCRIPT);
     RecordingSink sink;
-    while (input.playNext(1, 7, sink)) {
+    while (input.playNext(1, 1, sink)) {
     }
     return sink.calls;
 }
-
-ScriptedInput at(ScriptedInput::Kind kind, int x, int y, MouseEvent::Button button = MouseEvent::LEFT_BUTTON) {
-    ScriptedInput line;
-    line.kind = kind;
-    line.x = x;
-    line.y = y;
-    line.button = button;
-    return line;
-}
-
-ScriptedInput key(int key) {
-    ScriptedInput line;
-    line.kind = ScriptedInput::KEY;
-    line.key = key;
-    return line;
-}
-
-ScriptedInput closing() { return ScriptedInput(); }
 
 // What tests/programs/PrintScriptedInput.cpp prints on the offscreen platform when it waits as mode
 // says, driven by the script (none: no BRINDLEWOOD_INPUT); "failed" if it does not end by itself.
@@ -111,44 +88,6 @@ std::string printedUnderScript(const std::string& mode, const char* script) {
 
 }  // namespace
 
-TEST(InputScriptTest, ReadsEveryKindOfLine) {
-    const struct {
-        const char* text;
-        std::vector<ScriptedInput> lines;
-    } cases[] = {
-        {"click 10 20", {at(ScriptedInput::CLICK, 10, 20)}},
-        {"  move\t-5   300  ", {at(ScriptedInput::MOVE, -5, 300)}},
-        {"press 1 2", {at(ScriptedInput::PRESS, 1, 2)}},
-        {"press 1 2 middle", {at(ScriptedInput::PRESS, 1, 2, MouseEvent::MIDDLE_BUTTON)}},
-        {"release 3 4 right", {at(ScriptedInput::RELEASE, 3, 4, MouseEvent::RIGHT_BUTTON)}},
-        {"key a", {key('a')}},
-        {"key A", {key('A')}},
-        {"key  ", {key(' ')}},
-        {"key #", {key('#')}},
-        {"key ENTER", {key(NamedKey::ENTER)}},
-        {"key BACKSPACE", {key(NamedKey::BACKSPACE)}},
-        {"key DELETE_KEY", {key(NamedKey::DELETE_KEY)}},
-        {"key FUNCTION_12", {key(NamedKey::FUNCTION_12)}},
-        {"key INSERT", {key(NamedKey::INSERT)}},
-        {"close", {closing()}},
-        {"click 1 1\r\nclose\r\n", {at(ScriptedInput::CLICK, 1, 1), closing()}},
-        {"\n# a comment\n   \n\t# another\nkey x\n", {key('x')}},
-        {"", {}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(InputScript::parse(c.text, SCRIPT).linesFor(1),
-                  std::deque<ScriptedInput>(c.lines.begin(), c.lines.end()))
-            << c.text;
-    }
-}
-
-TEST(InputScriptTest, WindowLinesSendTheLinesAfterThemToThatWindow) {
-    const InputScript script = InputScript::parse("key a\nwindow 3\nkey b\nkey c\nwindow 1\nkey d\n", SCRIPT);
-    EXPECT_EQ(script.linesFor(1), std::deque<ScriptedInput>({key('a'), key('d')}));
-    EXPECT_EQ(script.linesFor(2), std::deque<ScriptedInput>());
-    EXPECT_EQ(script.linesFor(3), std::deque<ScriptedInput>({key('b'), key('c')}));
-}
-
 TEST(InputScriptTest, PlaysEachLineAsTheSameRealInputArrives) {
     const struct {
         const char* script;
@@ -157,38 +96,45 @@ TEST(InputScriptTest, PlaysEachLineAsTheSameRealInputArrives) {
         // The pointer crosses into the window and moves to the click before it presses.
         {"click 10 20", {"enter", "move 10,20", "left down 10,20", "left up 10,20"}},
         // Once in, it stays; moving to where it already is reports nothing.
-        {"move 5 5\nmove 5 5\nmove 6 5", {"enter", "move 5,5", "move 6,5"}},
+        {"  move\t-5   300  \nmove -5 300\nmove 6 5", {"enter", "move -5,300", "move 6,5"}},
         {"click 1 2\nclick 1 2", {"enter", "move 1,2", "left down 1,2", "left up 1,2", "left down 1,2", "left up 1,2"}},
         // A drag: motion with a button held, the release where the pointer was taken.
         {"press 1 1 right\nmove 2 2\nrelease 3 3 right\nmove 4 4",
          {"enter", "move 1,1", "right down 1,1", "drag 2,2", "drag 3,3", "right up 3,3", "move 4,4"}},
-        {"press 0 0 middle\nrelease 0 0 middle", {"enter", "move 0,0", "middle down 0,0", "middle up 0,0"}},
-        {"key a", {"character 97 down", "character 97 up"}},
+        {"press 0 0 middle\nrelease 0 0\n", {"enter", "move 0,0", "middle down 0,0", "left up 0,0"}},
+        {"key a\nkey 7\nkey  ",
+         {"character 97 down", "character 97 up", "character 55 down", "character 55 up", "character 32 down",
+          "character 32 up"}},
         // Typing a capital letter or a shifted sign takes Shift, a key without a name.
         {"key A", {"named 0 down shift", "character 65 down shift", "character 65 up shift", "named 0 up"}},
-        {"key ?", {"named 0 down shift", "character 63 down shift", "character 63 up shift", "named 0 up"}},
-        {"key 7", {"character 55 down", "character 55 up"}},
-        // The keys the toolkit reports as characters, and the named ones.
-        {"key ENTER\nkey ESCAPE", {"character 13 down", "character 13 up", "character 27 down", "character 27 up"}},
-        {"key FUNCTION_5\nkey LEFT_ARROW", {"named 132 down", "named 132 up", "named 140 down", "named 140 up"}},
+        {"key #", {"named 0 down shift", "character 35 down shift", "character 35 up shift", "named 0 up"}},
+        // The named keys that the toolkit reports as characters, and the others.
+        {"key ENTER\nkey BACKSPACE\nkey DELETE_KEY",
+         {"character 13 down", "character 13 up", "character 8 down", "character 8 up", "character 127 down",
+          "character 127 up"}},
+        {"key FUNCTION_5\nkey LEFT_ARROW\nkey INSERT",
+         {"named 132 down", "named 132 up", "named 140 down", "named 140 up", "named 148 down", "named 148 up"}},
+        // Blank lines, comments and Windows line ends are skipped.
+        {"\n# a comment\n   \n\t# another\r\nkey x\r\n", {"character 120 down", "character 120 up"}},
         // Close, and the end of the window's lines, close the window: nothing after is played.
         {"key a\nclose\nkey b", {"character 97 down", "character 97 up"}},
-        {"window 2\nkey a", {}},
+        {"", {}},
     };
     for (const auto& c : cases) EXPECT_EQ(played(c.script), c.calls) << c.script;
 }
 
-TEST(InputScriptTest, EachWindowHasItsOwnLinesAndPointer) {
-    InputScript script = InputScript::parse("click 1 1\nwindow 2\nclick 1 1\nclose", SCRIPT);
-    RecordingSink sink;
-    EXPECT_TRUE(script.playNext(2, 12, sink));
-    EXPECT_TRUE(script.playNext(1, 11, sink));
-    EXPECT_FALSE(script.playNext(2, 12, sink));
-    EXPECT_FALSE(script.playNext(1, 11, sink));
-    EXPECT_EQ(sink.calls,
-              std::vector<std::string>({"window 12: enter", "window 12: move 1,1", "window 12: left down 1,1",
-                                        "window 12: left up 1,1", "window 11: enter", "window 11: move 1,1",
-                                        "window 11: left down 1,1", "window 11: left up 1,1"}));
+TEST(InputScriptTest, WindowLinesSendTheLinesAfterThemToThatWindowWithAPointerOfItsOwn) {
+    InputScript script = InputScript::parse("click 1 1\nwindow 3\nclick 1 1\nkey b\nwindow 1\nkey a\n", SCRIPT);
+    RecordingSink first, third;
+    while (script.playNext(3, 3, third)) {
+    }
+    while (script.playNext(1, 1, first)) {
+    }
+    EXPECT_FALSE(script.playNext(2, 2, first));
+    EXPECT_EQ(first.calls, std::vector<std::string>({"enter", "move 1,1", "left down 1,1", "left up 1,1",
+                                                     "character 97 down", "character 97 up"}));
+    EXPECT_EQ(third.calls, std::vector<std::string>({"enter", "move 1,1", "left down 1,1", "left up 1,1",
+                                                     "character 98 down", "character 98 up"}));
 }
 
 TEST(InputScriptDeathTest, ALineThatCannotBeReadHaltsNamingTheFileTheLineAndItsText) {
@@ -245,13 +191,6 @@ TEST(InputScriptDeathTest, AFileThatCannotBeReadHalts) {
     }
 }
 
-TEST(InputScriptTest, ReadsTheFile) {
-    ScratchFolder folder("input-script");
-    const std::string path = folder / "script.txt";
-    std::ofstream(path) << "key q\nclose\n";
-    EXPECT_EQ(InputScript::read(path).linesFor(1), std::deque<ScriptedInput>({key('q'), closing()}));
-}
-
 // Each run twice: the same program and script give the same run every time.
 TEST(ScriptedProgram, GetsTheScriptedEventsAndEndsWhenTheScriptRunsOut) {
     const std::string closedMouse = "MouseEvent(WINDOW_CLOSED_EVENT, NO_BUTTON, -1, -1, Modifiers(none))\n";
@@ -296,4 +235,14 @@ TEST(ScriptedProgram, GetsTheScriptedEventsAndEndsWhenTheScriptRunsOut) {
         for (int run = 1; run <= 2; ++run)
             EXPECT_EQ(printedUnderScript(c.mode, c.script), c.printed) << c.mode << " run " << run << ":\n" << c.script;
     }
+}
+
+TEST(ScriptedProgram, HaltsOnABadScriptAsItsFirstWindowOpens) {
+    EXPECT_PRED2(matchesWhole, printedUnderScript("keys", "key a\nclack\n"),
+                 "failed: " +
+                     reportPattern(Kind::FATAL_ERROR, "InputScript.cpp",
+                                   "The input script has a line with no event it knows (click, press, release, move, "
+                                   "key, close or window)") +
+                     "  File \"[^\"]*/input\\.txt\": line 2 is \"clack\"\n" +
+                     "(Aborted( \\(core dumped\\))?\n)?");  // the shell's word on the abort
 }

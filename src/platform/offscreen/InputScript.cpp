@@ -206,12 +206,6 @@ InputScript InputScript::parse(const std::string& text, const std::string& path)
     return script;
 }
 
-const std::deque<ScriptedInput>& InputScript::linesFor(int number) const {
-    static const std::deque<ScriptedInput> none;
-    auto found = lines.find(number);
-    return found == lines.end() ? none : found->second;
-}
-
 bool InputScript::playNext(int number, WindowId id, EventSink& sink) {
     auto found = lines.find(number);
     if (found == lines.end() || found->second.empty()) return false;

@@ -22,9 +22,6 @@ struct ScriptedInput {
     int y = 0;
     MouseEvent::Button button = MouseEvent::LEFT_BUTTON;  // PRESS, RELEASE
     int key = 0;                                          // KEY: a character or a NamedKey value
-    bool operator==(const ScriptedInput& o) const {
-        return kind == o.kind && x == o.x && y == o.y && button == o.button && key == o.key;
-    }
 };
 
 class InputScript {
@@ -34,9 +31,6 @@ public:
     static InputScript read(const std::string& path);
     // The script in text, as read from the file named path.
     static InputScript parse(const std::string& text, const std::string& path);
-
-    // The lines not yet played for the window created number-th, counted from 1.
-    const std::deque<ScriptedInput>& linesFor(int number) const;
 
     // Plays the next line for the window created number-th to sink, as window id. False, with
     // nothing played, when that line is close or no line is left for the window: it is to close.
