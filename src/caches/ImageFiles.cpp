@@ -109,14 +109,45 @@ struct Save {
     FATAL_ERROR(ENCODE_FAILED);
 }
 
-void finishSave(Save& save) {
+// Writes what was encoded into the file; whether that worked is the caller's to report.
+SaveOutcome writeSave(Save& save) {
     const bool encoded = std::fclose(save.file) == 0;  // the last bytes reach memory only now
     save.file = nullptr;
     if (!encoded) abandonSave(save);
     const SaveOutcome outcome = saveFile(save.target, std::string_view(save.bytes, save.size));
     std::free(save.bytes);
+    return outcome;
+}
+
+void finishSave(Save& save) {
+    const SaveOutcome outcome = writeSave(save);
     if (outcome == SaveOutcome::NOT_OPENED) FATAL_ERROR(SAVE_OPEN_FAILED);
     if (outcome == SaveOutcome::NOT_WRITTEN) FATAL_ERROR(ENCODE_FAILED);
+}
+
+// Encodes RGBA pixels, 8 bits a component, into save; rows[n] is the file's row n. As in pngload,
+// libpng's errors land at the setjmp; the caller makes the row pointers before it.
+void encodePng(Save& save, unsigned short width, unsigned short height, std::vector<png_bytep>& rows) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png) abandonSave(save);
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        abandonSave(save);
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        abandonSave(save);
+    }
+    png_init_io(png, save.file);
+    png_set_filter(png, 0, PNG_FILTER_NONE);
+    png_set_compression_level(png, 9);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
 }
 
 }  // namespace
@@ -335,35 +366,24 @@ void Renderer::ImageInstance::jpegsave(const char* filename, unsigned short widt
     finishSave(save);
 }
 
-// As in pngload, libpng's errors land at the setjmp; the row pointers are made before it.
 void Renderer::ImageInstance::pngsave(const char* filename, unsigned short width, unsigned short height,
                                       unsigned char* data) {
     if (!filename) FATAL_ASSERTION(NULL_FILENAME);
     if (!data) FATAL_ASSERTION(NULL_DATA);
     Save save(filename);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) abandonSave(save);
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        abandonSave(save);
-    }
     std::vector<png_bytep> rows(height);
     for (unsigned int n = 0; n < height; ++n) rows[n] = fileRow(data, std::size_t(width) * 4, height, n);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        abandonSave(save);
-    }
-    png_init_io(png, save.file);
-    png_set_filter(png, 0, PNG_FILTER_NONE);
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    png_write_image(png, rows.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
+    encodePng(save, width, height, rows);
     finishSave(save);
+}
+
+SaveOutcome Renderer::ImageInstance::pngsaveTopFirst(const std::string& filename, unsigned short width,
+                                                     unsigned short height, unsigned char* pixels) {
+    Save save(filename.c_str());
+    std::vector<png_bytep> rows(height);
+    for (unsigned int n = 0; n < height; ++n) rows[n] = pixels + std::size_t(n) * width * 4;
+    encodePng(save, width, height, rows);
+    return writeSave(save);
 }
 
 void Renderer::ImageInstance::saveImage(int handle, const std::string& filename, Image::Type type) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Image.h"
+#include "caches/FileSave.h"
 #include "renderer/Renderer.h"
 #include "shared/Locking.h"
 
@@ -47,6 +48,10 @@ public:
     static void pngload(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data);
     static void jpegsave(const char* filename, unsigned short width, unsigned short height, unsigned char* data);
     static void pngsave(const char* filename, unsigned short width, unsigned short height, unsigned char* data);
+    // Saves RGBA pixels whose rows run top first as a PNG file; a file that cannot be written does
+    // not halt, but is the caller's to report.
+    static SaveOutcome pngsaveTopFirst(const std::string& filename, unsigned short width, unsigned short height,
+                                       unsigned char* pixels);
 
     // Pure helpers, no GL and no files.
     // The store row that holds row n of a file: files list rows top first, stores bottom first.

@@ -75,6 +75,11 @@ public:
     // Delivers what the window system has reported since the last pump, without waiting.
     virtual void pumpEvents() = 0;
 
+    // Plays the next line of the input script that is meant for window to the event sink: one
+    // event, or the window's close (also when the script has no line left for it). False if the
+    // platform plays no script, so nothing will come.
+    virtual bool deliverScriptedInput(WindowId window) = 0;
+
     // The built-in fonts (Font::HELVETICA, TIMES_ROMAN, ROMAN, MONO_ROMAN in a size they have):
     // draws text at the current raster position (bitmap fonts) or in the current matrix, 100
     // units high (stroke fonts); measures its width, from any thread once started.

@@ -42,10 +42,32 @@ void endUnlessFirstNoticeOfClosing(EventSignal& signal) {
     if (!signal.takeClosingNotice()) std::exit(0);
 }
 
+// Whether a tick of a running timer of the window can end what the program waits for: then the
+// tick is left to come by the clock, and no line is played (which could close the window first).
+enum class Tick { WILL_DO, WILL_NOT_DO };
+
+// Under an input script, the program's waits and empty queues are what play it: asks the renderer
+// to play the window's next line and waits until it has. False when nothing was played (no script,
+// or a tick will do): the caller then waits as it would for a user. Without a script (a window
+// system's input) it asks nothing, so looking for input costs what it always has.
+bool playNextLine(Window* window, EventSignal& signal, Tick tick) {
+    if (!Renderer::playsScript() || signal.isClosed()) return false;
+    return CommandQueue::pushAndWait<bool>(window, command::PlayScriptedInput{tick == Tick::WILL_DO, nullptr});
+}
+
+// An empty queue plays the next line, then is looked at again.
 template <typename Event>
-Event takeOrTellClosing(EventQueue<Event>& queue, EventSignal& signal) {
+bool isEmptyOnceLinePlayed(Window* window, EventQueue<Event>& queue, EventSignal& signal, Tick tick) {
+    return queue.isEmpty() && (!playNextLine(window, signal, tick) || queue.isEmpty());
+}
+
+template <typename Event>
+Event takeOrTellClosing(Window* window, EventQueue<Event>& queue, EventSignal& signal, Tick tick) {
     sched_yield();
     Event event;
+    do {
+        if (queue.tryTake(event)) return event;
+    } while (playNextLine(window, signal, tick));
     if (queue.waitTake(event)) return event;
     endUnlessFirstNoticeOfClosing(signal);
     return Event::windowClosed();
@@ -354,6 +376,7 @@ void Window::waitForNextFrame(int framesPerSecond, CallSite site) {
     const CallerScope caller(site);
     if (framesPerSecond < 1) FATAL_ERROR("The frame rate passed to waitForNextFrame is not a positive integer");
     if (!autopageflip) flipPage();
+    playNextLine(this, shared->events, Tick::WILL_NOT_DO);  // each frame under a script is one line's
     using Clock = std::chrono::steady_clock;
     // A rate beyond the clock's resolution (a billion a second) runs at one tick of the clock.
     const auto period = std::max(Clock::duration(1), Clock::duration(std::chrono::seconds(1)) / framesPerSecond);
@@ -431,7 +454,9 @@ void Window::_setWindowSize(int newWidth, int newHeight) {
     shared->height = newHeight;
 }
 
-bool Window::isKeyboardQueueEmpty() { return shared->keyqueue.isEmpty(); }
+bool Window::isKeyboardQueueEmpty() {
+    return isEmptyOnceLinePlayed(this, shared->keyqueue, shared->events, Tick::WILL_NOT_DO);
+}
 KeyboardEvent Window::getKeyboardEvent(CallSite site) {
     const CallerScope caller(site);
     return takeOrHalt(shared->keyqueue,
@@ -440,7 +465,7 @@ KeyboardEvent Window::getKeyboardEvent(CallSite site) {
 }
 KeyboardEvent Window::waitForKeyboardEvent(CallSite site) {
     const CallerScope caller(site);
-    return takeOrTellClosing(shared->keyqueue, shared->events);
+    return takeOrTellClosing(this, shared->keyqueue, shared->events, Tick::WILL_NOT_DO);
 }
 void Window::flushKeyboardQueue() {
     sched_yield();
@@ -448,7 +473,9 @@ void Window::flushKeyboardQueue() {
 }
 void Window::autoFlushKeyboardQueue(bool on) { shared->keyqueue.setAutoFlush(on); }
 
-bool Window::isMouseQueueEmpty() { return shared->mousequeue.isEmpty(); }
+bool Window::isMouseQueueEmpty() {
+    return isEmptyOnceLinePlayed(this, shared->mousequeue, shared->events, Tick::WILL_NOT_DO);
+}
 MouseEvent Window::getMouseEvent(CallSite site) {
     const CallerScope caller(site);
     return takeOrHalt(shared->mousequeue,
@@ -457,7 +484,7 @@ MouseEvent Window::getMouseEvent(CallSite site) {
 }
 MouseEvent Window::waitForMouseEvent(CallSite site) {
     const CallerScope caller(site);
-    return takeOrTellClosing(shared->mousequeue, shared->events);
+    return takeOrTellClosing(this, shared->mousequeue, shared->events, Tick::WILL_NOT_DO);
 }
 void Window::flushMouseQueue() {
     sched_yield();
@@ -465,7 +492,9 @@ void Window::flushMouseQueue() {
 }
 void Window::autoFlushMouseQueue(bool on) { shared->mousequeue.setAutoFlush(on); }
 
-bool Window::isTimerQueueEmpty() { return shared->timerqueue.isEmpty(); }
+bool Window::isTimerQueueEmpty() {
+    return isEmptyOnceLinePlayed(this, shared->timerqueue, shared->events, Tick::WILL_DO);
+}
 TimerEvent Window::getTimerEvent(CallSite site) {
     const CallerScope caller(site);
     return takeOrHalt(shared->timerqueue,
@@ -474,7 +503,7 @@ TimerEvent Window::getTimerEvent(CallSite site) {
 }
 TimerEvent Window::waitForTimerEvent(CallSite site) {
     const CallerScope caller(site);
-    return takeOrTellClosing(shared->timerqueue, shared->events);
+    return takeOrTellClosing(this, shared->timerqueue, shared->events, Tick::WILL_DO);
 }
 void Window::flushTimerQueue() {
     sched_yield();
@@ -485,9 +514,12 @@ void Window::autoFlushTimerQueue(bool on) { shared->timerqueue.setAutoFlush(on);
 void Window::waitForAnyEvent(CallSite site) {
     const CallerScope caller(site);
     WindowState& s = *shared;
-    const bool queued = s.events.waitUntil([&s] {
+    const auto anyQueued = [&s] {
         return s.keyqueue.holdsEventsLocked() || s.mousequeue.holdsEventsLocked() || s.timerqueue.holdsEventsLocked();
-    });
+    };
+    while (!s.keyqueue.withLock(anyQueued) && playNextLine(this, s.events, Tick::WILL_DO)) {
+    }
+    const bool queued = s.events.waitUntil(anyQueued);
     if (!queued) endUnlessFirstNoticeOfClosing(s.events);
 }
 

@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <type_traits>
@@ -57,6 +58,14 @@ struct RendererThread {
 
 RendererThread& rendererThread() { return *Globals<RendererThread>::impl(); }
 
+const char* const SNAPSHOT_NOT_SAVED = "The picture of a closing window could not be saved";
+
+// The folder that BRINDLEWOOD_SNAPSHOTS names, or null: closing windows then save nothing.
+const char* snapshotFolder() {
+    const char* folder = std::getenv("BRINDLEWOOD_SNAPSHOTS");
+    return folder && *folder ? folder : nullptr;
+}
+
 RendererStatics& state() { return *Globals<RendererStatics>::impl(); }
 
 }  // namespace
@@ -95,6 +104,8 @@ bool Renderer::isRunning() {
     return r.started && !r.stopped;
 }
 
+bool Renderer::playsScript() { return !state().scriptless; }
+
 bool Renderer::isAwaited() { return rendererThread().stopRequested || CommandQueue::isDestructionQueued(); }
 
 void Renderer::stopAtExit(int status, void*) {
@@ -122,6 +133,8 @@ void Renderer::run() {
     pthread_setname_np(pthread_self(), "brindlewood");  // so the renderer is easy to find in a debugger
     static Input input;
     platform::windowSystem().start(input);
+    // Asked for no window, the platform plays nothing, and says whether it plays a script at all.
+    state().scriptless = !platform::windowSystem().deliverScriptedInput(0);
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -162,6 +175,7 @@ void Renderer::run() {
         platform::windowSystem().pumpEvents();
         idle();
     }
+    saveSnapshotsAtExit();
     // Nothing more is drawn; the platform and the driver are left as they are for the process's end
     // to release (tearing them down here raced the driver's own exit handlers).
     CommandQueue::closeQueue();
@@ -225,15 +239,29 @@ std::chrono::microseconds Renderer::presentFrames(bool caughtUp) {
         // frame waits until the renderer has caught up, or until its first drawing is a frame old.
         const auto due = caughtUp ? frame.lastSwap + FRAME : std::max(frame.lastSwap, frame.drawnSince) + FRAME;
         if (now >= due) {
-            platform::windowSystem().makeCurrent(record.platformid);
-            platform::windowSystem().swap();
-            frame.pending = false;
-            frame.lastSwap = now;
+            showFrame(record, now);
         } else {
             untilNext = std::min(untilNext, std::chrono::duration_cast<std::chrono::microseconds>(due - now));
         }
     }
     return untilNext;
+}
+
+void Renderer::showFrame(RendererStatics::RendererWindow& window, Clock::time_point now) {
+    platform::windowSystem().makeCurrent(window.platformid);
+    platform::windowSystem().swap();
+    window.frame.pending = false;
+    window.frame.lastSwap = now;
+}
+
+bool Renderer::playScriptedInput(const command::PlayScriptedInput& c, Window* w,
+                                 RendererStatics::RendererWindow& window) {
+    if (c.tickWillDo && hasTimerRunning(w)) return false;
+    if (window.frame.pending) showFrame(window, Clock::now());
+    // Lines count the windows the program made: a window in full screen is still its own.
+    const platform::WindowId id = window.windowedid != 0 ? window.windowedid : window.platformid;
+    // The line may close the window, and its record with it.
+    return platform::windowSystem().deliverScriptedInput(id);
 }
 
 void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {
@@ -325,6 +353,7 @@ void Renderer::createWindow(const command::CreateWindow& c, Window* w) {
     const bool positioned = c.x != ANY_POSITION && c.y != ANY_POSITION;
     if (!inGameMode) id = platform.openWindow(c.x, c.y, positioned, c.width, c.height, c.title);
     RendererStatics::RendererWindow& record = s.records[w];
+    record.number = ++s.windowsCreated;
     record.platformid = id;
     record.fullscreen = inGameMode;
     record.width = c.width;
@@ -345,9 +374,38 @@ void Renderer::forgetWindow(Window* w) {
     stopTimersOf(w);
 }
 
+void Renderer::saveSnapshot(RendererStatics::RendererWindow& window) {
+    const char* folder = snapshotFolder();
+    if (!folder) return;
+    makeCurrent(window);
+    if (window.frame.pending) showFrame(window, Clock::now());
+    const std::string path =
+        (std::filesystem::path(folder) / ("window-" + std::to_string(window.number) + ".png")).string();
+    std::vector<unsigned char> pixels = platform::windowSystem().shownPixels(window.width, window.height);
+    if (pixels.empty()) {
+        WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, "the window system gave no picture"));
+        return;
+    }
+    std::error_code ignored;  // a folder that cannot be made cannot be written: the save says so
+    std::filesystem::create_directories(folder, ignored);
+    if (ImageInstance::pngsaveTopFirst(path, static_cast<unsigned short>(window.width),
+                                       static_cast<unsigned short>(window.height), pixels.data()) != SaveOutcome::SAVED)
+        WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, "not writable"));
+}
+
+void Renderer::saveSnapshotsAtExit() {
+    if (!snapshotFolder()) return;
+    std::vector<DaemonCommand>& batch = state().batch;
+    CommandQueue::takeAll(batch);
+    for (DaemonCommand& command : batch) execute(command);
+    endBatch();
+    for (auto& [window, record] : state().records) saveSnapshot(record);
+}
+
 void Renderer::destroyWindow(Window* w) {
     RendererStatics& s = state();
     RendererStatics::RendererWindow& record = *recordOf(w);
+    saveSnapshot(record);
     if (record.fullscreen) {
         s.windows.erase(record.platformid);
         platform::windowSystem().leaveFullScreen();
@@ -362,7 +420,10 @@ void Renderer::destroyWindow(Window* w) {
 
 void Renderer::Input::closed(platform::WindowId id) {
     // A window that we destroy ourselves has been forgotten already.
-    if (Window* w = windowOf(id)) markClosed(w);
+    Window* w = windowOf(id);
+    if (!w) return;
+    saveSnapshot(*recordOf(w));
+    markClosed(w);
 }
 
 void Renderer::markClosed(Window* w) {
@@ -444,6 +505,7 @@ struct Renderer::Execution {
         makeCurrent(record);
         platform::windowSystem().ignoreKeyRepeat(c.ignore);
     }
+    void operator()(const command::PlayScriptedInput& c) { c.reply->put(playScriptedInput(c, w, record)); }
     void operator()(const command::DrawText& c) {
         makeCurrent(record);
         applyState(record, stateFor(record, c.style, true));  // stroke fonts are lines
@@ -499,6 +561,8 @@ void Renderer::answerForClosedWindow(DaemonCommand& c) {
                 w->shared->destroyedsignal.signal();
             } else if constexpr (std::is_same_v<Kind, command::GetPosition>) {
                 a.reply->put(ScreenPosition{});
+            } else if constexpr (std::is_same_v<Kind, command::PlayScriptedInput>) {
+                a.reply->put(false);
             } else if constexpr (std::is_same_v<Kind, command::ReadPixel>) {
                 a.reply->put(Color::WHITE);
             } else if constexpr (std::is_same_v<Kind, command::CreateImage>) {

@@ -2,8 +2,8 @@
 // drains the command queue between the platform's turns, executes each command, and turns what the
 // platform reports and its own timers into window events. Private: no GL type appears here.
 //
-// Files: Renderer.cpp (thread, queue, window commands, page flips), RendererDrawing.cpp (styles and
-// primitives), RendererInput.cpp (input and timers); the caches it draws from in caches/
+// Files: Renderer.cpp (thread, queue, window commands, page flips, snapshots), RendererDrawing.cpp
+// (styles and primitives), RendererInput.cpp (input and timers); the caches it draws from in caches/
 // (FontInstance.cpp, ImageInstance.cpp, ImageFiles.cpp); the platform beneath it in platform/.
 #pragma once
 
@@ -74,6 +74,7 @@ struct RendererStatics {
     };
     // A window as the renderer knows it, from its creation until it is destroyed or closed.
     struct RendererWindow {
+        int number = 0;  // its place in the order the program created windows, from 1
         int platformid = 0;
         int windowedid = 0;  // its own platform window while full screen stands in; 0 for none
         bool fullscreen = false;
@@ -89,7 +90,9 @@ struct RendererStatics {
     std::map<Window*, RendererWindow> records;
     std::map<platform::WindowId, Window*> windows;
     std::map<int, Timer> timers;     // by id
+    int windowsCreated = 0;
     std::atomic<std::int64_t> skippedticks{0};  // ticks that no repeating timer could keep, all together
+    std::atomic<bool> scriptless{false};  // the platform plays no input script: known once it has started
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
     // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
@@ -115,6 +118,9 @@ public:
     static bool onRendererThread();
     // Whether the renderer runs: started and not yet stopped at process exit.
     static bool isRunning();
+    // Whether the platform plays an input script, so that a program looking for input is to ask the
+    // renderer for the next line. Any thread, once a window exists.
+    static bool playsScript();
     // Whether a user thread waits for the renderer to leave the platform's turn: the process is
     // exiting, or a window's destructor waits. Pointer motion then is dropped, not worked through.
     static bool isAwaited();
@@ -167,6 +173,8 @@ public:
     static void armTimer(Window* w, int id, int interval, bool repeating);
     // Part of destroying a window: a gone window's timers notify nobody.
     static void stopTimersOf(Window* w);
+    // Whether a timer of w is armed: a tick of it is still to come.
+    static bool hasTimerRunning(Window* w);
 
 private:
     struct Execution;
@@ -179,9 +187,22 @@ private:
     static void makeCurrent(RendererStatics::RendererWindow& window);
     // Marks w as drawn; with autoflip on, the next frame shows it.
     static void requestRedisplay(RendererStatics::RendererWindow& window);
+    // Shows what has been drawn into the window and not yet shown, now.
+    static void showFrame(RendererStatics::RendererWindow& window, std::chrono::steady_clock::time_point now);
+    // PlayScriptedInput: plays the window's next scripted line, once what the program drew before it
+    // waited is shown, so each line meets the same picture in every run.
+    static bool playScriptedInput(const command::PlayScriptedInput& command, Window* w,
+                                  RendererStatics::RendererWindow& window);
     // Swaps every window whose drawing is due on screen (caughtUp: no command is left to draw);
     // returns how long until the next one is.
     static std::chrono::microseconds presentFrames(bool caughtUp);
+    // Saves the picture that window shows, as FOLDER/window-N.png when BRINDLEWOOD_SNAPSHOTS names
+    // a folder (N its number): drawing due on screen is shown first. A file that cannot be written
+    // is a WARNING.
+    static void saveSnapshot(RendererStatics::RendererWindow& window);
+    // At exit: the windows still open save their snapshots, once the commands already queued (a
+    // last flipPage among them) have run.
+    static void saveSnapshotsAtExit();
     static void destroyWindow(Window* w);
     // Erases w from every renderer map and stops its timers: its later commands are dropped.
     static void forgetWindow(Window* w);

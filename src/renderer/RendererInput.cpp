@@ -128,6 +128,11 @@ std::chrono::microseconds Renderer::fireDueTimers() {
     return untilNext;
 }
 
+bool Renderer::hasTimerRunning(Window* w) {
+    const auto& timers = statics()->timers;
+    return std::any_of(timers.begin(), timers.end(), [w](const auto& entry) { return entry.second.window == w; });
+}
+
 void Renderer::stopTimersOf(Window* w) {
     auto& timers = statics()->timers;
     for (auto entry = timers.begin(); entry != timers.end();) {

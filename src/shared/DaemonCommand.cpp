@@ -58,6 +58,7 @@ void DaemonCommand::answerDropped() const {
             if constexpr (std::is_same_v<Kind, command::ReadPixel>) a.reply->put(Color::WHITE);
             if constexpr (std::is_same_v<Kind, command::CreateImage>) a.reply->put(Image());
             if constexpr (std::is_same_v<Kind, command::GetPosition>) a.reply->put(ScreenPosition{});
+            if constexpr (std::is_same_v<Kind, command::PlayScriptedInput>) a.reply->put(false);
         },
         action);
 }

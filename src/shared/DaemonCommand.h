@@ -83,6 +83,13 @@ struct FlipPage {};
 struct IgnoreKeyRepeat {
     bool ignore;
 };
+// The caller waits for input: the next line of the input script for the window is played, and the
+// reply says whether anything was (false: no script, or tickWillDo and a timer of the window runs,
+// whose tick will end the wait).
+struct PlayScriptedInput {
+    bool tickWillDo;
+    Reply<bool>* reply;
+};
 
 // Pixels: pictures, copies, reads and clearing.
 struct DrawText {
@@ -211,8 +218,9 @@ using Action = std::variant<command::CreateWindow, command::DestroyWindow, comma
                             command::Resize, command::SetPosition, command::GetPosition, command::StartTimer,
                             command::StopTimer, command::SetAntialiasing, command::SetAutoPageFlip,
                             command::EnableFullScreen, command::DisableFullScreen, command::FlipPage,
-                            command::IgnoreKeyRepeat, command::DrawText, command::DrawImage, command::CreateImage,
-                            command::CopyRegion, command::ReadPixel, command::Clear, command::Draw>;
+                            command::IgnoreKeyRepeat, command::PlayScriptedInput, command::DrawText,
+                            command::DrawImage, command::CreateImage, command::CopyRegion, command::ReadPixel,
+                            command::Clear, command::Draw>;
 
 // A request for one window.
 struct DaemonCommand {

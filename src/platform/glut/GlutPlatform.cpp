@@ -133,6 +133,7 @@ public:
         else
             glutInitWindowPosition(-1, -1);
         const WindowId id = glutCreateWindow(title.c_str());
+        windowsystem::keepCurrentWindowPicture();
         glutState().watched[windowsystem::watchCurrentWindow()] = id;
         glutState().open.insert(id);
         setCallbacks();
@@ -147,6 +148,7 @@ public:
         glutGameModeString(mode);
         const WindowId id = glutEnterGameMode();
         if (id <= 0) return 0;
+        windowsystem::keepCurrentWindowPicture();
         glutState().gameWindow = id;
         glutState().open.insert(id);
         setCallbacks();
@@ -189,13 +191,19 @@ public:
     }
     void ignoreKeyRepeat(bool ignore) override { glutIgnoreKeyRepeat(ignore); }
     void swap() override { glutSwapBuffers(); }
-    std::vector<unsigned char> shownPixels(int, int) override { return {}; }
+    // The X server's copy of the window is what the last swap put there: GL's front buffer reads
+    // black under llvmpipe.
+    std::vector<unsigned char> shownPixels(int width, int height) override {
+        return windowsystem::currentWindowPicture(width, height);
+    }
     void requestExpose() override { glutPostRedisplay(); }
 
     void pumpEvents() override {
         closeWindowsDestroyedElsewhere();
         glutMainLoopEvent();
     }
+    // Input comes from the user here, never from a script.
+    bool deliverScriptedInput(WindowId) override { return false; }
 
     void drawBuiltinText(int fontId, int size, const std::string& text) override {
         void* font = builtinFont(fontId, size);
@@ -260,12 +268,13 @@ private:
         glutState().sink->crossed(id, state != GLUT_LEFT);
     }
     // The user or the window system closed the current window; one we close ourselves is gone
-    // from open already.
+    // from open already. Reported while the window still shows its picture, for its snapshot.
     static void closed() {
         const WindowId id = glutGetWindow();
-        if (!glutState().open.erase(id)) return;
-        windowsystem::releaseCurrentDrawable();
+        if (!glutState().open.count(id)) return;
         glutState().sink->closed(id);
+        glutState().open.erase(id);
+        windowsystem::releaseCurrentDrawable();
     }
 
     // Closes the windows that another program destroyed (the toolkit does not notice).

@@ -1,12 +1,15 @@
 // Direct X and GLX calls of the renderer thread: the error handler, the window operations that
-// cannot wait for the toolkit's next turn, and the watch for windows destroyed from outside.
+// cannot wait for the toolkit's next turn, the watch for windows destroyed from outside, and the
+// pictures that windows show.
 #include "WindowSystem.h"
 
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -80,6 +83,13 @@ int endOnLostConnection(Display*) {
     _exit(1);
 }
 
+// The 8-bit value of the colour component that mask selects in an X pixel.
+unsigned char component(unsigned long pixel, unsigned long mask) {
+    if (mask == 0) return 0;
+    const unsigned long lowest = mask & ~(mask - 1);
+    return static_cast<unsigned char>((pixel & mask) / lowest * 255 / (mask / lowest));
+}
+
 }  // namespace
 
 namespace windowsystem {
@@ -105,6 +115,38 @@ void resizeCurrentWindow(int width, int height) {
     Display* display = glXGetCurrentDisplay();
     XResizeWindow(display, glXGetCurrentDrawable(), static_cast<unsigned>(width), static_cast<unsigned>(height));
     XSync(display, False);
+}
+
+void keepCurrentWindowPicture() {
+    XSetWindowAttributes attributes{};
+    attributes.backing_store = Always;
+    XChangeWindowAttributes(glXGetCurrentDisplay(), glXGetCurrentDrawable(), CWBackingStore, &attributes);
+}
+
+std::vector<unsigned char> currentWindowPicture(int width, int height) {
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable window = glXGetCurrentDrawable();
+    XWindowAttributes attributes{};
+    // A window destroyed by another program fails here; its error is expected, not reported.
+    if (!display || !window || !XGetWindowAttributes(display, window, &attributes) ||
+        attributes.map_state != IsViewable)
+        return {};
+    const int shownWidth = std::min(width, attributes.width), shownHeight = std::min(height, attributes.height);
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(shownWidth),
+                              static_cast<unsigned>(shownHeight), AllPlanes, ZPixmap);
+    if (!image) return {};
+    std::vector<unsigned char> pixels(std::size_t(width) * height * 4, 255);
+    for (int y = 0; y < shownHeight; ++y) {
+        for (int x = 0; x < shownWidth; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            unsigned char* rgba = &pixels[(std::size_t(y) * width + x) * 4];
+            rgba[0] = component(pixel, image->red_mask);
+            rgba[1] = component(pixel, image->green_mask);
+            rgba[2] = component(pixel, image->blue_mask);
+        }
+    }
+    XDestroyImage(image);
+    return pixels;
 }
 
 void dropPendingPointerMotion() {

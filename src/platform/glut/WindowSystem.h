@@ -23,6 +23,12 @@ void takeOverErrorHandling();
 void releaseCurrentDrawable();
 // Resizes the current GL context's window now, not on the toolkit's next turn.
 void resizeCurrentWindow(int width, int height);
+// Asks the X server to keep the current GL context's window's picture also where other windows
+// cover it or the screen's edge cuts it, so that shownPixels can read it whole.
+void keepCurrentWindowPicture();
+// What the current GL context's window shows on the X server, as width x height RGBA pixels, the
+// top row first, white beyond the window's own size; empty for a window hidden or gone.
+std::vector<unsigned char> currentWindowPicture(int width, int height);
 // Drops the pointer motion events that the toolkit's connection has received and not yet handled.
 void dropPendingPointerMotion();
 // Starts watching the current GL context's window for its destruction by another program, on a

@@ -69,6 +69,8 @@ void OffscreenPlatform::start(EventSink& eventSink) {
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr) || !eglBindAPI(EGL_OPENGL_API) ||
         !(config = xVisualConfig(display)))
         FATAL_ERROR("Cannot draw without a display: Mesa's EGL surfaceless platform is not available");
+    const char* script = std::getenv("BRINDLEWOOD_INPUT");
+    if (script && *script) input = InputScript::read(script);
 }
 
 WindowId OffscreenPlatform::openWindow(int x, int y, bool positioned, int width, int height, const std::string& title) {
@@ -158,6 +160,12 @@ void OffscreenPlatform::pumpEvents() {
         makeCurrent(window);  // as a toolkit calls back, with the window current
         sink->exposed(window, false);
     }
+}
+
+// No window (0) has no lines and nothing to close.
+bool OffscreenPlatform::deliverScriptedInput(WindowId window) {
+    if (!input.playNext(window, window, *sink)) closeAsUser(window);
+    return true;
 }
 
 void OffscreenPlatform::drawBuiltinText(int fontId, int size, const std::string& text) {

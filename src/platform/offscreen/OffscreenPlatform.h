@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/offscreen/InputScript.h"
 
 namespace platform::offscreen {
 
@@ -42,6 +43,8 @@ public:
     void requestExpose() override { exposeRequested.insert(current); }
 
     void pumpEvents() override;
+    // Windows count in the order created, so a window's id is its number in the script.
+    bool deliverScriptedInput(WindowId window) override;
 
     void drawBuiltinText(int fontId, int size, const std::string& text) override;
     int builtinTextWidth(int fontId, int size, const std::string& text) override;
@@ -76,6 +79,7 @@ private:
     WindowId lastId = 0;
     WindowId fullScreenWindow = 0;
     std::set<WindowId> exposeRequested;
+    InputScript input;  // BRINDLEWOOD_INPUT's, or none: every window closes when it waits for input
 };
 
 }  // namespace platform::offscreen

@@ -1,0 +1,275 @@
+// The input script: reading it (every line checked before the program runs, so a bad one halts at
+// once, not halfway through a graded run) and playing its lines as real input arrives. Renderer
+// thread only, once read.
+#include "platform/offscreen/InputScript.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "NamedKey.h"
+#include "shared/Diagnostics.h"
+
+namespace platform::offscreen {
+
+namespace {
+
+// What can be wrong with a line: each is a report of its own.
+const char* const UNKNOWN_EVENT =
+    "The input script has a line with no event it knows (click, press, release, move, key, close or window)";
+const char* const BAD_POSITION = "The input script has a line whose position is not two whole numbers X Y";
+const char* const BAD_BUTTON = "The input script has a line whose button is not left, middle or right";
+const char* const BAD_KEY = "The input script has a line whose key is neither one character nor a NamedKey name";
+const char* const BAD_WINDOW = "The input script has a line whose window is not a whole number from 1";
+const char* const TOO_MUCH = "The input script has a line with more after its event than the event takes";
+
+struct KeyName {
+    const char* name;
+    int key;
+};
+// Every key of NamedKey by its name (BASE and LAST are bounds, not keys).
+constexpr KeyName KEY_NAMES[] = {
+    {"BACKSPACE", NamedKey::BACKSPACE},
+    {"ENTER", NamedKey::ENTER},
+    {"ESCAPE", NamedKey::ESCAPE},
+    {"DELETE_KEY", NamedKey::DELETE_KEY},
+    {"FUNCTION_1", NamedKey::FUNCTION_1},
+    {"FUNCTION_2", NamedKey::FUNCTION_2},
+    {"FUNCTION_3", NamedKey::FUNCTION_3},
+    {"FUNCTION_4", NamedKey::FUNCTION_4},
+    {"FUNCTION_5", NamedKey::FUNCTION_5},
+    {"FUNCTION_6", NamedKey::FUNCTION_6},
+    {"FUNCTION_7", NamedKey::FUNCTION_7},
+    {"FUNCTION_8", NamedKey::FUNCTION_8},
+    {"FUNCTION_9", NamedKey::FUNCTION_9},
+    {"FUNCTION_10", NamedKey::FUNCTION_10},
+    {"FUNCTION_11", NamedKey::FUNCTION_11},
+    {"FUNCTION_12", NamedKey::FUNCTION_12},
+    {"LEFT_ARROW", NamedKey::LEFT_ARROW},
+    {"UP_ARROW", NamedKey::UP_ARROW},
+    {"RIGHT_ARROW", NamedKey::RIGHT_ARROW},
+    {"DOWN_ARROW", NamedKey::DOWN_ARROW},
+    {"PAGE_UP", NamedKey::PAGE_UP},
+    {"PAGE_DOWN", NamedKey::PAGE_DOWN},
+    {"HOME", NamedKey::HOME},
+    {"END", NamedKey::END},
+    {"INSERT", NamedKey::INSERT},
+};
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::vector<std::string> wordsOf(const std::string& text) {
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < text.size();) {
+        if (isBlank(text[at])) {
+            ++at;
+            continue;
+        }
+        std::size_t end = at;
+        while (end < text.size() && !isBlank(text[end])) ++end;
+        words.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+bool readWholeNumber(const std::string& word, int& value) {
+    char* end = nullptr;
+    errno = 0;
+    const long read = std::strtol(word.c_str(), &end, 10);
+    if (word.empty() || *end != '\0' || errno == ERANGE || read < std::numeric_limits<int>::min() ||
+        read > std::numeric_limits<int>::max())
+        return false;
+    value = static_cast<int>(read);
+    return true;
+}
+
+bool readButton(const std::string& word, MouseEvent::Button& button) {
+    const struct {
+        const char* name;
+        MouseEvent::Button button;
+    } buttons[] = {
+        {"left", MouseEvent::LEFT_BUTTON}, {"middle", MouseEvent::MIDDLE_BUTTON}, {"right", MouseEvent::RIGHT_BUTTON}};
+    for (const auto& named : buttons) {
+        if (word == named.name) {
+            button = named.button;
+            return true;
+        }
+    }
+    return false;
+}
+
+// A key as written after "key ": one character as typed (a space too), or a key's name.
+bool readKey(const std::string& written, int& key) {
+    const std::vector<std::string> words = wordsOf(written);
+    const std::string& character = written.size() == 1 || words.size() != 1 ? written : words[0];
+    if (character.size() == 1 && character[0] >= ' ' && character[0] <= '~') {
+        key = character[0];
+        return true;
+    }
+    for (const KeyName& named : KEY_NAMES) {
+        if (words.size() == 1 && words[0] == named.name) {
+            key = named.key;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether typing the character takes Shift, on the US keyboard that a window system without a
+// keyboard of its own (Xvfb) maps.
+bool isShifted(int key) { return (key >= 'A' && key <= 'Z') || std::strchr("~!@#$%^&*()_+{}|:\"<>?", key); }
+
+// One line of the file, read into the script or reported.
+class LineReader {
+public:
+    LineReader(const std::string& path, int number, const std::string& text) : path(path), number(number), text(text) {}
+
+    // Reads the line into lines, for the window that window names (changed by a window line).
+    void readInto(std::map<int, std::deque<ScriptedInput>>& lines, int& window) const {
+        const std::vector<std::string> words = wordsOf(text);
+        if (words.empty() || words[0][0] == '#') return;
+        const std::string& event = words[0];
+        ScriptedInput line;
+        if (event == "click" || event == "move") {
+            line.kind = event == "click" ? ScriptedInput::CLICK : ScriptedInput::MOVE;
+            readPosition(words, line, 3);
+        } else if (event == "press" || event == "release") {
+            line.kind = event == "press" ? ScriptedInput::PRESS : ScriptedInput::RELEASE;
+            readPosition(words, line, 4);
+            if (words.size() == 4 && !readButton(words[3], line.button)) fail(BAD_BUTTON);
+        } else if (event == "key") {
+            line.kind = ScriptedInput::KEY;
+            const std::size_t after = text.find("key") + 4;
+            if (after > text.size() || !readKey(text.substr(after), line.key)) fail(BAD_KEY);
+        } else if (event == "close") {
+            line.kind = ScriptedInput::CLOSE;
+            if (words.size() > 1) fail(TOO_MUCH);
+        } else if (event == "window") {
+            if (words.size() < 2 || !readWholeNumber(words[1], window) || window < 1) fail(BAD_WINDOW);
+            if (words.size() > 2) fail(TOO_MUCH);
+            return;
+        } else {
+            fail(UNKNOWN_EVENT);
+        }
+        lines[window].push_back(line);
+    }
+
+private:
+    // X and Y from words 1 and 2, with at most maxWords words in all.
+    void readPosition(const std::vector<std::string>& words, ScriptedInput& line, std::size_t maxWords) const {
+        if (words.size() < 3 || !readWholeNumber(words[1], line.x) || !readWholeNumber(words[2], line.y))
+            fail(BAD_POSITION);
+        if (words.size() > maxWords) fail(TOO_MUCH);
+    }
+
+    [[noreturn]] void fail(const char* problem) const {
+        FATAL_ERROR(problem, diagnostics::aboutFile(path, "line " + std::to_string(number) + " is \"" + text + "\""));
+    }
+
+    const std::string& path;
+    int number;
+    const std::string& text;
+};
+
+}  // namespace
+
+// Read through stdio: a stream would throw on a folder.
+InputScript InputScript::read(const std::string& path) {
+    std::string text;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file) {
+        char block[4096];
+        while (const std::size_t got = std::fread(block, 1, sizeof block, file)) text.append(block, got);
+    }
+    const bool failed = !file || std::ferror(file);
+    if (file) std::fclose(file);
+    if (failed) FATAL_ERROR("The input script could not be read", diagnostics::unreadableFile(path));
+    return parse(text, path);
+}
+
+InputScript InputScript::parse(const std::string& text, const std::string& path) {
+    InputScript script;
+    int window = 1;
+    int number = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.pop_back();  // written on Windows
+        LineReader(path, ++number, line).readInto(script.lines, window);
+        at = end + 1;
+    }
+    return script;
+}
+
+bool InputScript::playNext(int number, WindowId id, EventSink& sink) {
+    auto found = lines.find(number);
+    if (found == lines.end() || found->second.empty()) return false;
+    const ScriptedInput line = found->second.front();
+    found->second.pop_front();
+    Pointer& pointer = pointers[number];
+    switch (line.kind) {
+        case ScriptedInput::CLICK:
+            pressOrRelease(pointer, line, true, id, sink);
+            pressOrRelease(pointer, line, false, id, sink);
+            return true;
+        case ScriptedInput::PRESS:
+        case ScriptedInput::RELEASE:
+            pressOrRelease(pointer, line, line.kind == ScriptedInput::PRESS, id, sink);
+            return true;
+        case ScriptedInput::MOVE:
+            movePointer(pointer, line.x, line.y, id, sink);
+            return true;
+        case ScriptedInput::KEY:
+            type(line.key, id, sink);
+            return true;
+        case ScriptedInput::CLOSE:
+            return false;
+    }
+    return false;
+}
+
+// A real pointer that comes into a window crosses into it and then moves; one that stays where it
+// is reports no motion.
+void InputScript::movePointer(Pointer& pointer, int x, int y, WindowId id, EventSink& sink) {
+    if (!pointer.inside) {
+        sink.crossed(id, true);
+        pointer.inside = true;
+    } else if (pointer.x == x && pointer.y == y) {
+        return;
+    }
+    pointer.x = x;
+    pointer.y = y;
+    sink.pointerMoved(id, x, y, !pointer.held.empty());
+}
+
+void InputScript::pressOrRelease(Pointer& pointer, const ScriptedInput& line, bool down, WindowId id, EventSink& sink) {
+    movePointer(pointer, line.x, line.y, id, sink);
+    if (down)
+        pointer.held.insert(line.button);
+    else
+        pointer.held.erase(line.button);
+    sink.button(id, line.button, down, line.x, line.y, KeyModifiers::NO_MODIFIERS);
+}
+
+// A character arrives as the toolkit's character key, Shift held around it where typing it takes
+// Shift (Shift itself is a key without a name); the keys beyond the characters as named keys.
+void InputScript::type(int key, WindowId id, EventSink& sink) {
+    if (key > NamedKey::BASE) {
+        sink.namedKey(id, key, true, KeyModifiers::NO_MODIFIERS);
+        sink.namedKey(id, key, false, KeyModifiers::NO_MODIFIERS);
+        return;
+    }
+    const bool shifted = isShifted(key);
+    const KeyModifiers held = shifted ? KeyModifiers::SHIFT : KeyModifiers::NO_MODIFIERS;
+    if (shifted) sink.namedKey(id, 0, true, held);
+    sink.character(id, key, true, held);
+    sink.character(id, key, false, held);
+    if (shifted) sink.namedKey(id, 0, false, KeyModifiers::NO_MODIFIERS);
+}
+
+}  // namespace platform::offscreen
