@@ -15,6 +15,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -1057,6 +1058,16 @@ TEST_F(PrimitivesPageFlip, ReadPixelSeesDrawingThatIsNotYetFlipped) {
     EXPECT_EQ(onScreen(window, 20, 20), Color::WHITE);
     window.flipPage();
     EXPECT_TRUE(eventually([&] { return onScreen(window, 20, 20) == Color::BLACK; }));
+}
+
+// Turned off, autoflip shows at once what was drawn while it was on, and nothing drawn after.
+TEST_F(PrimitivesPageFlip, TurningAutoflipOffShowsWhatWasDrawnBeforeAndNothingAfter) {
+    window.drawRectangleFilled(Style::BLACK, 10, 10, 30, 30);
+    window.disableAutoPageFlip();
+    window.drawRectangleFilled(Style::RED, 50, 50, 70, 70);
+    EXPECT_TRUE(eventually([&] { return onScreen(window, 20, 20) == Color::BLACK; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(onScreen(window, 60, 60), Color::WHITE);
 }
 
 // ---- The window's argument checks around these operations. ----

@@ -225,15 +225,19 @@ std::chrono::microseconds Renderer::presentFrames(bool caughtUp) {
         // frame waits until the renderer has caught up, or until its first drawing is a frame old.
         const auto due = caughtUp ? frame.lastSwap + FRAME : std::max(frame.lastSwap, frame.drawnSince) + FRAME;
         if (now >= due) {
-            platform::windowSystem().makeCurrent(record.platformid);
-            platform::windowSystem().swap();
-            frame.pending = false;
-            frame.lastSwap = now;
+            showFrame(record, now);
         } else {
             untilNext = std::min(untilNext, std::chrono::duration_cast<std::chrono::microseconds>(due - now));
         }
     }
     return untilNext;
+}
+
+void Renderer::showFrame(RendererStatics::RendererWindow& window, Clock::time_point now) {
+    platform::windowSystem().makeCurrent(window.platformid);
+    platform::windowSystem().swap();
+    window.frame.pending = false;
+    window.frame.lastSwap = now;
 }
 
 void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {
@@ -409,7 +413,11 @@ struct Renderer::Execution {
     void operator()(const command::StartTimer& c) { armTimer(w, c.id, c.interval, c.repeating); }
     void operator()(const command::StopTimer& c) { state().timers.erase(c.id); }
     void operator()(const command::SetAntialiasing& c) { record.antialias = c.on; }
-    void operator()(const command::SetAutoPageFlip& c) { record.autoflip = c.on; }
+    void operator()(const command::SetAutoPageFlip& c) {
+        // What was drawn with it on reaches the screen now; what is drawn after, only with a flip.
+        if (!c.on && record.frame.pending) showFrame(record, Clock::now());
+        record.autoflip = c.on;
+    }
     void operator()(const command::EnableFullScreen& c) {
         if (record.fullscreen) return;
         const platform::WindowId gameId =

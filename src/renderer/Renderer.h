@@ -179,6 +179,8 @@ private:
     static void makeCurrent(RendererStatics::RendererWindow& window);
     // Marks w as drawn; with autoflip on, the next frame shows it.
     static void requestRedisplay(RendererStatics::RendererWindow& window);
+    // Swaps window's buffers (its context made current) to show what is drawn.
+    static void showFrame(RendererStatics::RendererWindow& window, std::chrono::steady_clock::time_point now);
     // Swaps every window whose drawing is due on screen (caughtUp: no command is left to draw);
     // returns how long until the next one is.
     static std::chrono::microseconds presentFrames(bool caughtUp);
