@@ -230,6 +230,7 @@ void drawTracedArc(const Box& c, GLenum mode) {
 // A polygon's corners as whole coordinates.
 std::vector<PolygonPoint> cornersOf(const command::Points& points) {
     std::vector<PolygonPoint> corners;
+    corners.reserve(points.size());
     for (const command::Point& p : points) corners.push_back({p.x, p.y});
     return corners;
 }
