@@ -15,6 +15,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "Window.h"
 #include "XDoTool.h"
 #include "geometry/ArcTracer.h"
+#include "geometry/PolygonRaster.h"
 
 namespace {
 
@@ -942,6 +944,54 @@ TEST_F(PrimitivesPolygon, FilledPolygonsCoverWhatTheirTrianglesCover) {
     }
 }
 
+// A filled polygon is the pixels of its runs (geometry/PolygonRaster.h), each drawn once, in call
+// order with the shapes around it: the same picture as those pixels drawn one by one, under a
+// logic op and with alpha. No edge passes through a pixel's sample point, where drivers differ.
+TEST_F(PrimitivesPolygon, FilledPolygonsDrawTheirRunsInCallOrderUnderLogicOpsAndAlpha) {
+    struct Polygon {
+        std::vector<int> xs, ys;
+    };
+    const Polygon polygons[] = {
+        {{40, 34, 22, 16, 22, 34}, {20, 31, 31, 20, 9, 9}},    // a hexagon
+        {{60, 75, 90, 90, 95, 60}, {10, 10, 10, 10, 30, 33}},  // convex: straight on, a corner twice
+        {{110, 150, 110, 121}, {10, 22, 34, 22}},              // concave
+        {{160, 200, 200, 160}, {10, 35, 10, 35}},              // its edges cross
+        {{210, 212, 210}, {12, 12, 13}},                       // tiny
+        {{230, 250, 270}, {10, 20, 30}},                       // on one line: nothing
+        {{-6, 10, 20, 3}, {60, 44, 71, 80}},                   // cut by the left edge
+        {{380, 410, 395, 370}, {270, 285, 311, 305}},          // cut by the right and bottom
+    };
+    const Style styles[] = {styleOf(Color::BLUE), styleOf(Color(200, 40, 90), Style::XOR_OP),
+                            styleOf(Color(0, 160, 0, 128))};
+    const PixelArea area{0, 0, WIDTH, HEIGHT};
+    auto picture = [&](bool runsAsPixels) {
+        window.drawRectangleFilled(Style::WHITE, 0, 0, WIDTH, HEIGHT);
+        for (const Style& style : styles) {
+            for (const Polygon& p : polygons) {
+                if (!runsAsPixels) {
+                    window.drawPolygonFilled(style, p.xs, p.ys);
+                } else {
+                    std::vector<PolygonPoint> corners;
+                    for (std::size_t i = 0; i < p.xs.size(); ++i) corners.push_back({p.xs[i], p.ys[i]});
+                    forEachRun(corners, area, [&](const PixelRun& run) {
+                        for (std::int64_t x = run.first; x <= run.last; ++x)
+                            window.drawPixel(style, static_cast<int>(x), static_cast<int>(run.row));
+                    });
+                }
+                window.drawCircleFilled(styleOf(Color::RED), p.xs[1], p.ys[1], 3);  // over the polygon
+            }
+        }
+        return window.createImage(0, 0, WIDTH, HEIGHT).getPixels();
+    };
+    std::vector<unsigned char> drawn;
+    stderrOf([&] { drawn = picture(false); });  // the warning for crossing edges is tested above
+    const std::vector<unsigned char> expected = picture(true);
+    ASSERT_EQ(drawn.size(), expected.size());
+    const auto differs = std::mismatch(drawn.begin(), drawn.end(), expected.begin()).first;
+    const int pixel = static_cast<int>(differs - drawn.begin()) / 4;  // rows run bottom up
+    EXPECT_TRUE(differs == drawn.end()) << "first at " << named({pixel % WIDTH, HEIGHT - 1 - pixel / WIDTH});
+}
+
 TEST_F(PrimitivesPolygon, HugePolygonsDrawWithinSeconds) {
     std::vector<int> starXs, starYs, randomXs, randomYs;
     constexpr int STAR_CORNERS = 100000;
@@ -1008,6 +1058,16 @@ TEST_F(PrimitivesPageFlip, ReadPixelSeesDrawingThatIsNotYetFlipped) {
     EXPECT_EQ(onScreen(window, 20, 20), Color::WHITE);
     window.flipPage();
     EXPECT_TRUE(eventually([&] { return onScreen(window, 20, 20) == Color::BLACK; }));
+}
+
+// Turned off, autoflip shows at once what was drawn while it was on, and nothing drawn after.
+TEST_F(PrimitivesPageFlip, TurningAutoflipOffShowsWhatWasDrawnBeforeAndNothingAfter) {
+    window.drawRectangleFilled(Style::BLACK, 10, 10, 30, 30);
+    window.disableAutoPageFlip();
+    window.drawRectangleFilled(Style::RED, 50, 50, 70, 70);
+    EXPECT_TRUE(eventually([&] { return onScreen(window, 20, 20) == Color::BLACK; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(onScreen(window, 60, 60), Color::WHITE);
 }
 
 // ---- The window's argument checks around these operations. ----

@@ -470,7 +470,11 @@ struct Renderer::Execution {
     void operator()(const command::StartTimer& c) { armTimer(w, c.id, c.interval, c.repeating); }
     void operator()(const command::StopTimer& c) { state().timers.erase(c.id); }
     void operator()(const command::SetAntialiasing& c) { record.antialias = c.on; }
-    void operator()(const command::SetAutoPageFlip& c) { record.autoflip = c.on; }
+    void operator()(const command::SetAutoPageFlip& c) {
+        // What was drawn with it on reaches the screen now; what is drawn after, only with a flip.
+        if (!c.on && record.frame.pending) showFrame(record, Clock::now());
+        record.autoflip = c.on;
+    }
     void operator()(const command::EnableFullScreen& c) {
         if (record.fullscreen) return;
         const platform::WindowId gameId =

@@ -142,8 +142,8 @@ public:
     // another primitive of the same kind and state in the same window.
     static void endBatch();
     // Makes window current and puts style and batching into effect for the primitive drawn next.
-    // Points, lines, triangles and filled rectangles, circles, ellipses and wedges in a row share
-    // one glBegin while their state stays the same.
+    // Points, lines, triangles and filled rectangles, circles, ellipses, wedges and polygons in a
+    // row share one glBegin while their state stays the same.
     static void begin(RendererStatics::RendererWindow& window, const Style& style, command::Batch batch);
     // Draws one primitive under its style in window, current or not.
     static void draw(const command::Draw& draw, RendererStatics::RendererWindow& window);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <limits>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -229,6 +230,7 @@ void drawTracedArc(const Box& c, GLenum mode) {
 // A polygon's corners as whole coordinates.
 std::vector<PolygonPoint> cornersOf(const command::Points& points) {
     std::vector<PolygonPoint> corners;
+    corners.reserve(points.size());
     for (const command::Point& p : points) corners.push_back({p.x, p.y});
     return corners;
 }
@@ -243,17 +245,6 @@ void drawCorners(GLenum mode, const std::vector<PolygonPoint>& corners) {
 // cross, the only fault that polygons with corners on whole coordinates were ever reported for.
 void warnIfEdgesCross(const std::vector<PolygonPoint>& corners) {
     if (hasCrossingEdges(corners)) WARNING("Error tesselating polygon, coincident vertices were found");
-}
-
-// A convex polygon is a fan of triangles, which GL fills as it filled the tessellator's. Any other
-// is filled row by row with the pixels those triangles had (on a sample exactly on an edge, as
-// llvmpipe has them, see geometry/PolygonRaster.h), and where its edges cross, by the odd rule.
-void fillPolygon(const std::vector<PolygonPoint>& corners, const PixelArea& area) {
-    if (isConvex(corners)) return drawCorners(GL_TRIANGLE_FAN, corners);
-    warnIfEdgesCross(corners);
-    glBegin(GL_QUADS);
-    fillRuns(corners, area);
-    glEnd();
 }
 
 // The outline is drawn whether or not its edges cross.
@@ -384,7 +375,6 @@ struct Drawing {
     void operator()(const command::ChordOutline& c) const { drawTracedArc(c, GL_LINE_LOOP); }
     void operator()(const command::ChordFilled& c) const { drawTracedArc(c, GL_POLYGON); }
     void operator()(const command::PolyLine& c) const { drawRecords(GL_LINE_STRIP, recordsOf(c.points)); }
-    void operator()(const command::PolygonFilled& c) const { fillPolygon(cornersOf(c.points), area); }
     void operator()(const command::PolygonOutline& c) const { outlinePolygon(cornersOf(c.points)); }
     void operator()(const command::BezierCurve& c) const {
         drawBezierSegment(recordsOf(c.points), static_cast<GLfloat>(style.getLineWidth()), area);
@@ -413,12 +403,38 @@ void Renderer::begin(RendererStatics::RendererWindow& window, const Style& style
     setColor(style.getColor());  // a colour may change inside a glBegin
 }
 
+namespace {
+
+// A convex polygon is its fan of triangles, which GL fills as it filled the tessellator's, in the
+// run of triangles being drawn. Any other is filled row by row with the pixels those triangles had
+// (on a sample exactly on an edge, as llvmpipe has them, see geometry/PolygonRaster.h), and where
+// its edges cross, by the odd rule, in the run of rectangles.
+void fillPolygon(const command::PolygonFilled& polygon, const Style& style, RendererStatics::RendererWindow& window) {
+    const std::vector<PolygonPoint> corners = cornersOf(polygon.points);
+    if (isConvex(corners)) {
+        Renderer::begin(window, style, command::Batch::TRIANGLES);
+        for (std::size_t k = 1; k + 1 < corners.size(); ++k)
+            for (const std::size_t corner : {std::size_t{0}, k, k + 1})
+                glVertex2i(static_cast<GLint>(corners[corner].x), static_cast<GLint>(corners[corner].y));
+        return;
+    }
+    warnIfEdgesCross(corners);
+    Renderer::begin(window, style, command::Batch::QUADS);
+    fillRuns(corners, areaOf(window));
+}
+
+}  // namespace
+
 void Renderer::draw(const command::Draw& draw, RendererStatics::RendererWindow& window) {
     std::visit(
         [&](const auto& shape) {
-            begin(window, draw.style, shape.batch);
-            const Rendering outline = window.applied.smooth ? Rendering::SMOOTH_OUTLINE : Rendering::OUTLINE;
-            Drawing{draw.style, areaOf(window), outline}(shape);
+            if constexpr (std::is_same_v<std::decay_t<decltype(shape)>, command::PolygonFilled>) {
+                fillPolygon(shape, draw.style, window);
+            } else {
+                begin(window, draw.style, shape.batch);
+                const Rendering outline = window.applied.smooth ? Rendering::SMOOTH_OUTLINE : Rendering::OUTLINE;
+                Drawing{draw.style, areaOf(window), outline}(shape);
+            }
         },
         draw.shape);
 }

@@ -186,7 +186,7 @@ struct ChordOutline {
     int x1, y1, x2, y2, start, end;
 };
 struct PolygonFilled {
-    static constexpr Batch batch = Batch::OWN_FILL;
+    static constexpr Batch batch = Batch::TRIANGLES;  // if convex; any other joins QUADS with its runs
     Points points;
 };
 struct PolygonOutline {
