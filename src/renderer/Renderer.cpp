@@ -138,7 +138,7 @@ void Renderer::run() {
             leaveLoop();
             return;
         }
-        CommandQueue::takeAll(batch);
+        CommandQueue::takeAll(batch, state().pixels);
         for (DaemonCommand& command : batch) {
             windowCreated = windowCreated || std::holds_alternative<command::CreateWindow>(command.action);
             execute(command);
@@ -200,7 +200,7 @@ void Renderer::idle() {
     bool executed = false;
     bool caughtUp = false;
     while (!caughtUp) {
-        CommandQueue::takeAll(batch);
+        CommandQueue::takeAll(batch, state().pixels);
         caughtUp = batch.empty();
         for (DaemonCommand& command : batch) execute(command);
         executed = executed || !caughtUp;
@@ -225,6 +225,7 @@ std::chrono::microseconds Renderer::presentFrames(bool caughtUp) {
         // frame waits until the renderer has caught up, or until its first drawing is a frame old.
         const auto due = caughtUp ? frame.lastSwap + FRAME : std::max(frame.lastSwap, frame.drawnSince) + FRAME;
         if (now >= due) {
+            drawPendingPixels(record);
             platform::windowSystem().makeCurrent(record.platformid);
             platform::windowSystem().swap();
             frame.pending = false;
@@ -246,6 +247,7 @@ void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {
 void Renderer::Input::exposed(platform::WindowId id, bool damaged) {
     RendererStatics::RendererWindow* window = recordOf(windowOf(id));
     if (!window) return;
+    drawPendingPixels(*window);
     if (window->autoflip) platform::windowSystem().swap();
     if (damaged) platform::windowSystem().swap();
     sched_yield();
@@ -269,6 +271,7 @@ void Renderer::takeSize(Window* w, int width, int height) {
     if (frame.width != width || frame.height != height) {
         frame.width = width;
         frame.height = height;
+        window.pending = PendingPixels();  // clearing drops them with the rest
         reshapeWindow(width, height);
     }
 }
@@ -378,6 +381,7 @@ struct Renderer::Execution {
     // Executed by execute itself.
     void operator()(const command::CreateWindow&) {}
     void operator()(const command::Draw&) {}
+    void operator()(const command::PlainPixels&) {}
     void operator()(const command::DestroyWindow&) {
         destroyWindow(w);
         CommandQueue::destructionDone();
@@ -525,7 +529,15 @@ void Renderer::execute(DaemonCommand& c) {
         answerForClosedWindow(c);
         return;
     }
-    // The common case first: a primitive, which may join the run of primitives being drawn.
+    // The common cases first: plain pixels, or a primitive, which may join the run being drawn.
+    if (const auto* run = std::get_if<command::PlainPixels>(&c.action)) {
+        drawPlainPixels(*run, *record);
+        requestRedisplay(*record);
+        return;
+    }
+    // Whatever else comes for the window comes after the plain pixels before it.
+    drawPendingPixels(*record);
+    record->pending.streak = 0;
     if (const auto* primitive = std::get_if<command::Draw>(&c.action)) {
         draw(*primitive, *record);
         requestRedisplay(*record);

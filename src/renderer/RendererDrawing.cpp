@@ -423,6 +423,74 @@ void Renderer::draw(const command::Draw& draw, RendererStatics::RendererWindow& 
         draw.shape);
 }
 
+namespace {
+
+// Plain pixels in a row after which the rest of the row goes into the pending pixels: laying them
+// over the frame buffer costs about what this many GL points cost.
+constexpr std::size_t POINTS_BEFORE_PICTURE = 256;
+
+// The box of what is drawn, empty: every pixel drawn widens it.
+void emptyBox(PendingPixels& pending) {
+    pending.left = pending.width;
+    pending.top = pending.height;
+    pending.right = -1;
+    pending.bottom = -1;
+}
+
+}  // namespace
+
+void Renderer::drawPlainPixels(const command::PlainPixels& run, RendererStatics::RendererWindow& window) {
+    const command::PlainPixel* pixel = Globals<RendererStatics>::impl()->pixels.data() + run.first;
+    const command::PlainPixel* const end = pixel + run.count;
+    PendingPixels& pending = window.pending;
+    for (; pixel != end && pending.streak < POINTS_BEFORE_PICTURE; ++pixel, ++pending.streak)
+        draw(command::Draw{Style(pixel->color), command::Pixel{pixel->x, pixel->y}}, window);
+    if (pixel == end) return;
+    if (pending.width != window.width || pending.height != window.height) {
+        pending.width = window.width;
+        pending.height = window.height;
+        pending.rgba.assign(4 * static_cast<std::size_t>(pending.width) * pending.height, 0);
+        emptyBox(pending);
+    }
+    const int width = pending.width, height = pending.height;
+    for (; pixel != end; ++pixel) {
+        const int x = pixel->x, y = pixel->y;
+        if (x < 0 || y < 0 || x >= width || y >= height) continue;  // as GL leaves out a point outside
+        unsigned char* texel = &pending.rgba[4 * (static_cast<std::size_t>(height - 1 - y) * width + x)];
+        texel[0] = pixel->color.getRed();
+        texel[1] = pixel->color.getGreen();
+        texel[2] = pixel->color.getBlue();
+        texel[3] = pixel->color.getAlpha();
+        pending.left = std::min(pending.left, x);
+        pending.right = std::max(pending.right, x);
+        pending.top = std::min(pending.top, y);
+        pending.bottom = std::max(pending.bottom, y);
+    }
+}
+
+void Renderer::drawPendingPixels(RendererStatics::RendererWindow& window) {
+    PendingPixels& pending = window.pending;
+    if (pending.isEmpty()) return;
+    makeCurrent(window);
+    endBatch();
+    applyState(window, stateFor(window, Style::BLACK, false));  // COPY_OP; opaque colours blend to themselves
+    const int columns = pending.right - pending.left + 1;
+    const std::size_t firstRow = static_cast<std::size_t>(pending.height - 1 - pending.bottom);
+    const std::size_t lastRow = static_cast<std::size_t>(pending.height - 1 - pending.top);
+    unsigned char* const corner = &pending.rgba[4 * (firstRow * pending.width + pending.left)];
+    // Only what was drawn passes the alpha test: the rest of the box keeps what is under it.
+    glAlphaFunc(GL_GREATER, 0);
+    glEnable(GL_ALPHA_TEST);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, pending.width);
+    moveRasterTo(pending.left, pending.bottom + 1);  // the box's bottom-left corner
+    glDrawPixels(columns, static_cast<GLsizei>(lastRow - firstRow + 1), GL_RGBA, GL_UNSIGNED_BYTE, corner);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glDisable(GL_ALPHA_TEST);
+    for (std::size_t row = 0; row <= lastRow - firstRow; ++row)
+        std::fill_n(corner + 4 * row * pending.width, 4 * columns, 0);
+    emptyBox(pending);
+}
+
 void Renderer::moveRasterTo(int x, int y) {
     // Moved from the window's top-left corner rather than set: a raster position set on or past
     // the bottom or left edge would be invalid and draw nothing, while a moved one stays valid.
