@@ -37,6 +37,11 @@ constexpr int ANY_POSITION = 2147483647;
 constexpr auto FRAME = std::chrono::microseconds(16000);
 // With nothing to do, the idle turn sleeps this long at most, so input and timers stay prompt.
 constexpr auto IDLE_WAIT = std::chrono::microseconds(2000);
+// A take of only this few plain pixels, which cost a few nanoseconds each to draw, is followed by
+// this long a pause: taking the queue again at once would meet a program streaming pixels at the
+// queue's lock at nearly every call.
+constexpr std::size_t PIXELS_WORTH_A_TAKE = 4096;
+constexpr auto PIXEL_GATHER = std::chrono::microseconds(100);
 // How long the exit handler waits for the renderer to stop. It normally takes a few milliseconds;
 // a renderer that cannot stop (it waits for a lock held by the thread that is exiting) is left
 // behind rather than hanging the exit.
@@ -58,6 +63,13 @@ struct RendererThread {
 RendererThread& rendererThread() { return *Globals<RendererThread>::impl(); }
 
 RendererStatics& state() { return *Globals<RendererStatics>::impl(); }
+
+// Whether a batch holds runs of plain pixels alone: no caller waits on any of it.
+bool onlyPlainPixels(const std::vector<DaemonCommand>& batch) {
+    return std::all_of(batch.begin(), batch.end(), [](const DaemonCommand& command) {
+        return std::holds_alternative<command::PlainPixels>(command.action);
+    });
+}
 
 }  // namespace
 
@@ -204,6 +216,8 @@ void Renderer::idle() {
         caughtUp = batch.empty();
         for (DaemonCommand& command : batch) execute(command);
         executed = executed || !caughtUp;
+        if (!caughtUp && state().pixels.size() < PIXELS_WORTH_A_TAKE && onlyPlainPixels(batch))
+            std::this_thread::sleep_for(PIXEL_GATHER);
         if (Clock::now() >= sliceEnd) break;
     }
     endBatch();  // before the swaps and the platform's turn
