@@ -1226,6 +1226,20 @@ const PixelCase PIXEL_CASES[] = {
              plotBlock(w, plot, 40 + 60 * i, 40 + 10 * i, 30, 30);
          }
      }},
+    {"pixels scattered over the window between lines",
+     [](Window& w, Plot plot) {
+         for (int i = 0; i < 2000; ++i) {
+             plot(w, styleOf(Color(i % 256, i / 8 % 256, 90)), i * 7919 % WIDTH, i * 104729 % HEIGHT);
+             if (i % 300 == 0) w.drawLine(Style::BLACK, 0, i % HEIGHT, WIDTH, i % HEIGHT);
+         }
+     }},
+    {"more pixels than the window holds, over each other, unflipped",
+     [](Window& w, Plot plot) {
+         w.disableAutoPageFlip();
+         plotBlock(w, plot, 0, 0, WIDTH, HEIGHT);
+         plotBlock(w, plot, 10, 20, WIDTH, HEIGHT);
+         for (int i = 0; i < 50; ++i) plot(w, Style::RED, i * 7919 % WIDTH, i * 104729 % HEIGHT);
+     }},
     {"see-through colours over a run and a run over them",
      [](Window& w, Plot plot) {
          plotBlock(w, plot, 0, 0, 100, 100);

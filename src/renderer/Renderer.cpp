@@ -551,7 +551,6 @@ void Renderer::execute(DaemonCommand& c) {
     }
     // Whatever else comes for the window comes after the plain pixels before it.
     drawPendingPixels(*record);
-    record->pending.streak = 0;
     if (const auto* primitive = std::get_if<command::Draw>(&c.action)) {
         draw(*primitive, *record);
         requestRedisplay(*record);

@@ -41,17 +41,18 @@ struct DrawState {
     bool operator!=(const DrawState& o) const { return !(*this == o); }
 };
 
-// Plain pixels drawn into a window but not yet into its frame buffer: a picture of the window,
-// see-through where nothing is drawn, laid over the frame buffer in one go before anything else
-// draws into it, reads it or shows it. A long run of pixels costs far less so than as GL points.
+// Plain pixels drawn into a window but not yet into its frame buffer, in call order. They reach it
+// before anything else draws into the window, reads it or shows it: as points, or, when there are
+// many for the box they cover, as one picture laid over the window, see-through where nothing is
+// drawn, which costs far less than as many points.
 struct PendingPixels {
-    std::vector<unsigned char> rgba;  // RGBA, rows bottom up as GL takes pictures; alpha 0 where none
-    int width = 0;
+    std::vector<command::PlainPixel> pixels;  // not yet in the picture
+    std::vector<unsigned char> rgba;  // the picture: RGBA, rows bottom up as GL takes them; alpha 0 where none
+    int width = 0;                    // the picture's size, the window's when it was made
     int height = 0;
-    int left = 0, top = 0, right = -1, bottom = -1;  // the box of what is drawn, empty while right < left
-    std::size_t streak = 0;  // plain pixels drawn in a row since the window's last other command
+    int left = 0, top = 0, right = -1, bottom = -1;  // the box of what the picture holds, empty while right < left
 
-    bool isEmpty() const { return right < left; }
+    bool isEmpty() const { return pixels.empty() && right < left; }
 };
 
 // The ticks of a timer: start + k * interval on the steady clock, k = 1, 2 ... A turn of the
@@ -156,8 +157,7 @@ public:
     static void begin(RendererStatics::RendererWindow& window, const Style& style, command::Batch batch);
     // Draws one primitive under its style in window, current or not.
     static void draw(const command::Draw& draw, RendererStatics::RendererWindow& window);
-    // Draws a run of plain pixels in window, current or not: the first few in a row as any pixel,
-    // the rest into its pending pixels.
+    // Adds a run of plain pixels to window's pending pixels.
     static void drawPlainPixels(const command::PlainPixels& run, RendererStatics::RendererWindow& window);
     // Lays window's pending pixels, if any, over its frame buffer: done before anything else draws
     // into it, reads it or shows it.

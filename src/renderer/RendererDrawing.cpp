@@ -425,11 +425,15 @@ void Renderer::draw(const command::Draw& draw, RendererStatics::RendererWindow& 
 
 namespace {
 
-// Plain pixels in a row after which the rest of the row goes into the pending pixels: laying them
-// over the frame buffer costs about what this many GL points cost.
-constexpr std::size_t POINTS_BEFORE_PICTURE = 256;
+// What pending pixels cost the renderer on this machine's GL (Mesa llvmpipe, CPU time of all its
+// threads), in nanoseconds: each as a point; as a picture, for the picture and each pixel of its
+// box. A picture pays off for many pixels close together; a few, or pixels scattered over the
+// window, are cheaper as points.
+constexpr std::int64_t POINT_COST = 240;
+constexpr std::int64_t PICTURE_COST = 17000;
+constexpr std::int64_t BOX_PIXEL_COST = 7;
 
-// The box of what is drawn, empty: every pixel drawn widens it.
+// The box of what the picture holds, empty: every pixel put in widens it.
 void emptyBox(PendingPixels& pending) {
     pending.left = pending.width;
     pending.top = pending.height;
@@ -437,40 +441,71 @@ void emptyBox(PendingPixels& pending) {
     pending.bottom = -1;
 }
 
-}  // namespace
-
-void Renderer::drawPlainPixels(const command::PlainPixels& run, RendererStatics::RendererWindow& window) {
-    const command::PlainPixel* pixel = Globals<RendererStatics>::impl()->pixels.data() + run.first;
-    const command::PlainPixel* const end = pixel + run.count;
-    PendingPixels& pending = window.pending;
-    for (; pixel != end && pending.streak < POINTS_BEFORE_PICTURE; ++pixel, ++pending.streak)
-        draw(command::Draw{Style(pixel->color), command::Pixel{pixel->x, pixel->y}}, window);
-    if (pixel == end) return;
-    if (pending.width != window.width || pending.height != window.height) {
-        pending.width = window.width;
-        pending.height = window.height;
-        pending.rgba.assign(4 * static_cast<std::size_t>(pending.width) * pending.height, 0);
+// Puts the pixels not yet in the picture into it, in call order, those outside the window left out
+// as GL leaves out a point outside. The picture is made the window's size when first needed.
+void fillPicture(PendingPixels& pending, int width, int height) {
+    if (pending.width != width || pending.height != height) {
+        pending.width = width;
+        pending.height = height;
+        pending.rgba.assign(4 * static_cast<std::size_t>(width) * height, 0);
         emptyBox(pending);
     }
-    const int width = pending.width, height = pending.height;
-    for (; pixel != end; ++pixel) {
-        const int x = pixel->x, y = pixel->y;
-        if (x < 0 || y < 0 || x >= width || y >= height) continue;  // as GL leaves out a point outside
+    for (const command::PlainPixel& pixel : pending.pixels) {
+        const int x = pixel.x, y = pixel.y;
+        if (x < 0 || y < 0 || x >= width || y >= height) continue;
         unsigned char* texel = &pending.rgba[4 * (static_cast<std::size_t>(height - 1 - y) * width + x)];
-        texel[0] = pixel->color.getRed();
-        texel[1] = pixel->color.getGreen();
-        texel[2] = pixel->color.getBlue();
-        texel[3] = pixel->color.getAlpha();
+        texel[0] = pixel.color.getRed();
+        texel[1] = pixel.color.getGreen();
+        texel[2] = pixel.color.getBlue();
+        texel[3] = pixel.color.getAlpha();
         pending.left = std::min(pending.left, x);
         pending.right = std::max(pending.right, x);
         pending.top = std::min(pending.top, y);
         pending.bottom = std::max(pending.bottom, y);
     }
+    pending.pixels.clear();
+}
+
+// Whether pixels in a window of this size cost less drawn as a picture than as points.
+bool worthAPicture(const std::vector<command::PlainPixel>& pixels, int width, int height) {
+    int left = width, top = height, right = -1, bottom = -1;
+    std::int64_t inside = 0;
+    for (const command::PlainPixel& p : pixels) {
+        if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height) continue;
+        ++inside;
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    const std::int64_t box = inside == 0 ? 0 : std::int64_t(right - left + 1) * (bottom - top + 1);
+    return inside * POINT_COST > PICTURE_COST + box * BOX_PIXEL_COST;
+}
+
+}  // namespace
+
+void Renderer::drawPlainPixels(const command::PlainPixels& run, RendererStatics::RendererWindow& window) {
+    PendingPixels& pending = window.pending;
+    const command::PlainPixel* first = Globals<RendererStatics>::impl()->pixels.data() + run.first;
+    pending.pixels.insert(pending.pixels.end(), first, first + run.count);
+    // A window's worth of pixels goes into the picture, so that memory stays bounded.
+    if (pending.pixels.size() >= static_cast<std::size_t>(window.width) * window.height)
+        fillPicture(pending, window.width, window.height);
 }
 
 void Renderer::drawPendingPixels(RendererStatics::RendererWindow& window) {
     PendingPixels& pending = window.pending;
     if (pending.isEmpty()) return;
+    // Pixels already in the picture come before the others: the others join them there.
+    if (pending.right < pending.left && !worthAPicture(pending.pixels, window.width, window.height)) {
+        for (const command::PlainPixel& p : pending.pixels)
+            draw(command::Draw{Style(p.color), command::Pixel{p.x, p.y}}, window);
+        pending.pixels.clear();
+        endBatch();
+        return;
+    }
+    fillPicture(pending, window.width, window.height);
+    if (pending.right < pending.left) return;  // all outside the window
     makeCurrent(window);
     endBatch();
     applyState(window, stateFor(window, Style::BLACK, false));  // COPY_OP; opaque colours blend to themselves
