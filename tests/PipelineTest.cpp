@@ -82,11 +82,10 @@ TEST(CommandQueue, LongPointListsAreBoundedByTheirSize) {
 }
 
 TEST(CommandQueue, PlainPixelsShareOneCommandAndAreBoundedByTheirNumber) {
-    auto producer = std::async(std::launch::async, [] {
-        for (std::size_t i = 0; i <= CommandQueue::QUEUE_POINT_BOUND; ++i)
-            CommandQueue::pushPixel(anyWindow, {static_cast<int>(i), 0, Color::RED});
-    });
-    EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "the pixels grew past the bound";
+    for (std::size_t i = 0; i < CommandQueue::QUEUE_POINT_BOUND; ++i)
+        CommandQueue::pushPixel(anyWindow, {static_cast<int>(i), 0, Color::RED});
+    auto producer = std::async(std::launch::async, [] { CommandQueue::pushPixel(anyWindow, {0, 1, Color::RED}); });
+    EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "a pixel was queued past the bound";
     std::vector<DaemonCommand> taken;
     std::vector<command::PlainPixel> pixels;
     CommandQueue::takeAll(taken, pixels);

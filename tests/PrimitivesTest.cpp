@@ -1236,9 +1236,10 @@ const PixelCase PIXEL_CASES[] = {
     {"more pixels than the window holds, over each other, unflipped",
      [](Window& w, Plot plot) {
          w.disableAutoPageFlip();
-         plotBlock(w, plot, 0, 0, WIDTH, HEIGHT);
-         plotBlock(w, plot, 10, 20, WIDTH, HEIGHT);
-         for (int i = 0; i < 50; ++i) plot(w, Style::RED, i * 7919 % WIDTH, i * 104729 % HEIGHT);
+         w.resize(60, 80);  // height first
+         plotBlock(w, plot, 0, 0, 80, 60);
+         plotBlock(w, plot, 10, 20, 80, 60);
+         for (int i = 0; i < 50; ++i) plot(w, Style::RED, i * 7919 % 80, i * 104729 % 60);
      }},
     {"see-through colours over a run and a run over them",
      [](Window& w, Plot plot) {
@@ -1321,8 +1322,11 @@ std::string pixelDifferences(const Image& drawn, const Image& expected) {
 class PrimitivesPlainPixels : public testing::Test {};
 
 TEST_F(PrimitivesPlainPixels, DrawWhatOnePixelRectanglesDraw) {
-    for (const PixelCase& c : PIXEL_CASES)
-        EXPECT_EQ(pixelDifferences(drawnBy(c, byDrawPixel), drawnBy(c, byRectangle)), "") << c.name;
+    for (const PixelCase& c : PIXEL_CASES) {
+        const Image drawn = drawnBy(c, byDrawPixel);
+        const Image expected = drawnBy(c, byRectangle);
+        EXPECT_EQ(pixelDifferences(drawn, expected), "") << c.name;
+    }
 }
 
 TEST_F(PrimitivesPageFlip, AFlipInTheMiddleOfARunShowsThePixelsBeforeIt) {

@@ -37,9 +37,9 @@ constexpr int ANY_POSITION = 2147483647;
 constexpr auto FRAME = std::chrono::microseconds(16000);
 // With nothing to do, the idle turn sleeps this long at most, so input and timers stay prompt.
 constexpr auto IDLE_WAIT = std::chrono::microseconds(2000);
-// A take of only this few plain pixels, which cost a few nanoseconds each to draw, is followed by
-// this long a pause: taking the queue again at once would meet a program streaming pixels at the
-// queue's lock at nearly every call.
+// A take of only this few plain pixels, which the renderer merely sets aside, is followed by this
+// long a pause: taking the queue again at once would meet a program streaming pixels at the queue's
+// lock at nearly every call.
 constexpr std::size_t PIXELS_WORTH_A_TAKE = 4096;
 constexpr auto PIXEL_GATHER = std::chrono::microseconds(100);
 // How long the exit handler waits for the renderer to stop. It normally takes a few milliseconds;

@@ -47,10 +47,12 @@ struct DrawState {
 // drawn, which costs far less than as many points.
 struct PendingPixels {
     std::vector<command::PlainPixel> pixels;  // not yet in the picture
-    std::vector<unsigned char> rgba;  // the picture: RGBA, rows bottom up as GL takes them; alpha 0 where none
-    int width = 0;                    // the picture's size, the window's when it was made
+    // The picture, of the window's size when it was made: RGBA, rows bottom up as GL takes them,
+    // alpha 0 where nothing is drawn; and the box of what it holds, empty while right < left.
+    std::vector<unsigned char> rgba;
+    int width = 0;
     int height = 0;
-    int left = 0, top = 0, right = -1, bottom = -1;  // the box of what the picture holds, empty while right < left
+    int left = 0, top = 0, right = -1, bottom = -1;
 
     bool isEmpty() const { return pixels.empty() && right < left; }
 };

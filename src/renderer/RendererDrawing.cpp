@@ -441,8 +441,13 @@ void emptyBox(PendingPixels& pending) {
     pending.bottom = -1;
 }
 
-// Puts the pixels not yet in the picture into it, in call order, those outside the window left out
-// as GL leaves out a point outside. The picture is made the window's size when first needed.
+// Whether a pixel lies in a window of this size: GL leaves out a point outside.
+bool isInside(const command::PlainPixel& p, int width, int height) {
+    return p.x >= 0 && p.y >= 0 && p.x < width && p.y < height;
+}
+
+// Puts the pixels not yet in the picture into it, in call order, but those outside the window. The
+// picture is made the window's size when first needed.
 void fillPicture(PendingPixels& pending, int width, int height) {
     if (pending.width != width || pending.height != height) {
         pending.width = width;
@@ -451,8 +456,8 @@ void fillPicture(PendingPixels& pending, int width, int height) {
         emptyBox(pending);
     }
     for (const command::PlainPixel& pixel : pending.pixels) {
+        if (!isInside(pixel, width, height)) continue;
         const int x = pixel.x, y = pixel.y;
-        if (x < 0 || y < 0 || x >= width || y >= height) continue;
         unsigned char* texel = &pending.rgba[4 * (static_cast<std::size_t>(height - 1 - y) * width + x)];
         texel[0] = pixel.color.getRed();
         texel[1] = pixel.color.getGreen();
@@ -471,7 +476,7 @@ bool worthAPicture(const std::vector<command::PlainPixel>& pixels, int width, in
     int left = width, top = height, right = -1, bottom = -1;
     std::int64_t inside = 0;
     for (const command::PlainPixel& p : pixels) {
-        if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height) continue;
+        if (!isInside(p, width, height)) continue;
         ++inside;
         left = std::min(left, p.x);
         right = std::max(right, p.x);
