@@ -37,6 +37,9 @@ constexpr int PRIMITIVES = 20000;
 constexpr int PLOT_ROUNDS = 3;
 constexpr int BIG_POLYGON_ROUNDS = 3;
 constexpr int ROUND_TRIPS_PER_ROUND = 300;
+// drawPixel calls a burst, far below the queue's bound, and bursts timed.
+constexpr int PRODUCER_BURST = 2000;
+constexpr int PRODUCER_BURSTS = 100;
 constexpr int FRAMES_PER_SECOND = 60;
 constexpr int CALLS_PER_FRAME = 300;
 constexpr auto ANIMATION_TIME = std::chrono::seconds(5);
@@ -228,8 +231,25 @@ public:
         roundTrips.insert(roundTrips.end(), micros.begin(), micros.end());
     }
 
+    // What one drawPixel call costs the program's thread while the queue has room: bursts of calls
+    // in the plot's colours, each once the renderer has caught up; nanoseconds a call, per burst.
+    void sampleProducerCost(const Scene& plot) {
+        for (int burst = 0; burst < PRODUCER_BURSTS; ++burst) {
+            window.readPixel(0, 0);  // nothing earlier is still queued
+            const Clock::time_point start = Clock::now();
+            const std::size_t first = static_cast<std::size_t>(burst) * PRODUCER_BURST;
+            for (std::size_t i = first; i < first + PRODUCER_BURST; ++i) {
+                const Shape& s = plot.shapes[i % plot.shapes.size()];
+                window.drawPixel(s.style, s.x1, s.y1);
+            }
+            producerNanos.push_back(std::chrono::duration<double, std::nano>(Clock::now() - start).count() /
+                                    PRODUCER_BURST);
+        }
+    }
+
     std::vector<double> roundTrips;
     std::vector<double> roundTripMedians;
+    std::vector<double> producerNanos;
 
 private:
     Timing timeOnce(const Measurement& m, Path path, bool flip) {
@@ -339,6 +359,12 @@ void printTimesTable(const Measurement* plot, const Measurement* model, const Be
         std::printf("| editor redraw, %s calls, autoflip off | %s | | |\n", calls.c_str(),
                     milliseconds(*model, AUTOFLIP_OFF).c_str());
     }
+    if (!bench.producerNanos.empty()) {
+        const auto [low, high] = std::minmax_element(bench.producerNanos.begin(), bench.producerNanos.end());
+        std::printf("| `drawPixel` on the program's thread, queue with room, median of %zu bursts of %d (%.0f-%.0f ns) "
+                    "| %.0f ns a call | | |\n",
+                    bench.producerNanos.size(), PRODUCER_BURST, *low, *high, median(bench.producerNanos));
+    }
     const auto [low, high] = std::minmax_element(bench.roundTripMedians.begin(), bench.roundTripMedians.end());
     std::printf("| `readPixel` round trip, median of %zu (rounds %.0f-%.0f us) | %.0f us | | |\n", bench.roundTrips.size(),
                 *low, *high, median(bench.roundTrips));
@@ -409,6 +435,7 @@ int main(int argc, char** argv) {
     const bool plotSelected = selected(scenes[plotIndex].name, only);
     for (int round = 1; plotSelected && round <= PLOT_ROUNDS; ++round)
         bench.runRound(plot, {DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF}, true, round);
+    if (plotSelected) bench.sampleProducerCost(scenes[plotIndex]);
     // Big polygons alone, one call each: no direct path, which would need a tessellator of its own.
     std::vector<BigPolygon> bigPolygons;
     for (const BigPolygon& polygon :

@@ -58,10 +58,11 @@ TEST(CommandQueue, AProducerRunsAheadUpToTheBoundThenWaitsForTheRenderer) {
     });
     EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "the queue grew past its bound";
     std::vector<DaemonCommand> taken;
-    CommandQueue::takeAll(taken);
+    std::vector<command::PlainPixel> pixels;
+    CommandQueue::takeAll(taken, pixels);
     EXPECT_EQ(taken.size(), CommandQueue::QUEUE_BOUND);
     ASSERT_EQ(producer.wait_for(2s), std::future_status::ready) << "taking the queue did not release the producer";
-    CommandQueue::takeAll(taken);
+    CommandQueue::takeAll(taken, pixels);
     EXPECT_EQ(taken.size(), 1u);
 }
 
@@ -72,11 +73,27 @@ TEST(CommandQueue, LongPointListsAreBoundedByTheirSize) {
     });
     EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "three lists of half the bound were queued";
     std::vector<DaemonCommand> taken;
-    CommandQueue::takeAll(taken);
+    std::vector<command::PlainPixel> pixels;
+    CommandQueue::takeAll(taken, pixels);
     EXPECT_EQ(taken.size(), 2u);
     EXPECT_EQ(producer.wait_for(2s), std::future_status::ready);
-    CommandQueue::takeAll(taken);
+    CommandQueue::takeAll(taken, pixels);
     EXPECT_EQ(taken.size(), 1u);
+}
+
+TEST(CommandQueue, PlainPixelsShareOneCommandAndAreBoundedByTheirNumber) {
+    for (std::size_t i = 0; i < CommandQueue::QUEUE_POINT_BOUND; ++i)
+        CommandQueue::pushPixel(anyWindow, {static_cast<int>(i), 0, Color::RED});
+    auto producer = std::async(std::launch::async, [] { CommandQueue::pushPixel(anyWindow, {0, 1, Color::RED}); });
+    EXPECT_EQ(producer.wait_for(300ms), std::future_status::timeout) << "a pixel was queued past the bound";
+    std::vector<DaemonCommand> taken;
+    std::vector<command::PlainPixel> pixels;
+    CommandQueue::takeAll(taken, pixels);
+    EXPECT_EQ(taken.size(), 1u);
+    EXPECT_EQ(pixels.size(), CommandQueue::QUEUE_POINT_BOUND);
+    ASSERT_EQ(producer.wait_for(2s), std::future_status::ready) << "taking the queue did not release the producer";
+    CommandQueue::takeAll(taken, pixels);
+    EXPECT_EQ(pixels.size(), 1u);
 }
 
 // Each thread's calls run in the order made, and calls of different threads in the order queued.

@@ -1238,11 +1238,170 @@ TEST_F(PrimitivesRun, TextAfterExclusiveOrThenPaintingAreEachInTheirStyle) {
 TEST_F(PrimitivesRun, TwoWindowsDrawnInTurnEachGetTheirOwnPrimitives) {
     Window other(120, 80, uniqueTitle("PrimitivesRun-other"));
     waitUntilShown(other);
-    for (int i = 0; i < 50; ++i) {
-        window.drawPixel(Style::RED, i, 3);
-        other.drawPixel(Style::BLUE, i, 3);
+    for (int i = 0; i < 1000; ++i) {  // enough for each window to gather its pixels into a picture
+        window.drawPixel(Style::RED, i % 100, 3 + i / 100);
+        other.drawPixel(Style::BLUE, i % 100, 3 + i / 100);
     }
     EXPECT_EQ(window.readPixel(25, 3), Color::RED);
-    EXPECT_EQ(other.readPixel(25, 3), Color::BLUE);
-    EXPECT_EQ(window.readPixel(25, 4), Color::WHITE);
+    EXPECT_EQ(other.readPixel(25, 12), Color::BLUE);
+    EXPECT_EQ(window.readPixel(25, 13), Color::WHITE);
+}
+
+// ---- Plain pixels (opaque, COPY_OP), which the renderer gathers into a picture laid over the
+// window: each case is drawn once with drawPixel and once with a filled rectangle one pixel wide,
+// and both windows must come out the same, pixel for pixel. ----
+
+namespace {
+
+// Draws pixel (x, y) in a style: by drawPixel, or by the primitive it must match.
+using Plot = void (*)(Window& window, const Style& style, int x, int y);
+void byDrawPixel(Window& window, const Style& style, int x, int y) { window.drawPixel(style, x, y); }
+void byRectangle(Window& window, const Style& style, int x, int y) {
+    window.drawRectangleFilled(style, x, y, x + 1, y + 1);
+}
+
+// A block of pixels, row by row from (x, y), each in a colour of its own: a run far longer than the
+// few pixels that the renderer draws as points before it starts a picture.
+void plotBlock(Window& window, Plot plot, int x, int y, int columns, int rows, Style::RasterOp op = Style::COPY_OP,
+               int alpha = 255) {
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column)
+            plot(window, styleOf(Color(column * 7 % 256, row * 13 % 256, (column + row) * 5 % 256, alpha), op),
+                 x + column, y + row);
+}
+
+struct PixelCase {
+    const char* name;
+    std::function<void(Window&, Plot)> draw;
+};
+
+const PixelCase PIXEL_CASES[] = {
+    {"a long run, each pixel in its own colour", [](Window& w, Plot plot) { plotBlock(w, plot, 10, 10, 200, 100); }},
+    {"every raster operation over a run and a run over it",
+     [](Window& w, Plot plot) {
+         plotBlock(w, plot, 0, 0, 300, 60);
+         const Style::RasterOp ops[] = {Style::XOR_OP, Style::AND_OP, Style::OR_OP, Style::INVERT_OP};
+         for (int i = 0; i < 4; ++i) {
+             plotBlock(w, plot, 20 + 60 * i, 20 + 10 * i, 50, 50, ops[i]);
+             plotBlock(w, plot, 40 + 60 * i, 40 + 10 * i, 30, 30);
+         }
+     }},
+    {"pixels scattered over the window between lines",
+     [](Window& w, Plot plot) {
+         for (int i = 0; i < 2000; ++i) {
+             plot(w, styleOf(Color(i % 256, i / 8 % 256, 90)), i * 7919 % WIDTH, i * 104729 % HEIGHT);
+             if (i % 300 == 0) w.drawLine(Style::BLACK, 0, i % HEIGHT, WIDTH, i % HEIGHT);
+         }
+     }},
+    {"more pixels than the window holds, over each other, unflipped",
+     [](Window& w, Plot plot) {
+         w.disableAutoPageFlip();
+         w.resize(60, 80);  // height first
+         plotBlock(w, plot, 0, 0, 80, 60);
+         plotBlock(w, plot, 10, 20, 80, 60);
+         for (int i = 0; i < 50; ++i) plot(w, Style::RED, i * 7919 % 80, i * 104729 % 60);
+     }},
+    {"see-through colours over a run and a run over them",
+     [](Window& w, Plot plot) {
+         plotBlock(w, plot, 0, 0, 100, 100);
+         plotBlock(w, plot, 50, 50, 100, 100, Style::COPY_OP, 100);
+         plotBlock(w, plot, 80, 80, 50, 50);
+     }},
+    {"runs between other primitives, in call order",
+     [](Window& w, Plot plot) {
+         w.enableAntialiasing();
+         w.drawLine(Style::BLACK, 0, 0, 399, 150);
+         plotBlock(w, plot, 10, 10, 100, 100);
+         w.drawRectangleFilled(styleOf(Color::RED, Style::XOR_OP), 50, 50, 150, 150);
+         plotBlock(w, plot, 100, 100, 100, 30);
+         w.drawCircleFilled(styleOf(Color(0, 0, 255, 128)), 150, 110, 30);
+         w.drawPixel(styleOf(Color::GREEN, Style::XOR_OP), 150, 110);
+         plotBlock(w, plot, 140, 100, 40, 40);
+         w.drawText(Style::BLUE, Font(Font::ROMAN, 40), 200, 200, "H");
+         plotBlock(w, plot, 210, 170, 20, 20);
+     }},
+    {"a run past every edge of the window",
+     [](Window& w, Plot plot) {
+         plotBlock(w, plot, -20, -20, WIDTH + 40, 30);
+         plotBlock(w, plot, -20, HEIGHT - 10, WIDTH + 40, 30);
+         plotBlock(w, plot, -1000000, 1000000, 300, 2);
+     }},
+    {"a clear in the middle of a run",
+     [](Window& w, Plot plot) {
+         plotBlock(w, plot, 0, 0, 200, 100);
+         w.clear(Color(10, 20, 30));
+         plotBlock(w, plot, 50, 50, 200, 100);
+     }},
+    {"copies, pictures and reads in the middle of a run",
+     [](Window& w, Plot plot) {
+         plotBlock(w, plot, 0, 0, 100, 100);
+         w.copyRegion(20, 20, 150, 20, 60, 60);
+         plotBlock(w, plot, 60, 60, 100, 100);
+         w.drawImage(w.createImage(50, 50, 80, 80), 250, 150);
+         plotBlock(w, plot, 240, 140, 30, 30);
+     }},
+    {"a resize in the middle of a run",
+     [](Window& w, Plot plot) {
+         plotBlock(w, plot, 0, 0, 200, 100);
+         w.resize(HEIGHT - 50, WIDTH + 50);
+         plotBlock(w, plot, 300, 200, 100, 40);
+     }},
+};
+
+// A square of pixels in one colour, long enough to be gathered into a picture.
+void plotSquare(Window& window, const Color& color) {
+    for (int y = 10; y < 40; ++y)
+        for (int x = 10; x < 40; ++x) window.drawPixel(styleOf(color), x, y);
+}
+
+// What a case draws, read back whole, drawn in a window of its own with plot. The two drawings of
+// a case never share the screen: only one window is open at a time.
+Image drawnBy(const PixelCase& c, Plot plot) {
+    Window window(WIDTH, HEIGHT, uniqueTitle("PrimitivesPlainPixels"));
+    waitUntilShown(window);
+    c.draw(window, plot);
+    return window.createImage(0, 0, window.getWidth(), window.getHeight());
+}
+
+// Where two pictures of the same size differ, as text: empty when they agree.
+std::string pixelDifferences(const Image& drawn, const Image& expected) {
+    const std::vector<unsigned char> a = drawn.getPixels(), b = expected.getPixels();
+    const int width = drawn.getWidth(), height = drawn.getHeight();
+    int differing = 0;
+    std::string first;
+    for (std::size_t i = 0; i < a.size(); i += 4) {
+        if (std::equal(&a[i], &a[i] + 3, &b[i])) continue;
+        const int texel = static_cast<int>(i / 4);
+        if (differing++ == 0) first = named({texel % width, height - 1 - texel / width});  // rows run bottom up
+    }
+    return differing == 0 ? "" : std::to_string(differing) + " pixels differ, the first at " + first;
+}
+
+}  // namespace
+
+class PrimitivesPlainPixels : public testing::Test {};
+
+TEST_F(PrimitivesPlainPixels, DrawWhatOnePixelRectanglesDraw) {
+    for (const PixelCase& c : PIXEL_CASES) {
+        const Image drawn = drawnBy(c, byDrawPixel);
+        const Image expected = drawnBy(c, byRectangle);
+        EXPECT_EQ(pixelDifferences(drawn, expected), "") << c.name;
+    }
+}
+
+TEST_F(PrimitivesPageFlip, AFlipInTheMiddleOfARunShowsThePixelsBeforeIt) {
+    window.disableAutoPageFlip();
+    plotSquare(window, Color::RED);
+    window.flipPage();
+    plotSquare(window, Color::BLUE);
+    EXPECT_TRUE(eventually([&] { return onScreen(window, 20, 20) == Color::RED; }));
+    EXPECT_EQ(window.readPixel(20, 20), Color::BLUE);
+}
+
+// The screen is watched without a call to the window, which would itself bring the pixels out.
+TEST_F(PrimitivesPageFlip, PixelsReachTheScreenWithNoFurtherCall) {
+    int left = 0, top = 0;
+    window.getPosition(left, top);
+    plotSquare(window, Color::RED);
+    EXPECT_TRUE(eventually([&] { return screenPixel(left + 20, top + 20) == Color::RED; }));
 }

@@ -183,6 +183,9 @@ void Window::handleTimerEvent(const TimerEvent&) { sched_yield(); }
 
 void Window::drawPixel(const Style& style, int x, int y, CallSite site) {
     const CallerScope caller(site);
+    // Opaque in COPY_OP, a pixel is just its colour: the commonest call of all skips the command.
+    if (style.getRasterOp() == Style::COPY_OP && style.getColor().getAlpha() == 255)
+        return CommandQueue::pushPixel(this, {x, y, style.getColor()});
     CommandQueue::push(DaemonCommand(this, command::Draw{style, command::Pixel{x, y}}));
 }
 void Window::drawLine(const Style& style, int x1, int y1, int x2, int y2, CallSite site) {

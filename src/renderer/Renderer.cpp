@@ -38,6 +38,11 @@ constexpr int ANY_POSITION = 2147483647;
 constexpr auto FRAME = std::chrono::microseconds(16000);
 // With nothing to do, the idle turn sleeps this long at most, so input and timers stay prompt.
 constexpr auto IDLE_WAIT = std::chrono::microseconds(2000);
+// A take of only this few plain pixels, which the renderer merely sets aside, is followed by this
+// long a pause: taking the queue again at once would meet a program streaming pixels at the queue's
+// lock at nearly every call.
+constexpr std::size_t PIXELS_WORTH_A_TAKE = 4096;
+constexpr auto PIXEL_GATHER = std::chrono::microseconds(100);
 // How long the exit handler waits for the renderer to stop. It normally takes a few milliseconds;
 // a renderer that cannot stop (it waits for a lock held by the thread that is exiting) is left
 // behind rather than hanging the exit.
@@ -67,6 +72,13 @@ const char* snapshotFolder() {
 }
 
 RendererStatics& state() { return *Globals<RendererStatics>::impl(); }
+
+// Whether a batch holds runs of plain pixels alone: no caller waits on any of it.
+bool onlyPlainPixels(const std::vector<DaemonCommand>& batch) {
+    return std::all_of(batch.begin(), batch.end(), [](const DaemonCommand& command) {
+        return std::holds_alternative<command::PlainPixels>(command.action);
+    });
+}
 
 }  // namespace
 
@@ -151,7 +163,7 @@ void Renderer::run() {
             leaveLoop();
             return;
         }
-        CommandQueue::takeAll(batch);
+        CommandQueue::takeAll(batch, state().pixels);
         for (DaemonCommand& command : batch) {
             windowCreated = windowCreated || std::holds_alternative<command::CreateWindow>(command.action);
             execute(command);
@@ -214,10 +226,12 @@ void Renderer::idle() {
     bool executed = false;
     bool caughtUp = false;
     while (!caughtUp) {
-        CommandQueue::takeAll(batch);
+        CommandQueue::takeAll(batch, state().pixels);
         caughtUp = batch.empty();
         for (DaemonCommand& command : batch) execute(command);
         executed = executed || !caughtUp;
+        if (!caughtUp && state().pixels.size() < PIXELS_WORTH_A_TAKE && onlyPlainPixels(batch))
+            std::this_thread::sleep_for(PIXEL_GATHER);
         if (Clock::now() >= sliceEnd) break;
     }
     endBatch();  // before the swaps and the platform's turn
@@ -248,6 +262,7 @@ std::chrono::microseconds Renderer::presentFrames(bool caughtUp) {
 }
 
 void Renderer::showFrame(RendererStatics::RendererWindow& window, Clock::time_point now) {
+    drawPendingPixels(window);
     platform::windowSystem().makeCurrent(window.platformid);
     platform::windowSystem().swap();
     window.frame.pending = false;
@@ -274,6 +289,7 @@ void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {
 void Renderer::Input::exposed(platform::WindowId id, bool damaged) {
     RendererStatics::RendererWindow* window = recordOf(windowOf(id));
     if (!window) return;
+    drawPendingPixels(*window);
     if (window->autoflip) platform::windowSystem().swap();
     if (damaged) platform::windowSystem().swap();
     sched_yield();
@@ -297,6 +313,7 @@ void Renderer::takeSize(Window* w, int width, int height) {
     if (frame.width != width || frame.height != height) {
         frame.width = width;
         frame.height = height;
+        window.pending = PendingPixels();  // clearing drops them with the rest
         reshapeWindow(width, height);
     }
 }
@@ -396,7 +413,7 @@ void Renderer::saveSnapshot(RendererStatics::RendererWindow& window) {
 void Renderer::saveSnapshotsAtExit() {
     if (!snapshotFolder()) return;
     std::vector<DaemonCommand>& batch = state().batch;
-    CommandQueue::takeAll(batch);
+    CommandQueue::takeAll(batch, state().pixels);
     for (DaemonCommand& command : batch) execute(command);
     endBatch();
     for (auto& [window, record] : state().records) saveSnapshot(record);
@@ -439,6 +456,7 @@ struct Renderer::Execution {
     // Executed by execute itself.
     void operator()(const command::CreateWindow&) {}
     void operator()(const command::Draw&) {}
+    void operator()(const command::PlainPixels&) {}
     void operator()(const command::DestroyWindow&) {
         destroyWindow(w);
         CommandQueue::destructionDone();
@@ -593,7 +611,14 @@ void Renderer::execute(DaemonCommand& c) {
         answerForClosedWindow(c);
         return;
     }
-    // The common case first: a primitive, which may join the run of primitives being drawn.
+    // The common cases first: plain pixels, or a primitive, which may join the run being drawn.
+    if (const auto* run = std::get_if<command::PlainPixels>(&c.action)) {
+        drawPlainPixels(*run, *record);
+        requestRedisplay(*record);
+        return;
+    }
+    // Whatever else comes for the window comes after the plain pixels before it.
+    drawPendingPixels(*record);
     if (const auto* primitive = std::get_if<command::Draw>(&c.action)) {
         draw(*primitive, *record);
         requestRedisplay(*record);

@@ -41,6 +41,22 @@ struct DrawState {
     bool operator!=(const DrawState& o) const { return !(*this == o); }
 };
 
+// Plain pixels drawn into a window but not yet into its frame buffer, in call order. They reach it
+// before anything else draws into the window, reads it or shows it: as points, or, when there are
+// many for the box they cover, as one picture laid over the window, see-through where nothing is
+// drawn, which costs far less than as many points.
+struct PendingPixels {
+    std::vector<command::PlainPixel> pixels;  // not yet in the picture
+    // The picture, of the window's size when it was made: RGBA, rows bottom up as GL takes them,
+    // alpha 0 where nothing is drawn; and the box of what it holds, empty while right < left.
+    std::vector<unsigned char> rgba;
+    int width = 0;
+    int height = 0;
+    int left = 0, top = 0, right = -1, bottom = -1;
+
+    bool isEmpty() const { return pixels.empty() && right < left; }
+};
+
 // The ticks of a timer: start + k * interval on the steady clock, k = 1, 2 ... A turn of the
 // renderer that comes after several ticks keeps one of them and skips the others, so a late
 // renderer neither drifts the schedule nor makes up for lost ticks in a burst. Pure.
@@ -85,6 +101,7 @@ struct RendererStatics {
         Frame frame;
         DrawState applied;          // what its context holds, when known
         bool appliedKnown = false;  // text and pictures leave state of their own behind
+        PendingPixels pending;
     };
 
     std::map<Window*, RendererWindow> records;
@@ -97,6 +114,7 @@ struct RendererStatics {
     // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
     std::vector<DaemonCommand> batch;
+    std::vector<command::PlainPixel> pixels;  // that the batch's runs of plain pixels refer to
     int batchmode = -1;  // the mode of the glBegin left open for more primitives, -1 for none
 };
 
@@ -147,6 +165,11 @@ public:
     static void begin(RendererStatics::RendererWindow& window, const Style& style, command::Batch batch);
     // Draws one primitive under its style in window, current or not.
     static void draw(const command::Draw& draw, RendererStatics::RendererWindow& window);
+    // Adds a run of plain pixels to window's pending pixels.
+    static void drawPlainPixels(const command::PlainPixels& run, RendererStatics::RendererWindow& window);
+    // Lays window's pending pixels, if any, over its frame buffer: done before anything else draws
+    // into it, reads it or shows it.
+    static void drawPendingPixels(RendererStatics::RendererWindow& window);
     // Puts the raster position on (x, y) in window coordinates, wherever that lies.
     static void moveRasterTo(int x, int y);
     static void copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch);

@@ -439,6 +439,114 @@ void Renderer::draw(const command::Draw& draw, RendererStatics::RendererWindow& 
         draw.shape);
 }
 
+namespace {
+
+// What pending pixels cost the renderer on this machine's GL (Mesa llvmpipe, CPU time of all its
+// threads), in nanoseconds: each as a point; as a picture, for the picture and each pixel of its
+// box. A picture pays off for many pixels close together; a few, or pixels scattered over the
+// window, are cheaper as points.
+constexpr std::int64_t POINT_COST = 240;
+constexpr std::int64_t PICTURE_COST = 17000;
+constexpr std::int64_t BOX_PIXEL_COST = 7;
+
+// The box of what the picture holds, empty: every pixel put in widens it.
+void emptyBox(PendingPixels& pending) {
+    pending.left = pending.width;
+    pending.top = pending.height;
+    pending.right = -1;
+    pending.bottom = -1;
+}
+
+// Whether a pixel lies in a window of this size: GL leaves out a point outside.
+bool isInside(const command::PlainPixel& p, int width, int height) {
+    return p.x >= 0 && p.y >= 0 && p.x < width && p.y < height;
+}
+
+// Puts the pixels not yet in the picture into it, in call order, but those outside the window. The
+// picture is made the window's size when first needed.
+void fillPicture(PendingPixels& pending, int width, int height) {
+    if (pending.width != width || pending.height != height) {
+        pending.width = width;
+        pending.height = height;
+        pending.rgba.assign(4 * static_cast<std::size_t>(width) * height, 0);
+        emptyBox(pending);
+    }
+    for (const command::PlainPixel& pixel : pending.pixels) {
+        if (!isInside(pixel, width, height)) continue;
+        const int x = pixel.x, y = pixel.y;
+        unsigned char* texel = &pending.rgba[4 * (static_cast<std::size_t>(height - 1 - y) * width + x)];
+        texel[0] = pixel.color.getRed();
+        texel[1] = pixel.color.getGreen();
+        texel[2] = pixel.color.getBlue();
+        texel[3] = pixel.color.getAlpha();
+        pending.left = std::min(pending.left, x);
+        pending.right = std::max(pending.right, x);
+        pending.top = std::min(pending.top, y);
+        pending.bottom = std::max(pending.bottom, y);
+    }
+    pending.pixels.clear();
+}
+
+// Whether pixels in a window of this size cost less drawn as a picture than as points.
+bool worthAPicture(const std::vector<command::PlainPixel>& pixels, int width, int height) {
+    int left = width, top = height, right = -1, bottom = -1;
+    std::int64_t inside = 0;
+    for (const command::PlainPixel& p : pixels) {
+        if (!isInside(p, width, height)) continue;
+        ++inside;
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    const std::int64_t box = inside == 0 ? 0 : std::int64_t(right - left + 1) * (bottom - top + 1);
+    return inside * POINT_COST > PICTURE_COST + box * BOX_PIXEL_COST;
+}
+
+}  // namespace
+
+void Renderer::drawPlainPixels(const command::PlainPixels& run, RendererStatics::RendererWindow& window) {
+    PendingPixels& pending = window.pending;
+    const command::PlainPixel* first = Globals<RendererStatics>::impl()->pixels.data() + run.first;
+    pending.pixels.insert(pending.pixels.end(), first, first + run.count);
+    // A window's worth of pixels goes into the picture, so that memory stays bounded.
+    if (pending.pixels.size() >= static_cast<std::size_t>(window.width) * window.height)
+        fillPicture(pending, window.width, window.height);
+}
+
+void Renderer::drawPendingPixels(RendererStatics::RendererWindow& window) {
+    PendingPixels& pending = window.pending;
+    if (pending.isEmpty()) return;
+    // Pixels already in the picture come before the others: the others join them there.
+    if (pending.right < pending.left && !worthAPicture(pending.pixels, window.width, window.height)) {
+        for (const command::PlainPixel& p : pending.pixels)
+            draw(command::Draw{Style(p.color), command::Pixel{p.x, p.y}}, window);
+        pending.pixels.clear();
+        endBatch();
+        return;
+    }
+    fillPicture(pending, window.width, window.height);
+    if (pending.right < pending.left) return;  // all outside the window
+    makeCurrent(window);
+    endBatch();
+    applyState(window, stateFor(window, Style::BLACK, false));  // COPY_OP; opaque colours blend to themselves
+    const int columns = pending.right - pending.left + 1;
+    const std::size_t firstRow = static_cast<std::size_t>(pending.height - 1 - pending.bottom);
+    const std::size_t lastRow = static_cast<std::size_t>(pending.height - 1 - pending.top);
+    unsigned char* const corner = &pending.rgba[4 * (firstRow * pending.width + pending.left)];
+    // Only what was drawn passes the alpha test: the rest of the box keeps what is under it.
+    glAlphaFunc(GL_GREATER, 0);
+    glEnable(GL_ALPHA_TEST);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, pending.width);
+    moveRasterTo(pending.left, pending.bottom + 1);  // the box's bottom-left corner
+    glDrawPixels(columns, static_cast<GLsizei>(lastRow - firstRow + 1), GL_RGBA, GL_UNSIGNED_BYTE, corner);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glDisable(GL_ALPHA_TEST);
+    for (std::size_t row = 0; row <= lastRow - firstRow; ++row)
+        std::fill_n(corner + 4 * row * pending.width, 4 * columns, 0);
+    emptyBox(pending);
+}
+
 void Renderer::moveRasterTo(int x, int y) {
     // Moved from the window's top-left corner rather than set: a raster position set on or past
     // the bottom or left edge would be invalid and draw nothing, while a moved one stays valid.

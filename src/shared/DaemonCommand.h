@@ -211,6 +211,18 @@ struct Draw {
     Shape shape;
 };
 
+// A pixel drawn opaque in COPY_OP, where the style's colour alone counts. The queue keeps these
+// apart from the commands, in one list that a run of them refers to, so that the most numerous
+// call of all costs no command of its own.
+struct PlainPixel {
+    int x, y;
+    Color color;
+};
+// Plain pixels queued in a row for one window: count of them from first on in the queue's list.
+struct PlainPixels {
+    std::size_t first, count;
+};
+
 }  // namespace command
 
 // Every kind of command; the renderer has one overload of its execute for each.
@@ -220,7 +232,7 @@ using Action = std::variant<command::CreateWindow, command::DestroyWindow, comma
                             command::EnableFullScreen, command::DisableFullScreen, command::FlipPage,
                             command::IgnoreKeyRepeat, command::PlayScriptedInput, command::DrawText,
                             command::DrawImage, command::CreateImage, command::CopyRegion, command::ReadPixel,
-                            command::Clear, command::Draw>;
+                            command::Clear, command::Draw, command::PlainPixels>;
 
 // A request for one window.
 struct DaemonCommand {
