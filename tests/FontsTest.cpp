@@ -516,7 +516,8 @@ const TextCase TEXT_CASES[] = {
     {"bottom edge", 200, 303, Style::BLACK, UPRIGHT, 1, 1},
 };
 
-// Draws the cases over a red block (under the see-through text) and a black one (under the XOR).
+// Draws the cases over a red block (under the see-through text) and a black one (under the XOR),
+// each case followed by a small block in the case's style, drawn as primitives draw after text.
 void drawTextCases(Window& window, const Font& font) {
     window.drawRectangleFilled(Style::RED, 0, 45, 200, 65);
     window.drawRectangleFilled(Style::BLACK, 0, 75, 200, 95);
@@ -525,6 +526,7 @@ void drawTextCases(Window& window, const Font& font) {
             window.drawText(c.style, font, c.x, c.y, c.text);
         else
             window.drawText(c.style, font, c.x, c.y, c.text, Transform(c.rotation, c.scaleX, c.scaleY));
+        window.drawRectangleFilled(c.style, c.x - 6, c.y - 4, c.x - 2, c.y);
     }
 }
 

@@ -451,8 +451,8 @@ struct Renderer::Execution {
         makeCurrent(record);
         applyState(record, stateFor(record, c.style, true));  // stroke fonts are lines
         setColor(c.style.getColor());
+        // Text changes no state that styles set: the next primitive finds the context as known.
         FontInstance::drawText(c.font, w, c.x, c.y, &c.text, c.transformed ? &c.transform : nullptr);
-        record.appliedKnown = false;
         requestRedisplay(record);
     }
     void operator()(const command::DrawImage& c) {

@@ -84,7 +84,7 @@ struct RendererStatics {
         int height = 0;
         Frame frame;
         DrawState applied;          // what its context holds, when known
-        bool appliedKnown = false;  // text and pictures leave state of their own behind
+        bool appliedKnown = false;  // transformed pictures leave state of their own behind
     };
 
     std::map<Window*, RendererWindow> records;
