@@ -14,6 +14,8 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <utility>
 #include FT_FREETYPE_H
 
 namespace {
@@ -122,13 +124,23 @@ std::vector<GLfloat> feedbackTriangles(double reach, Draw draw) {
 
 }  // namespace
 
-const std::vector<float>& TrueTypeFont::trianglesOf(unsigned char c, double reach) {
-    std::vector<float>& glyph = triangles[c];
-    if (triangulated[c]) return glyph;
+const TrueTypeFont::Mesh& TrueTypeFont::meshOf(unsigned char c, double reach) {
+    Mesh& mesh = meshes[c];
+    if (triangulated[c]) return mesh;
+    mesh = Mesh();
     const wchar_t character = c;
-    glyph = feedbackTriangles(reach, [&] { outlines->Render(&character, 1, FTPoint(0, 0)); });
+    const std::vector<GLfloat> corners =
+        feedbackTriangles(reach, [&] { outlines->Render(&character, 1, FTPoint(0, 0)); });
+    // Corners that triangles share are transformed once when drawn by index.
+    std::map<std::pair<GLfloat, GLfloat>, unsigned int> indexOf;
+    for (std::size_t at = 0; at < corners.size(); at += 2) {
+        const auto [known, added] =
+            indexOf.emplace(std::pair{corners[at], corners[at + 1]}, static_cast<unsigned int>(indexOf.size()));
+        if (added) mesh.corners.insert(mesh.corners.end(), {corners[at], corners[at + 1]});
+        mesh.triangles.push_back(known->second);
+    }
     triangulated[c] = true;
-    return glyph;
+    return mesh;
 }
 
 const TrueTypeFont::Glyph& TrueTypeFont::glyphOf(unsigned char c) {
@@ -185,11 +197,14 @@ void TrueTypeFont::output(const std::string& text, const std::function<bool(cons
     double pen = firstPen;
     for (std::size_t position = first; position <= last; ++position) {
         const unsigned char c = static_cast<unsigned char>(text[position]);
-        const std::vector<float>& glyph = trianglesOf(c, farthest);
+        const Mesh& glyph = meshOf(c, farthest);
         const GLfloat at = static_cast<GLfloat>(pen);
         glTranslatef(at, 0, 0);
-        glVertexPointer(2, GL_FLOAT, 0, glyph.data());
-        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(glyph.size() / 2));
+        if (!glyph.triangles.empty()) {
+            glVertexPointer(2, GL_FLOAT, 0, glyph.corners.data());
+            glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(glyph.corners.size() / 2 - 1),
+                                static_cast<GLsizei>(glyph.triangles.size()), GL_UNSIGNED_INT, glyph.triangles.data());
+        }
         glTranslatef(-at, 0, 0);
         if (position < last) pen += penStep(c, static_cast<unsigned char>(text[position + 1]));
     }

@@ -65,9 +65,14 @@ private:
     template <class Visit>
     double walk(const std::string& text, Visit visit);
     const Glyph& glyphOf(unsigned char c);
-    // Renderer thread: a character's glyph as triangles, x and y for each corner, cut on first use.
-    // reach: how far from the origin any glyph's ink may lie, in pixels.
-    const std::vector<float>& trianglesOf(unsigned char c, double reach);
+    // A glyph as triangles: each corner once (x, y), and three corners' indices per triangle.
+    struct Mesh {
+        std::vector<float> corners;
+        std::vector<unsigned int> triangles;
+    };
+    // Renderer thread: a character's glyph, cut on first use. reach: how far from the origin any
+    // glyph's ink may lie, in pixels.
+    const Mesh& meshOf(unsigned char c, double reach);
     // Renderer thread: how far FTGL's drawing moves its pen from c when next follows. Its kerning
     // is not quite FreeType's, and text has always been drawn with FTGL's.
     double penStep(unsigned char c, unsigned char next);
@@ -76,7 +81,7 @@ private:
     // Renderer thread only: FTGL's glyphs at outlinePixels, and the triangles cut from them.
     int outlinePixels = 0;
     std::unique_ptr<FTFont> outlines;
-    std::vector<float> triangles[256];
+    Mesh meshes[256];
     bool triangulated[256] = {};
 
     std::mutex measureMutex;  // guards the members below
