@@ -2,6 +2,8 @@
 // and the parent's side of the pipes that ask it for timed drawings.
 #include "DirectGL.h"
 
+#include "TextAndPictures.h"
+
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <signal.h>
@@ -93,6 +95,7 @@ struct SceneArrays {
                     for (std::size_t k = 1; k + 1 < s.xs.size(); ++k)
                         for (std::size_t corner : {std::size_t{0}, k, k + 1}) triangles.add(s.xs[corner], s.ys[corner], c);
                     break;
+                default: break;  // text and pictures: drawn only immediately
             }
         }
     }
@@ -131,6 +134,7 @@ void drawImmediately(const Scene& scene, GLUquadric* disk) {
                 for (std::size_t k = 0; k < s.xs.size(); ++k) glVertex2i(s.xs[k], s.ys[k]);
                 glEnd();
                 break;
+            default: break;  // text and pictures: see DirectTextAndPictures.cpp
         }
     }
 }
@@ -169,6 +173,7 @@ void openWindow() {
     prctl(PR_SET_NAME, "direct_gl");  // so that profiles tell it from the library's threads
     openWindow();
     std::vector<SceneArrays> arrays(scenes.begin(), scenes.end());
+    prepareDirectTextAndPictures();
     GLUquadric* disk = gluNewQuadric();
     char renderer[RENDERER_NAME_SIZE] = {};
     std::snprintf(renderer, sizeof renderer, "%s, OpenGL %s", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
@@ -177,7 +182,9 @@ void openWindow() {
     Request request{};
     while (serving && readFully(requests, &request, sizeof request)) {
         const Clock::time_point start = Clock::now();
-        if (request.path == DirectGL::IMMEDIATE)
+        if (isTextOrPictures(scenes[request.scene]))
+            drawTextAndPicturesDirectly(scenes[request.scene]);
+        else if (request.path == DirectGL::IMMEDIATE)
             drawImmediately(scenes[request.scene], disk);
         else
             arrays[request.scene].draw();

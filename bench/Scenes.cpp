@@ -18,15 +18,6 @@ constexpr int MODEL_FACES = 4000;
 constexpr int STAR_OUTER_RADIUS = 240;
 constexpr int STAR_INNER_RADIUS = 120;
 
-// A thousand colours, none of them the white background: consecutive shapes never share one, so
-// every call changes the colour, as in a program that colours what it draws.
-Style paletteStyle(int index) {
-    const int i = index % 1000;
-    Style style = Style::BLACK;
-    style.setColor(Color(20 * (i % 10) + 20, 20 * (i / 10 % 10) + 20, 20 * (i / 100) + 20));
-    return style;
-}
-
 struct Point {
     int x, y;
 };
@@ -70,6 +61,13 @@ std::string grouped(int value) {
 }
 
 }  // namespace
+
+Style paletteStyle(int index) {
+    const int i = index % 1000;
+    Style style = Style::BLACK;
+    style.setColor(Color(20 * (i % 10) + 20, 20 * (i / 10 % 10) + 20, 20 * (i / 100) + 20));
+    return style;
+}
 
 Scene pixelScene(int count) { return scattered("`drawPixel`, random points", Kind::PIXEL, 0, 1, count); }
 

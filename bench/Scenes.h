@@ -14,7 +14,8 @@ constexpr int CIRCLE_RADIUS = 4;
 // A filled circle drawn with OpenGL directly: a disk of 16 slices, round at this size.
 constexpr int CIRCLE_SLICES = 16;
 
-enum class Kind { PIXEL, LINE, CIRCLE, POLYGON };
+// Text and pictures are drawn as TextAndPictures.h says.
+enum class Kind { PIXEL, LINE, CIRCLE, POLYGON, BUILTIN_TEXT, TRUETYPE_TEXT, SPRITE, PICTURE };
 
 // One drawing call.
 struct Shape {
@@ -22,12 +23,17 @@ struct Shape {
     Style style;
     int x1, y1, x2, y2;       // a pixel, a circle's centre: (x1, y1); a line: both ends
     std::vector<int> xs, ys;  // a polygon's corners
+    std::string text = {};    // text, with its baseline starting at (x1, y1)
 };
 
 struct Scene {
     std::string name;  // as the tables show it
     std::vector<Shape> shapes;
 };
+
+// A thousand colours, none of them the white background: consecutive shapes never share one, so
+// every call changes the colour, as in a program that colours what it draws.
+Style paletteStyle(int index);
 
 // Pixels at random points of the window.
 Scene pixelScene(int count);

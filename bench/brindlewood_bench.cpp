@@ -28,6 +28,7 @@
 #include "Brindlewood.h"
 #include "DirectGL.h"
 #include "Scenes.h"
+#include "TextAndPictures.h"
 
 namespace {
 
@@ -44,6 +45,10 @@ constexpr int FRAMES_PER_SECOND = 60;
 constexpr int CALLS_PER_FRAME = 300;
 constexpr auto ANIMATION_TIME = std::chrono::seconds(5);
 const std::string ANIMATION = "animation";
+constexpr int TEXTS = 5000;
+constexpr int SPRITES = 10000;
+constexpr int PICTURE_FRAMES = 20;
+const std::string DISCS = "bouncing discs";
 
 enum Path { DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF, AUTOFLIP_ON, PATH_COUNT };
 
@@ -136,6 +141,7 @@ void drawShape(Window& window, const Shape& s) {
         case Kind::LINE: window.drawLine(s.style, s.x1, s.y1, s.x2, s.y2); break;
         case Kind::CIRCLE: window.drawCircleFilled(s.style, s.x1, s.y1, CIRCLE_RADIUS); break;
         case Kind::POLYGON: window.drawPolygonFilled(s.style, s.xs, s.ys); break;
+        default: drawThroughWindow(window, s); break;
     }
 }
 
@@ -161,6 +167,7 @@ Timing timeThroughWindow(Window& window, const Scene& scene, bool flip) {
 // the timed calls really drew. A line is looked for around its middle, where it passes.
 bool lastShapeShows(Window& window, const Scene& scene) {
     const Shape& last = scene.shapes.back();
+    if (isTextOrPictures(scene)) return showsThroughWindow(window, last);
     int x = last.x1, y = last.y1;
     if (last.kind == Kind::LINE) {
         x = (last.x1 + last.x2) / 2;
@@ -296,11 +303,6 @@ void printBigPolygonTable(const std::vector<BigPolygon>& polygons, const std::ve
                     format("%.3f s", *std::max_element(seconds[i].begin(), seconds[i].end())).c_str());
 }
 
-struct FrameRate {
-    double framesPerSecond = 0;
-    double longestFrameMs = 0;
-};
-
 // An animation loop as a program writes one, for a few seconds: a few hundred calls (the editor's
 // shapes in turn), then waitForNextFrame. How many frames a second it got, and its longest frame.
 FrameRate animate(Window& window, const Scene& scene) {
@@ -385,6 +387,24 @@ void printSwitchesTable(const std::vector<const Measurement*>& measurements) {
     }
 }
 
+void printTextAndPicturesTable(const std::vector<Measurement>& measurements) {
+    std::printf("| workload | calls | direct | Window, autoflip off | Window, autoflip on | off / direct | on / off |\n"
+                "|---|---|---|---|---|---|---|\n");
+    for (const Measurement& m : measurements)
+        std::printf("| %s | %s | %s/s | %s/s | %s/s | %s | %s |\n", m.scene->name.c_str(),
+                    grouped(m.scene->shapes.size()).c_str(), grouped(m.callsPerSecond(DIRECT)).c_str(),
+                    grouped(m.callsPerSecond(AUTOFLIP_OFF)).c_str(), grouped(m.callsPerSecond(AUTOFLIP_ON)).c_str(),
+                    m.speedRatio(AUTOFLIP_OFF, DIRECT).c_str(), m.speedRatio(AUTOFLIP_ON, AUTOFLIP_OFF).c_str());
+}
+
+void printDiscRates(const FrameRate& autoflipOff, const FrameRate& autoflipOn) {
+    std::printf("| %s, `clear` and `waitForNextFrame(60)`, %lld s | frames per second | longest frame |\n"
+                "|---|---|---|\n",
+                DISCS.c_str(), static_cast<long long>(ANIMATION_TIME.count()));
+    std::printf("| autoflip off | %.1f | %.1f ms |\n", autoflipOff.framesPerSecond, autoflipOff.longestFrameMs);
+    std::printf("| autoflip on | %.1f | %.1f ms |\n", autoflipOn.framesPerSecond, autoflipOn.longestFrameMs);
+}
+
 void printFrameRates(const FrameRate& autoflipOff, const FrameRate& autoflipOn) {
     std::printf("| `waitForNextFrame(%d)`, %d calls a frame, %lld s | frames per second | longest frame |\n"
                 "|---|---|---|\n",
@@ -413,6 +433,11 @@ int main(int argc, char** argv) {
                               hexagonScene(PRIMITIVES), modelScene(),            plotScene()};
     const int plotIndex = static_cast<int>(scenes.size()) - 1;
     const int modelIndex = plotIndex - 1;
+    const int firstTextOrPictures = static_cast<int>(scenes.size());
+    scenes.push_back(textScene(Kind::BUILTIN_TEXT, TEXTS));
+    scenes.push_back(textScene(Kind::TRUETYPE_TEXT, TEXTS));
+    scenes.push_back(spriteScene(SPRITES));
+    scenes.push_back(pictureScene(PICTURE_FRAMES));
     // Forked before the library starts its renderer thread.
     DirectGL direct(scenes);
     if (!direct.isReady()) fail("the direct OpenGL process could not start (is DISPLAY set?)");
@@ -430,6 +455,12 @@ int main(int argc, char** argv) {
             bench.runRound(m, {DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF, AUTOFLIP_ON}, false, round);
         if (round > 0) bench.sampleRoundTrips();
     }
+    // Text and pictures have no vertex array.
+    std::vector<Measurement> textAndPictures;
+    for (int i = firstTextOrPictures; i < static_cast<int>(scenes.size()); ++i)
+        if (selected(scenes[i].name, only)) textAndPictures.push_back({i, &scenes[i], {}});
+    for (int round = 0; round <= rounds; ++round)
+        for (Measurement& m : textAndPictures) bench.runRound(m, {DIRECT, AUTOFLIP_OFF, AUTOFLIP_ON}, false, round);
     // The plot after the workloads, which have warmed every path up.
     Measurement plot{plotIndex, &scenes[plotIndex], {}};
     const bool plotSelected = selected(scenes[plotIndex].name, only);
@@ -452,6 +483,14 @@ int main(int argc, char** argv) {
         autoflipOff = animate(window, scenes[modelIndex]);
         window.enableAutoPageFlip();
         autoflipOn = animate(window, scenes[modelIndex]);
+    }
+    FrameRate discsOff, discsOn;
+    const bool discsSelected = selected(DISCS, only);
+    if (discsSelected) {
+        window.disableAutoPageFlip();
+        discsOff = bounceDiscs(window, static_cast<int>(ANIMATION_TIME.count()));
+        window.enableAutoPageFlip();
+        discsOn = bounceDiscs(window, static_cast<int>(ANIMATION_TIME.count()));
     }
     const double otherCores = std::max(0.0, otherLoad.coresSinceStart());  // ticks are coarse
     const std::string loadAfter = loadAverage();
@@ -481,6 +520,14 @@ int main(int argc, char** argv) {
     if (animationSelected) {
         std::printf("\n");
         printFrameRates(autoflipOff, autoflipOn);
+    }
+    if (!textAndPictures.empty()) {
+        std::printf("\n");
+        printTextAndPicturesTable(textAndPictures);
+    }
+    if (discsSelected) {
+        std::printf("\n");
+        printDiscRates(discsOff, discsOn);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -485,4 +486,70 @@ TEST_F(FontDrawing, StrokeWidthIsInTheFontsOwnUnitsWhateverTheSize) {
     EXPECT_EQ(height, 50);
     EXPECT_EQ(small, large);
     EXPECT_GT(small, 200);
+}
+
+namespace {
+
+// One drawText of a reference picture: where, in what, and under which transform (none when
+// rotation is NaN).
+struct TextCase {
+    const char* text;
+    int x, y;
+    Style style;
+    double rotation, scaleX, scaleY;
+};
+
+constexpr double UPRIGHT = NAN;
+
+// Text in each way the renderer draws it: plain, see-through over red, XOR over black, with
+// kerning pairs, turned, scaled, and cut by each edge of the window.
+const TextCase TEXT_CASES[] = {
+    {"Hello, world", 10, 30, Style::BLACK, UPRIGHT, 1, 1},
+    {"AVAWAY To Ty", 10, 60, Style(Color(0, 0, 255, 128)), UPRIGHT, 1, 1},
+    {"x = 123", 10, 90, Style(Color(0, 200, 0), 1, Style::XOR_OP, std::vector<bool>(16, true)), UPRIGHT, 1, 1},
+    {"turned", 250, 30, Style::BLUE, 30, 1, 1},
+    {"scaled", 150, 150, Style(Color(120, 40, 200)), 0, 2, 1.5},
+    {"upside down", 380, 150, Style::BLACK, 180, 1, 1},
+    {"left edge", -25, 200, Style::BLACK, UPRIGHT, 1, 1},
+    {"top edge", 100, 6, Style::BLACK, UPRIGHT, 1, 1},
+    {"right edge cut", 330, 240, Style::BLACK, UPRIGHT, 1, 1},
+    {"bottom edge", 200, 303, Style::BLACK, UPRIGHT, 1, 1},
+};
+
+// Draws the cases over a red block (under the see-through text) and a black one (under the XOR),
+// each case followed by a small block in the case's style, drawn as primitives draw after text.
+void drawTextCases(Window& window, const Font& font) {
+    window.drawRectangleFilled(Style::RED, 0, 45, 200, 65);
+    window.drawRectangleFilled(Style::BLACK, 0, 75, 200, 95);
+    for (const TextCase& c : TEXT_CASES) {
+        if (std::isnan(c.rotation))
+            window.drawText(c.style, font, c.x, c.y, c.text);
+        else
+            window.drawText(c.style, font, c.x, c.y, c.text, Transform(c.rotation, c.scaleX, c.scaleY));
+        window.drawRectangleFilled(c.style, c.x - 6, c.y - 4, c.x - 2, c.y);
+    }
+}
+
+}  // namespace
+
+TEST_F(FontDrawing, TextOfEveryKindDrawsItsReferencePicturePixelForPixel) {
+    const struct {
+        Font font;
+        const char* reference;
+    } cases[] = {{Font(MONO, 14), "text_truetype_mono.png"},
+                 {Font("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 12), "text_truetype_sans.png"},
+                 {Font(Font::HELVETICA, 12), "text_bitmap.png"},
+                 {Font(Font::ROMAN, 14), "text_stroke.png"}};
+    for (const auto& c : cases) {
+        window.clear();
+        stderrOf([&] {  // the bitmap font warns that it cannot be transformed
+            drawTextCases(window, c.font);
+            window.readPixel(0, 0);
+        });
+        const Image drawn = window.createImage(0, 0, window.getWidth(), window.getHeight());
+        const std::string reference = BRINDLEWOOD_SOURCE_DIR "/tests/data/" + std::string(c.reference);
+        const bool same = std::filesystem::exists(reference) && drawn.getPixels() == Image(reference, Image::PNG).getPixels();
+        if (!same) drawn.save(BRINDLEWOOD_BINARY_DIR "/" + std::string(c.reference), Image::PNG);
+        EXPECT_TRUE(same) << c.reference << ": what was drawn is in the build folder";
+    }
 }

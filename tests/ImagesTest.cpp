@@ -3,6 +3,7 @@
 // plain and transformed drawings land and what a capture holds (pixels read back from the window).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -415,4 +416,64 @@ TEST_F(ImageDrawingTest, DrawingWhileAnotherThreadCopiesKeepsPictureAndCount) {
     copier.join();
     EXPECT_EQ(window.readPixel(105, 155), Color::BLUE);
     EXPECT_EQ(Instance::refCount(Instance::handleOfFile(file)), 1) << "every drawing gave its reference back";
+}
+
+namespace {
+
+// A width by height picture whose colour and alpha change across it: red across, green down,
+// and alpha from see-through at its left edge to opaque at its right (opaque throughout when
+// opaque is set).
+Image shaded(int width, int height, bool opaque) {
+    Image picture = Image::createEditable(width, height);
+    Bytes store;
+    for (int storeRow = 0; storeRow < height; ++storeRow)
+        for (int column = 0; column < width; ++column)
+            store.insert(store.end(), {Bytes::value_type(255 * column / width), Bytes::value_type(255 * storeRow / height),
+                                       90, Bytes::value_type(opaque ? 255 : 255 * column / (width - 1))});
+    picture.setPixels(store);
+    return picture;
+}
+
+}  // namespace
+
+TEST_F(ImageDrawingTest, PicturesOfEveryKindDrawTheirReferencePicturePixelForPixel) {
+    // Over stripes, so that see-through pixels show what they blend with.
+    for (int x = 0; x < 300; x += 20) window.drawRectangleFilled(Style::BLUE, x, 0, x + 10, 200);
+    const Image seeThrough = shaded(32, 32, false), opaque = shaded(40, 30, true);
+    const struct {
+        const Image& picture;
+        int x, y;
+        double rotation, scaleX, scaleY;  // no transform when rotation is NaN
+    } cases[] = {
+        {seeThrough, 10, 10, NAN, 1, 1},   {opaque, 60, 10, NAN, 1, 1},       {seeThrough, -12, 60, NAN, 1, 1},
+        {opaque, 280, 60, NAN, 1, 1},      {seeThrough, 120, -20, NAN, 1, 1}, {opaque, 150, 185, NAN, 1, 1},
+        {seeThrough, 60, 80, 30, 1, 1},    {opaque, 160, 80, 0, 2, 1.5},      {seeThrough, 250, 150, 90, 1, 1},
+        {opaque, 10, 150, 0, 0.5, 0.5},    {seeThrough, -10, 120, 45, 2, 2},
+    };
+    for (const auto& c : cases) {
+        if (std::isnan(c.rotation))
+            window.drawImage(c.picture, c.x, c.y);
+        else
+            window.drawImage(c.picture, c.x, c.y, Transform(c.rotation, c.scaleX, c.scaleY));
+    }
+    // One picture many times in a row, across a flip and around a rectangle drawn in between.
+    for (int i = 0; i < 4; ++i) window.drawImage(seeThrough, 90 + 10 * i, 110);
+    window.flipPage();
+    window.drawImage(seeThrough, 130, 110);
+    window.drawRectangleFilled(Style::RED, 140, 120, 150, 130);
+    window.drawImage(seeThrough, 140, 110);
+    // Drawn in order with the primitives around it, and with the pixels set last before each draw.
+    Image editable = shaded(30, 20, true);
+    window.drawRectangleFilled(Style::GREEN, 200, 10, 220, 60);
+    window.drawImage(editable, 210, 20);
+    window.drawLine(Style::BLACK, 200, 35, 260, 35);
+    window.drawImage(editable, 215, 45);
+    window.readPixel(0, 0);
+    editable.setPixels(shaded(30, 20, false).getPixels());
+    window.drawImage(editable, 230, 30);
+    const Image drawn = window.createImage(0, 0, 300, 200);
+    const std::string reference = BRINDLEWOOD_SOURCE_DIR "/tests/data/images_drawn.png";
+    const bool same = std::filesystem::exists(reference) && drawn.getPixels() == Image(reference, Image::PNG).getPixels();
+    if (!same) drawn.save(BRINDLEWOOD_BINARY_DIR "/images_drawn.png", Image::PNG);
+    EXPECT_TRUE(same) << "what was drawn is in the build folder as images_drawn.png";
 }

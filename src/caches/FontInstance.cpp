@@ -243,10 +243,17 @@ void Renderer::FontInstance::drawText(int handle, Window* w, int x, int y, const
                                       const Transform* transform) {
     if (!w) FATAL_ASSERTION("I seem to have been passed a NULL Window pointer");
     if (!text) FATAL_ASSERTION("I seem to have been passed a NULL string pointer");
-    glPushMatrix();
     const std::shared_ptr<FontInstance> font = find(handle);
     if (!font) FATAL_ASSERTION("I seem to have been passed an invalid font handle");
+    if (!font->isTrueType() && !font->isStrokeFont()) {
+        // A bitmap font starts at the raster position, which goes through the window's own matrix.
+        glRasterPos2f(x, y);
+        platform::windowSystem().drawBuiltinText(font->fontId, font->builtinSize, *text);
+        if (transform) WARNING("You can't transform a bitmapped font.");
+        return;
+    }
 
+    glPushMatrix();
     // Glyphs are designed with y up: flip them upright in the window's y-down pixels.
     glTranslatef(x, y, 0);
     glScalef(1, -1, 0);
@@ -263,17 +270,10 @@ void Renderer::FontInstance::drawText(int handle, Window* w, int x, int y, const
         font->ttFont->output(*text, [&](const TrueTypeFont::Box& box) {
             return showsInWindow(box, x, y, transform, viewport[2], viewport[3]);
         });
-    } else if (font->isStrokeFont()) {
+    } else {
         const float scale = font->pointSize / 100.0f;
         glScalef(scale, scale, 0);
         platform::windowSystem().drawBuiltinText(font->fontId, font->builtinSize, *text);
-    } else {
-        // The raster position goes through the window's own matrix, not the one built above.
-        glPopMatrix();
-        glRasterPos2f(x, y);
-        platform::windowSystem().drawBuiltinText(font->fontId, font->builtinSize, *text);
-        glPushMatrix();
-        if (transform) WARNING("You can't transform a bitmapped font.");
     }
     glPopMatrix();
 }

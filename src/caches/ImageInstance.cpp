@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -26,6 +27,48 @@ const char* const OUT_OF_MEMORY =
 constexpr int TILE_SIDE = 1024;
 
 RendererImageInstanceStatics& cache() { return *Globals<RendererImageInstanceStatics>::impl(); }
+
+// The most that one GL context keeps of pictures uploaded as textures: the least recently drawn
+// are let go of first, and a larger picture is drawn without being kept.
+constexpr std::size_t KEPT_TEXTURE_BYTES = std::size_t(64) << 20;
+
+// A picture uploaded as a texture: the picture sits in its bottom-left corner.
+struct UploadedPicture {
+    GLuint texture = 0;
+    std::uint64_t generation = 0;  // of the pixels it holds
+    GLsizei width = 0, height = 0;
+    int components = 0;
+    std::uint64_t lastUse = 0;
+    std::size_t bytes() const { return std::size_t(width) * height * components; }
+};
+
+// The pictures kept uploaded in one context, by image handle.
+struct ContextTextures {
+    std::map<int, UploadedPicture> pictures;
+    std::size_t bytes = 0;
+};
+
+// Renderer thread only: each platform window's context and what it keeps uploaded.
+struct UploadedPictures {
+    std::map<int, ContextTextures> contexts;
+    std::uint64_t uses = 0;
+};
+
+UploadedPictures& uploaded() { return *Globals<UploadedPictures>::impl(); }
+
+// Lets go of the least recently drawn pictures but the one given until the context keeps no more
+// than it may.
+void keepWithinBudget(ContextTextures& kept, int drawn) {
+    while (kept.bytes > KEPT_TEXTURE_BYTES) {
+        auto oldest = kept.pictures.end();
+        for (auto p = kept.pictures.begin(); p != kept.pictures.end(); ++p)
+            if (p->first != drawn && (oldest == kept.pictures.end() || p->second.lastUse < oldest->second.lastUse))
+                oldest = p;
+        glDeleteTextures(1, &oldest->second.texture);
+        kept.bytes -= oldest->second.bytes();
+        kept.pictures.erase(oldest);
+    }
+}
 
 // A zeroed pixel block, as new[] so that an instance can adopt it.
 unsigned char* allocatePixels(std::size_t bytes) {
@@ -72,6 +115,11 @@ Renderer::ImageInstance::ImageInstance(const std::string& filename, Image::Type 
 Renderer::ImageInstance::ImageInstance(unsigned char* data, Image::Type type, unsigned short width,
                                        unsigned short height)
     : width(width), height(height), data(data), type(type) {}
+
+std::uint64_t Renderer::ImageInstance::nextGeneration() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
 
 int Renderer::ImageInstance::registerInstance(ImageInstance* instance) {
     if (!instance) FATAL_ERROR(OUT_OF_MEMORY);
@@ -196,6 +244,7 @@ void Renderer::ImageInstance::replacePixels(int handle, const std::vector<unsign
     ImageInstance& image = liveInstance(handle);
     if (pixels.size() != storeBytes(image)) FATAL_ERROR("The pixels given to an image do not match its size");
     std::copy(pixels.begin(), pixels.end(), image.data.get());
+    image.generation = nextGeneration();
 }
 
 int Renderer::ImageInstance::handleOfFile(const std::string& filename) {
@@ -268,32 +317,110 @@ void unpackFrom(int width, int skipX, int skipY) {
     glPixelStorei(GL_UNPACK_SKIP_ROWS, skipY);
 }
 
+// One picture's quad in the run of them being drawn: corners on whole coordinates cover exactly
+// its pixels; texture rows run bottom-up.
+void pictureQuad(int x, int y, int width, int height) {
+    const float u = float(width) / Renderer::ImageInstance::textureSide(width);
+    const float v = float(height) / Renderer::ImageInstance::textureSide(height);
+    glTexCoord2f(0, v);
+    glVertex2i(x, y);
+    glTexCoord2f(u, v);
+    glVertex2i(x + width, y);
+    glTexCoord2f(u, 0);
+    glVertex2i(x + width, y + height);
+    glTexCoord2f(0, 0);
+    glVertex2i(x, y + height);
+}
+
 }  // namespace
 
-void Renderer::ImageInstance::drawImage(int handle, int x, int y) {
+bool Renderer::ImageInstance::startPictureRun(int handle, int context) const {
+    const int components = componentsOf(type);
+    const GLsizei textureWidth = textureSide(width), textureHeight = textureSide(height);
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const UploadedPicture wanted{0, generation, textureWidth, textureHeight, components, 0};
+    if (wanted.bytes() > KEPT_TEXTURE_BYTES || textureWidth > largest || textureHeight > largest) return false;
+    UploadedPictures& all = uploaded();
+    ContextTextures& kept = all.contexts[context];
+    UploadedPicture& picture = kept.pictures[handle];
+    if (picture.texture == 0) {
+        glGenTextures(1, &picture.texture);
+        glBindTexture(GL_TEXTURE_2D, picture.texture);
+        // Each pixel's centre samples its own texel, as glDrawPixels would draw it.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, picture.texture);
+    }
+    const GLenum format = components == 3 ? GL_RGB : GL_RGBA;
+    if (picture.generation != generation) {
+        if (picture.width != textureWidth || picture.height != textureHeight || picture.components != components) {
+            glTexImage2D(GL_TEXTURE_2D, 0, components, textureWidth, textureHeight, 0, format, GL_UNSIGNED_BYTE,
+                         nullptr);
+            kept.bytes += wanted.bytes() - picture.bytes();
+            picture.width = textureWidth;
+            picture.height = textureHeight;
+            picture.components = components;
+        }
+        unpackFrom(width, 0, 0);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, data.get());
+        unpackFrom(0, 0, 0);
+        picture.generation = generation;
+    }
+    picture.lastUse = ++all.uses;
+    keepWithinBudget(kept, handle);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    return true;
+}
+
+void Renderer::ImageInstance::endPictureRun() {
+    glDisable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    // A transformed draw uploads its tiles into the unnamed texture.
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void Renderer::ImageInstance::forgetContext(int context) { uploaded().contexts.erase(context); }
+
+void Renderer::ImageInstance::drawImage(int handle, int x, int y, RendererStatics::RendererWindow& window) {
     if (handle < 0) return;
     std::lock_guard<PortMutex> lock(cache().mutex);
     const ImageInstance& image = liveInstance(handle);
     int components = componentsOf(image.type);
     if (components == 0) return;
+    RendererStatics& renderer = *Globals<RendererStatics>::impl();
+    // The same pixels drawn again join the run of quads being drawn, in the same window and state.
+    const bool joinsRun = renderer.batchpicture == handle && renderer.batchgeneration == image.generation;
+    if (!joinsRun) {
+        endBatch();
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        renderer.batcharea = {viewport[2], viewport[3]};
+    }
     // Only the part inside the window goes to GL: a raster position outside it would be invalid,
     // and the whole picture would be lost.
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const Span columns = visiblePart(x, image.width, viewport[2]);
-    const Span rows = visiblePart(y, image.height, viewport[3]);  // window rows, top down
+    const Span columns = visiblePart(x, image.width, renderer.batcharea[0]);
+    const Span rows = visiblePart(y, image.height, renderer.batcharea[1]);  // window rows, top down
     if (columns.count == 0 || rows.count == 0) return;
+    if (joinsRun) return pictureQuad(x, y, image.width, image.height);
+    DrawState state;
+    state.blend = components == 4;
+    applyState(window, state);
     glDrawBuffer(GL_BACK);
+    if (image.startPictureRun(handle, window.platformid)) {
+        renderer.batchmode = GL_QUADS;
+        renderer.batchpicture = handle;
+        renderer.batchgeneration = image.generation;
+        return pictureQuad(x, y, image.width, image.height);
+    }
     // Store rows run upward from the picture's bottom, so the rows below the window come first.
     unpackFrom(image.width, columns.skipped, image.height - rows.skipped - rows.count);
     // The raster position is the visible part's bottom-left corner.
     moveRasterTo(x + columns.skipped, y + rows.skipped + rows.count);
-    if (components == 4) {
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_BLEND);
-    }
     glDrawPixels(columns.count, rows.count, components == 3 ? GL_RGB : GL_RGBA, GL_UNSIGNED_BYTE, image.data.get());
-    if (components == 4) glDisable(GL_BLEND);
     unpackFrom(0, 0, 0);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -38,10 +39,16 @@ public:
     static std::vector<unsigned char> copyPixels(int handle);
     static void replacePixels(int handle, const std::vector<unsigned char>& pixels);
 
-    // Renderer thread, with the window's GL context current.
-    static void drawImage(int handle, int x, int y);
+    // Renderer thread, with the window's GL context current. A plain draw stays uploaded in that
+    // context until its pixels change or other pictures push it out, and the same pixels drawn
+    // again in a row join one run of textured quads (see Renderer::endBatch).
+    static void drawImage(int handle, int x, int y, RendererStatics::RendererWindow& window);
     static void drawImage(int handle, int x, int y, const Transform& transform);
     static int createImage(int windowWidth, int windowHeight, int left, int top, int width, int height);
+    // Renderer thread: a platform window has gone, and with its GL context the pictures uploaded there.
+    static void forgetContext(int context);
+    // Renderer thread, right after the glEnd of a run of pictures: texturing off again.
+    static void endPictureRun();
 
     // File formats; the pixel store's rows run bottom to top, a file's top to bottom.
     static void jpegload(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data);
@@ -92,10 +99,18 @@ private:
     // The live instance of a handle; halts if there is none. The caller holds the mutex.
     static ImageInstance& liveInstance(int handle);
 
+    // Binds the picture's texture in the current context, uploaded unless it holds these very
+    // pixels, and opens a run of textured quads; false, having drawn nothing, for a picture too
+    // large to be kept as a texture.
+    bool startPictureRun(int handle, int context) const;
+
     unsigned short width = 0;
     unsigned short height = 0;
     std::unique_ptr<unsigned char[]> data;
     Image::Type type;
+    // Tells these pixels from every other picture's and from this one's earlier pixels.
+    std::uint64_t generation = nextGeneration();
+    static std::uint64_t nextGeneration();
 };
 
 // The image cache, built on first use: file-scope Images of a program load before main.

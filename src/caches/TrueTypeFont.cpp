@@ -1,9 +1,11 @@
-// TrueTypeFont: FTGL draws on the renderer thread; a private FreeType face of our own, under a
-// mutex, answers measurements on the user's thread with the same numbers FTGL would give.
+// TrueTypeFont: FTGL cuts each glyph into triangles once, on the renderer thread, which then draws
+// them itself, placed as FTGL places them; a private FreeType face of our own, under a mutex,
+// answers measurements on the user's thread with the same numbers FTGL would give.
 // Faces given by family name are found through fontconfig, on whichever thread asks.
 #include "caches/TrueTypeFont.h"
 
 #include <FTGL/ftgl.h>
+#include <GL/gl.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 
@@ -12,6 +14,8 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <utility>
 #include FT_FREETYPE_H
 
 namespace {
@@ -20,13 +24,6 @@ namespace {
 constexpr FT_Int32 OUTLINE_LOAD_FLAGS = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
 // Both FTGL and our face are sized in pixels: one point per pixel at 72 dpi.
 constexpr unsigned int ONE_POINT_PER_PIXEL = 72;
-
-std::wstring latin1(const std::string& text) {
-    std::wstring wide;
-    wide.reserve(text.size());
-    for (unsigned char c : text) wide.push_back(static_cast<wchar_t>(c));
-    return wide;
-}
 
 double toPixels(FT_Pos value) { return value / 64.0; }
 
@@ -55,12 +52,95 @@ bool TrueTypeFont::create(int pointSize) {
     if (pixels == outlinePixels) return true;
     if (!outlines) {
         outlines = std::make_unique<FTPolygonFont>(path.c_str());
-        // Glyphs kept as meshes rather than display lists draw in every window's GL context.
+        // Each glyph is drawn once only, to cut it into triangles.
         outlines->UseDisplayList(false);
     }
     if (outlines->Error() || !outlines->FaceSize(pixels, ONE_POINT_PER_PIXEL)) return false;
     outlinePixels = pixels;
+    std::fill(std::begin(triangulated), std::end(triangulated), false);
     return true;
+}
+
+namespace {
+
+// The triangles GL makes of what draw draws, x and y for each corner, as GL's feedback mode reports
+// them. The matrices and the viewport only scale by powers of two, so every corner within reach of
+// the origin comes back exactly as drawn, to the bit.
+template <class Draw>
+std::vector<GLfloat> feedbackTriangles(double reach, Draw draw) {
+    GLint largestViewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largestViewport);
+    // The viewport spans -2^e to 2^e pixels about the origin.
+    const int viewportExponent = std::min(12, std::ilogb(std::min(largestViewport[0], largestViewport[1])) - 1);
+    const int reachExponent = std::ilogb(std::max(reach, 1.0)) + 2;  // 2^r is past every corner
+    const GLint half = 1 << viewportExponent;
+    glPushAttrib(GL_VIEWPORT_BIT);
+    glViewport(-half, -half, 2 * half, 2 * half);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    const GLfloat shrink = std::ldexp(1.0f, -reachExponent);
+    glScalef(shrink, shrink, 1);
+    std::vector<GLfloat> feedback(4096);
+    GLint used = -1;
+    while (used < 0) {
+        glFeedbackBuffer(static_cast<GLsizei>(feedback.size()), GL_2D, feedback.data());
+        glRenderMode(GL_FEEDBACK);
+        draw();
+        used = glRenderMode(GL_RENDER);
+        if (used < 0) feedback.resize(feedback.size() * 2);  // it overflowed: again, with more room
+    }
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+    // Polygons of n corners as fans of triangles; GL reports each triangle of a strip or fan alone.
+    std::vector<GLfloat> corners;
+    const int grow = reachExponent - viewportExponent;
+    auto corner = [&](GLint at) {
+        corners.push_back(std::ldexp(feedback[at], grow));
+        corners.push_back(std::ldexp(feedback[at + 1], grow));
+    };
+    for (GLint at = 0; at < used;) {
+        if (static_cast<GLint>(feedback[at]) != GL_POLYGON_TOKEN) {
+            ++at;  // no other token comes from filled polygons
+            continue;
+        }
+        const GLint count = static_cast<GLint>(feedback[at + 1]);
+        const GLint first = at + 2;
+        for (GLint k = 1; k + 1 < count; ++k) {
+            corner(first);
+            corner(first + 2 * k);
+            corner(first + 2 * (k + 1));
+        }
+        at = first + 2 * count;
+    }
+    return corners;
+}
+
+}  // namespace
+
+const TrueTypeFont::Mesh& TrueTypeFont::meshOf(unsigned char c, double reach) {
+    Mesh& mesh = meshes[c];
+    if (triangulated[c]) return mesh;
+    mesh = Mesh();
+    const wchar_t character = c;
+    const std::vector<GLfloat> corners =
+        feedbackTriangles(reach, [&] { outlines->Render(&character, 1, FTPoint(0, 0)); });
+    // Corners that triangles share are transformed once when drawn by index.
+    std::map<std::pair<GLfloat, GLfloat>, unsigned int> indexOf;
+    for (std::size_t at = 0; at < corners.size(); at += 2) {
+        const auto [known, added] =
+            indexOf.emplace(std::pair{corners[at], corners[at + 1]}, static_cast<unsigned int>(indexOf.size()));
+        if (added) mesh.corners.insert(mesh.corners.end(), {corners[at], corners[at + 1]});
+        mesh.triangles.push_back(known->second);
+    }
+    triangulated[c] = true;
+    return mesh;
 }
 
 const TrueTypeFont::Glyph& TrueTypeFont::glyphOf(unsigned char c) {
@@ -93,12 +173,14 @@ double TrueTypeFont::walk(const std::string& text, Visit visit) {
 void TrueTypeFont::output(const std::string& text, const std::function<bool(const Box&)>& shows) {
     std::size_t first = text.size(), last = 0;
     double firstPen = 0;
+    double farthest = 0;  // from the origin, of any glyph's ink
     {
         std::lock_guard<std::mutex> lock(measureMutex);
         // The face's bounding box holds every glyph's ink, however far it leans past its advance.
         const FT_Fixed scale = face->size->metrics.x_scale;
         const Box reach{toPixels(FT_MulFix(face->bbox.xMin, scale)), toPixels(FT_MulFix(face->bbox.yMin, scale)),
                         toPixels(FT_MulFix(face->bbox.xMax, scale)), toPixels(FT_MulFix(face->bbox.yMax, scale))};
+        farthest = std::max({-reach.left, -reach.bottom, reach.right, reach.top});
         walk(text, [&](std::size_t position, double pen, const Glyph&) {
             if (!shows({pen + reach.left, reach.bottom, pen + reach.right, reach.top})) return;
             if (first == text.size()) {
@@ -109,8 +191,30 @@ void TrueTypeFont::output(const std::string& text, const std::function<bool(cons
         });
     }
     if (first == text.size()) return;
-    const std::wstring run = latin1(text.substr(first, last + 1 - first));
-    outlines->Render(run.c_str(), static_cast<int>(run.size()), FTPoint(firstPen, 0));
+    // From the first glyph that shows on, placed and moved there and back as FTGL's own drawing
+    // places and moves them: the same matrices to the bit.
+    glEnableClientState(GL_VERTEX_ARRAY);
+    double pen = firstPen;
+    for (std::size_t position = first; position <= last; ++position) {
+        const unsigned char c = static_cast<unsigned char>(text[position]);
+        const Mesh& glyph = meshOf(c, farthest);
+        const GLfloat at = static_cast<GLfloat>(pen);
+        glTranslatef(at, 0, 0);
+        if (!glyph.triangles.empty()) {
+            glVertexPointer(2, GL_FLOAT, 0, glyph.corners.data());
+            glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(glyph.corners.size() / 2 - 1),
+                                static_cast<GLsizei>(glyph.triangles.size()), GL_UNSIGNED_INT, glyph.triangles.data());
+        }
+        glTranslatef(-at, 0, 0);
+        if (position < last) pen += penStep(c, static_cast<unsigned char>(text[position + 1]));
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+double TrueTypeFont::penStep(unsigned char c, unsigned char next) {
+    // Two advances that differ by the step alone, whatever FTGL puts after the last character.
+    const wchar_t pair[] = {c, next};
+    return outlines->Advance(pair, 2) - outlines->Advance(pair + 1, 1);
 }
 
 void TrueTypeFont::measure(const std::string& text, int& width, int& height) {

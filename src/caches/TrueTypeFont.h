@@ -1,12 +1,14 @@
-// TrueTypeFont: one TrueType file, drawn as filled OpenGL polygons through FTGL on the renderer
-// thread and measured with FreeType directly on any thread. FTGL's glyph cache is neither
-// thread-safe nor usable from a thread without a GL context, so only the renderer touches it.
+// TrueTypeFont: one TrueType file, drawn as filled OpenGL triangles on the renderer thread and
+// measured with FreeType directly on any thread. FTGL cuts each glyph into triangles once, on the
+// renderer only (its glyph cache is neither thread-safe nor usable without a GL context); the
+// triangles, kept in client memory, draw in every window's GL context.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class FTFont;
 struct FT_LibraryRec_;
@@ -27,11 +29,11 @@ public:
     // Reads a font file (see findFile) and checks that its outlines can be sized to pointSize: ""
     // if they can, else why not ("not a font", "not an outline font"). Call once, on any thread.
     std::string open(const std::string& file, int pointSize);
-    // Renderer thread, in a window's GL context: readies the outlines at pointSize. False if the
-    // font cannot be made at that size.
+    // Renderer thread: readies the outlines at pointSize. False if the font cannot be made at that
+    // size.
     bool create(int pointSize);
-    // Renderer thread, after create: draws text as filled polygons in the current matrix, the
-    // baseline on the origin and y up. Each byte is one character (ISO 8859-1), as in GLUT's fonts.
+    // Renderer thread, after create: draws text as filled triangles in the current matrix, the
+    // baseline on the origin and y up, each glyph moved to its pen position as FTGL moves it. Each byte is one character (ISO 8859-1), as in GLUT's fonts.
     // Only the run of characters from the first to the last whose box shows is drawn.
     void output(const std::string& text, const std::function<bool(const Box&)>& shows);
     // Any thread: the advance width of text and the height from the lowest descender to the
@@ -63,10 +65,24 @@ private:
     template <class Visit>
     double walk(const std::string& text, Visit visit);
     const Glyph& glyphOf(unsigned char c);
+    // A glyph as triangles: each corner once (x, y), and three corners' indices per triangle.
+    struct Mesh {
+        std::vector<float> corners;
+        std::vector<unsigned int> triangles;
+    };
+    // Renderer thread: a character's glyph, cut on first use. reach: how far from the origin any
+    // glyph's ink may lie, in pixels.
+    const Mesh& meshOf(unsigned char c, double reach);
+    // Renderer thread: how far FTGL's drawing moves its pen from c when next follows. Its kerning
+    // is not quite FreeType's, and text has always been drawn with FTGL's.
+    double penStep(unsigned char c, unsigned char next);
 
     std::string path;
-    int outlinePixels = 0;             // renderer thread only
-    std::unique_ptr<FTFont> outlines;  // renderer thread only
+    // Renderer thread only: FTGL's glyphs at outlinePixels, and the triangles cut from them.
+    int outlinePixels = 0;
+    std::unique_ptr<FTFont> outlines;
+    Mesh meshes[256];
+    bool triangulated[256] = {};
 
     std::mutex measureMutex;  // guards the members below
     FT_LibraryRec_* library = nullptr;

@@ -387,6 +387,7 @@ void Renderer::forgetWindow(Window* w) {
     auto record = s.records.find(w);
     if (record == s.records.end()) return;
     s.windows.erase(record->second.platformid);
+    ImageInstance::forgetContext(record->second.platformid);
     s.records.erase(record);
     stopTimersOf(w);
 }
@@ -425,6 +426,7 @@ void Renderer::destroyWindow(Window* w) {
     saveSnapshot(record);
     if (record.fullscreen) {
         s.windows.erase(record.platformid);
+        ImageInstance::forgetContext(record.platformid);
         platform::windowSystem().leaveFullScreen();
         if (record.windowedid != 0) record.platformid = record.windowedid;
     }
@@ -513,6 +515,7 @@ struct Renderer::Execution {
         if (!record.fullscreen || record.windowedid == 0) return;  // born full screen: stays
         record.fullscreen = false;
         state().windows.erase(record.platformid);
+        ImageInstance::forgetContext(record.platformid);
         platform::windowSystem().leaveFullScreen();
         record.platformid = record.windowedid;
         record.windowedid = 0;
@@ -532,18 +535,20 @@ struct Renderer::Execution {
         makeCurrent(record);
         applyState(record, stateFor(record, c.style, true));  // stroke fonts are lines
         setColor(c.style.getColor());
+        // Text changes no state that styles set: the next primitive finds the context as known.
         FontInstance::drawText(c.font, w, c.x, c.y, &c.text, c.transformed ? &c.transform : nullptr);
-        record.appliedKnown = false;
         requestRedisplay(record);
     }
     void operator()(const command::DrawImage& c) {
         makeCurrent(record);
-        applyState(record, DrawState());
-        if (c.transformed)
+        if (c.transformed) {
+            endBatch();
+            applyState(record, DrawState());
             ImageInstance::drawImage(c.image, c.x, c.y, c.transform);
-        else
-            ImageInstance::drawImage(c.image, c.x, c.y);
-        record.appliedKnown = false;
+            record.appliedKnown = false;
+        } else {
+            ImageInstance::drawImage(c.image, c.x, c.y, record);
+        }
         requestRedisplay(record);
         // Window raised the count so the picture outlived the queue; drop that reference.
         ImageInstance::releaseImageHandle(c.image);
@@ -624,6 +629,7 @@ void Renderer::execute(DaemonCommand& c) {
         requestRedisplay(*record);
         return;
     }
-    endBatch();  // only primitives may join the run being drawn
+    // Only primitives may join the run being drawn, and a plain picture the run of its own quads.
+    if (!std::holds_alternative<command::DrawImage>(c.action)) endBatch();
     std::visit(Execution{w, *record}, c.action);
 }

@@ -7,6 +7,7 @@
 // (FontInstance.cpp, ImageInstance.cpp, ImageFiles.cpp); the platform beneath it in platform/.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -100,7 +101,7 @@ struct RendererStatics {
         int height = 0;
         Frame frame;
         DrawState applied;          // what its context holds, when known
-        bool appliedKnown = false;  // text and pictures leave state of their own behind
+        bool appliedKnown = false;  // transformed pictures leave state of their own behind
         PendingPixels pending;
     };
 
@@ -116,6 +117,11 @@ struct RendererStatics {
     std::vector<DaemonCommand> batch;
     std::vector<command::PlainPixel> pixels;  // that the batch's runs of plain pixels refer to
     int batchmode = -1;  // the mode of the glBegin left open for more primitives, -1 for none
+    // The picture whose textured quads that glBegin draws (-1 for primitives), the pixels it
+    // holds, and the size of the window it draws in.
+    int batchpicture = -1;
+    std::uint64_t batchgeneration = 0;
+    std::array<int, 2> batcharea{};
 };
 
 class Renderer {
@@ -156,8 +162,8 @@ public:
     static DrawState stateFor(const RendererStatics::RendererWindow& window, const Style& style, bool lines);
     // Puts the state into effect in window's (current) context, changing only what differs.
     static void applyState(RendererStatics::RendererWindow& window, const DrawState& state);
-    // Ends the run of primitives being drawn in one glBegin, if any: done before anything but
-    // another primitive of the same kind and state in the same window.
+    // Ends the run of primitives or pictures being drawn in one glBegin, if any: done before anything
+    // but another primitive of the same kind and state, or the same picture, in the same window.
     static void endBatch();
     // Makes window current and puts style and batching into effect for the primitive drawn next.
     // Points, lines, triangles and filled rectangles, circles, ellipses, wedges and polygons in a

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Window.h"
+#include "caches/ImageInstance.h"
 #include "geometry/ArcTracer.h"
 #include "geometry/BezierClip.h"
 #include "geometry/EllipseRaster.h"
@@ -388,6 +389,10 @@ void Renderer::endBatch() {
     if (s.batchmode < 0) return;
     glEnd();
     s.batchmode = -1;
+    if (s.batchpicture >= 0) {
+        ImageInstance::endPictureRun();
+        s.batchpicture = -1;
+    }
 }
 
 void Renderer::begin(RendererStatics::RendererWindow& window, const Style& style, command::Batch batch) {
@@ -395,7 +400,7 @@ void Renderer::begin(RendererStatics::RendererWindow& window, const Style& style
     applyState(window, stateFor(window, style, drawsLines(batch)));
     const int mode = sharesBegin(batch) ? static_cast<int>(modeOf(batch)) : -1;
     RendererStatics& s = *Globals<RendererStatics>::impl();
-    if (s.batchmode != mode) {
+    if (s.batchmode != mode || s.batchpicture >= 0) {
         endBatch();
         if (mode >= 0) glBegin(static_cast<GLenum>(mode));
         s.batchmode = mode;
