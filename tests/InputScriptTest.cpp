@@ -227,9 +227,10 @@ TEST(ScriptedProgram, GetsTheScriptedEventsAndEndsWhenTheScriptRunsOut) {
         // Waiting for a running timer's tick plays no line, so the window stays open for it.
         {"timer", "key a\n",
          "TimerEvent(0)\nTimerEvent(0)\nTimerEvent(0)\nKeyboardEvent(97, Modifiers(none))\n" + closedKeys},
-        // No script is an empty one: a wait for input closes the window instead of hanging.
+        // With no script no input comes: a wait for it closes the window instead of hanging, but
+        // looking for it (a frame, an empty queue) does not.
         {"mouse", nullptr, closedMouse},
-        {"frames", nullptr, "1 frames\n"},
+        {"frames", nullptr, "50 frames\n"},
     };
     for (const auto& c : cases) {
         for (int run = 1; run <= 2; ++run)

@@ -76,9 +76,11 @@ public:
     virtual void pumpEvents() = 0;
 
     // Plays the next line of the input script that is meant for window to the event sink: one
-    // event, or the window's close (also when the script has no line left for it). False if the
-    // platform plays no script, so nothing will come.
-    virtual bool deliverScriptedInput(WindowId window) = 0;
+    // event, or the window's close (also when the script has no line left for it). Without a
+    // script nothing is played, but a window whose program waits for input (waiting) closes, as
+    // nothing will ever come. False if nothing was played and nothing closed: then input comes, if
+    // ever, from a user (and always so on a platform that plays no script, as window 0 tells).
+    virtual bool deliverScriptedInput(WindowId window, bool waiting) = 0;
 
     // The built-in fonts (Font::HELVETICA, TIMES_ROMAN, ROMAN, MONO_ROMAN in a size they have):
     // draws text at the current raster position (bitmap fonts) or in the current matrix, 100

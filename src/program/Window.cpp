@@ -45,20 +45,24 @@ void endUnlessFirstNoticeOfClosing(EventSignal& signal) {
 // Whether a tick of a running timer of the window can end what the program waits for: then the
 // tick is left to come by the clock, and no line is played (which could close the window first).
 enum class Tick { WILL_DO, WILL_NOT_DO };
+// Whether the program only looks for input (an empty queue, a frame) or waits for it: with no input
+// script on a platform that plays one, a wait would last for ever, and closes the window instead.
+enum class Asking { LOOKS, WAITS };
 
 // Under an input script, the program's waits and empty queues are what play it: asks the renderer
 // to play the window's next line and waits until it has. False when nothing was played (no script,
 // or a tick will do): the caller then waits as it would for a user. Without a script (a window
 // system's input) it asks nothing, so looking for input costs what it always has.
-bool playNextLine(Window* window, EventSignal& signal, Tick tick) {
+bool playNextLine(Window* window, EventSignal& signal, Tick tick, Asking asking) {
     if (!Renderer::playsScript() || signal.isClosed()) return false;
-    return CommandQueue::pushAndWait<bool>(window, command::PlayScriptedInput{tick == Tick::WILL_DO, nullptr});
+    return CommandQueue::pushAndWait<bool>(
+        window, command::PlayScriptedInput{tick == Tick::WILL_DO, asking == Asking::WAITS, nullptr});
 }
 
 // An empty queue plays the next line, then is looked at again.
 template <typename Event>
 bool isEmptyOnceLinePlayed(Window* window, EventQueue<Event>& queue, EventSignal& signal, Tick tick) {
-    return queue.isEmpty() && (!playNextLine(window, signal, tick) || queue.isEmpty());
+    return queue.isEmpty() && (!playNextLine(window, signal, tick, Asking::LOOKS) || queue.isEmpty());
 }
 
 template <typename Event>
@@ -67,7 +71,7 @@ Event takeOrTellClosing(Window* window, EventQueue<Event>& queue, EventSignal& s
     Event event;
     do {
         if (queue.tryTake(event)) return event;
-    } while (playNextLine(window, signal, tick));
+    } while (playNextLine(window, signal, tick, Asking::WAITS));
     if (queue.waitTake(event)) return event;
     endUnlessFirstNoticeOfClosing(signal);
     return Event::windowClosed();
@@ -379,7 +383,7 @@ void Window::waitForNextFrame(int framesPerSecond, CallSite site) {
     const CallerScope caller(site);
     if (framesPerSecond < 1) FATAL_ERROR("The frame rate passed to waitForNextFrame is not a positive integer");
     if (!autopageflip) flipPage();
-    playNextLine(this, shared->events, Tick::WILL_NOT_DO);  // each frame under a script is one line's
+    playNextLine(this, shared->events, Tick::WILL_NOT_DO, Asking::LOOKS);  // each frame under a script is one line's
     using Clock = std::chrono::steady_clock;
     // A rate beyond the clock's resolution (a billion a second) runs at one tick of the clock.
     const auto period = std::max(Clock::duration(1), Clock::duration(std::chrono::seconds(1)) / framesPerSecond);
@@ -520,7 +524,7 @@ void Window::waitForAnyEvent(CallSite site) {
     const auto anyQueued = [&s] {
         return s.keyqueue.holdsEventsLocked() || s.mousequeue.holdsEventsLocked() || s.timerqueue.holdsEventsLocked();
     };
-    while (!s.keyqueue.withLock(anyQueued) && playNextLine(this, s.events, Tick::WILL_DO)) {
+    while (!s.keyqueue.withLock(anyQueued) && playNextLine(this, s.events, Tick::WILL_DO, Asking::WAITS)) {
     }
     const bool queued = s.events.waitUntil(anyQueued);
     if (!queued) endUnlessFirstNoticeOfClosing(s.events);

@@ -146,7 +146,7 @@ void Renderer::run() {
     static Input input;
     platform::windowSystem().start(input);
     // Asked for no window, the platform plays nothing, and says whether it plays a script at all.
-    state().scriptless = !platform::windowSystem().deliverScriptedInput(0);
+    state().scriptless = !platform::windowSystem().deliverScriptedInput(0, false);
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -276,7 +276,7 @@ bool Renderer::playScriptedInput(const command::PlayScriptedInput& c, Window* w,
     // Lines count the windows the program made: a window in full screen is still its own.
     const platform::WindowId id = window.windowedid != 0 ? window.windowedid : window.platformid;
     // The line may close the window, and its record with it.
-    return platform::windowSystem().deliverScriptedInput(id);
+    return platform::windowSystem().deliverScriptedInput(id, c.waiting);
 }
 
 void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {

@@ -83,11 +83,12 @@ struct FlipPage {};
 struct IgnoreKeyRepeat {
     bool ignore;
 };
-// The caller waits for input: the next line of the input script for the window is played, and the
-// reply says whether anything was (false: no script, or tickWillDo and a timer of the window runs,
-// whose tick will end the wait).
+// The caller looks for input, or waits for it: the next line of the input script for the window is
+// played, and the reply says whether anything was (false: no script and no wait, or tickWillDo and
+// a timer of the window runs, whose tick will end the wait).
 struct PlayScriptedInput {
     bool tickWillDo;
+    bool waiting;
     Reply<bool>* reply;
 };
 

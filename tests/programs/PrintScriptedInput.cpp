@@ -3,7 +3,7 @@
 //   mouse    for mouse events
 //   keys     for keyboard events
 //   windows  for the keyboard events of its second window, then of its first
-//   frames   for frames until its window closes, then prints the frames and the keys typed
+//   frames   for frames until its window closes (50 at most), then prints the frames and the keys typed
 //   timer    for three ticks of a repeating timer, then for keyboard events
 #include <iostream>
 #include <string>
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     }
     if (mode == "frames") {
         int frames = 0;
-        for (; first.isOpen(); ++frames) first.waitForNextFrame(100);
+        for (; first.isOpen() && frames < 50; ++frames) first.waitForNextFrame(100);
         std::cout << frames << " frames\n";
         while (!first.isKeyboardQueueEmpty()) std::cout << first.getKeyboardEvent() << '\n';
     }

@@ -70,7 +70,8 @@ void OffscreenPlatform::start(EventSink& eventSink) {
         !(config = xVisualConfig(display)))
         FATAL_ERROR("Cannot draw without a display: Mesa's EGL surfaceless platform is not available");
     const char* script = std::getenv("BRINDLEWOOD_INPUT");
-    if (script && *script) input = InputScript::read(script);
+    scripted = script && *script;
+    if (scripted) input = InputScript::read(script);
 }
 
 WindowId OffscreenPlatform::openWindow(int x, int y, bool positioned, int width, int height, const std::string& title) {
@@ -162,8 +163,9 @@ void OffscreenPlatform::pumpEvents() {
     }
 }
 
-// No window (0) has no lines and nothing to close.
-bool OffscreenPlatform::deliverScriptedInput(WindowId window) {
+bool OffscreenPlatform::deliverScriptedInput(WindowId window, bool waiting) {
+    if (window == 0) return true;  // no window: only says that input comes from here
+    if (!scripted && !waiting) return false;
     if (!input.playNext(window, window, *sink)) closeAsUser(window);
     return true;
 }

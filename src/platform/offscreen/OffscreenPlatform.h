@@ -44,7 +44,7 @@ public:
 
     void pumpEvents() override;
     // Windows count in the order created, so a window's id is its number in the script.
-    bool deliverScriptedInput(WindowId window) override;
+    bool deliverScriptedInput(WindowId window, bool waiting) override;
 
     void drawBuiltinText(int fontId, int size, const std::string& text) override;
     int builtinTextWidth(int fontId, int size, const std::string& text) override;
@@ -79,7 +79,8 @@ private:
     WindowId lastId = 0;
     WindowId fullScreenWindow = 0;
     std::set<WindowId> exposeRequested;
-    InputScript input;  // BRINDLEWOOD_INPUT's, or none: every window closes when it waits for input
+    bool scripted = false;  // BRINDLEWOOD_INPUT names a script; without one, no input ever comes
+    InputScript input;      // the script's lines, or none
 };
 
 }  // namespace platform::offscreen
