@@ -202,8 +202,8 @@ void TrueTypeFont::output(const std::string& text, const std::function<bool(cons
         glTranslatef(at, 0, 0);
         if (!glyph.triangles.empty()) {
             glVertexPointer(2, GL_FLOAT, 0, glyph.corners.data());
-            glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(glyph.corners.size() / 2 - 1),
-                                static_cast<GLsizei>(glyph.triangles.size()), GL_UNSIGNED_INT, glyph.triangles.data());
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(glyph.triangles.size()), GL_UNSIGNED_INT,
+                           glyph.triangles.data());
         }
         glTranslatef(-at, 0, 0);
         if (position < last) pen += penStep(c, static_cast<unsigned char>(text[position + 1]));
