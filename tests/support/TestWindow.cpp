@@ -5,7 +5,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
+
+#include "XDoTool.h"
 
 void waitUntilShown(Window& window) {
     int x = 0, y = 0;
@@ -18,6 +21,11 @@ void waitUntilShown(Window& window) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     FAIL() << "the window was never cleared to white";
+}
+
+void waitUntilMapped(const std::string& title) {
+    const char* platform = std::getenv("BRINDLEWOOD_PLATFORM");
+    if (!platform || std::string(platform) != "offscreen") XDoTool found(title);
 }
 
 std::string stderrOf(const std::function<void()>& action) {
