@@ -2,7 +2,7 @@
 include(CMakeFindDependencyMacro)
 set(OpenGL_GL_PREFERENCE GLVND)
 find_dependency(Threads)
-find_dependency(OpenGL COMPONENTS OpenGL GLX)
+find_dependency(OpenGL COMPONENTS OpenGL GLX EGL)
 find_dependency(X11)
 find_dependency(GLUT)
 find_dependency(PNG)

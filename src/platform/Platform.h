@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "KeyModifiers.h"
 #include "MouseEvent.h"
@@ -47,7 +48,8 @@ public:
     // WARNINGs.
     virtual void start(EventSink& sink) = 0;
     // A double-buffered window with a GL context of its own, made current; x and y chosen by the
-    // window system unless positioned.
+    // window system unless positioned. Drawing, reading and copying pixels go to the picture being
+    // drawn (the back buffer) unless the renderer says otherwise.
     virtual WindowId openWindow(int x, int y, bool positioned, int width, int height, const std::string& title) = 0;
     // A full-screen window of its own with a GL context, made current; 0 if refused.
     virtual WindowId enterFullScreen(int width, int height, int depth, int rate) = 0;
@@ -65,6 +67,9 @@ public:
     virtual void position(int& x, int& y) = 0;
     virtual void ignoreKeyRepeat(bool ignore) = 0;
     virtual void swap() = 0;
+    // What the current window shows, as last presented by swap(): width x height RGBA pixels,
+    // the top row first; empty if the window system cannot give it.
+    virtual std::vector<unsigned char> shownPixels(int width, int height) = 0;
     // Asks for an exposed() call on the next pump.
     virtual void requestExpose() = 0;
 
@@ -78,7 +83,13 @@ public:
     virtual int builtinTextWidth(int fontId, int size, const std::string& text) = 0;
 };
 
-// The platform that this build of the library runs on.
+// The platform that the environment's BRINDLEWOOD_PLATFORM names: "offscreen" (windows drawn into
+// pictures of their own, no display needed), or freeglut and X when it is unset or empty; any other
+// value is a FATAL ERROR.
 Platform& windowSystem();
+
+// Each platform's one instance.
+Platform& glutPlatform();
+Platform& offscreenPlatform();
 
 }  // namespace platform

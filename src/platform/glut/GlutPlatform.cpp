@@ -5,6 +5,7 @@
 #include <GL/freeglut.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -13,6 +14,7 @@
 #include "platform/Platform.h"
 #include "platform/glut/GlutKeys.h"
 #include "platform/glut/WindowSystem.h"
+#include "shared/Diagnostics.h"
 #include "shared/Globals.h"
 
 namespace platform {
@@ -107,6 +109,12 @@ class GlutPlatform final : public Platform {
 public:
     void start(EventSink& eventSink) override {
         glutState().sink = &eventSink;
+        // The toolkit would end the process with a line of its own that leaves the user stuck.
+        if (!windowsystem::openDisplay()) {
+            const char* display = std::getenv("DISPLAY");
+            FATAL_ERROR("The display could not be opened: set BRINDLEWOOD_PLATFORM=offscreen to draw without one",
+                        display && *display ? std::string("DISPLAY is \"") + display + "\"" : "DISPLAY is not set");
+        }
         glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA);
         int argc = 1;
         char name[] = "brindlewood";
@@ -181,6 +189,7 @@ public:
     }
     void ignoreKeyRepeat(bool ignore) override { glutIgnoreKeyRepeat(ignore); }
     void swap() override { glutSwapBuffers(); }
+    std::vector<unsigned char> shownPixels(int, int) override { return {}; }
     void requestExpose() override { glutPostRedisplay(); }
 
     void pumpEvents() override {
@@ -278,7 +287,7 @@ private:
 
 }  // namespace
 
-Platform& windowSystem() {
+Platform& glutPlatform() {
     static GlutPlatform* const platform = new GlutPlatform();  // never destroyed: the renderer outlives statics
     return *platform;
 }

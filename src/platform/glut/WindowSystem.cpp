@@ -25,7 +25,6 @@ struct WindowSystemStatics {
     std::set<windowsystem::WindowId> gone;  // destroyed by the window system, errors expected
     std::vector<windowsystem::WindowId> destroyed;  // of gone, not yet taken by the renderer
     Display* watcher = nullptr;                     // our own connection, for destruction notices
-    bool watcherTried = false;
 };
 
 WindowSystemStatics& statics() { return *Globals<WindowSystemStatics>::impl(); }
@@ -81,21 +80,16 @@ int endOnLostConnection(Display*) {
     _exit(1);
 }
 
-// Opened once, on first use; without it (the server refused one more connection) windows are
-// simply not watched.
-Display* watcher() {
-    WindowSystemStatics& s = statics();
-    std::lock_guard<std::recursive_mutex> guard(s.mutex);
-    if (!s.watcherTried) {
-        s.watcherTried = true;
-        s.watcher = XOpenDisplay(DisplayString(glXGetCurrentDisplay()));
-    }
-    return s.watcher;
-}
-
 }  // namespace
 
 namespace windowsystem {
+
+bool openDisplay() {
+    WindowSystemStatics& s = statics();
+    std::lock_guard<std::recursive_mutex> guard(s.mutex);
+    s.watcher = XOpenDisplay(nullptr);
+    return s.watcher != nullptr;
+}
 
 void takeOverErrorHandling() {
     XSetErrorHandler(reportXError);
@@ -130,10 +124,8 @@ WindowId watchCurrentWindow() {
     // connection's request would then name a window the server does not know yet.
     XSync(glXGetCurrentDisplay(), False);
     std::lock_guard<std::recursive_mutex> guard(statics().mutex);
-    if (Display* display = watcher()) {
-        XSelectInput(display, id, StructureNotifyMask);
-        XFlush(display);
-    }
+    XSelectInput(statics().watcher, id, StructureNotifyMask);
+    XFlush(statics().watcher);
     return id;
 }
 

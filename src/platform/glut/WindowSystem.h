@@ -10,6 +10,9 @@ namespace windowsystem {
 // An X window id.
 using WindowId = unsigned long;
 
+// Opens our own connection to the display that the toolkit will use (the one DISPLAY names), which
+// later watches for windows destroyed by another program; false if the display cannot be opened.
+bool openDisplay();
 // Reports X errors as WARNINGs and lets the program go on, instead of Xlib's exit. Errors about
 // windows that the window system destroyed behind the toolkit's back are expected and not reported.
 // A lost connection to the X server (it ended, or cut the program off) is reported and ends the

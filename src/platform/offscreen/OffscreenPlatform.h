@@ -1,0 +1,81 @@
+// The platform without a display: Mesa's EGL surfaceless platform, one GL context per window
+// (its own GL state, as a toolkit window has), drawing into framebuffer objects of the window's
+// size: one drawn, one shown, kept apart as a window system's back and front buffers are. No
+// input comes but what the program's side asks for. Renderer thread only, but for built-in font
+// metrics.
+#pragma once
+
+#include <EGL/egl.h>
+#include <GL/gl.h>
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform::offscreen {
+
+// The virtual screen's size from BRINDLEWOOD_SCREEN's WIDTHxHEIGHT (both positive), none if it
+// reads otherwise.
+std::optional<std::pair<int, int>> screenSizeFrom(const char* value);
+
+class OffscreenPlatform final : public Platform {
+public:
+    void start(EventSink& sink) override;
+    WindowId openWindow(int x, int y, bool positioned, int width, int height, const std::string& title) override;
+    WindowId enterFullScreen(int width, int height, int depth, int rate) override;
+    void leaveFullScreen() override;
+    void closeWindow(WindowId window) override;
+
+    void makeCurrent(WindowId window) override;
+    WindowId currentWindow() override { return current; }
+    void resize(int width, int height) override;
+    void move(int x, int y) override;
+    void show(bool) override {}
+    void setTitle(const std::string& title) override;
+    void position(int& x, int& y) override;
+    void ignoreKeyRepeat(bool) override {}
+    void swap() override;
+    std::vector<unsigned char> shownPixels(int width, int height) override;
+    void requestExpose() override { exposeRequested.insert(current); }
+
+    void pumpEvents() override;
+
+    void drawBuiltinText(int fontId, int size, const std::string& text) override;
+    int builtinTextWidth(int fontId, int size, const std::string& text) override;
+
+    // Closes the window as the user would with the window manager's close button: the event sink
+    // hears of it first, then the window is gone.
+    void closeAsUser(WindowId window);
+
+private:
+    struct OffscreenWindow {
+        EGLContext context = EGL_NO_CONTEXT;
+        GLuint drawn = 0, shown = 0;            // framebuffers
+        GLuint drawnColor = 0, shownColor = 0;  // their renderbuffers
+        int x = 0, y = 0;                       // where the window was asked to be
+        int width = 0, height = 0;
+        std::string title;
+    };
+
+    WindowId createWindow(int x, int y, int width, int height, const std::string& title);
+    void destroyWindow(WindowId window);
+    void allocatePictures(OffscreenWindow& window, int width, int height);
+    OffscreenWindow& currentRecord() { return windows.at(current); }
+
+    EventSink* sink = nullptr;
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLConfig config = nullptr;
+    int screenWidth = 1920, screenHeight = 1080;
+    std::map<WindowId, OffscreenWindow> windows;
+    WindowId current = 0;
+    WindowId lastId = 0;
+    WindowId fullScreenWindow = 0;
+    std::set<WindowId> exposeRequested;
+};
+
+}  // namespace platform::offscreen
