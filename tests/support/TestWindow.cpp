@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
+#include "XClient.h"
 #include "XDoTool.h"
 
 void waitUntilShown(Window& window) {
@@ -41,12 +41,6 @@ int occurrences(const std::string& output, const std::string& text) {
 }
 
 Color screenPixel(int screenX, int screenY) {
-    const std::string command = "import -window root -crop 1x1+" + std::to_string(screenX) + "+" +
-                                std::to_string(screenY) + " -depth 8 rgb:- 2>/dev/null";
-    unsigned char rgb[3] = {0, 0, 0};
-    FILE* pipe = popen(command.c_str(), "r");
-    const bool whole = pipe && std::fread(rgb, 1, 3, pipe) == 3;
-    if (pipe) pclose(pipe);
-    EXPECT_TRUE(whole) << "could not take a screenshot with: " << command;
+    const std::vector<unsigned char> rgb = screenRGB(screenX, screenY, 1, 1);
     return Color(rgb[0], rgb[1], rgb[2]);
 }
