@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -228,10 +229,18 @@ protected:
         if (!HasFailure()) fs::remove(actual);
     }
 
+    // Saves under the name that the keys type, and waits until a file of that name is there: the
+    // editor clears its console before it writes the file.
     void save_as(const std::vector<std::string>& keys) {
         open_menu(area::file_menu);
         choose_dialogue(area::save, "Enter OBJ:");
         answer(keys);
+        if (keys.empty()) return;  // an empty answer cancels
+        std::string name;
+        for (const std::string& key : keys)
+            name += key == "period" ? '.' : key.rfind("shift+", 0) == 0 ? char(std::toupper(key.back())) : key[0];
+        ASSERT_TRUE(eventually([&] { return fs::exists(folder / name); }, std::chrono::seconds(15)))
+            << name << " was never saved";
     }
 
     // Chooses Exit and returns the editor's exit status, or -1 if it did not end normally.
