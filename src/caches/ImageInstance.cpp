@@ -283,6 +283,7 @@ void Renderer::ImageInstance::drawImage(int handle, int x, int y) {
     const Span columns = visiblePart(x, image.width, viewport[2]);
     const Span rows = visiblePart(y, image.height, viewport[3]);  // window rows, top down
     if (columns.count == 0 || rows.count == 0) return;
+    glDrawBuffer(GL_BACK);
     // Store rows run upward from the picture's bottom, so the rows below the window come first.
     unpackFrom(image.width, columns.skipped, image.height - rows.skipped - rows.count);
     // The raster position is the visible part's bottom-left corner.
@@ -324,6 +325,7 @@ void Renderer::ImageInstance::drawImage(int handle, int x, int y, const Transfor
     GLenum format = components == 3 ? GL_RGB : GL_RGBA;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
+    glDrawBuffer(GL_BACK);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -396,9 +398,9 @@ int Renderer::ImageInstance::createImage(int windowWidth, int windowHeight, int 
     if (!inside.isEmpty()) {
         const std::size_t rowsBelow = std::size_t(std::int64_t(top) + height - inside.y - inside.height);
         const std::size_t columnsBefore = std::size_t(std::int64_t(inside.x) - left);
-        // From the platform's default read buffer: what has been drawn, shown by a page flip or not.
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glPixelStorei(GL_PACK_ROW_LENGTH, width);
+        glReadBuffer(GL_BACK);  // what has been drawn, shown by a page flip or not
         glReadPixels(inside.x, windowHeight - inside.y - inside.height, inside.width, inside.height, GL_RGBA,
                      GL_UNSIGNED_BYTE, pixels + (rowsBelow * capturedWidth + columnsBefore) * 4);
         glPixelStorei(GL_PACK_ROW_LENGTH, 0);

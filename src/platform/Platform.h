@@ -48,8 +48,7 @@ public:
     // WARNINGs.
     virtual void start(EventSink& sink) = 0;
     // A double-buffered window with a GL context of its own, made current; x and y chosen by the
-    // window system unless positioned. Drawing, reading and copying pixels go to the picture being
-    // drawn (the back buffer) unless the renderer says otherwise.
+    // window system unless positioned.
     virtual WindowId openWindow(int x, int y, bool positioned, int width, int height, const std::string& title) = 0;
     // A full-screen window of its own with a GL context, made current; 0 if refused.
     virtual WindowId enterFullScreen(int width, int height, int depth, int rate) = 0;

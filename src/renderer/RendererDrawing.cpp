@@ -437,6 +437,7 @@ void Renderer::copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int
     const PixelRect& source = copy.source;
     if (source.isEmpty()) return;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
     moveRasterTo(copy.destX, copy.destY + source.height);  // the destination's bottom-left corner
     glCopyPixels(source.x, height - source.y - source.height, source.width, source.height, GL_COLOR);
 }
@@ -446,6 +447,7 @@ Color Renderer::readPixel(Window* w, int x, int y) {
     GLubyte rgba[4] = {0, 0, 0, 0};
     if (clipToWindow(x, y, 1, 1, w->getWidth(), height).isEmpty()) return Color(0, 0, 0, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
     glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return Color(rgba[0], rgba[1], rgba[2], rgba[3]);
 }

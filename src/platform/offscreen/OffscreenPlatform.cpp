@@ -1,12 +1,13 @@
-// The platform without a display. Each window is a GL context of its own with two framebuffer
-// objects: the renderer draws, reads and copies in the drawn one (bound as the context's
-// framebuffer, so its default read and draw buffers are the drawn picture), and swap() copies it
-// to the shown one, leaving the drawn picture as it was, as the X server's swap does.
-#define GL_GLEXT_PROTOTYPES
+// The platform without a display. Each window is a GL context of its own drawing into a pbuffer
+// of the window's size, in the X server's own pixel format, 8 bits a colour and no alpha, so that
+// drawing and reading back behave as in an X window's back buffer. swap() reads the pbuffer into
+// the picture that the window shows, leaving the drawn picture as it was, as the X server's swap
+// does; a copy through the CPU, as X's own, since a GL blit would compile shaders in every new
+// context.
 #include "platform/offscreen/OffscreenPlatform.h"
 
 #include <EGL/eglext.h>
-#include <GL/glext.h>
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -29,21 +30,25 @@ std::optional<std::pair<int, int>> screenSizeFrom(const char* value) {
 
 namespace {
 
-// The first configuration of exactly 8 bits a colour: Mesa lists its 10-bit ones first.
-EGLConfig eightBitConfig(EGLDisplay display) {
-    // The surfaceless platform's configurations are for pbuffers only, and ours draws in none.
-    const EGLint wanted[] = {EGL_RED_SIZE,   8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-                             EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+// The configuration of the X server's 24-bit visual: 8 bits a colour, no alpha (pixels read back
+// are opaque, blending sees an opaque destination), no depth, stencil or multisampling. Mesa lists
+// its 10-bit configurations first, so the list is walked.
+EGLConfig xVisualConfig(EGLDisplay display) {
+    const EGLint wanted[] = {EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                             EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
     EGLint count = 0;
     if (!eglChooseConfig(display, wanted, nullptr, 0, &count) || count <= 0) return nullptr;
     std::vector<EGLConfig> configs(static_cast<std::size_t>(count));
     eglChooseConfig(display, wanted, configs.data(), count, &count);
+    const std::pair<EGLint, EGLint> visual[] = {{EGL_RED_SIZE, 8},   {EGL_GREEN_SIZE, 8},   {EGL_BLUE_SIZE, 8},
+                                                {EGL_ALPHA_SIZE, 0}, {EGL_DEPTH_SIZE, 0},   {EGL_STENCIL_SIZE, 0},
+                                                {EGL_SAMPLES, 0}};
     for (EGLConfig config : configs) {
         bool exact = true;
-        for (EGLint attribute : {EGL_RED_SIZE, EGL_GREEN_SIZE, EGL_BLUE_SIZE, EGL_ALPHA_SIZE}) {
-            EGLint bits = 0;
-            eglGetConfigAttrib(display, config, attribute, &bits);
-            exact = exact && bits == 8;
+        for (const auto& [attribute, size] : visual) {
+            EGLint value = -1;
+            eglGetConfigAttrib(display, config, attribute, &value);
+            exact = exact && value == size;
         }
         if (exact) return config;
     }
@@ -62,7 +67,7 @@ void OffscreenPlatform::start(EventSink& eventSink) {
     }
     display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr) || !eglBindAPI(EGL_OPENGL_API) ||
-        !(config = eightBitConfig(display)))
+        !(config = xVisualConfig(display)))
         FATAL_ERROR("Cannot draw without a display: Mesa's EGL surfaceless platform is not available");
 }
 
@@ -97,13 +102,17 @@ void OffscreenPlatform::closeAsUser(WindowId window) {
 void OffscreenPlatform::makeCurrent(WindowId window) {
     auto found = windows.find(window);
     if (found == windows.end()) return;
-    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, found->second.context);
+    const OffscreenWindow& record = found->second;
+    eglMakeCurrent(display, record.drawn, record.drawn, record.context);
     current = window;
 }
 
 void OffscreenPlatform::resize(int width, int height) {
     OffscreenWindow& window = currentRecord();
-    if (width != window.width || height != window.height) allocatePictures(window, width, height);
+    if (width == window.width && height == window.height) return;
+    const EGLSurface old = window.drawn;
+    allocatePictures(window, width, height);
+    eglDestroySurface(display, old);
 }
 
 void OffscreenPlatform::move(int x, int y) {
@@ -119,24 +128,25 @@ void OffscreenPlatform::position(int& x, int& y) {
 }
 
 void OffscreenPlatform::swap() {
-    const OffscreenWindow& window = currentRecord();
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, window.shown);
-    glBlitFramebuffer(0, 0, window.width, window.height, 0, 0, window.width, window.height, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, window.drawn);
+    OffscreenWindow& window = currentRecord();
+    window.shown.resize(std::size_t(window.width) * window.height * 4);
+    window.shownWidth = window.width;
+    window.shownHeight = window.height;
+    // Read as the renderer's readPixel reads, whatever pixel store state the renderer has left.
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, window.width, window.height, GL_RGBA, GL_UNSIGNED_BYTE, window.shown.data());
+    glPopClientAttrib();
 }
 
 std::vector<unsigned char> OffscreenPlatform::shownPixels(int width, int height) {
     const OffscreenWindow& window = currentRecord();
-    const std::size_t row = std::size_t(width) * 4;
-    std::vector<unsigned char> pixels(row * height);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, window.shown);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, window.drawn);
-    // GL's rows run bottom up.
-    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(pixels.begin() + top * row, pixels.begin() + (top + 1) * row, pixels.begin() + bottom * row);
+    std::vector<unsigned char> pixels(std::size_t(width) * height * 4);
+    // GL's rows run bottom up; a part of the window not shown yet stays black, as on a screen.
+    const std::size_t rowBytes = std::size_t(std::min(width, window.shownWidth)) * 4;
+    for (int top = 0; top < std::min(height, window.shownHeight); ++top)
+        std::copy_n(window.shown.begin() + std::size_t(window.shownHeight - 1 - top) * window.shownWidth * 4, rowBytes,
+                    pixels.begin() + std::size_t(top) * width * 4);
     return pixels;
 }
 
@@ -161,34 +171,24 @@ int OffscreenPlatform::builtinTextWidth(int fontId, int size, const std::string&
 WindowId OffscreenPlatform::createWindow(int x, int y, int width, int height, const std::string& title) {
     OffscreenWindow window;
     window.context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
-    if (window.context == EGL_NO_CONTEXT ||
-        !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, window.context))
+    if (window.context == EGL_NO_CONTEXT)
         FATAL_ERROR("Cannot draw without a display: EGL gave no OpenGL context for a window");
     window.x = x;
     window.y = y;
     window.title = title;
-    glGenFramebuffers(1, &window.drawn);
-    glGenFramebuffers(1, &window.shown);
-    glGenRenderbuffers(1, &window.drawnColor);
-    glGenRenderbuffers(1, &window.shownColor);
     allocatePictures(window, width, height);
-    glBindFramebuffer(GL_FRAMEBUFFER, window.shown);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, window.shownColor);
-    glBindFramebuffer(GL_FRAMEBUFFER, window.drawn);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, window.drawnColor);
-    // As a window system's context starts, with the viewport on the whole window.
-    glViewport(0, 0, width, height);
     current = ++lastId;
     windows[current] = window;
     return current;
 }
 
 void OffscreenPlatform::allocatePictures(OffscreenWindow& window, int width, int height) {
-    // No alpha, as in the X server's 24-bit visual: pixels read back are opaque.
-    for (GLuint picture : {window.drawnColor, window.shownColor}) {
-        glBindRenderbuffer(GL_RENDERBUFFER, picture);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
-    }
+    const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    window.drawn = eglCreatePbufferSurface(display, config, size);
+    if (window.drawn == EGL_NO_SURFACE ||
+        !eglMakeCurrent(display, window.drawn, window.drawn, window.context))
+        FATAL_ERROR("Cannot draw without a display: EGL gave no picture of " + std::to_string(width) + "x" +
+                    std::to_string(height) + " pixels to draw a window in");
     window.width = width;
     window.height = height;
 }
@@ -197,12 +197,8 @@ void OffscreenPlatform::destroyWindow(WindowId id) {
     auto found = windows.find(id);
     if (found == windows.end()) return;
     OffscreenWindow& window = found->second;
-    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, window.context);
-    glDeleteFramebuffers(1, &window.drawn);
-    glDeleteFramebuffers(1, &window.shown);
-    glDeleteRenderbuffers(1, &window.drawnColor);
-    glDeleteRenderbuffers(1, &window.shownColor);
     eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroySurface(display, window.drawn);
     eglDestroyContext(display, window.context);
     windows.erase(found);
     exposeRequested.erase(id);

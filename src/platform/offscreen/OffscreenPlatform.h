@@ -1,12 +1,10 @@
 // The platform without a display: Mesa's EGL surfaceless platform, one GL context per window
-// (its own GL state, as a toolkit window has), drawing into framebuffer objects of the window's
-// size: one drawn, one shown, kept apart as a window system's back and front buffers are. No
-// input comes but what the program's side asks for. Renderer thread only, but for built-in font
-// metrics.
+// (its own GL state, as a toolkit window has), drawing into a pbuffer of the window's size and
+// showing a picture of its own, kept apart as a window system's back and front buffers are. No input comes but what the program's side asks for. Renderer thread only, but for
+// built-in font metrics.
 #pragma once
 
 #include <EGL/egl.h>
-#include <GL/gl.h>
 
 #include <map>
 #include <optional>
@@ -55,8 +53,9 @@ public:
 private:
     struct OffscreenWindow {
         EGLContext context = EGL_NO_CONTEXT;
-        GLuint drawn = 0, shown = 0;            // framebuffers
-        GLuint drawnColor = 0, shownColor = 0;  // their renderbuffers
+        EGLSurface drawn = EGL_NO_SURFACE;  // the back buffer
+        std::vector<unsigned char> shown;   // as last swapped: RGBA rows, bottom up
+        int shownWidth = 0, shownHeight = 0;
         int x = 0, y = 0;                       // where the window was asked to be
         int width = 0, height = 0;
         std::string title;
@@ -64,6 +63,7 @@ private:
 
     WindowId createWindow(int x, int y, int width, int height, const std::string& title);
     void destroyWindow(WindowId window);
+    // Makes the window's pictures of this size, the drawn one current.
     void allocatePictures(OffscreenWindow& window, int width, int height);
     OffscreenWindow& currentRecord() { return windows.at(current); }
 
