@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -31,7 +32,7 @@ const std::string EDITOR = BRINDLEWOOD_BINARY_DIR "/example/tamsel";
 const fs::path PICTURES = BRINDLEWOOD_SOURCE_DIR "/example";
 const fs::path REFERENCES = BRINDLEWOOD_SOURCE_DIR "/tests/data";
 // Where the editor places its window on the 1920 by 1080 test screen.
-const std::string WINDOW_ON_SCREEN = "700x500+1034+310";
+constexpr int WINDOW_X = 1034, WINDOW_Y = 310;
 
 // An RGB picture read back through ImageMagick.
 struct Picture {
@@ -62,8 +63,8 @@ Picture read_rgb(const std::string& command, int width, int height) {
 }
 
 Picture screen() {
-    return read_rgb("import -window root -crop " + WINDOW_ON_SCREEN + " -depth 8 rgb:- 2>/dev/null", area::window_width,
-                    area::window_height);
+    return {area::window_width, area::window_height,
+            screenRGB(WINDOW_X, WINDOW_Y, area::window_width, area::window_height)};
 }
 
 Picture picture_file(const fs::path& file, int width, int height) {
@@ -211,7 +212,7 @@ protected:
     // in tests/data, keeping this run's screen when they differ.
     void expect_looks_as_reviewed(const std::string& reference, int rows = area::window_height) {
         fs::path actual = fs::temp_directory_path() / ("tamsel-look-" + std::to_string(getpid()) + "-" + reference);
-        std::string geometry = "700x" + std::to_string(rows) + "+1034+310";
+        std::string geometry = "700x" + std::to_string(rows) + "+" + std::to_string(WINDOW_X) + "+" + std::to_string(WINDOW_Y);
         ASSERT_EQ(std::system(("import -window root -crop " + geometry + " +repage '" + actual.string() + "'").c_str()),
                   0);
         std::string compare = "compare -metric AE -fuzz 10% '" + actual.string() + "' '" +
@@ -228,10 +229,18 @@ protected:
         if (!HasFailure()) fs::remove(actual);
     }
 
+    // Saves under the name that the keys type, and waits until a file of that name is there: the
+    // editor clears its console before it writes the file.
     void save_as(const std::vector<std::string>& keys) {
         open_menu(area::file_menu);
         choose_dialogue(area::save, "Enter OBJ:");
         answer(keys);
+        if (keys.empty()) return;  // an empty answer cancels
+        std::string name;
+        for (const std::string& key : keys)
+            name += key == "period" ? '.' : key.rfind("shift+", 0) == 0 ? char(std::toupper(key.back())) : key[0];
+        ASSERT_TRUE(eventually([&] { return fs::exists(folder / name); }, std::chrono::seconds(15)))
+            << name << " was never saved";
     }
 
     // Chooses Exit and returns the editor's exit status, or -1 if it did not end normally.

@@ -163,7 +163,7 @@ TEST(WindowLifetime, DrawingRightAfterTheConstructorStaysInEveryWindow) {
         windows.back()->drawRectangleFilled(Style::RED, 20, 20, 60, 60);
     }
     for (int i = 0; i < 3; ++i) {
-        XDoTool mapped(uniqueTitle("at-once-" + std::to_string(i)));  // mapped, so sized by the toolkit
+        waitUntilMapped(uniqueTitle("at-once-" + std::to_string(i)));
         waitUntilShown(*windows[i]);
         EXPECT_EQ(windows[i]->readPixel(40, 40), Color::RED) << "window " << i;
     }

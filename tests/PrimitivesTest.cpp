@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <limits>
@@ -96,16 +95,7 @@ int countMatches(const std::string& output, const std::string& pattern) {
 Color onScreen(Window& window, int x, int y) {
     int left = 0, top = 0;
     window.getPosition(left, top);
-    const std::string command = "import -window root -crop 1x1+" + std::to_string(left + x) + "+" +
-                                std::to_string(top + y) + " -depth 8 txt:- 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return Color(1, 2, 3);
-    char line[256] = "";
-    int r = -1, g = -1, b = -1;
-    while (fgets(line, sizeof line, pipe))
-        if (std::sscanf(line, "0,0: (%d,%d,%d", &r, &g, &b) == 3) break;
-    pclose(pipe);
-    return r < 0 ? Color(1, 2, 3) : Color(r, g, b);
+    return screenPixel(left + x, top + y);
 }
 
 // The pixels of the rectangle from (x1, y1) to (x2, y2) that are not white, read in one capture.

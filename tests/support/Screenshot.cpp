@@ -1,11 +1,12 @@
-// Pictures read and written through ImageMagick's convert and import commands.
+// Pictures taken from the screen, and read and written through ImageMagick's convert command.
 #include "Screenshot.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+
+#include "XClient.h"
 
 namespace {
 
@@ -27,17 +28,7 @@ Color Picture::at(int x, int y) const {
     return Color(rgb[i], rgb[i + 1], rgb[i + 2]);
 }
 
-Picture screenshot(int x, int y, int width, int height) {
-    // Without a window manager a window may start a pixel off the screen: the part outside reads
-    // black, so that (0, 0) of the picture stays the rectangle's corner.
-    const int left = std::max(x, 0), top = std::max(y, 0);
-    const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    return readRGB("import -window root -crop " + std::to_string(width - (left - x)) + "x" +
-                       std::to_string(height - (top - y)) + "+" + std::to_string(left) + "+" + std::to_string(top) +
-                       " miff:- 2>/dev/null | convert - +repage -background black -gravity SouthEast -extent " + size +
-                       " -depth 8 rgb:-",
-                   width, height);
-}
+Picture screenshot(int x, int y, int width, int height) { return {width, height, screenRGB(x, y, width, height)}; }
 
 Picture pictureFile(const std::string& file, int width, int height) {
     return readRGB("convert '" + file + "' -depth 8 rgb:-", width, height);

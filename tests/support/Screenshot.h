@@ -1,5 +1,5 @@
-// Pictures for tests that look at whole programs from outside: a rectangle of the test display,
-// or a picture file, read back through ImageMagick as 8-bit RGB.
+// Pictures for tests that look at whole programs from outside, as 8-bit RGB: a rectangle of the
+// test display, or a picture file read back through ImageMagick.
 #pragma once
 
 #include <string>

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <thread>
+
+#include "XClient.h"
+#include "XDoTool.h"
 
 void waitUntilShown(Window& window) {
     int x = 0, y = 0;
@@ -18,6 +21,11 @@ void waitUntilShown(Window& window) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     FAIL() << "the window was never cleared to white";
+}
+
+void waitUntilMapped(const std::string& title) {
+    const char* platform = std::getenv("BRINDLEWOOD_PLATFORM");
+    if (!platform || std::string(platform) != "offscreen") XDoTool found(title);
 }
 
 std::string stderrOf(const std::function<void()>& action) {
@@ -33,12 +41,6 @@ int occurrences(const std::string& output, const std::string& text) {
 }
 
 Color screenPixel(int screenX, int screenY) {
-    const std::string command = "import -window root -crop 1x1+" + std::to_string(screenX) + "+" +
-                                std::to_string(screenY) + " -depth 8 rgb:- 2>/dev/null";
-    unsigned char rgb[3] = {0, 0, 0};
-    FILE* pipe = popen(command.c_str(), "r");
-    const bool whole = pipe && std::fread(rgb, 1, 3, pipe) == 3;
-    if (pipe) pclose(pipe);
-    EXPECT_TRUE(whole) << "could not take a screenshot with: " << command;
+    const std::vector<unsigned char> rgb = screenRGB(screenX, screenY, 1, 1);
     return Color(rgb[0], rgb[1], rgb[2]);
 }

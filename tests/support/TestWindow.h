@@ -10,6 +10,10 @@
 // that drawing from now on stays in its back buffer.
 void waitUntilShown(Window& window);
 
+// Blocks until the X server has mapped the window titled title, so that the toolkit has been told
+// its size; returns at once offscreen, where no window system maps windows.
+void waitUntilMapped(const std::string& title);
+
 // The colour shown on the screen (not the back buffer) at a point of the screen.
 Color screenPixel(int screenX, int screenY);
 

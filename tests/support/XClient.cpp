@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -12,6 +13,7 @@
 
 // After GoogleTest: X defines macros (None, Bool) that its headers would trip over.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -47,6 +49,16 @@ void onWindow(const std::string& title, const std::function<void(Display*, ::Win
     XCloseDisplay(display);
 }
 
+// The 8 bits of a colour channel held under mask in a pixel value.
+unsigned char channel(unsigned long pixel, unsigned long mask) {
+    int shift = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return static_cast<unsigned char>((pixel >> shift & mask) * 255 / (mask ? mask : 1));
+}
+
 }  // namespace
 
 void requestClose(const std::string& title) {
@@ -77,4 +89,32 @@ void makeFailingRequest() {
     XMapWindow(display, 1);  // no client owns window 1
     XSync(display, False);
     XCloseDisplay(display);
+}
+
+std::vector<unsigned char> screenRGB(int x, int y, int width, int height) {
+    std::vector<unsigned char> rgb(std::size_t(width) * height * 3, 0);
+    Display* display = XOpenDisplay(nullptr);
+    EXPECT_NE(display, nullptr) << "cannot open the display";
+    if (!display) return rgb;
+    const int screen = DefaultScreen(display);
+    const int left = std::max(x, 0), top = std::max(y, 0);
+    const int right = std::min(x + width, DisplayWidth(display, screen));
+    const int bottom = std::min(y + height, DisplayHeight(display, screen));
+    XImage* image = right > left && bottom > top ? XGetImage(display, RootWindow(display, screen), left, top,
+                                                             right - left, bottom - top, AllPlanes, ZPixmap)
+                                                 : nullptr;
+    if (image) {
+        for (int row = top; row < bottom; ++row) {
+            for (int column = left; column < right; ++column) {
+                const unsigned long pixel = XGetPixel(image, column - left, row - top);
+                unsigned char* at = &rgb[(std::size_t(row - y) * width + (column - x)) * 3];
+                at[0] = channel(pixel, image->red_mask);
+                at[1] = channel(pixel, image->green_mask);
+                at[2] = channel(pixel, image->blue_mask);
+            }
+        }
+        XDestroyImage(image);
+    }
+    XCloseDisplay(display);
+    return rgb;
 }
