@@ -221,6 +221,10 @@ TEST(ScriptedProgram, GetsTheScriptedEventsAndEndsWhenTheScriptRunsOut) {
         {"windows", "key a\nwindow 2\nkey b\n",
          "2 KeyboardEvent(98, Modifiers(none))\n2 " + closedKeys + "1 KeyboardEvent(97, Modifiers(none))\n1 " +
              closedKeys},
+        // A window in full screen keeps its number: the next one the program makes is still the 2nd.
+        {"full", "key a\nwindow 2\nkey b\n",
+         "2 KeyboardEvent(98, Modifiers(none))\n2 " + closedKeys + "1 KeyboardEvent(97, Modifiers(none))\n1 " +
+             closedKeys},
         // Each frame plays a line; the frame after the last closes the window.
         {"frames", "key a\nkey b\n",
          "3 frames\nKeyboardEvent(97, Modifiers(none))\nKeyboardEvent(98, Modifiers(none))\n"},

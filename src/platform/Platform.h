@@ -80,7 +80,8 @@ public:
     // script nothing is played, but a window whose program waits for input (waiting) closes, as
     // nothing will ever come. False if nothing was played and nothing closed: then input comes, if
     // ever, from a user (and always so on a platform that plays no script, as window 0 tells).
-    virtual bool deliverScriptedInput(WindowId window, bool waiting) = 0;
+    // number: the window's place among the windows the program made, from 1, which scripts name.
+    virtual bool deliverScriptedInput(WindowId window, int number, bool waiting) = 0;
 
     // The built-in fonts (Font::HELVETICA, TIMES_ROMAN, ROMAN, MONO_ROMAN in a size they have):
     // draws text at the current raster position (bitmap fonts) or in the current matrix, 100

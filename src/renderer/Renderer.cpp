@@ -146,7 +146,7 @@ void Renderer::run() {
     static Input input;
     platform::windowSystem().start(input);
     // Asked for no window, the platform plays nothing, and says whether it plays a script at all.
-    state().scriptless = !platform::windowSystem().deliverScriptedInput(0, false);
+    state().scriptless = !platform::windowSystem().deliverScriptedInput(0, 0, false);
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -273,10 +273,10 @@ bool Renderer::playScriptedInput(const command::PlayScriptedInput& c, Window* w,
                                  RendererStatics::RendererWindow& window) {
     if (c.tickWillDo && hasTimerRunning(w)) return false;
     if (window.frame.pending) showFrame(window, Clock::now());
-    // Lines count the windows the program made: a window in full screen is still its own.
+    // A window in full screen is still its own: the one the program made, with its lines.
     const platform::WindowId id = window.windowedid != 0 ? window.windowedid : window.platformid;
     // The line may close the window, and its record with it.
-    return platform::windowSystem().deliverScriptedInput(id, c.waiting);
+    return platform::windowSystem().deliverScriptedInput(id, window.number, c.waiting);
 }
 
 void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {

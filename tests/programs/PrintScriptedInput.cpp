@@ -3,6 +3,7 @@
 //   mouse    for mouse events
 //   keys     for keyboard events
 //   windows  for the keyboard events of its second window, then of its first
+//   full     as windows, with its first window in full screen
 //   frames   for frames until its window closes (50 at most), then prints the frames and the keys typed
 //   timer    for three ticks of a repeating timer, then for keyboard events
 #include <iostream>
@@ -28,7 +29,8 @@ int main(int argc, char** argv) {
     Window first(200, 100, "first");
     if (mode == "mouse") printUntilClosed("", [&] { return first.waitForMouseEvent(); });
     if (mode == "keys") printUntilClosed("", [&] { return first.waitForKeyboardEvent(); });
-    if (mode == "windows") {
+    if (mode == "full") first.enableFullScreen(24, 60);
+    if (mode == "windows" || mode == "full") {
         Window second(200, 100, "second");
         printUntilClosed("2 ", [&] { return second.waitForKeyboardEvent(); });
         printUntilClosed("1 ", [&] { return first.waitForKeyboardEvent(); });

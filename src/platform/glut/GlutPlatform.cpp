@@ -203,7 +203,7 @@ public:
         glutMainLoopEvent();
     }
     // Input comes from the user here, never from a script.
-    bool deliverScriptedInput(WindowId, bool) override { return false; }
+    bool deliverScriptedInput(WindowId, int, bool) override { return false; }
 
     void drawBuiltinText(int fontId, int size, const std::string& text) override {
         void* font = builtinFont(fontId, size);

@@ -43,8 +43,7 @@ public:
     void requestExpose() override { exposeRequested.insert(current); }
 
     void pumpEvents() override;
-    // Windows count in the order created, so a window's id is its number in the script.
-    bool deliverScriptedInput(WindowId window, bool waiting) override;
+    bool deliverScriptedInput(WindowId window, int number, bool waiting) override;
 
     void drawBuiltinText(int fontId, int size, const std::string& text) override;
     int builtinTextWidth(int fontId, int size, const std::string& text) override;
