@@ -146,10 +146,13 @@ TEST(InputScriptDeathTest, ALineThatCannotBeReadHaltsNamingTheFileTheLineAndItsT
     const char* const window = "The input script has a line whose window is not a whole number from 1";
     const char* const tooMuch = "The input script has a line with more after its event than the event takes";
     const struct {
-        const char* line;
+        std::string line;
         const char* problem;
+        std::string shown = line;  // in the report
     } cases[] = {
         {"clack 1 2", unknown},
+        {"clack\x1b[2J\xff", unknown, "clack\\x1B[2J\\xFF"},
+        {"click 1 2 " + std::string(100, '9'), tooMuch, "click 1 2 " + std::string(70, '9') + "..."},
         {"Click 1 2", unknown},
         {"click 1", position},
         {"move 1 two", position},
@@ -171,7 +174,7 @@ TEST(InputScriptDeathTest, ALineThatCannotBeReadHaltsNamingTheFileTheLineAndItsT
         {"close now", tooMuch},
     };
     for (const auto& c : cases) {
-        const std::string detail = "File \"" + SCRIPT + "\": line 3 is \"" + c.line + "\"";
+        const std::string detail = "File \"" + SCRIPT + "\": line 3 is \"" + c.shown + "\"";
         EXPECT_EXIT(InputScript::parse(std::string("# ok\nkey a\n") + c.line + "\nkey b\n", SCRIPT),
                     KilledBySignal(SIGABRT),
                     "^" + reportPattern(Kind::FATAL_ERROR, "InputScript.cpp", c.problem) + detailPattern(detail) + "$")

@@ -3,6 +3,7 @@
 // thread only, once read.
 #include "platform/offscreen/InputScript.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -167,7 +168,21 @@ private:
     }
 
     [[noreturn]] void fail(const char* problem) const {
-        FATAL_ERROR(problem, diagnostics::aboutFile(path, "line " + std::to_string(number) + " is \"" + text + "\""));
+        FATAL_ERROR(problem, diagnostics::aboutFile(path, "line " + std::to_string(number) + " is \"" + shown() + "\""));
+    }
+
+    // The line as a terminal can show it: a byte that is not printable ASCII as \xNN (so a binary
+    // file cannot send the terminal commands), and only its first 80 bytes.
+    std::string shown() const {
+        constexpr std::size_t LIMIT = 80;
+        std::string out;
+        for (std::size_t i = 0; i < std::min(text.size(), LIMIT); ++i) {
+            const unsigned char byte = static_cast<unsigned char>(text[i]);
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += byte >= 0x20 && byte < 0x7F ? std::string(1, static_cast<char>(byte)) : escaped;
+        }
+        return text.size() > LIMIT ? out + "..." : out;
     }
 
     const std::string& path;
