@@ -15,6 +15,13 @@ namespace platform {
 // A window as the platform knows it; 0 for none.
 using WindowId = int;
 
+// Where the windows' input comes from.
+enum class InputSource {
+    USER,    // a window system's user: keys, clicks and the close button
+    SCRIPT,  // an input script, a line at a time as the program looks for input
+    NONE,    // nowhere: nothing will ever come, so a program that waits for input has its window closed
+};
+
 // What the window system tells the renderer, for the window given: from pumpEvents, or from
 // closeWindow for the window it closes.
 class EventSink {
@@ -75,11 +82,12 @@ public:
     // Delivers what the window system has reported since the last pump, without waiting.
     virtual void pumpEvents() = 0;
 
+    // Where input comes from, once started.
+    virtual InputSource inputSource() const = 0;
     // Plays the next line of the input script that is meant for window to the event sink: one
     // event, or the window's close (also when the script has no line left for it). Without a
     // script nothing is played, but a window whose program waits for input (waiting) closes, as
-    // nothing will ever come. False if nothing was played and nothing closed: then input comes, if
-    // ever, from a user (and always so on a platform that plays no script, as window 0 tells).
+    // nothing will ever come. False if nothing was played and nothing closed; always so for USER.
     // number: the window's place among the windows the program made, from 1, which scripts name.
     virtual bool deliverScriptedInput(WindowId window, int number, bool waiting) = 0;
 

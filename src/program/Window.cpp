@@ -51,10 +51,14 @@ enum class Asking { LOOKS, WAITS };
 
 // Under an input script, the program's waits and empty queues are what play it: asks the renderer
 // to play the window's next line and waits until it has. False when nothing was played (no script,
-// or a tick will do): the caller then waits as it would for a user. Without a script (a window
-// system's input) it asks nothing, so looking for input costs what it always has.
+// or a tick will do): the caller then waits as it would for a user. Input from a user, or looking
+// where no input will ever come, asks nothing, so looking for input costs what it always has; only
+// a wait there asks, as the renderer closes a window that would wait for ever.
 bool playNextLine(Window* window, EventSignal& signal, Tick tick, Asking asking) {
-    if (!Renderer::playsScript() || signal.isClosed()) return false;
+    const platform::InputSource source = Renderer::inputSource();
+    if (source == platform::InputSource::USER || (source == platform::InputSource::NONE && asking == Asking::LOOKS) ||
+        signal.isClosed())
+        return false;
     return CommandQueue::pushAndWait<bool>(
         window, command::PlayScriptedInput{tick == Tick::WILL_DO, asking == Asking::WAITS, nullptr});
 }

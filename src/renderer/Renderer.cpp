@@ -116,7 +116,7 @@ bool Renderer::isRunning() {
     return r.started && !r.stopped;
 }
 
-bool Renderer::playsScript() { return !state().scriptless; }
+platform::InputSource Renderer::inputSource() { return state().inputsource; }
 
 bool Renderer::isAwaited() { return rendererThread().stopRequested || CommandQueue::isDestructionQueued(); }
 
@@ -145,8 +145,7 @@ void Renderer::run() {
     pthread_setname_np(pthread_self(), "brindlewood");  // so the renderer is easy to find in a debugger
     static Input input;
     platform::windowSystem().start(input);
-    // Asked for no window, the platform plays nothing, and says whether it plays a script at all.
-    state().scriptless = !platform::windowSystem().deliverScriptedInput(0, 0, false);
+    state().inputsource = platform::windowSystem().inputSource();
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);

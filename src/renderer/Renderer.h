@@ -110,7 +110,7 @@ struct RendererStatics {
     std::map<int, Timer> timers;     // by id
     int windowsCreated = 0;
     std::atomic<std::int64_t> skippedticks{0};  // ticks that no repeating timer could keep, all together
-    std::atomic<bool> scriptless{false};  // the platform plays no input script: known once it has started
+    std::atomic<platform::InputSource> inputsource{platform::InputSource::USER};  // known once the platform started
     MouseEvent::Button currentbutton = MouseEvent::NO_BUTTON;
     // The commands being executed, reused from turn to turn so taking the queue allocates nothing.
     // Kept here, in a record never destroyed, because the renderer still runs while statics die.
@@ -142,9 +142,9 @@ public:
     static bool onRendererThread();
     // Whether the renderer runs: started and not yet stopped at process exit.
     static bool isRunning();
-    // Whether the platform plays an input script, so that a program looking for input is to ask the
-    // renderer for the next line. Any thread, once a window exists.
-    static bool playsScript();
+    // Where the platform's input comes from: other than from a user, a program that looks for input
+    // asks the renderer to play it. Any thread, once a window exists.
+    static platform::InputSource inputSource();
     // Whether a user thread waits for the renderer to leave the platform's turn: the process is
     // exiting, or a window's destructor waits. Pointer motion then is dropped, not worked through.
     static bool isAwaited();

@@ -202,7 +202,7 @@ public:
         closeWindowsDestroyedElsewhere();
         glutMainLoopEvent();
     }
-    // Input comes from the user here, never from a script.
+    InputSource inputSource() const override { return InputSource::USER; }
     bool deliverScriptedInput(WindowId, int, bool) override { return false; }
 
     void drawBuiltinText(int fontId, int size, const std::string& text) override {

@@ -164,7 +164,6 @@ void OffscreenPlatform::pumpEvents() {
 }
 
 bool OffscreenPlatform::deliverScriptedInput(WindowId window, int number, bool waiting) {
-    if (window == 0) return true;  // no window: only says that input comes from here
     if (!scripted && !waiting) return false;
     if (!input.playNext(number, window, *sink)) closeAsUser(window);
     return true;

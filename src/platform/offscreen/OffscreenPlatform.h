@@ -43,6 +43,7 @@ public:
     void requestExpose() override { exposeRequested.insert(current); }
 
     void pumpEvents() override;
+    InputSource inputSource() const override { return scripted ? InputSource::SCRIPT : InputSource::NONE; }
     bool deliverScriptedInput(WindowId window, int number, bool waiting) override;
 
     void drawBuiltinText(int fontId, int size, const std::string& text) override;
