@@ -47,7 +47,7 @@ constexpr auto ANIMATION_TIME = std::chrono::seconds(5);
 const std::string ANIMATION = "animation";
 constexpr int TEXTS = 5000;
 constexpr int SPRITES = 10000;
-constexpr int PICTURE_FRAMES = 20;
+constexpr int PICTURE_FRAMES = 200;  // a round of 20 was decided by one late swap
 const std::string DISCS = "bouncing discs";
 
 enum Path { DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF, AUTOFLIP_ON, PATH_COUNT };

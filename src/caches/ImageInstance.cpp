@@ -376,6 +376,23 @@ bool Renderer::ImageInstance::startPictureRun(int handle, int context) const {
     return true;
 }
 
+bool Renderer::ImageInstance::isOpaque() const {
+    if (opacityGeneration == generation) return opaque;
+    // Eight bytes at a time, two pixels, whose alpha bytes are kept by the mask.
+    const unsigned char alphaBytes[8] = {0, 0, 0, 255, 0, 0, 0, 255};
+    std::uint64_t mask, all = ~std::uint64_t(0);
+    std::memcpy(&mask, alphaBytes, sizeof mask);
+    const std::size_t bytes = storeBytes(*this), pairs = bytes / sizeof all;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        std::uint64_t two;
+        std::memcpy(&two, data.get() + i * sizeof two, sizeof two);
+        all &= two;
+    }
+    opaque = (all & mask) == mask && (bytes % sizeof all == 0 || data[bytes - 1] == 255);
+    opacityGeneration = generation;
+    return opaque;
+}
+
 void Renderer::ImageInstance::endPictureRun() {
     glDisable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -407,7 +424,7 @@ void Renderer::ImageInstance::drawImage(int handle, int x, int y, RendererStatic
     if (columns.count == 0 || rows.count == 0) return;
     if (joinsRun) return pictureQuad(x, y, image.width, image.height);
     DrawState state;
-    state.blend = components == 4;
+    state.blend = components == 4 && !image.isOpaque();
     applyState(window, state);
     glDrawBuffer(GL_BACK);
     if (image.startPictureRun(handle, window.platformid)) {
