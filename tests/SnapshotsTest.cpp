@@ -135,7 +135,7 @@ TEST(Snapshots, AreNumberedInTheOrderTheWindowsWereMade) {
             << "window " << n + 1;
 }
 
-// A folder that cannot be written, or a window whose picture is gone with it.
+// A folder that cannot be written, a full disk, or a window whose picture is gone with it.
 TEST(Snapshots, ASnapshotThatCannotBeSavedIsAWarningAndTheProgramGoesOn) {
     struct Case {
         std::string folder;  // in the scratch folder, which holds a file named "file"
@@ -149,6 +149,12 @@ TEST(Snapshots, ASnapshotThatCannotBeSavedIsAWarningAndTheProgramGoesOn) {
              drawScene(shown.window);
          },
          "not writable"},
+        {"full",  // window-2.png leads to a device that is always full
+         [] {
+             ShownWindow shown;
+             drawScene(shown.window);
+         },
+         "not written in full: the disk may be full"},
         {"snapshots",
          [] {
              ShownWindow shown;
@@ -159,7 +165,10 @@ TEST(Snapshots, ASnapshotThatCannotBeSavedIsAWarningAndTheProgramGoesOn) {
     };
     ScratchFolder scratch("snapshots");
     std::ofstream(scratch / "file") << "a file, not a folder";
-    const std::size_t rows = drawsOffscreen() ? 1 : cases.size();  // no other program reaches offscreen windows
+    std::filesystem::create_directory(scratch / "full");
+    std::filesystem::create_symlink("/dev/full", scratch / "full" / "window-2.png");
+    // No other program reaches offscreen windows to destroy one.
+    const std::size_t rows = drawsOffscreen() ? cases.size() - 1 : cases.size();
     for (std::size_t row = 0; row < rows; ++row) {
         SCOPED_TRACE(cases[row].reason);
         const std::filesystem::path folder = scratch / cases[row].folder;

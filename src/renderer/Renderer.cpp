@@ -405,9 +405,12 @@ void Renderer::saveSnapshot(RendererStatics::RendererWindow& window) {
     }
     std::error_code ignored;  // a folder that cannot be made cannot be written: the save says so
     std::filesystem::create_directories(folder, ignored);
-    if (ImageInstance::pngsaveTopFirst(path, static_cast<unsigned short>(window.width),
-                                       static_cast<unsigned short>(window.height), pixels.data()) != SaveOutcome::SAVED)
-        WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, "not writable"));
+    const SaveOutcome outcome = ImageInstance::pngsaveTopFirst(
+        path, static_cast<unsigned short>(window.width), static_cast<unsigned short>(window.height), pixels.data());
+    if (outcome != SaveOutcome::SAVED)
+        WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, outcome == SaveOutcome::NOT_OPENED
+                                                                     ? "not writable"
+                                                                     : "not written in full: the disk may be full"));
 }
 
 void Renderer::saveSnapshotsAtExit() {
