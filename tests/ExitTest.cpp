@@ -51,6 +51,29 @@ TEST(Exit, ProgramsThatDrawAndReturnFromMainExitCleanly) { expectFiftyCleanExits
 // The window is then destroyed among the exit handlers, after the GL driver's lazy set-up.
 TEST(Exit, ProgramsWithAFileScopeWindowExitCleanly) { expectFiftyCleanExits("draw_from_file_scope"); }
 
+// A grader starts Xvfb and the program together: the program waits for the server to answer.
+TEST(Exit, AProgramStartedJustBeforeItsXServerWaitsForIt) {
+    const std::string display = ":" + std::to_string(300 + getpid() % 600);
+    FILE* pipe = popen(("DISPLAY=" + display + " " BRINDLEWOOD_BINARY_DIR "/tests/draw_and_return 2>&1").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const pid_t server = fork();
+    if (server == 0) {
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDERR_FILENO);
+        execlp("Xvfb", "Xvfb", display.c_str(), "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    const int status = pclose(pipe);
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    EXPECT_EQ(output, "");
+}
+
 // The program returns from main while a burst of pointer motion (100,000 moves, several seconds of
 // it) pours into its window, with every core busy. Working through that backlog kept the window's
 // destructor waiting for minutes, and the exit that followed crashed and lost the program's output.

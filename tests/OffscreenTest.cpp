@@ -253,22 +253,25 @@ TEST_F(OffscreenPlatform, ClosingAsTheUserWouldTellsTheRendererAndForgetsTheWind
 
 TEST(PlatformChoice, WithoutADisplayOrAKnownPlatformTheProgramSaysWhatToSet) {
     struct Case {
+        const char* display;       // null: unset
         const char* platformName;  // null: unset
         std::string report;
     };
+    const std::string noDisplay =
+        reportPattern(Kind::FATAL_ERROR, "GlutPlatform.cpp",
+                      "The display could not be opened: set BRINDLEWOOD_PLATFORM=offscreen to draw without one");
     const std::vector<Case> cases = {
-        {nullptr,
-         reportPattern(Kind::FATAL_ERROR, "GlutPlatform.cpp",
-                       "The display could not be opened: set BRINDLEWOOD_PLATFORM=offscreen to draw without one") +
-             detailPattern("DISPLAY is not set")},
-        {"wayland", reportPattern(Kind::FATAL_ERROR, "Platform.cpp",
-                                  "BRINDLEWOOD_PLATFORM is \"wayland\": set it to offscreen to draw without a "
-                                  "display, or leave it unset to draw on X")},
+        {nullptr, nullptr, noDisplay + detailPattern("DISPLAY is not set")},
+        {":999", nullptr, noDisplay + detailPattern("DISPLAY is \":999\"")},  // no server ever answers there
+        {nullptr, "wayland",
+         reportPattern(Kind::FATAL_ERROR, "Platform.cpp",
+                       "BRINDLEWOOD_PLATFORM is \"wayland\": set it to offscreen to draw without a "
+                       "display, or leave it unset to draw on X")},
     };
     for (const Case& c : cases) {
         EXPECT_DEATH(
             {
-                unsetenv("DISPLAY");
+                c.display ? setenv("DISPLAY", c.display, 1) : unsetenv("DISPLAY");
                 c.platformName ? setenv("BRINDLEWOOD_PLATFORM", c.platformName, 1) : unsetenv("BRINDLEWOOD_PLATFORM");
                 Window window(50, 50, "no display");
             },

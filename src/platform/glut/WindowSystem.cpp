@@ -10,10 +10,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shared/Diagnostics.h"
@@ -95,9 +98,16 @@ unsigned char component(unsigned long pixel, unsigned long mask) {
 namespace windowsystem {
 
 bool openDisplay() {
+    // An X server just started, or refusing a burst of connections, answers within moments: a
+    // program started together with its Xvfb would otherwise fail at once.
+    constexpr auto PATIENCE = std::chrono::seconds(2);
+    constexpr auto RETRY = std::chrono::milliseconds(50);
+    const char* name = std::getenv("DISPLAY");
+    const auto giveUp = std::chrono::steady_clock::now() + (name && *name ? PATIENCE : PATIENCE.zero());
     WindowSystemStatics& s = statics();
     std::lock_guard<std::recursive_mutex> guard(s.mutex);
-    s.watcher = XOpenDisplay(nullptr);
+    while (!(s.watcher = XOpenDisplay(nullptr)) && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(RETRY);
     return s.watcher != nullptr;
 }
 

@@ -11,7 +11,8 @@ namespace windowsystem {
 using WindowId = unsigned long;
 
 // Opens our own connection to the display that the toolkit will use (the one DISPLAY names), which
-// later watches for windows destroyed by another program; false if the display cannot be opened.
+// later watches for windows destroyed by another program; false if the display cannot be opened,
+// also after trying again for two seconds when DISPLAY names one.
 bool openDisplay();
 // Reports X errors as WARNINGs and lets the program go on, instead of Xlib's exit. Errors about
 // windows that the window system destroyed behind the toolkit's back are expected and not reported.
