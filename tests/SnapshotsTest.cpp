@@ -3,6 +3,7 @@
 // window-N.png, N counting windows in the order they were made. Pictures are read back from the
 // files through ImageMagick.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -135,26 +136,22 @@ TEST(Snapshots, AreNumberedInTheOrderTheWindowsWereMade) {
             << "window " << n + 1;
 }
 
-// A folder that cannot be written, a full disk, or a window whose picture is gone with it.
+// A folder that cannot be written, a full disk, a FIFO that nothing reads (which would hold the
+// renderer for ever), or a window whose picture is gone with it.
 TEST(Snapshots, ASnapshotThatCannotBeSavedIsAWarningAndTheProgramGoesOn) {
     struct Case {
         std::string folder;  // in the scratch folder, which holds a file named "file"
         std::function<void()> makeAndClose;
         std::string reason;
     };
+    const auto drawAndDelete = [] {
+        ShownWindow shown;
+        drawScene(shown.window);
+    };
     const std::vector<Case> cases = {
-        {"file/snapshots",
-         [] {
-             ShownWindow shown;
-             drawScene(shown.window);
-         },
-         "not writable"},
-        {"full",  // window-2.png leads to a device that is always full
-         [] {
-             ShownWindow shown;
-             drawScene(shown.window);
-         },
-         "not written in full: the disk may be full"},
+        {"file/snapshots", drawAndDelete, "not writable"},
+        {"full", drawAndDelete, "not written in full: the disk may be full"},  // window-2.png: /dev/full
+        {"fifo", drawAndDelete, "a FIFO that no program reads"},               // window-3.png
         {"snapshots",
          [] {
              ShownWindow shown;
@@ -167,6 +164,8 @@ TEST(Snapshots, ASnapshotThatCannotBeSavedIsAWarningAndTheProgramGoesOn) {
     std::ofstream(scratch / "file") << "a file, not a folder";
     std::filesystem::create_directory(scratch / "full");
     std::filesystem::create_symlink("/dev/full", scratch / "full" / "window-2.png");
+    std::filesystem::create_directory(scratch / "fifo");
+    ASSERT_EQ(mkfifo((scratch / "fifo" / "window-3.png").c_str(), 0600), 0);
     // No other program reaches offscreen windows to destroy one.
     const std::size_t rows = drawsOffscreen() ? cases.size() - 1 : cases.size();
     for (std::size_t row = 0; row < rows; ++row) {

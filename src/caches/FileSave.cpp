@@ -177,10 +177,15 @@ SaveOutcome writeInPlace(Descriptor& file, const struct stat& status, std::strin
 
 }  // namespace
 
-SaveOutcome saveFile(const std::string& path, std::string_view bytes) {
+SaveOutcome saveFile(const std::string& path, std::string_view bytes, FifoReader reader) {
     // The open a direct write makes, less the truncation: it alone decides whether the save may go on.
-    Descriptor file(open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    // Without waiting, it fails on a FIFO that no program reads; the writes that follow may wait.
+    const int waiting = reader == FifoReader::REQUIRED ? O_NONBLOCK : 0;
+    Descriptor file(open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | waiting));
+    if (!file.isOpen() && errno == ENXIO && waiting) return SaveOutcome::NO_READER;
     if (!file.isOpen() && errno != ENOENT) return SaveOutcome::NOT_OPENED;
+    if (file.isOpen() && waiting && fcntl(file.get(), F_SETFL, fcntl(file.get(), F_GETFL) & ~O_NONBLOCK) != 0)
+        return SaveOutcome::NOT_OPENED;
     struct stat status {};
     if (file.isOpen() && fstat(file.get(), &status) != 0) return SaveOutcome::NOT_OPENED;
 

@@ -9,10 +9,15 @@ enum class SaveOutcome {
     SAVED,
     NOT_OPENED,   // opening the file for writing would have failed
     NOT_WRITTEN,  // opening would have succeeded, writing the content would not
+    NO_READER,    // a FIFO that no program reads, where a reader is required
 };
+
+// Whether a save into a FIFO waits for a program to read it, as a direct write would, or finds one
+// reading already: the renderer, which serves every window, must not wait for ever.
+enum class FifoReader { AWAITED, REQUIRED };
 
 // Makes bytes the whole content of the file that path names, through any symbolic links. Succeeds
 // or fails exactly when opening that file for writing and writing it would, but keeps the old
 // content on failure wherever a new copy can replace the file; a regular file keeps its mode, owner
 // and other names, and a device or FIFO is written directly.
-SaveOutcome saveFile(const std::string& path, std::string_view bytes);
+SaveOutcome saveFile(const std::string& path, std::string_view bytes, FifoReader reader = FifoReader::AWAITED);

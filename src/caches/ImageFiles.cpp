@@ -110,11 +110,11 @@ struct Save {
 }
 
 // Writes what was encoded into the file; whether that worked is the caller's to report.
-SaveOutcome writeSave(Save& save) {
+SaveOutcome writeSave(Save& save, FifoReader reader = FifoReader::AWAITED) {
     const bool encoded = std::fclose(save.file) == 0;  // the last bytes reach memory only now
     save.file = nullptr;
     if (!encoded) abandonSave(save);
-    const SaveOutcome outcome = saveFile(save.target, std::string_view(save.bytes, save.size));
+    const SaveOutcome outcome = saveFile(save.target, std::string_view(save.bytes, save.size), reader);
     std::free(save.bytes);
     return outcome;
 }
@@ -383,7 +383,7 @@ SaveOutcome Renderer::ImageInstance::pngsaveTopFirst(const std::string& filename
     std::vector<png_bytep> rows(height);
     for (unsigned int n = 0; n < height; ++n) rows[n] = pixels + std::size_t(n) * width * 4;
     encodePng(save, width, height, rows);
-    return writeSave(save);
+    return writeSave(save, FifoReader::REQUIRED);
 }
 
 void Renderer::ImageInstance::saveImage(int handle, const std::string& filename, Image::Type type) {

@@ -55,8 +55,9 @@ public:
     static void pngload(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data);
     static void jpegsave(const char* filename, unsigned short width, unsigned short height, unsigned char* data);
     static void pngsave(const char* filename, unsigned short width, unsigned short height, unsigned char* data);
-    // Saves RGBA pixels whose rows run top first as a PNG file; a file that cannot be written does
-    // not halt, but is the caller's to report.
+    // Saves RGBA pixels whose rows run top first as a PNG file, for the renderer: a file that cannot
+    // be written does not halt, but is the caller's to report, and a FIFO is written only if a
+    // program reads it already.
     static SaveOutcome pngsaveTopFirst(const std::string& filename, unsigned short width, unsigned short height,
                                        unsigned char* pixels);
 

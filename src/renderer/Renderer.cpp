@@ -65,6 +65,18 @@ RendererThread& rendererThread() { return *Globals<RendererThread>::impl(); }
 
 const char* const SNAPSHOT_NOT_SAVED = "The picture of a closing window could not be saved";
 
+// What the WARNING of a snapshot that could not be saved says of its file.
+const char* whyNotSaved(SaveOutcome outcome) {
+    switch (outcome) {
+        case SaveOutcome::NOT_WRITTEN:
+            return "not written in full: the disk may be full";
+        case SaveOutcome::NO_READER:
+            return "a FIFO that no program reads";
+        default:
+            return "not writable";
+    }
+}
+
 // The folder that BRINDLEWOOD_SNAPSHOTS names, or null: closing windows then save nothing.
 const char* snapshotFolder() {
     const char* folder = std::getenv("BRINDLEWOOD_SNAPSHOTS");
@@ -407,10 +419,7 @@ void Renderer::saveSnapshot(RendererStatics::RendererWindow& window) {
     std::filesystem::create_directories(folder, ignored);
     const SaveOutcome outcome = ImageInstance::pngsaveTopFirst(
         path, static_cast<unsigned short>(window.width), static_cast<unsigned short>(window.height), pixels.data());
-    if (outcome != SaveOutcome::SAVED)
-        WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, outcome == SaveOutcome::NOT_OPENED
-                                                                     ? "not writable"
-                                                                     : "not written in full: the disk may be full"));
+    if (outcome != SaveOutcome::SAVED) WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, whyNotSaved(outcome)));
 }
 
 void Renderer::saveSnapshotsAtExit() {
