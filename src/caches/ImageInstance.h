@@ -105,7 +105,7 @@ private:
     // large to be kept as a texture.
     bool startPictureRun(int handle, int context) const;
     // Whether every pixel of a picture with alpha is opaque, so that drawing it need not blend:
-    // blending takes a fifth of a whole-window picture's time on llvmpipe and changes no opaque
+    // blending took up to a fifth of a whole-window picture's time on llvmpipe, and changes no opaque
     // pixel. Worked out once for each generation of pixels; the caller holds the mutex.
     bool isOpaque() const;
 
