@@ -502,7 +502,7 @@ struct TextCase {
 constexpr double UPRIGHT = NAN;
 
 // Text in each way the renderer draws it: plain, see-through over red, XOR over black, with
-// kerning pairs, turned, scaled, and cut by each edge of the window.
+// kerning pairs, turned, scaled, cut by each edge of the window, and with control characters.
 const TextCase TEXT_CASES[] = {
     {"Hello, world", 10, 30, Style::BLACK, UPRIGHT, 1, 1},
     {"AVAWAY To Ty", 10, 60, Style(Color(0, 0, 255, 128)), UPRIGHT, 1, 1},
@@ -514,6 +514,7 @@ const TextCase TEXT_CASES[] = {
     {"top edge", 100, 6, Style::BLACK, UPRIGHT, 1, 1},
     {"right edge cut", 330, 240, Style::BLACK, UPRIGHT, 1, 1},
     {"bottom edge", 200, 303, Style::BLACK, UPRIGHT, 1, 1},
+    {"no\nnew\tline", 20, 250, Style::BLACK, UPRIGHT, 1, 1},
 };
 
 // Draws the cases over a red block (under the see-through text) and a black one (under the XOR),
