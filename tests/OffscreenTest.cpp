@@ -196,7 +196,7 @@ protected:
     static constexpr int WIDTH = 4, HEIGHT = 3;
     void SetUp() override {
         Offscreen::SetUp();
-        platform.start(sink);
+        platform.start(sink, true);
         window = platform.openWindow(0, 0, false, WIDTH, HEIGHT, "pages");
     }
     static void clearTo(float red, float green, float blue) {

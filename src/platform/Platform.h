@@ -52,8 +52,9 @@ public:
     virtual ~Platform() = default;
 
     // Connects to the window system, which reports to sink from now on; its errors are reported as
-    // WARNINGs.
-    virtual void start(EventSink& sink) = 0;
+    // WARNINGs. shownWanted: shownPixels will be asked for; without it a platform need not keep
+    // what its windows show.
+    virtual void start(EventSink& sink, bool shownWanted) = 0;
     // A double-buffered window with a GL context of its own, made current; x and y chosen by the
     // window system unless positioned.
     virtual WindowId openWindow(int x, int y, bool positioned, int width, int height, const std::string& title) = 0;
@@ -74,7 +75,7 @@ public:
     virtual void ignoreKeyRepeat(bool ignore) = 0;
     virtual void swap() = 0;
     // What the current window shows, as last presented by swap(): width x height RGBA pixels,
-    // the top row first; empty if the window system cannot give it.
+    // the top row first; empty if the window system cannot give it, or was not asked to keep it.
     virtual std::vector<unsigned char> shownPixels(int width, int height) = 0;
     // Asks for an exposed() call on the next pump.
     virtual void requestExpose() = 0;

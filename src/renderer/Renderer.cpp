@@ -156,7 +156,7 @@ void Renderer::stopAtExit(int status, void*) {
 void Renderer::run() {
     pthread_setname_np(pthread_self(), "brindlewood");  // so the renderer is easy to find in a debugger
     static Input input;
-    platform::windowSystem().start(input);
+    platform::windowSystem().start(input, snapshotFolder() != nullptr);
     state().inputsource = platform::windowSystem().inputSource();
     RendererThread& r = rendererThread();
     {

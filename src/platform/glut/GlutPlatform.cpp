@@ -107,7 +107,7 @@ GlutState& glutState() { return *Globals<GlutState>::impl(); }
 
 class GlutPlatform final : public Platform {
 public:
-    void start(EventSink& eventSink) override {
+    void start(EventSink& eventSink, bool) override {  // the X server keeps what windows show
         glutState().sink = &eventSink;
         // The toolkit would end the process with a line of its own that leaves the user stuck.
         if (!windowsystem::openDisplay()) {

@@ -57,8 +57,9 @@ EGLConfig xVisualConfig(EGLDisplay display) {
 
 }  // namespace
 
-void OffscreenPlatform::start(EventSink& eventSink) {
+void OffscreenPlatform::start(EventSink& eventSink, bool shownWanted) {
     sink = &eventSink;
+    keepsShown = shownWanted;
     if (const char* screen = std::getenv("BRINDLEWOOD_SCREEN")) {
         if (auto size = screenSizeFrom(screen))
             std::tie(screenWidth, screenHeight) = *size;
@@ -131,6 +132,7 @@ void OffscreenPlatform::position(int& x, int& y) {
 }
 
 void OffscreenPlatform::swap() {
+    if (!keepsShown) return;
     OffscreenWindow& window = currentRecord();
     window.shown.resize(std::size_t(window.width) * window.height * 4);
     window.shownWidth = window.width;
@@ -143,6 +145,7 @@ void OffscreenPlatform::swap() {
 }
 
 std::vector<unsigned char> OffscreenPlatform::shownPixels(int width, int height) {
+    if (!keepsShown) return {};
     const OffscreenWindow& window = currentRecord();
     std::vector<unsigned char> pixels(std::size_t(width) * height * 4);
     // GL's rows run bottom up; a part of the window not shown yet stays black, as on a screen.

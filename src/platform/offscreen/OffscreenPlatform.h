@@ -24,7 +24,7 @@ std::optional<std::pair<int, int>> screenSizeFrom(const char* value);
 
 class OffscreenPlatform final : public Platform {
 public:
-    void start(EventSink& sink) override;
+    void start(EventSink& sink, bool shownWanted) override;
     WindowId openWindow(int x, int y, bool positioned, int width, int height, const std::string& title) override;
     WindowId enterFullScreen(int width, int height, int depth, int rate) override;
     void leaveFullScreen() override;
@@ -79,6 +79,9 @@ private:
     WindowId lastId = 0;
     WindowId fullScreenWindow = 0;
     std::set<WindowId> exposeRequested;
+    // Whether a swap keeps what it shows: a copy of the whole window, which nobody sees unless
+    // snapshots are taken, and which took six sevenths of a whole-window picture's frame.
+    bool keepsShown = false;
     bool scripted = false;  // BRINDLEWOOD_INPUT names a script; without one, no input ever comes
     InputScript input;      // the script's lines, or none
 };
