@@ -1,7 +1,8 @@
 // The platform without a display: Mesa's EGL surfaceless platform, one GL context per window
-// (its own GL state, as a toolkit window has), drawing into a pbuffer of the window's size and
-// showing a picture of its own, kept apart as a window system's back and front buffers are. No input comes but what the program's side asks for. Renderer thread only, but for
-// built-in font metrics.
+// (its own GL state, as a toolkit window has), drawing into a pbuffer of the window's size. When
+// snapshots are taken, a swap also keeps a copy of what it shows, apart from the drawing, as a
+// window system's front buffer is. No input comes but what the program's side asks for. Renderer
+// thread only, but for built-in font metrics.
 #pragma once
 
 #include <EGL/egl.h>
