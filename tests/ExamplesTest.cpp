@@ -269,6 +269,9 @@ TEST_F(Examples, PaintDrawsWhereDraggedInThePickedColourSavesAndClears) {
     drag(window.input, 100, 150, 250, 150);
     window.input.moveTo(100, 400);  // no button held: paints nothing
     window.input.moveTo(250, 400);
+    // The program reads its keys before its mouse events, so the black stroke must be drawn
+    // before the key that turns the brush red: a busy machine may wake it only once for both.
+    ASSERT_TRUE(window.waitUntilShows("a black stroke", [](const Picture& shot) { return near(shot, 175, 150, isDark); }));
     window.input.key("r");
     drag(window.input, 100, 300, 250, 300);
     std::optional<Picture> painted = window.waitUntilShows("a black and a red stroke", [](const Picture& shot) {
