@@ -158,6 +158,11 @@ TEST(InputScriptDeathTest, ALineThatCannotBeReadHaltsNamingTheFileTheLineAndItsT
         {"move 1 two", position},
         {"press 1.5 2", position},
         {"click 1 99999999999", position},
+        // A number is an optional minus, then digits only.
+        {"click +5 1", position},
+        {"click \v5 1", position, "click \\x0B5 1"},
+        {"move 5 \f1", position, "move 5 \\x0C1"},
+        {std::string("click 5\0x 1", 11), position, "click 5\\x00x 1"},
         {"click 1 2 3", tooMuch},
         {"press 1 2 left 4", tooMuch},
         {"release 1 2 LEFT", button},

@@ -4,11 +4,9 @@
 #include "platform/offscreen/InputScript.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #include "NamedKey.h"
@@ -77,15 +75,12 @@ std::vector<std::string> wordsOf(const std::string& text) {
     return words;
 }
 
+// A whole number as written in a script: an optional minus, then digits only (no plus, no leading
+// white space, nothing after them), within int.
 bool readWholeNumber(const std::string& word, int& value) {
-    char* end = nullptr;
-    errno = 0;
-    const long read = std::strtol(word.c_str(), &end, 10);
-    if (word.empty() || *end != '\0' || errno == ERANGE || read < std::numeric_limits<int>::min() ||
-        read > std::numeric_limits<int>::max())
-        return false;
-    value = static_cast<int>(read);
-    return true;
+    const char* const end = word.data() + word.size();
+    const auto [stop, error] = std::from_chars(word.data(), end, value);
+    return error == std::errc() && stop == end;
 }
 
 bool readButton(const std::string& word, MouseEvent::Button& button) {
