@@ -187,15 +187,28 @@ TEST(InputScriptDeathTest, ALineThatCannotBeReadHaltsNamingTheFileTheLineAndItsT
     }
 }
 
-TEST(InputScriptDeathTest, AFileThatCannotBeReadHalts) {
+// A script is read whole before the program runs, so one that never ends (a device, a FIFO) or
+// is longer than a script may be halts instead of filling the memory.
+TEST(InputScriptDeathTest, AFileThatCannotBeReadOrIsTooLongHalts) {
+    const char* const unreadable = "The input script could not be read";
+    const char* const tooLong = "The input script is longer than a script may be";
+    ScratchFolder folder("long-script");
+    const std::string longScript = folder / "long.txt";
+    std::ofstream(longScript) << "key a\n" << std::string(InputScript::MAX_BYTES, '#');
     const struct {
-        const char* path;
+        std::string path;
+        const char* problem;
         const char* reason;
-    } cases[] = {{"/absent/script.txt", "no such file"}, {"/", "not readable"}};
+    } cases[] = {
+        {"/absent/script.txt", unreadable, "no such file"},
+        {"/", unreadable, "not readable"},
+        {"/dev/zero", tooLong, "it goes on past 32 MiB"},
+        {longScript, tooLong, "it goes on past 32 MiB"},
+    };
     for (const auto& c : cases) {
         EXPECT_EXIT(InputScript::read(c.path), KilledBySignal(SIGABRT),
-                    "^" + reportPattern(Kind::FATAL_ERROR, "InputScript.cpp", "The input script could not be read") +
-                        detailPattern("File \"" + std::string(c.path) + "\": " + c.reason) + "$");
+                    "^" + reportPattern(Kind::FATAL_ERROR, "InputScript.cpp", c.problem) +
+                        detailPattern("File \"" + c.path + "\": " + c.reason) + "$");
     }
 }
 

@@ -125,7 +125,7 @@ public:
     LineReader(const std::string& path, int number, const std::string& text) : path(path), number(number), text(text) {}
 
     // Reads the line into lines, for the window that window names (changed by a window line).
-    void readInto(std::map<int, std::deque<ScriptedInput>>& lines, int& window) const {
+    void readInto(std::vector<ScriptedInput>& lines, int& window) const {
         const std::vector<std::string> words = wordsOf(text);
         if (words.empty() || words[0][0] == '#') return;
         const std::string& event = words[0];
@@ -151,7 +151,9 @@ public:
         } else {
             fail(UNKNOWN_EVENT);
         }
-        lines[window].push_back(line);
+        line.window = window;
+        line.line = number;
+        lines.push_back(line);
     }
 
 private:
@@ -187,40 +189,90 @@ private:
 
 }  // namespace
 
+// Reads a script's text as it comes, a line at a time, keeping only the lines read so far and the
+// part of a line not yet ended.
+class InputScript::Reader {
+public:
+    explicit Reader(const std::string& path) : path(path) {}
+
+    void take(const char* text, std::size_t size) {
+        for (const char* end = text + size; text < end;) {
+            const char* const lineEnd = std::find(text, end, '\n');
+            unended.append(text, lineEnd);
+            if (lineEnd == end) return;
+            readLine();
+            text = lineEnd + 1;
+        }
+    }
+
+    InputScript finish() {
+        if (!unended.empty()) readLine();
+        script.groupByWindow();
+        return std::move(script);
+    }
+
+private:
+    void readLine() {
+        if (!unended.empty() && unended.back() == '\r') unended.pop_back();  // written on Windows
+        LineReader(path, ++number, unended).readInto(script.lines, window);
+        unended.clear();
+    }
+
+    const std::string& path;
+    InputScript script;
+    std::string unended;
+    int window = 1;
+    int number = 0;
+};
+
 // Read through stdio: a stream would throw on a folder.
 InputScript InputScript::read(const std::string& path) {
-    std::string text;
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file) {
-        char block[4096];
-        while (const std::size_t got = std::fread(block, 1, sizeof block, file)) text.append(block, got);
+    if (!file) FATAL_ERROR("The input script could not be read", diagnostics::unreadableFile(path));
+    Reader reader(path);
+    std::vector<char> block(65536);
+    std::size_t total = 0;
+    while (const std::size_t got = std::fread(block.data(), 1, block.size(), file)) {
+        total += got;
+        if (total > MAX_BYTES) {
+            std::fclose(file);
+            FATAL_ERROR("The input script is longer than a script may be",
+                        diagnostics::aboutFile(path, "it goes on past " + std::to_string(MAX_BYTES >> 20) + " MiB"));
+        }
+        reader.take(block.data(), got);
     }
-    const bool failed = !file || std::ferror(file);
-    if (file) std::fclose(file);
+    const bool failed = std::ferror(file);
+    std::fclose(file);
     if (failed) FATAL_ERROR("The input script could not be read", diagnostics::unreadableFile(path));
-    return parse(text, path);
+    return reader.finish();
 }
 
 InputScript InputScript::parse(const std::string& text, const std::string& path) {
-    InputScript script;
-    int window = 1;
-    int number = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') line.pop_back();  // written on Windows
-        LineReader(path, ++number, line).readInto(script.lines, window);
-        at = end + 1;
+    Reader reader(path);
+    reader.take(text.data(), text.size());
+    return reader.finish();
+}
+
+void InputScript::groupByWindow() {
+    std::sort(lines.begin(), lines.end(), [](const ScriptedInput& a, const ScriptedInput& b) {
+        return a.window != b.window ? a.window < b.window : a.line < b.line;
+    });
+    for (std::uint32_t at = 0; at < lines.size(); ++at) {  // MAX_BYTES holds far fewer lines than this counts
+        if (windows.empty() || windows.back().window != lines[at].window) windows.push_back({lines[at].window, at, at});
+        windows.back().end = at + 1;
     }
-    return script;
+}
+
+InputScript::WindowLines* InputScript::linesFor(int window) {
+    const auto found = std::lower_bound(windows.begin(), windows.end(), window,
+                                        [](const WindowLines& lines, int number) { return lines.window < number; });
+    return found != windows.end() && found->window == window ? &*found : nullptr;
 }
 
 bool InputScript::playNext(int number, WindowId id, EventSink& sink) {
-    auto found = lines.find(number);
-    if (found == lines.end() || found->second.empty()) return false;
-    const ScriptedInput line = found->second.front();
-    found->second.pop_front();
+    WindowLines* own = linesFor(number);
+    if (!own || own->next == own->end) return false;
+    const ScriptedInput line = lines[own->next++];
     Pointer& pointer = pointers[number];
     switch (line.kind) {
         case ScriptedInput::CLICK:
