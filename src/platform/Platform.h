@@ -101,7 +101,7 @@ public:
 
 // The platform that the environment's BRINDLEWOOD_PLATFORM names: "offscreen" (windows drawn into
 // pictures of their own, no display needed), or freeglut and X when it is unset or empty; any other
-// value is a FATAL ERROR.
+// value is a FATAL ERROR, as is an input script (BRINDLEWOOD_INPUT) on X.
 Platform& windowSystem();
 
 // Each platform's one instance.
