@@ -188,6 +188,7 @@ struct RecordingSink final : platform::EventSink {
     void reshaped(platform::WindowId, int, int) override {}
     void exposed(platform::WindowId, bool) override {}
     void closed(platform::WindowId window) override { closedWindows.push_back(window); }
+    void snapshot() override {}
 };
 
 // The platform on its own, driven from this thread as the renderer drives it.

@@ -64,6 +64,7 @@ struct RendererThread {
 RendererThread& rendererThread() { return *Globals<RendererThread>::impl(); }
 
 const char* const SNAPSHOT_NOT_SAVED = "The picture of a closing window could not be saved";
+const char* const ASKED_SNAPSHOT_NOT_SAVED = "The picture that the input script asked for could not be saved";
 
 // What the WARNING of a snapshot that could not be saved says of its file.
 const char* whyNotSaved(SaveOutcome outcome) {
@@ -199,6 +200,7 @@ void Renderer::run() {
         idle();
     }
     saveSnapshotsAtExit();
+    platform::windowSystem().endScript();
     // Nothing more is drawn; the platform and the driver are left as they are for the process's end
     // to release (tearing them down here raced the driver's own exit handlers).
     CommandQueue::closeQueue();
@@ -382,6 +384,7 @@ void Renderer::createWindow(const command::CreateWindow& c, Window* w) {
     if (!inGameMode) id = platform.openWindow(c.x, c.y, positioned, c.width, c.height, c.title);
     RendererStatics::RendererWindow& record = s.records[w];
     record.number = ++s.windowsCreated;
+    platform.windowMade(record.number, c.title);
     record.platformid = id;
     record.fullscreen = inGameMode;
     record.width = c.width;
@@ -403,23 +406,34 @@ void Renderer::forgetWindow(Window* w) {
     stopTimersOf(w);
 }
 
-void Renderer::saveSnapshot(RendererStatics::RendererWindow& window) {
+void Renderer::saveSnapshot(RendererStatics::RendererWindow& window, const std::string& name, const char* notSaved) {
     const char* folder = snapshotFolder();
     if (!folder) return;
     makeCurrent(window);
     if (window.frame.pending) showFrame(window, Clock::now());
-    const std::string path =
-        (std::filesystem::path(folder) / ("window-" + std::to_string(window.number) + ".png")).string();
+    const std::string path = (std::filesystem::path(folder) / name).string();
     std::vector<unsigned char> pixels = platform::windowSystem().shownPixels(window.width, window.height);
     if (pixels.empty()) {
-        WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, "the window system gave no picture"));
+        WARNING(notSaved, diagnostics::aboutFile(path, "the window system gave no picture"));
         return;
     }
     std::error_code ignored;  // a folder that cannot be made cannot be written: the save says so
     std::filesystem::create_directories(folder, ignored);
     const SaveOutcome outcome = ImageInstance::pngsaveTopFirst(
         path, static_cast<unsigned short>(window.width), static_cast<unsigned short>(window.height), pixels.data());
-    if (outcome != SaveOutcome::SAVED) WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, whyNotSaved(outcome)));
+    if (outcome != SaveOutcome::SAVED) WARNING(notSaved, diagnostics::aboutFile(path, whyNotSaved(outcome)));
+}
+
+void Renderer::saveClosingSnapshot(RendererStatics::RendererWindow& window) {
+    saveSnapshot(window, "window-" + std::to_string(window.number) + ".png", SNAPSHOT_NOT_SAVED);
+}
+
+void Renderer::Input::snapshot() {
+    for (auto& [w, record] : state().records) {
+        const std::string name =
+            "window-" + std::to_string(record.number) + "-" + std::to_string(++record.snapshots) + ".png";
+        saveSnapshot(record, name, ASKED_SNAPSHOT_NOT_SAVED);
+    }
 }
 
 void Renderer::saveSnapshotsAtExit() {
@@ -428,13 +442,13 @@ void Renderer::saveSnapshotsAtExit() {
     CommandQueue::takeAll(batch, state().pixels);
     for (DaemonCommand& command : batch) execute(command);
     endBatch();
-    for (auto& [window, record] : state().records) saveSnapshot(record);
+    for (auto& [window, record] : state().records) saveClosingSnapshot(record);
 }
 
 void Renderer::destroyWindow(Window* w) {
     RendererStatics& s = state();
     RendererStatics::RendererWindow& record = *recordOf(w);
-    saveSnapshot(record);
+    saveClosingSnapshot(record);
     if (record.fullscreen) {
         s.windows.erase(record.platformid);
         ImageInstance::forgetContext(record.platformid);
@@ -452,7 +466,7 @@ void Renderer::Input::closed(platform::WindowId id) {
     // A window that we destroy ourselves has been forgotten already.
     Window* w = windowOf(id);
     if (!w) return;
-    saveSnapshot(*recordOf(w));
+    saveClosingSnapshot(*recordOf(w));
     markClosed(w);
 }
 

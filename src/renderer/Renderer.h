@@ -103,6 +103,7 @@ struct RendererStatics {
         DrawState applied;          // what its context holds, when known
         bool appliedKnown = false;  // transformed pictures leave state of their own behind
         PendingPixels pending;
+        int snapshots = 0;  // the pictures an input script has asked of it
     };
 
     std::map<Window*, RendererWindow> records;
@@ -181,8 +182,8 @@ public:
     static void copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch);
     static Color readPixel(Window* w, int x, int y);
 
-    // What the platform reports (RendererInput.cpp; windows' reshapes, exposes and closes in
-    // Renderer.cpp).
+    // What the platform reports (RendererInput.cpp; windows' reshapes, exposes and closes, and
+    // snapshots, in Renderer.cpp).
     struct Input final : platform::EventSink {
         void character(platform::WindowId window, int key, bool down, KeyModifiers modifiers) override;
         void namedKey(platform::WindowId window, int key, bool down, KeyModifiers modifiers) override;
@@ -194,6 +195,7 @@ public:
         void reshaped(platform::WindowId window, int width, int height) override;
         void exposed(platform::WindowId window, bool damaged) override;
         void closed(platform::WindowId window) override;
+        void snapshot() override;
     };
     // Queues an event for every timer with a tick due; returns how long until the next tick.
     static std::chrono::microseconds fireDueTimers();
@@ -225,10 +227,12 @@ private:
     // Swaps every window whose drawing is due on screen (caughtUp: no command is left to draw);
     // returns how long until the next one is.
     static std::chrono::microseconds presentFrames(bool caughtUp);
-    // Saves the picture that window shows, as FOLDER/window-N.png when BRINDLEWOOD_SNAPSHOTS names
-    // a folder (N its number): drawing due on screen is shown first. A file that cannot be written
-    // is a WARNING.
-    static void saveSnapshot(RendererStatics::RendererWindow& window);
+    // Saves the picture that window shows as FOLDER/name when BRINDLEWOOD_SNAPSHOTS names a
+    // folder: drawing due on screen is shown first. A file that cannot be written is a WARNING
+    // saying that the picture could not be saved (notSaved), and why.
+    static void saveSnapshot(RendererStatics::RendererWindow& window, const std::string& name, const char* notSaved);
+    // The snapshot of a window that closes, or is open when the program ends: window-N.png, N its number.
+    static void saveClosingSnapshot(RendererStatics::RendererWindow& window);
     // At exit: the windows still open save their snapshots, once the commands already queued (a
     // last flipPage among them) have run.
     static void saveSnapshotsAtExit();

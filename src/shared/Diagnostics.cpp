@@ -73,6 +73,7 @@ void report(Kind kind, const char* file, int line, const std::string& message) {
 
 void halt(Kind kind, const char* file, int line, const std::string& message, const std::string& detail) {
     report(kind, file, line, message, detail);
+    std::fflush(nullptr);  // what the program printed so far is not lost with it
     std::abort();
 }
 
