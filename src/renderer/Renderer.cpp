@@ -99,6 +99,7 @@ void Renderer::start() {
     RendererThread& r = rendererThread();
     std::lock_guard<std::mutex> guard(r.mutex);
     if (r.started) return;
+    handleEndingSignals(snapshotFolder() != nullptr);
     r.thread = std::thread(run);
     r.started = true;
 }
@@ -156,9 +157,11 @@ void Renderer::stopAtExit(int status, void*) {
 
 void Renderer::run() {
     pthread_setname_np(pthread_self(), "brindlewood");  // so the renderer is easy to find in a debugger
+    prepareRendererForSignals();
     static Input input;
     platform::windowSystem().start(input, snapshotFolder() != nullptr);
     state().inputsource = platform::windowSystem().inputSource();
+    publishScriptProgress();
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -181,6 +184,7 @@ void Renderer::run() {
             execute(command);
         }
         endBatch();
+        answerEndingSignal();
         if (!windowCreated) CommandQueue::waitForCommands(IDLE_WAIT);
     }
     // Exit handlers run in reverse order of registration: registered only now, after the platform
@@ -198,8 +202,9 @@ void Renderer::run() {
     while (!r.stopRequested) {
         platform::windowSystem().pumpEvents();
         idle();
+        answerEndingSignal();
     }
-    saveSnapshotsAtExit();
+    saveOpenWindowsSnapshots();
     platform::windowSystem().endScript();
     // Nothing more is drawn; the platform and the driver are left as they are for the process's end
     // to release (tearing them down here raced the driver's own exit handlers).
@@ -208,6 +213,7 @@ void Renderer::run() {
 }
 
 void Renderer::leaveLoop() {
+    stopAnsweringSignals();
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -289,7 +295,9 @@ bool Renderer::playScriptedInput(const command::PlayScriptedInput& c, Window* w,
     // A window in full screen is still its own: the one the program made, with its lines.
     const platform::WindowId id = window.windowedid != 0 ? window.windowedid : window.platformid;
     // The line may close the window, and its record with it.
-    return platform::windowSystem().deliverScriptedInput(id, window.number, c.waiting);
+    const bool played = platform::windowSystem().deliverScriptedInput(id, window.number, c.waiting);
+    publishScriptProgress();
+    return played;
 }
 
 void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {
@@ -436,7 +444,7 @@ void Renderer::Input::snapshot() {
     }
 }
 
-void Renderer::saveSnapshotsAtExit() {
+void Renderer::saveOpenWindowsSnapshots() {
     if (!snapshotFolder()) return;
     std::vector<DaemonCommand>& batch = state().batch;
     CommandQueue::takeAll(batch, state().pixels);

@@ -3,7 +3,8 @@
 // platform reports and its own timers into window events. Private: no GL type appears here.
 //
 // Files: Renderer.cpp (thread, queue, window commands, page flips, snapshots), RendererDrawing.cpp
-// (styles and primitives), RendererInput.cpp (input and timers); the caches it draws from in caches/
+// (styles and primitives), RendererInput.cpp (input and timers), RendererSignals.cpp (the signals
+// that end a program); the caches it draws from in caches/
 // (FontInstance.cpp, ImageInstance.cpp, ImageFiles.cpp); the platform beneath it in platform/.
 #pragma once
 
@@ -150,6 +151,21 @@ public:
     // exiting, or a window's destructor waits. Pointer motion then is dropped, not worked through.
     static bool isAwaited();
 
+    // The signals that end a program (RendererSignals.cpp). On the thread that opens the first
+    // window: each that the program left to its default action gets a handler that reports it,
+    // has the renderer save the snapshots (if taken), and ends the program by the same signal.
+    static void handleEndingSignals(bool snapshotsTaken);
+    // On the renderer thread as it starts: stops are left to the program's threads, so that the
+    // renderer is free to save while a handler waits.
+    static void prepareRendererForSignals();
+    // Renderer side, once the platform has started and after each step played: tells the handler
+    // whether an input script plays, and how far.
+    static void publishScriptProgress();
+    // Renderer side, each turn: saves the snapshots that a signal's handler waits for.
+    static void answerEndingSignal();
+    // Renderer side, as it stops for good: a handler has nothing more to wait for.
+    static void stopAnsweringSignals();
+
     // Thread body.
     static void run();
     static void idle();
@@ -233,9 +249,9 @@ private:
     static void saveSnapshot(RendererStatics::RendererWindow& window, const std::string& name, const char* notSaved);
     // The snapshot of a window that closes, or is open when the program ends: window-N.png, N its number.
     static void saveClosingSnapshot(RendererStatics::RendererWindow& window);
-    // At exit: the windows still open save their snapshots, once the commands already queued (a
-    // last flipPage among them) have run.
-    static void saveSnapshotsAtExit();
+    // The windows still open save their snapshots, once the commands already queued (a last
+    // flipPage among them) have run: at exit, or for a signal that ends the program.
+    static void saveOpenWindowsSnapshots();
     static void destroyWindow(Window* w);
     // Erases w from every renderer map and stops its timers: its later commands are dropped.
     static void forgetWindow(Window* w);
