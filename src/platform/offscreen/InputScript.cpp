@@ -364,7 +364,7 @@ bool InputScript::playNext(int number, WindowId id, EventSink& sink) {
         lastPlayed = line->line;
         switch (line->kind) {
             case ScriptedInput::CLICK:
-                pressOrRelease(input, line->x, line->y, MouseEvent::LEFT_BUTTON, true, id, sink);
+                pressOrRelease(input, *line, true, id, sink);
                 input.pressed = *line;
                 return true;
             case ScriptedInput::KEY:
@@ -373,7 +373,7 @@ bool InputScript::playNext(int number, WindowId id, EventSink& sink) {
                 return true;
             case ScriptedInput::PRESS:
             case ScriptedInput::RELEASE:
-                pressOrRelease(input, line->x, line->y, line->button, line->kind == ScriptedInput::PRESS, id, sink);
+                pressOrRelease(input, *line, line->kind == ScriptedInput::PRESS, id, sink);
                 return true;
             case ScriptedInput::MOVE:
                 movePointer(input, line->x, line->y, id, sink);
@@ -396,7 +396,7 @@ void InputScript::letGo(WindowInput& input, WindowId id, EventSink& sink) {
     const ScriptedInput pressed = *input.pressed;
     input.pressed.reset();
     if (pressed.kind == ScriptedInput::CLICK)
-        pressOrRelease(input, pressed.x, pressed.y, MouseEvent::LEFT_BUTTON, false, id, sink);
+        pressOrRelease(input, pressed, false, id, sink);
     else
         type(pressed.key, false, id, sink);
 }
@@ -415,14 +415,14 @@ void InputScript::movePointer(WindowInput& input, int x, int y, WindowId id, Eve
     sink.pointerMoved(id, x, y, !input.held.empty());
 }
 
-void InputScript::pressOrRelease(WindowInput& input, int x, int y, MouseEvent::Button button, bool down, WindowId id,
+void InputScript::pressOrRelease(WindowInput& input, const ScriptedInput& line, bool down, WindowId id,
                                  EventSink& sink) {
-    movePointer(input, x, y, id, sink);
+    movePointer(input, line.x, line.y, id, sink);
     if (down)
-        input.held.insert(button);
+        input.held.insert(line.button);
     else
-        input.held.erase(button);
-    sink.button(id, button, down, x, y, KeyModifiers::NO_MODIFIERS);
+        input.held.erase(line.button);
+    sink.button(id, line.button, down, line.x, line.y, KeyModifiers::NO_MODIFIERS);
 }
 
 // A character arrives as the toolkit's character key, Shift held around it where typing it takes

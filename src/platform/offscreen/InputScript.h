@@ -22,7 +22,7 @@ namespace platform::offscreen {
 struct ScriptedInput {
     enum Kind : std::uint8_t { CLICK, PRESS, RELEASE, MOVE, KEY, CLOSE, FRAMES, SNAPSHOT };
     Kind kind = CLOSE;
-    MouseEvent::Button button = MouseEvent::LEFT_BUTTON;  // PRESS, RELEASE
+    MouseEvent::Button button = MouseEvent::LEFT_BUTTON;  // CLICK (always left), PRESS, RELEASE
     int x = 0;  // CLICK, PRESS, RELEASE, MOVE
     int y = 0;
     int key = 0;     // KEY: a character or a NamedKey value
@@ -92,8 +92,7 @@ private:
     static void movePointer(WindowInput& input, int x, int y, WindowId id, EventSink& sink);
     // Brings the pointer to (x, y), crossing into the window first, as a real pointer must go
     // there before it can press, then presses or lets go.
-    static void pressOrRelease(WindowInput& input, int x, int y, MouseEvent::Button button, bool down, WindowId id,
-                               EventSink& sink);
+    static void pressOrRelease(WindowInput& input, const ScriptedInput& line, bool down, WindowId id, EventSink& sink);
     static void type(int key, bool down, WindowId id, EventSink& sink);
     static void letGo(WindowInput& input, WindowId id, EventSink& sink);
 
