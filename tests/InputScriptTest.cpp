@@ -332,6 +332,17 @@ TEST(ScriptedProgram, GetsTheScriptedEventsAndEndsWhenTheScriptRunsOut) {
         // Waiting for a running timer's tick plays no line, so the window stays open for it.
         {"timer", "key a\n",
          "TimerEvent(0)\nTimerEvent(0)\nTimerEvent(0)\nKeyboardEvent(97, Modifiers(none))\n" + closedKeys},
+        // Every kind in one stream; a second wait on the closed window ends the program. (The
+        // key's release, the last step, gives no event: the polling stops there.)
+        {"stream", "click 10 20\nmove 30 40\nkey a\n",
+         "Event(MouseEvent(ENTER_WINDOW_EVENT, NO_BUTTON, -1, -1, Modifiers(none)))\n"
+         "Event(MouseEvent(MOUSE_MOVE_EVENT, NO_BUTTON, 10, 20, Modifiers(none)))\n"
+         "Event(MouseEvent(BUTTON_DOWN_EVENT, LEFT_BUTTON, 10, 20, Modifiers(none)))\n"
+         "Event(MouseEvent(BUTTON_UP_EVENT, LEFT_BUTTON, 10, 20, Modifiers(none)))\n"
+         "Event(MouseEvent(BUTTON_CLICK_EVENT, LEFT_BUTTON, 10, 20, Modifiers(none)))\n"
+         "Event(MouseEvent(MOUSE_MOVE_EVENT, NO_BUTTON, 30, 40, Modifiers(none)))\n"
+         "Event(KeyboardEvent(97, Modifiers(none)))\n"
+         "Event(WINDOW_CLOSED_EVENT)\n"},
         // With no script no input comes: a wait for it closes the window instead of hanging, but
         // looking for it (a frame, an empty queue) does not.
         {"mouse", nullptr, closedMouse},
@@ -392,8 +403,8 @@ TEST(ScriptedProgram, EveryStyleOfACorrectProgramDrawsWhatEachLineAsks) {
         "click 40 40\nclick 100 75\npress 60 110 right\nrelease 60 110 right\nclick 160 110\nkey x\n"
         "click 160 40\nkey q\n";
     Picture first;
-    for (const char* style : {"mouse-then-keys", "any-event", "polling", "frames", "key-down", "handlers", "pointer",
-                              "button-state"}) {
+    for (const char* style : {"mouse-then-keys", "any-event", "polling", "frames", "key-down", "handlers",
+                              "event-stream", "pointer", "button-state"}) {
         SCOPED_TRACE(style);
         ScratchFolder folder("targets");
         EXPECT_EQ(printedUnderScript("draw_targets", style, script, folder.path()), "");

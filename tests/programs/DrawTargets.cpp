@@ -7,6 +7,7 @@
 //   frames           an animation loop: empties both queues, then waits for the next frame
 //   key-down         looks at the mouse queue until isKeyDown('q')
 //   handlers         the event loop: WindowManager::handleEvents and its handlers
+//   event-stream     waits for the next event of any kind, in the order they happened
 //   pointer          takes the click from the mouse queue and draws at getMouseX(), getMouseY()
 //   button-state     reads no queue: draws where isButtonDown(LEFT_BUTTON) turns true
 #include <string>
@@ -76,6 +77,12 @@ int main(int argc, char** argv) {
         }
     } else if (style == "handlers") {
         WindowManager::handleEvents();
+    } else if (style == "event-stream") {
+        for (Event event = window.waitForEvent(); event.getKind() != Event::WINDOW_CLOSED_EVENT;
+             event = window.waitForEvent()) {
+            if (event.getKind() == Event::MOUSE_EVENT) handleMouse(window, event.getMouseEvent());
+            if (event.getKind() == Event::KEYBOARD_EVENT && event.getKeyboardEvent().getValue() == 'q') break;
+        }
     } else if (style == "pointer") {
         while (window.isOpen() && !window.isKeyDown('q')) {
             if (isLeftClick(window.waitForMouseEvent())) drawTarget(window, window.getMouseX(), window.getMouseY());
