@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <string>
 
 #include "ReportPattern.h"
@@ -48,8 +49,9 @@ Ending run(const std::string& how, const char* stop, const ScratchFolder& folder
     return ending;
 }
 
-// Whether this process (and so the program, built alike) leaves the signal to its default action:
-// a sanitizer catches the faults it reports itself, and then the library leaves them to it.
+// Whether this process (and so the program, built alike and started from it) leaves the signal to
+// its default action: a sanitizer catches the faults it reports itself, a shell may have a
+// background job ignore Ctrl+C, and then the library leaves the signal alone.
 bool leftToDefault(int signal) {
     struct sigaction current {};
     sigaction(signal, nullptr, &current);
@@ -88,7 +90,7 @@ TEST(EndingSignals, ReportTheSignalSaveTheSnapshotsAndEndTheProgramByIt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.how) + (c.stop ? std::string(" by SIG") + c.stop : ""));
         if (!leftToDefault(c.signal)) {
-            std::cout << "SIG" << c.signal << " is a sanitizer's: it reports the crash itself\n";
+            std::cout << "signal " << c.signal << " is not left to its default action here: the library leaves it\n";
             continue;
         }
         ScratchFolder folder("ending-signal");

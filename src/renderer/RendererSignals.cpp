@@ -43,8 +43,8 @@ constexpr std::size_t SIGNAL_STACK = 64 * 1024;
 
 // What the handler reads: built before any handler is installed, or atomics.
 struct SignalState {
-    std::string reports[SIGNAL_COUNT];  // each signal's report line
-    bool snapshotsTaken = false;        // BRINDLEWOOD_SNAPSHOTS names a folder
+    std::string reports[SIGNAL_COUNT];  // each signal's report line, made before snapshotsTaken is set
+    std::atomic<bool> snapshotsTaken{false};  // BRINDLEWOOD_SNAPSHOTS names a folder
     std::atomic<bool> scriptPlays{false};
     std::atomic<int> lastPlayedLine{0};
     std::atomic<int> lastLine{0};
@@ -105,7 +105,9 @@ void waitUntilAnswered(const SignalState& state) {
 }
 
 void endBySignal(int number) {
+    const int interruptedErrno = errno;  // the interrupted code may be about to read it
     SignalState& state = signalState();
+    const bool snapshotsTaken = state.snapshotsTaken;  // read first: the reports were made before it was set
     std::size_t which = 0;
     while (ENDING_SIGNALS[which].number != number) ++which;
     // A stop while another signal is handled (a second Ctrl+C as the snapshots are saved) is not
@@ -113,13 +115,13 @@ void endBySignal(int number) {
     // a desktop, where nothing is graded.
     const bool first = !state.ending.exchange(true);
     const bool reported = ENDING_SIGNALS[which].crash ? !diagnostics::isHalting()
-                                                      : first && (state.scriptPlays || state.snapshotsTaken);
+                                                      : first && (state.scriptPlays || snapshotsTaken);
     if (reported) {
         writeAll(state.reports[which].data(), state.reports[which].size());
         if (state.scriptPlays) writeScriptProgress(state);
     }
     // The renderer saves, unless it is the thread that the signal hit: then nothing is safe to save.
-    if (state.snapshotsTaken && !(state.rendererKnown && pthread_equal(pthread_self(), state.renderer))) {
+    if (snapshotsTaken && !(state.rendererKnown && pthread_equal(pthread_self(), state.renderer))) {
         state.saveAsked = true;
         waitUntilAnswered(state);
     }
@@ -130,6 +132,7 @@ void endBySignal(int number) {
     sigemptyset(&byDefault.sa_mask);
     sigaction(number, &byDefault, nullptr);
     raise(number);
+    errno = interruptedErrno;
 }
 
 // A thread whose stack has overflowed has none left to run a handler on: give it one of its own,
@@ -147,13 +150,13 @@ void giveSignalStack(char* stack) {
 
 void Renderer::handleEndingSignals(bool snapshotsTaken) {
     SignalState& state = signalState();
-    state.snapshotsTaken = snapshotsTaken;
     for (std::size_t which = 0; which < SIGNAL_COUNT; ++which) {
         const EndingSignal& ending = ENDING_SIGNALS[which];
         state.reports[which] = diagnostics::reportLine(
             diagnostics::Kind::FATAL_ERROR, __FILE__, __LINE__,
             std::string(ending.crash ? "the program crashed: " : "the program was stopped: ") + ending.words);
     }
+    state.snapshotsTaken = snapshotsTaken;
     static char firstThreadStack[SIGNAL_STACK];
     giveSignalStack(firstThreadStack);
     for (const EndingSignal& ending : ENDING_SIGNALS) {

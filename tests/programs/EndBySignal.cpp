@@ -4,7 +4,10 @@
 //   overflow  recurses until its stack overflows
 //   abort     calls std::abort
 //   halt      takes a key from an empty queue, which halts with a FATAL ERROR
-//   hang      waits for ever, for a signal from outside (timeout)
+//   hang      waits for ever, for a signal from outside (timeout): a stop that comes sooner waits
+//             until the square is drawn, however slowly the program starts
+#include <signal.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -27,6 +30,10 @@ int recurse(int depth) {
 
 int main(int argc, char** argv) {
     const std::string how = argc > 1 ? argv[1] : "";
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int stop : {SIGTERM, SIGINT, SIGHUP, SIGALRM}) sigaddset(&stops, stop);
+    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
     Window window(200, 150, "Faulty");
     for (;;) {
         const MouseEvent event = window.waitForMouseEvent();
@@ -38,5 +45,6 @@ int main(int argc, char** argv) {
     if (how == "overflow") return recurse(0);
     if (how == "abort") std::abort();
     if (how == "halt") window.getKeyboardEvent();
+    pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
     for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
 }
