@@ -52,7 +52,7 @@ enum class Asking { LOOKS, FRAME, WAITS };
 
 // How many input-state calls in a row, with nothing taken and nothing given between, make a program
 // one that polls the state rather than one that reads it about the event it took.
-constexpr int STATE_POLLS_BEFORE_A_LINE = 1000;
+constexpr int STATE_POLLS_BEFORE_A_STEP = 1000;
 
 // Under an input script, the program's waits and looks are what play it, one step at a time: the
 // renderer plays the window's next step, and the caller waits until it has. A step is played only
@@ -80,7 +80,7 @@ bool playNextLine(Window* window, WindowState& state, Tick tick, Asking asking) 
 // about the event just taken (where the pointer is, whether Shift is held) play nothing.
 void pollInputState(const Window* window, WindowState& state) {
     if (Renderer::inputSource() == platform::InputSource::SCRIPT &&
-        state.events.countQuestion() >= STATE_POLLS_BEFORE_A_LINE)
+        state.events.countQuestion() >= STATE_POLLS_BEFORE_A_STEP)
         playNextLine(const_cast<Window*>(window), state, Tick::WILL_NOT_DO, Asking::LOOKS);  // names the window only
 }
 
