@@ -122,14 +122,17 @@ TEST(InputScriptTest, PlaysEachLineAsTheSameRealInputArrives) {
         {"key A", {"named 0 down shift", "character 65 down shift", "|", "character 65 up shift", "named 0 up", "|"}},
         {"key #", {"named 0 down shift", "character 35 down shift", "|", "character 35 up shift", "named 0 up", "|"}},
         // The named keys that the toolkit reports as characters, and the others.
-        {"key ENTER\nkey DELETE_KEY",
-         {"character 13 down", "|", "character 13 up", "|", "character 127 down", "|", "character 127 up", "|"}},
-        {"key FUNCTION_5\nkey INSERT", {"named 132 down", "|", "named 132 up", "|", "named 148 down", "|", "named 148 up", "|"}},
+        {"key ENTER\nkey BACKSPACE\nkey DELETE_KEY",
+         {"character 13 down", "|", "character 13 up", "|", "character 8 down", "|", "character 8 up", "|",
+          "character 127 down", "|", "character 127 up", "|"}},
+        {"key FUNCTION_5\nkey LEFT_ARROW\nkey INSERT",
+         {"named 132 down", "|", "named 132 up", "|", "named 140 down", "|", "named 140 up", "|", "named 148 down", "|",
+          "named 148 up", "|"}},
         // Frames pass with nothing given; a snapshot is no step of its own.
         {"frames 3\nsnapshot\nkey a\nsnapshot",
          {"|", "|", "|", "snapshot", "character 97 down", "|", "character 97 up", "|", "snapshot"}},
         // Blank lines, comments and Windows line ends are skipped.
-        {"\n# a comment\n   \n\t# another\r\nmove 1 1\r\n", {"enter", "move 1,1", "|"}},
+        {"\n# a comment\n   \n\t# another\r\nkey x\r\n", {"character 120 down", "|", "character 120 up", "|"}},
         // Close, and the end of the window's lines, close the window: nothing after is played, but
         // a key held is let go first.
         {"key a\nclose\nkey b", {"character 97 down", "|", "character 97 up", "|"}},
