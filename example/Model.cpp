@@ -250,8 +250,12 @@ obj_reading read_obj(std::istream& in) {
 }
 
 obj_reading open_model(std::string const& filename) {
+    // Asked before opening, which would wait for a writer on a FIFO; a name that cannot be looked
+    // up at all (too long, a loop of links, a folder closed to the user) is no regular file either.
+    std::error_code unknown;
+    if (!std::filesystem::is_regular_file(filename, unknown)) return {model(), "it cannot be read."};
     std::ifstream in(filename);
-    if (!std::filesystem::is_regular_file(filename) || !in) return {model(), "it cannot be read."};
+    if (!in) return {model(), "it cannot be read."};
     obj_reading reading = read_obj(in);
     if (in.bad()) return {model(), "it cannot be read."};
     return reading;

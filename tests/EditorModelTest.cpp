@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "Model.h"
+#include "SaveTargets.h"
 #include "ScratchFolder.h"
 
 namespace fs = std::filesystem;
@@ -482,10 +485,31 @@ TEST(EditorModelRead, ATextTamselDidNotWriteIsRefusedWhole) {
 
 TEST_F(EditorFiles, AFileThatCannotBeReadIsAProblem) {
     fs::create_directory(folder / "folder.obj");
+    fs::create_symlink("loop-b.obj", folder / "loop-a.obj");
+    fs::create_symlink("loop-a.obj", folder / "loop-b.obj");
+    ASSERT_EQ(mkfifo((folder / "fifo.obj").c_str(), 0600), 0);  // no program writes into it
 
-    EXPECT_EQ(open_model(folder / "missing.obj").problem, "it cannot be read.");
-    EXPECT_EQ(open_model(folder / "folder.obj").problem, "it cannot be read.");
-    EXPECT_EQ(open_model("").problem, "it cannot be read.");
+    const std::string names[] = {folder / "missing.obj",         folder / "folder.obj", "",
+                                 folder / std::string(300, 'n'), folder / "loop-a.obj", folder / "fifo.obj"};
+    for (std::string const& name : names) EXPECT_EQ(open_model(name).problem, "it cannot be read.") << name;
+}
+
+using EditorFilesDeathTest = EditorFiles;
+
+TEST_F(EditorFilesDeathTest, AFileInAFolderClosedToTheUserCannotBeRead) {
+    if (getuid() != 0) GTEST_SKIP() << "Acting as another user needs root";
+    fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::others_exec);
+    fs::create_directory(folder / "closed");
+    fs::permissions(folder / "closed", fs::perms::owner_all);
+    write_file(folder / "closed" / "model.obj", "v 1 2 3\nv 1 2 -3\n");
+
+    EXPECT_EXIT(
+        {
+            bool refused =
+                becomeAnotherUser() && open_model(folder / "closed" / "model.obj").problem == "it cannot be read.";
+            std::_Exit(refused ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "^$");
 }
 
 TEST_F(EditorFiles, ASavedModelOpensAsItWasSaved) {
