@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
+#include <iterator>
+#include <limits>
 #include <sstream>
 
 #include "FileSave.h"  // private to the library, within reach because the editor is built in its tree
@@ -199,10 +201,20 @@ bool is_face_pair(std::vector<face> const& faces, std::size_t first) {
     return f.a % 2 == 0 && f.b % 2 == 0 && f.c == f.a + 1 && g == face{f.b + 1, f.a + 1, f.b, f.colour};
 }
 
-// Adds what one line as write_obj writes it says to m, where faces take the colour of the last
-// "usemtl" line; false when it is any other line.
-bool read_line(std::string const& line, model& m, int& colour) {
-    if (line.rfind("mtllib ", 0) == 0) return line.size() > 7;
+// Whether canvas point (x, y) lies on the canvas, where every vertex is clicked or moved to.
+bool on_canvas(long long x, long long y) {
+    return 0 <= x && x <= area::canvas.x2 - area::canvas.x1 && 0 <= y && y <= area::canvas.y2 - area::canvas.y1;
+}
+
+bool is_int(long long n) { return std::numeric_limits<int>::min() <= n && n <= std::numeric_limits<int>::max(); }
+
+// Adds what one line says to m: a vertex on the canvas, a face on vertices read before it in the
+// colour of the last "usemtl" line, or the MTL file's name; false when it says nothing of these.
+bool read_line(std::string const& line, model& m, int& colour, std::string& mtl_file) {
+    if (line.rfind("mtllib ", 0) == 0) {
+        if (mtl_file.empty()) mtl_file = line.substr(7);
+        return line.size() > 7;
+    }
     if (line.rfind("usemtl ", 0) == 0) {
         for (colour = 0; colour < PALETTE_SIZE; ++colour)
             if (line.substr(7) == PALETTE[colour].name) return true;
@@ -210,40 +222,52 @@ bool read_line(std::string const& line, model& m, int& colour) {
     }
     std::istringstream words(line);
     std::string kind;
-    int a = 0, b = 0, c = 0;
-    words >> kind >> a >> b >> c;
-    model alone;  // what the line adds, to write it again
-    if (kind == "v") alone.verts.push_back({a, b, c});
-    if (kind == "f") alone.faces.push_back({a - 1, b - 1, c - 1});
-    // Written again, a line that Tamsel wrote gives itself back; anything else does not.
-    std::ostringstream again;
-    write_obj(alone, again);
-    if (again.str() != line + '\n') return false;
-    int count = static_cast<int>(m.verts.size());
-    for (face const& f : alone.faces)
-        if (std::min({f.a, f.b, f.c}) < 0 || std::max({f.a, f.b, f.c}) >= count) return false;
-    m.verts.insert(m.verts.end(), alone.verts.begin(), alone.verts.end());
-    for (face f : alone.faces) {
-        f.colour = colour;
-        m.faces.push_back(f);
+    long long a = 0, b = 0, c = 0;
+    if (!(words >> kind >> a >> b >> c)) return false;
+    if (kind == "v" && on_canvas(a, b) && is_int(c)) {
+        m.verts.push_back({static_cast<int>(a), static_cast<int>(b), static_cast<int>(c)});
+        return true;
     }
+    long long const count = static_cast<long long>(m.verts.size());
+    if (kind != "f" || std::min({a, b, c}) < 1 || std::max({a, b, c}) > count) return false;
+    m.faces.push_back({static_cast<int>(a - 1), static_cast<int>(b - 1), static_cast<int>(c - 1), colour});
     return true;
+}
+
+bool are_twins(vert const& front, vert const& back) {
+    return back.x == front.x && back.y == front.y && back.z == -static_cast<long long>(front.z);
+}
+
+obj_reading refused_line(std::string const& text, std::string::const_iterator line) {
+    long long const number = 1 + std::count(text.begin(), line, '\n');
+    return {model(), "line " + std::to_string(number) + " is not one Tamsel writes."};
 }
 
 }  // namespace
 
 obj_reading read_obj(std::istream& in) {
+    std::string const text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     model m;
     int colour = NO_COLOUR;
+    std::string mtl_file;
+    std::istringstream lines(text);
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number)
-        if (!read_line(line, m, colour))
-            return {model(), "line " + std::to_string(number) + " is not one Tamsel writes."};
-    for (std::size_t i = 0; i < m.verts.size(); i += 2) {
-        vert const& front = m.verts[i];
-        if (i + 1 == m.verts.size() || !(m.verts[i + 1] == vert{front.x, front.y, -front.z}))
-            return {model(), "its vertices are not in front and back pairs."};
+    while (std::getline(lines, line) && read_line(line, m, colour, mtl_file)) continue;
+    // What was read, written again, is the text itself only if Tamsel wrote it: every number as
+    // Tamsel writes it, the lines in its order, the last one ended. A line that says nothing
+    // Tamsel writes differs too, and so does any line before it that is out of place.
+    std::ostringstream again;
+    write_obj(m, again, mtl_file);
+    std::string const written = again.str();
+    auto const differ = std::mismatch(text.begin(), text.end(), written.begin(), written.end());
+    if (differ.first != text.end() || differ.second != written.end()) {
+        // A text cut short of what Tamsel would write is refused at its last line, left unended.
+        bool const unended = differ.first == text.end();
+        return refused_line(text, unended ? text.end() - 1 : differ.first);
     }
+    for (std::size_t i = 0; i < m.verts.size(); i += 2)
+        if (i + 1 == m.verts.size() || !are_twins(m.verts[i], m.verts[i + 1]))
+            return {model(), "its vertices are not in front and back pairs."};
     for (std::size_t i = 0; i < m.faces.size(); i += 2)
         if (i + 1 == m.faces.size() || !is_face_pair(m.faces, i)) return {model(), "its faces are not in pairs."};
     return {m, ""};

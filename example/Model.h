@@ -12,7 +12,8 @@
 #include "Palette.h"
 #include "ScreenAreas.h"
 
-// One point in canvas pixels (x right, y down from the canvas's top-left corner); z is the depth.
+// One point in canvas pixels (x right, y down from the canvas's top-left corner), on the canvas:
+// x from 0 to 651, y from 0 to 276, as clicks and moves make them; z is the depth.
 struct vert {
     int x;
     int y;
@@ -102,7 +103,8 @@ struct obj_reading {
 };
 // Reads the text that write_obj writes: the vertices with their depths, the faces, the edges and
 // the colours (known by their names; the MTL file is not read), so that writing the model again
-// gives the same text. Any other text is refused whole. The width of the model read is 50.
+// gives the same text. Any other text, Tamsel's lines in another layout included, is refused
+// whole. The width of the model read is 50.
 obj_reading read_obj(std::istream& in);
 // Reads the OBJ file of that name as read_obj does; a file that cannot be read is a problem too.
 obj_reading open_model(std::string const& filename);

@@ -473,8 +473,27 @@ TEST(EditorModelRead, ATextTamselDidNotWriteIsRefusedWhole) {
         {"v 1 2 3\nv 1 2 -3\nf 1 1 1\n", "its faces are not in pairs."},
         {"v 1 2 3\nv 1 2 3\n", "its vertices are not in front and back pairs."},
         {"v 1 2 3\nv 1 2 -3\nusemtl gold\nf 1 1 1\nf 2 2 2\n", "line 3 is not one Tamsel writes."},
-        {"v 1 2 3\nv 1 2 -3\nf 1 1 1\nusemtl red\nf 2 2 2\n", "its faces are not in pairs."},
+        {"mtllib a.mtl\nv 1 2 3\nv 1 2 -3\nf 1 1 1\nusemtl red\nf 2 2 2\n", "its faces are not in pairs."},
         {"v 1 2 3\n", "its vertices are not in front and back pairs."},
+        {"v 1 2 -2147483648\nv 1 2 5\n", "its vertices are not in front and back pairs."},
+        {"v 1 2 3\nv 1 2 -3\nf -2147483648 1 1\nf 2 2 2\n", "line 3 is not one Tamsel writes."},
+        // Vertices off the canvas, where no click puts one.
+        {"v 652 0 50\nv 652 0 -50\n", "line 1 is not one Tamsel writes."},
+        {"v 0 -1 50\nv 0 -1 -50\n", "line 1 is not one Tamsel writes."},
+        {"v 20000 20000 50\nv 20000 20000 -50\n", "line 1 is not one Tamsel writes."},
+        // Lines that Tamsel writes, but not in its order, or the last one not ended.
+        {"v 1 2 3\nv 1 2 -3", "line 2 is not one Tamsel writes."},
+        {"v 1 2 3\nv 1 2 -3\nf 1 1 1\nf 2 2 2\nv 5 6 7\nv 5 6 -7\n", "line 3 is not one Tamsel writes."},
+        {"mtllib a.mtl\nv 1 2 3\nv 1 2 -3\n", "line 1 is not one Tamsel writes."},
+        {"v 1 2 3\nv 1 2 -3\nmtllib a.mtl\nusemtl red\nf 1 1 1\nf 2 2 2\n", "line 1 is not one Tamsel writes."},
+        {"mtllib a.mtl\nmtllib a.mtl\nv 1 2 3\nv 1 2 -3\nusemtl red\nf 1 1 1\nf 2 2 2\n",
+         "line 2 is not one Tamsel writes."},
+        {"mtllib a.mtl\nv 1 2 3\nv 1 2 -3\nusemtl blue\nf 1 1 1\nf 2 2 2\nusemtl red\nf 1 1 1\nf 2 2 2\n",
+         "line 4 is not one Tamsel writes."},
+        {"mtllib a.mtl\nv 1 2 3\nv 1 2 -3\nusemtl red\nf 1 1 1\nf 2 2 2\nusemtl red\nf 1 1 1\nf 2 2 2\n",
+         "line 7 is not one Tamsel writes."},
+        {"mtllib a.mtl\nv 1 2 3\nv 1 2 -3\nusemtl red\nusemtl blue\nf 1 1 1\nf 2 2 2\n",
+         "line 4 is not one Tamsel writes."},
     };
     for (auto const& [text, problem] : refused) {
         obj_reading reading = read_text(text);
