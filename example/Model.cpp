@@ -32,19 +32,28 @@ void add_edge(model& m, int p, int q) {
 
 namespace {
 
+// The canvas point of window point (x, y), in 64 bits: a window point may lie as far as an int reaches.
+struct canvas_point {
+    long long x;
+    long long y;
+};
+canvas_point on_canvas_of(int x, int y) {
+    return {static_cast<long long>(x) - area::canvas.x1, static_cast<long long>(y) - area::canvas.y1};
+}
+
 // The front vertex nearest to window point (x, y) among those at most reach pixels away.
 int nearest_front_vert(model const& m, int x, int y, double reach) {
-    int px = x - area::canvas.x1;
-    int py = y - area::canvas.y1;
-    int best = 10000;
+    canvas_point const p = on_canvas_of(x, y);
     int result = -1;
+    long long best = 0;
     for (std::size_t i = 0; i < m.verts.size(); i += 2) {
-        double dx = m.verts[i].x - px;
-        double dy = m.verts[i].y - py;
+        double dx = static_cast<double>(m.verts[i].x - p.x);
+        double dy = static_cast<double>(m.verts[i].y - p.y);
         double exact = std::sqrt(dx * dx + dy * dy);
+        if (exact > reach) continue;
         // Whole pixels only: two vertices at 3.2 and 3.9 pixels tie, and the earlier one wins.
-        int distance = static_cast<int>(exact);
-        if (exact <= reach && distance < best) {
+        long long distance = static_cast<long long>(exact);
+        if (result < 0 || distance < best) {
             best = distance;
             result = static_cast<int>(i);
         }
@@ -61,15 +70,16 @@ bool uses_pair(face const& f, int front) {
 bool same_face(face const& f, int a, int b, int c) { return f.a == a && f.b == b && f.c == c; }
 
 // Twice the signed area of the triangle u, v, w: its sign says on which side of u-v the point w lies.
+// With u and v on the canvas, no product passes 2^43 even for a point w as far as an int reaches.
 long long cross(vert const& u, vert const& v, long long wx, long long wy) {
     return (static_cast<long long>(v.x) - u.x) * (wy - u.y) - (static_cast<long long>(v.y) - u.y) * (wx - u.x);
 }
 
-// Whether the triangle holds canvas point (px, py), sides included. A triangle with no area holds
-// nothing: its corners lie on one line.
-bool holds(vert const& a, vert const& b, vert const& c, int px, int py) {
+// Whether the triangle holds canvas point p, sides included. A triangle with no area holds nothing:
+// its corners lie on one line.
+bool holds(vert const& a, vert const& b, vert const& c, canvas_point p) {
     if (cross(a, b, c.x, c.y) == 0) return false;
-    long long sides[] = {cross(a, b, px, py), cross(b, c, px, py), cross(c, a, px, py)};
+    long long sides[] = {cross(a, b, p.x, p.y), cross(b, c, p.x, p.y), cross(c, a, p.x, p.y)};
     bool left = false, right = false;
     for (long long side : sides) {
         left = left || side > 0;
@@ -78,16 +88,17 @@ bool holds(vert const& a, vert const& b, vert const& c, int px, int py) {
     return !(left && right);
 }
 
-// Nine times the squared distance from canvas point (px, py) to the triangle's centroid.
-long long centroid_distance(vert const& a, vert const& b, vert const& c, int px, int py) {
-    long long dx = static_cast<long long>(a.x) + b.x + c.x - 3LL * px;
-    long long dy = static_cast<long long>(a.y) + b.y + c.y - 3LL * py;
+// Nine times the squared distance from canvas point p to the triangle's centroid: exact for points
+// near the canvas, and in floating point, where no square of a far point's distance overflows.
+double centroid_distance(vert const& a, vert const& b, vert const& c, canvas_point p) {
+    double dx = static_cast<double>(static_cast<long long>(a.x) + b.x + c.x - 3 * p.x);
+    double dy = static_cast<double>(static_cast<long long>(a.y) + b.y + c.y - 3 * p.y);
     return dx * dx + dy * dy;
 }
 
 }  // namespace
 
-int get_close_vert(model const& m, int x, int y) { return nearest_front_vert(m, x, y, 10000); }
+int get_close_vert(model const& m, int x, int y) { return nearest_front_vert(m, x, y, PICK_REACH); }
 
 bool is_front_face(face const& f) { return f.a % 2 == 0 && f.b % 2 == 0 && f.c % 2 == 0; }
 
@@ -118,16 +129,15 @@ void delete_vertex_pair(model& m, int front) {
 }
 
 int get_face_at(model const& m, int x, int y) {
-    int px = x - area::canvas.x1;
-    int py = y - area::canvas.y1;
+    canvas_point const p = on_canvas_of(x, y);
     int nearest = -1;
-    long long best = 0;
+    double best = 0;
     for (std::size_t i = 0; i < m.faces.size(); i += 2) {
         face const& f = m.faces[i];
         if (!is_front_face(f)) continue;
         vert const &a = m.verts[f.a], &b = m.verts[f.b], &c = m.verts[f.c];
-        if (holds(a, b, c, px, py)) return static_cast<int>(i);
-        long long distance = centroid_distance(a, b, c, px, py);
+        if (holds(a, b, c, p)) return static_cast<int>(i);
+        double distance = centroid_distance(a, b, c, p);
         if (nearest < 0 || distance < best) {
             best = distance;
             nearest = static_cast<int>(i);

@@ -52,8 +52,12 @@ void add_vertex_pair(model& m, int x, int y);
 void add_face(model& m, int p, int q, int r);
 // Appends the two side triangles that join the front segment p-q to its back twin.
 void add_edge(model& m, int p, int q);
+// How near a click must come to a front vertex to pick it for a face or an edge, in pixels: further
+// than any two points of the window are apart, so that a click on the canvas picks a vertex
+// whenever the model has one.
+constexpr int PICK_REACH = 10000;
 // The index of the front vertex nearest to window point (x, y); the earlier one on a tie of whole
-// pixels; -1 when the model has no vertex.
+// pixels; -1 when none is within PICK_REACH, as when the model has no vertex.
 int get_close_vert(model const& m, int x, int y);
 
 // Whether all three corners of f are front vertices: a face the user picked, not its back twin or

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "Model.h"
@@ -287,6 +288,21 @@ TEST(EditorModelPick, EdgesAndFlatFacesHoldNoPoint) {
     add_edge(edges_only, 0, 2);
     EXPECT_EQ(get_face_at(edges_only, window_x(50), window_y(0)), -1);
     EXPECT_EQ(get_face_at(model(), window_x(50), window_y(0)), -1);
+}
+
+// No vertex lies within reach of a point that far, though the nearest face is still found.
+TEST(EditorModelPick, PointsAsFarAsAWholeNumberGoesPickNoVertexButTheNearestFace) {
+    model m = with_vertices({{0, 0}, {651, 0}, {0, 276}, {651, 276}});
+    add_face(m, 0, 2, 4);  // its centroid nearer the canvas's top-left corner
+    add_face(m, 6, 4, 2);  // and this one's nearer the bottom-right
+    int const most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+
+    EXPECT_EQ(get_close_vert(m, window_x(651 + PICK_REACH + 1), window_y(276)), -1);
+    EXPECT_EQ(get_close_vert(m, most, most), -1);
+    EXPECT_EQ(get_close_vert(m, least, least), -1);
+    EXPECT_EQ(get_vert_within(m, least, most, VERTEX_REACH), -1);
+    EXPECT_EQ(get_face_at(m, least, least), 0);
+    EXPECT_EQ(get_face_at(m, most, most), 2);
 }
 
 TEST(EditorModelEdit, ADeletedFaceTakesItsTwinAndLeavesTheRestInOrder) {
