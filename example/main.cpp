@@ -84,24 +84,38 @@ void save() {
     if (!name.empty() && !save_model(OBJ, name)) output("Cannot save the model as \"" + name + "\"", 2);
 }
 
-// Picks the front vertex nearest to (x, y) and marks it in the given style.
+// The console of a tool that stays on: its heading, and under it what the last click found, if
+// there is something to say.
+void show_tool(std::string const& message = "") {
+    clear(IO_WINDOW);
+    output(tool_heading(PROG_MODE), 1);
+    if (!message.empty()) output(message, 2);
+}
+
+// Picks the front vertex nearest to (x, y) and marks it in the given style; -1, said on the
+// console, when there is none near enough.
 int pick_vertex(int x, int y, Style const& mark) {
     int picked = get_close_vert(x, y);
-    draw_vert(OBJ.verts[picked], mark);
+    if (picked < 0)
+        show_tool("No vertex to pick.");
+    else
+        draw_vert(OBJ.verts[picked], mark);
     return picked;
 }
 
-// Waits for the next left press on the canvas, dropping every other event, and picks there.
+// Waits for the next left press on the canvas that picks a vertex, dropping every other event.
 int pick_next_vertex(Style const& mark) {
-    MouseEvent e;
-    do e = window.waitForMouseEvent();
-    while (!clicked(CANVAS, e));
-    return pick_vertex(e.getX(), e.getY(), mark);
+    for (;;) {
+        MouseEvent e = window.waitForMouseEvent();
+        int picked = clicked(CANVAS, e) ? pick_vertex(e.getX(), e.getY(), mark) : -1;
+        if (picked >= 0) return picked;
+    }
 }
 
 // Once the first vertex is picked the tool holds on until all three are.
 void add_face_from(int x, int y) {
     int p = pick_vertex(x, y, FACE_STYLE);
+    if (p < 0) return;
     int q = pick_next_vertex(FACE_STYLE);
     int r = pick_next_vertex(FACE_STYLE);
     change_model("add face", [&](model& m) { add_face(m, p, q, r); });
@@ -110,19 +124,12 @@ void add_face_from(int x, int y) {
 
 void add_edge_from(int x, int y) {
     int p = pick_vertex(x, y, EDGE_STYLE);
+    if (p < 0) return;
     int q = pick_next_vertex(EDGE_STYLE);
     change_model("add edge", [&](model& m) { add_edge(m, p, q); });
     // A wide blue line from p to q, which the thin green faces of draw_model then split.
     draw_face(OBJ.faces.back(), EDGE_STYLE);
     draw_model(OBJ);
-}
-
-// The console of a tool that stays on: its heading, and under it what the last click found, if
-// there is something to say.
-void show_tool(std::string const& message = "") {
-    clear(IO_WINDOW);
-    output(tool_heading(PROG_MODE), 1);
-    if (!message.empty()) output(message, 2);
 }
 
 // After an edit: the canvas as the model now is, and no old message on the console.
@@ -186,8 +193,8 @@ void paint_face_at(int x, int y) {
 
 // Picks two vertices as adding an edge does, and deletes the edge between them if there is one.
 void delete_edge_from(int x, int y) {
-    if (OBJ.verts.empty()) return show_tool("No edge to delete.");
     int p = pick_vertex(x, y, EDGE_STYLE);
+    if (p < 0) return;
     int q = pick_next_vertex(EDGE_STYLE);
     bool deleted = false;
     change_model("delete edge", [&](model& m) { deleted = delete_edge(m, p, q); });
@@ -228,9 +235,7 @@ int main(int argc, char** argv) {
         int my = e.getY();
         handle_menus(e);
         handle_buttons(e);
-        // An empty model has nothing to pick, so the face and edge tools ignore it.
         bool canvas_click = clicked(CANVAS, e);
-        bool can_pick = canvas_click && !OBJ.verts.empty();
         switch (PROG_MODE) {
             case LOAD_TEMPLATE:
                 load_template();
@@ -253,10 +258,10 @@ int main(int argc, char** argv) {
                 }
                 break;
             case ADD_FACES:
-                if (can_pick) add_face_from(mx, my);
+                if (canvas_click) add_face_from(mx, my);
                 break;
             case ADD_EDGES:
-                if (can_pick) add_edge_from(mx, my);
+                if (canvas_click) add_edge_from(mx, my);
                 break;
             case MOVE_VERTS:
                 if (canvas_click) move_vertex_from(e);
