@@ -5,6 +5,7 @@
 #pragma once
 
 #include <istream>
+#include <limits>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -42,8 +43,12 @@ inline bool operator==(face const& f, face const& g) {
 struct model {
     std::vector<vert> verts;
     std::vector<face> faces;
-    int width = 50;  // depth given to the vertices made from now on
+    int width = 50;  // depth given to the vertices made from now on, from -MAX_WIDTH to MAX_WIDTH
 };
+
+// The deepest a vertex is made either way, by the model's width or its own: as deep as a 32-bit
+// depth goes, less the one negative number whose twin would not be one.
+constexpr int MAX_WIDTH = std::numeric_limits<int>::max();
 
 // Appends the front and back vertex for a click at window point (x, y), at the current width.
 // Model coordinates count from the canvas's top-left corner.
@@ -72,7 +77,7 @@ int get_vert_within(model const& m, int x, int y, int reach);
 // Moves front vertex front and its back twin to window point (x, y), brought inside the canvas;
 // their depths stay. Faces follow, as they refer to the vertices by index.
 void move_vertex_pair(model& m, int front, int x, int y);
-// Gives front vertex front the depth +width and its back twin -width.
+// Gives front vertex front the depth +width and its back twin -width; width from -MAX_WIDTH to MAX_WIDTH.
 void set_vertex_width(model& m, int front, int width);
 // Removes front vertex front, its back twin and every face that uses either. The other vertices
 // keep their order and the faces' indices are renumbered to match.

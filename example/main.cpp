@@ -3,10 +3,11 @@
 // events, Ctrl+Z and Ctrl+Y step back and forth through the model's changes. Main thread; the
 // library's renderer thread draws what is queued here.
 
-#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "Console.h"
+#include "ConsoleText.h"
 #include "History.h"
 #include "Layout.h"
 #include "ModelView.h"
@@ -70,10 +71,12 @@ void open_obj() {
 }
 
 void set_width() {
-    std::string width = ask("Set Default Model Width (+/- z at each vert)", "Enter Width:");
+    std::string typed = ask("Set Default Model Width (+/- z at each vert)", "Enter Width:");
     finish_one_shot();
-    if (width.empty()) return;
-    OBJ.width = std::atoi(width.c_str());
+    if (typed.empty()) return;
+    std::optional<int> width = typed_width(typed);
+    if (!width) return output(width_refusal(), 2);
+    OBJ.width = *width;
     window.drawImage(FILE_IMAGE, MENU_RECT.x1, MENU_RECT.y1);  // also wipes the old label
     draw_width_label();
 }
@@ -163,11 +166,11 @@ void set_vertex_width_at(int x, int y) {
     int picked = pick_vertex_within(x, y);
     if (picked < 0) return;
     draw_vert(OBJ.verts[picked], FACE_STYLE);
-    std::string width = ask("Set Vertex Width (+/- z at this vert)", "Enter Width:");
-    if (!width.empty())
-        change_model("vertex width", [&](model& m) { set_vertex_width(m, picked, std::atoi(width.c_str())); });
+    std::string typed = ask("Set Vertex Width (+/- z at this vert)", "Enter Width:");
+    std::optional<int> width = typed_width(typed);
+    if (width) change_model("vertex width", [&](model& m) { set_vertex_width(m, picked, *width); });
     draw_model(OBJ);  // the mark goes under the red dots again
-    show_tool();
+    show_tool(typed.empty() || width ? "" : width_refusal());
 }
 
 void delete_vertex_at(int x, int y) {

@@ -478,6 +478,31 @@ TEST_F(Editor, AFailedSaveIsReportedAndLeavesWhatWasInTheWay) {
     EXPECT_EQ(exit_editor(), 0);
 }
 
+// A width that is not a whole number within the range is refused with a message in both width
+// dialogues, and changes nothing.
+TEST_F(Editor, AWidthThatIsNotAWholeNumberIsRefused) {
+    choose(area::add_menu, area::verts);
+    add_vertex(125, 187);
+    open_menu(area::file_menu);
+    choose_dialogue(area::width, "Enter Width:");
+    answer({"1", "shift+o"});
+    ASSERT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 2); })) << "nothing said";
+
+    choose(area::mod_menu, area::vert_width);
+    pick(125, 187, Color::GREEN);
+    await_prompt("Enter Width:");
+    for (const char* key : {"a", "b", "c"}) type_key(key);
+    xdo->key("Return");
+    ASSERT_TRUE(shows([](const Picture& shot) {
+        return shot.at(125, 187) == Color::RED && console_line_has_text(shot, 2);
+    })) << "nothing said";
+
+    choose(area::add_menu, area::verts);
+    add_vertex(225, 187);
+    save_as({"w"});
+    EXPECT_EQ(fileText(folder / "w"), "v 100 100 50\nv 100 100 -50\nv 200 100 50\nv 200 100 -50\n");
+}
+
 // A paste, or fast typing on a busy machine: every key typed at the prompt reaches the name.
 TEST_F(Editor, ANameTypedAMillisecondAKeyIsSavedWhole) {
     open_menu(area::file_menu);
