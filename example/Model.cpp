@@ -9,6 +9,7 @@
 #include <iomanip>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <sstream>
 
 #include "FileSave.h"  // private to the library, within reach because the editor is built in its tree
@@ -295,12 +296,45 @@ obj_reading open_model(std::string const& filename) {
     return reading;
 }
 
+namespace {
+
+// What stood at a file's name before a save, to put back if need be.
+struct earlier_file {
+    bool there;           // false where there was no file of that name
+    std::string content;  // the regular file's content
+};
+
+// What stands at the name: nothing, or a regular file and its content; std::nullopt for anything
+// that could not be put back as it was, such as a FIFO or a file that cannot be read.
+std::optional<earlier_file> earlier_file_at(std::string const& name) {
+    std::error_code unknown;
+    std::filesystem::file_type const type = std::filesystem::status(name, unknown).type();
+    if (type == std::filesystem::file_type::not_found) return earlier_file{false, ""};
+    if (type != std::filesystem::file_type::regular) return std::nullopt;
+    std::ifstream in(name, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return earlier_file{true, content};
+}
+
+}  // namespace
+
 bool save_model(model const& m, std::string const& filename) {
     std::string const mtl_file = mtl_file_name(filename);
     std::ostringstream obj, mtl;
     write_obj(m, obj, std::filesystem::path(mtl_file).filename());
     write_mtl(m, mtl);
-    // The materials first, so that a saved OBJ file never names an MTL file that is not there.
-    if (!mtl.str().empty() && saveFile(mtl_file, mtl.str()) != SaveOutcome::SAVED) return false;
-    return saveFile(filename, obj.str()) == SaveOutcome::SAVED;
+    if (mtl.str().empty()) return saveFile(filename, obj.str()) == SaveOutcome::SAVED;
+    // The materials first, so that a saved OBJ file never names an MTL file that is not there, and
+    // put back as they were if the OBJ file then cannot be saved: both files change, or neither.
+    std::optional<earlier_file> const earlier = earlier_file_at(mtl_file);
+    if (!earlier || saveFile(mtl_file, mtl.str()) != SaveOutcome::SAVED) return false;
+    if (saveFile(filename, obj.str()) == SaveOutcome::SAVED) return true;
+    std::error_code unknown;
+    if (earlier->there)
+        saveFile(mtl_file, earlier->content);
+    else  // the file that the save made, where a link of that name leads
+        std::filesystem::remove(std::filesystem::canonical(mtl_file, unknown), unknown);
+    return false;
 }

@@ -119,5 +119,6 @@ obj_reading read_obj(std::istream& in);
 obj_reading open_model(std::string const& filename);
 // Writes the OBJ file, and beside it the MTL file of a model with colours, each as the library saves
 // any file (FileSave.h): through links, keeping the file's mode, owner and other names, and the old
-// content on failure where it can. Returns whether the files now hold the model.
+// content on failure where it can. Both files are saved or neither: an MTL file that could not be
+// put back as it was is not written over. Returns whether the files now hold the model.
 bool save_model(model const& m, std::string const& filename);

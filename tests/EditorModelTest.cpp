@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <sstream>
 
@@ -401,22 +402,35 @@ TEST_F(EditorFiles, AFolderInTheWayOfTheNameFailsAndLeavesNoTemporaryFile) {
     EXPECT_EQ(folder.names(), std::vector<std::string>{"model.obj"});
 }
 
-TEST_F(EditorFiles, ASaveThatCannotFinishWritingLeavesTheOldFileIntact) {
-    write_file(folder / "model.obj", "v 1 2 3\n");
-    model m;
-    for (int i = 0; i < 2000; ++i) add_vertex_pair(m, 25 + i % 600, 87 + i % 270);
+namespace {
 
-    // A file size limit makes the write itself fail, which permissions cannot do for root.
+// Adds 2,000 vertex pairs: an OBJ file of some 40 KB.
+void add_many_vertices(model& m) {
+    for (int i = 0; i < 2000; ++i) add_vertex_pair(m, 25 + i % 600, 87 + i % 270);
+}
+
+// Saves with files limited to 4,096 bytes: the write itself fails, which permissions cannot make
+// it do for root.
+bool save_within_4096_bytes(model const& m, fs::path const& file) {
     signal(SIGXFSZ, SIG_IGN);
     rlimit old_limit{};
     getrlimit(RLIMIT_FSIZE, &old_limit);
     rlimit small = old_limit;
     small.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &small);
-    bool saved = save_model(m, folder / "model.obj");
+    bool saved = save_model(m, file);
     setrlimit(RLIMIT_FSIZE, &old_limit);
+    return saved;
+}
 
-    EXPECT_FALSE(saved);
+}  // namespace
+
+TEST_F(EditorFiles, ASaveThatCannotFinishWritingLeavesTheOldFileIntact) {
+    write_file(folder / "model.obj", "v 1 2 3\n");
+    model m;
+    add_many_vertices(m);
+
+    EXPECT_FALSE(save_within_4096_bytes(m, folder / "model.obj"));
     EXPECT_EQ(fileText(folder / "model.obj"), "v 1 2 3\n");
     EXPECT_EQ(folder.names(), std::vector<std::string>{"model.obj"});
 }
@@ -595,6 +609,41 @@ TEST(EditorModelColour, TheMtlFileIsNamedAfterTheObjFile) {
     EXPECT_EQ(mtl_file_name("Slab"), "Slab.mtl");
     EXPECT_EQ(mtl_file_name("Slab.OBJ"), "Slab.OBJ.mtl");
     EXPECT_EQ(mtl_file_name("obj"), "obj.mtl");
+}
+
+// A model with colours saves both files or neither: where the OBJ file cannot be saved, a folder in
+// the way or a write that fails part-way, the MTL file beside it is left as it was, or not made.
+TEST_F(EditorFiles, AFailedSaveOfAModelWithColoursLeavesTheMtlFileAsItWas) {
+    model big = painted_model();
+    add_many_vertices(big);
+    const std::function<bool()> failures[] = {
+        [&] {
+            fs::create_directory(folder / "shape.obj");
+            return save_model(painted_model(), folder / "shape.obj");
+        },
+        [&] { return save_within_4096_bytes(big, folder / "shape.obj"); },
+    };
+    for (auto const& fail : failures)
+        for (bool had_mtl : {true, false}) {
+            fs::remove_all(folder / "shape.obj");
+            fs::remove(folder / "shape.mtl");
+            if (had_mtl) write_file(folder / "shape.mtl", "newmtl old\n");
+
+            EXPECT_FALSE(fail());
+
+            EXPECT_EQ(fs::exists(folder / "shape.mtl"), had_mtl);
+            EXPECT_EQ(fileText(folder / "shape.mtl"), had_mtl ? "newmtl old\n" : "");
+        }
+}
+
+// An MTL file that could not be put back, as a FIFO, is not written over, and nor is the OBJ file.
+TEST_F(EditorFiles, AModelWithColoursIsNotSavedBesideAnMtlFileThatCouldNotBePutBack) {
+    ASSERT_EQ(mkfifo((folder / "shape.mtl").c_str(), 0600), 0);
+
+    EXPECT_FALSE(save_model(painted_model(), folder / "shape.obj"));
+
+    EXPECT_TRUE(fs::is_fifo(folder / "shape.mtl"));
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"shape.mtl"});
 }
 
 TEST_F(EditorFiles, AModelWithColoursSavesItsMaterialsBesideIt) {
