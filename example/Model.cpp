@@ -1,4 +1,5 @@
-// The editor's model: growth rules, nearest-vertex pick, the OBJ writer and reader. Main thread only.
+// The editor's model: its changes as reversible edits, the picks, the OBJ writer and reader. Main
+// thread only.
 
 #include "Model.h"
 
@@ -11,24 +12,91 @@
 #include <limits>
 #include <optional>
 #include <sstream>
+#include <utility>
 
 #include "FileSave.h"  // private to the library, within reach because the editor is built in its tree
 
-void add_vertex_pair(model& m, int x, int y) {
+namespace {
+
+// The list of m that an exchange of that kind edits.
+std::vector<vert>& list_of(model& m, exchange<vert> const&) { return m.verts; }
+std::vector<face>& list_of(model& m, exchange<face> const&) { return m.faces; }
+
+template <typename T>
+void apply(model& m, exchange<T>& edit) {
+    std::vector<T>& list = list_of(m, edit);
+    std::vector<T>& other = edit.other;
+    std::size_t const held = other.size(), common = std::min(edit.count, held);
+    auto const first = list.begin() + edit.at;
+    std::swap_ranges(first, first + common, other.begin());
+    // What is left of the longer side moves to the other.
+    if (edit.count > common) {
+        other.insert(other.end(), first + common, first + edit.count);
+        list.erase(first + common, first + edit.count);
+    } else {
+        list.insert(first + common, other.begin() + common, other.end());
+        other.erase(other.begin() + common, other.end());
+    }
+    edit.count = held;
+}
+
+void apply(model& m, renumbering& edit) {
+    for (face& f : m.faces)
+        for (int* corner : {&f.a, &f.b, &f.c})
+            if (*corner >= edit.from) *corner += edit.by;
+    edit = {edit.from + edit.by, -edit.by};
+}
+
+// Applies the edit to m and adds it to change, unless it would change nothing.
+template <typename T>
+void make(model& m, model_change& change, exchange<T> edit) {
+    auto const first = list_of(m, edit).begin() + edit.at;
+    if (edit.count == edit.other.size() && std::equal(edit.other.begin(), edit.other.end(), first)) return;
+    apply(m, edit);
+    change.push_back(std::move(edit));
+}
+
+}  // namespace
+
+void apply(model& m, model_edit& edit) {
+    std::visit([&](auto& kind) { apply(m, kind); }, edit);
+}
+
+std::size_t kept_bytes(model_change const& change) {
+    std::size_t bytes = 0;
+    for (model_edit const& edit : change)
+        if (auto const* verts = std::get_if<exchange<vert>>(&edit))
+            bytes += std::max(verts->count, verts->other.size()) * sizeof(vert);
+        else if (auto const* faces = std::get_if<exchange<face>>(&edit))
+            bytes += std::max(faces->count, faces->other.size()) * sizeof(face);
+    return bytes;
+}
+
+model_change add_vertex_pair(model& m, int x, int y) {
     int px = x - area::canvas.x1;
     int py = y - area::canvas.y1;
-    m.verts.push_back({px, py, m.width});
-    m.verts.push_back({px, py, -m.width});
+    model_change change;
+    make(m, change, exchange<vert>{m.verts.size(), 0, {{px, py, m.width}, {px, py, -m.width}}});
+    return change;
 }
 
-void add_face(model& m, int p, int q, int r) {
-    m.faces.push_back({p, q, r});
-    m.faces.push_back({r + 1, q + 1, p + 1});
+model_change add_face(model& m, int p, int q, int r) {
+    model_change change;
+    make(m, change, exchange<face>{m.faces.size(), 0, {{p, q, r}, {r + 1, q + 1, p + 1}}});
+    return change;
 }
 
-void add_edge(model& m, int p, int q) {
-    m.faces.push_back({q, p, q + 1});
-    m.faces.push_back({p + 1, q + 1, p});
+model_change add_edge(model& m, int p, int q) {
+    model_change change;
+    make(m, change, exchange<face>{m.faces.size(), 0, {{q, p, q + 1}, {p + 1, q + 1, p}}});
+    return change;
+}
+
+model_change replace_model(model& m, model const& other) {
+    model_change change;
+    make(m, change, exchange<vert>{0, m.verts.size(), other.verts});
+    make(m, change, exchange<face>{0, m.faces.size(), other.faces});
+    return change;
 }
 
 namespace {
@@ -105,28 +173,36 @@ bool is_front_face(face const& f) { return f.a % 2 == 0 && f.b % 2 == 0 && f.c %
 
 int get_vert_within(model const& m, int x, int y, int reach) { return nearest_front_vert(m, x, y, reach); }
 
-void move_vertex_pair(model& m, int front, int x, int y) {
+model_change move_vertex_pair(model& m, int front, int x, int y) {
     int px = std::clamp(x, area::canvas.x1, area::canvas.x2) - area::canvas.x1;
     int py = std::clamp(y, area::canvas.y1, area::canvas.y2) - area::canvas.y1;
-    for (vert* v : {&m.verts[front], &m.verts[front + 1]}) {
-        v->x = px;
-        v->y = py;
+    std::vector<vert> moved(m.verts.begin() + front, m.verts.begin() + front + 2);
+    for (vert& v : moved) {
+        v.x = px;
+        v.y = py;
     }
+    model_change change;
+    make(m, change, exchange<vert>{static_cast<std::size_t>(front), 2, moved});
+    return change;
 }
 
-void set_vertex_width(model& m, int front, int width) {
-    m.verts[front].z = width;
-    m.verts[front + 1].z = -width;
+model_change set_vertex_width(model& m, int front, int width) {
+    vert const& v = m.verts[front];
+    model_change change;
+    make(m, change, exchange<vert>{static_cast<std::size_t>(front), 2, {{v.x, v.y, width}, {v.x, v.y, -width}}});
+    return change;
 }
 
-void delete_vertex_pair(model& m, int front) {
-    // A face and its twin, or an edge's two triangles, use the pair together, so pairs go whole.
-    m.faces.erase(std::remove_if(m.faces.begin(), m.faces.end(), [&](face const& f) { return uses_pair(f, front); }),
-                  m.faces.end());
-    for (face& f : m.faces)
-        for (int* corner : {&f.a, &f.b, &f.c})
-            if (*corner > front + 1) *corner -= 2;
-    m.verts.erase(m.verts.begin() + front, m.verts.begin() + front + 2);
+model_change delete_vertex_pair(model& m, int front) {
+    model_change change;
+    // A face and its twin, or an edge's two triangles, use the pair together, so pairs go whole;
+    // the last first, so that the places of those before stay as they were.
+    for (std::size_t i = m.faces.size(); i >= 2; i -= 2)
+        if (uses_pair(m.faces[i - 2], front)) make(m, change, exchange<face>{i - 2, 2, {}});
+    change.push_back(renumbering{front + 2, -2});
+    apply(m, change.back());
+    make(m, change, exchange<vert>{static_cast<std::size_t>(front), 2, {}});
+    return change;
 }
 
 int get_face_at(model const& m, int x, int y) {
@@ -147,20 +223,27 @@ int get_face_at(model const& m, int x, int y) {
     return nearest;
 }
 
-void paint_face(model& m, int first, int colour) { m.faces[first].colour = m.faces[first + 1].colour = colour; }
+model_change paint_face(model& m, int first, int colour) {
+    std::vector<face> painted(m.faces.begin() + first, m.faces.begin() + first + 2);
+    for (face& f : painted) f.colour = colour;
+    model_change change;
+    make(m, change, exchange<face>{static_cast<std::size_t>(first), 2, painted});
+    return change;
+}
 
-void delete_face(model& m, int first) { m.faces.erase(m.faces.begin() + first, m.faces.begin() + first + 2); }
+model_change delete_face(model& m, int first) {
+    model_change change;
+    make(m, change, exchange<face>{static_cast<std::size_t>(first), 2, {}});
+    return change;
+}
 
-bool delete_edge(model& m, int p, int q) {
+model_change delete_edge(model& m, int p, int q) {
     // add_edge(p, q) starts with the triangle (q, p, q+1); add_edge(q, p) with (p, q, p+1).
     for (std::size_t i = 0; i < m.faces.size(); i += 2) {
         face const& f = m.faces[i];
-        if (same_face(f, q, p, q + 1) || same_face(f, p, q, p + 1)) {
-            delete_face(m, static_cast<int>(i));
-            return true;
-        }
+        if (same_face(f, q, p, q + 1) || same_face(f, p, q, p + 1)) return delete_face(m, static_cast<int>(i));
     }
-    return false;
+    return {};
 }
 
 namespace {

@@ -4,10 +4,12 @@
 // testable without a display.
 #pragma once
 
+#include <cstddef>
 #include <istream>
 #include <limits>
 #include <ostream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "Palette.h"
@@ -50,13 +52,41 @@ struct model {
 // depth goes, less the one negative number whose twin would not be one.
 constexpr int MAX_WIDTH = std::numeric_limits<int>::max();
 
+// One reversible edit of a model: applying it again takes it back. An exchange swaps the count
+// elements of the vertices or the faces from index at with the elements that it holds.
+template <typename T>
+struct exchange {
+    std::size_t at;
+    std::size_t count;
+    std::vector<T> other;
+};
+// A renumbering adds by to every face corner from index from on, as deleting a vertex pair needs.
+struct renumbering {
+    int from;
+    int by;
+};
+using model_edit = std::variant<exchange<vert>, exchange<face>, renumbering>;
+// A change to a model: the edits that made it, in order. Applying them again in reverse order
+// takes the change back; applying them once more in order does it again. A change that changed
+// nothing has no edits.
+using model_change = std::vector<model_edit>;
+// Applies the edit to m and makes it the edit that takes itself back.
+void apply(model& m, model_edit& edit);
+// How many bytes of vertices and faces the change keeps, either way round.
+std::size_t kept_bytes(model_change const& change);
+
+// Each change to a model below returns the change it made, which costs what it changes, not what
+// the model holds: for the undo history.
+
 // Appends the front and back vertex for a click at window point (x, y), at the current width.
 // Model coordinates count from the canvas's top-left corner.
-void add_vertex_pair(model& m, int x, int y);
+model_change add_vertex_pair(model& m, int x, int y);
 // Appends the front face p, q, r and its back twin wound the other way.
-void add_face(model& m, int p, int q, int r);
+model_change add_face(model& m, int p, int q, int r);
 // Appends the two side triangles that join the front segment p-q to its back twin.
-void add_edge(model& m, int p, int q);
+model_change add_edge(model& m, int p, int q);
+// Gives m the vertices and faces of other, as opening a model does; m keeps its width.
+model_change replace_model(model& m, model const& other);
 // How near a click must come to a front vertex to pick it for a face or an edge, in pixels: further
 // than any two points of the window are apart, so that a click on the canvas picks a vertex
 // whenever the model has one.
@@ -76,23 +106,23 @@ constexpr int VERTEX_REACH = 8;
 int get_vert_within(model const& m, int x, int y, int reach);
 // Moves front vertex front and its back twin to window point (x, y), brought inside the canvas;
 // their depths stay. Faces follow, as they refer to the vertices by index.
-void move_vertex_pair(model& m, int front, int x, int y);
+model_change move_vertex_pair(model& m, int front, int x, int y);
 // Gives front vertex front the depth +width and its back twin -width; width from -MAX_WIDTH to MAX_WIDTH.
-void set_vertex_width(model& m, int front, int width);
+model_change set_vertex_width(model& m, int front, int width);
 // Removes front vertex front, its back twin and every face that uses either. The other vertices
 // keep their order and the faces' indices are renumbered to match.
-void delete_vertex_pair(model& m, int front);
+model_change delete_vertex_pair(model& m, int front);
 // The index of the front face whose triangle holds window point (x, y), sides included; where none
 // does, the one whose centroid is nearest. The earlier face on a tie; -1 without front faces.
 int get_face_at(model const& m, int x, int y);
 // Removes the pair of faces that starts at index first: a front face and its back twin, or the
 // two side triangles of an edge.
-void delete_face(model& m, int first);
+model_change delete_face(model& m, int first);
 // Gives the pair of faces that starts at index first the colour, an index into PALETTE.
-void paint_face(model& m, int first, int colour);
+model_change paint_face(model& m, int first, int colour);
 // Removes the two side triangles of an edge between front vertices p and q, added either way
-// round (the earliest such edge); false, and nothing removed, when there is none.
-bool delete_edge(model& m, int p, int q);
+// round (the earliest such edge); a change without edits when there is none.
+model_change delete_edge(model& m, int p, int q);
 
 // Writes one "v x y z" line per vertex, then one "f a b c" line (one-based) per face. A model with
 // coloured faces starts with "mtllib mtl_file" and writes its faces without a colour first, then

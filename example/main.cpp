@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "Console.h"
 #include "ConsoleText.h"
@@ -16,14 +17,6 @@
 namespace {
 
 history HISTORY;
-
-// Makes one change to OBJ that undo can take back, named what on the console.
-template <typename Change>
-void change_model(std::string const& what, Change change) {
-    model before = OBJ;
-    change(OBJ);
-    HISTORY.record(before, OBJ, what);
-}
 
 // Clears the console, writes the heading on line 1 and reads the answer to prompt on line 2. An
 // empty answer cancels the dialogue: the caller then leaves everything as it was.
@@ -57,10 +50,7 @@ void load_template() {
 void open_file(std::string const& name) {
     obj_reading reading = open_model(name);
     if (!reading.problem.empty()) return output("Cannot open \"" + name + "\": " + reading.problem, 2);
-    change_model("open model", [&](model& m) {
-        m.verts = reading.m.verts;
-        m.faces = reading.m.faces;
-    });
+    HISTORY.record(replace_model(OBJ, reading.m), "open model");
     redraw_canvas();
 }
 
@@ -121,7 +111,7 @@ void add_face_from(int x, int y) {
     if (p < 0) return;
     int q = pick_next_vertex(FACE_STYLE);
     int r = pick_next_vertex(FACE_STYLE);
-    change_model("add face", [&](model& m) { add_face(m, p, q, r); });
+    HISTORY.record(add_face(OBJ, p, q, r), "add face");
     draw_model(OBJ);
 }
 
@@ -129,7 +119,7 @@ void add_edge_from(int x, int y) {
     int p = pick_vertex(x, y, EDGE_STYLE);
     if (p < 0) return;
     int q = pick_next_vertex(EDGE_STYLE);
-    change_model("add edge", [&](model& m) { add_edge(m, p, q); });
+    HISTORY.record(add_edge(OBJ, p, q), "add edge");
     // A wide blue line from p to q, which the thin green faces of draw_model then split.
     draw_face(OBJ.faces.back(), EDGE_STYLE);
     draw_model(OBJ);
@@ -158,7 +148,7 @@ void move_vertex_from(MouseEvent const& press) {
     MouseEvent release;
     do release = window.waitForMouseEvent();
     while (release != left_release);
-    change_model("move vertex", [&](model& m) { move_vertex_pair(m, picked, release.getX(), release.getY()); });
+    HISTORY.record(move_vertex_pair(OBJ, picked, release.getX(), release.getY()), "move vertex");
     show_edit();
 }
 
@@ -168,7 +158,7 @@ void set_vertex_width_at(int x, int y) {
     draw_vert(OBJ.verts[picked], FACE_STYLE);
     std::string typed = ask("Set Vertex Width (+/- z at this vert)", "Enter Width:");
     std::optional<int> width = typed_width(typed);
-    if (width) change_model("vertex width", [&](model& m) { set_vertex_width(m, picked, *width); });
+    if (width) HISTORY.record(set_vertex_width(OBJ, picked, *width), "vertex width");
     draw_model(OBJ);  // the mark goes under the red dots again
     show_tool(typed.empty() || width ? "" : width_refusal());
 }
@@ -176,21 +166,21 @@ void set_vertex_width_at(int x, int y) {
 void delete_vertex_at(int x, int y) {
     int picked = pick_vertex_within(x, y);
     if (picked < 0) return;
-    change_model("delete vertex", [&](model& m) { delete_vertex_pair(m, picked); });
+    HISTORY.record(delete_vertex_pair(OBJ, picked), "delete vertex");
     show_edit();
 }
 
 void delete_face_at(int x, int y) {
     int picked = get_face_at(OBJ, x, y);
     if (picked < 0) return show_tool("No face to delete.");
-    change_model("delete face", [&](model& m) { delete_face(m, picked); });
+    HISTORY.record(delete_face(OBJ, picked), "delete face");
     show_edit();
 }
 
 void paint_face_at(int x, int y) {
     int picked = get_face_at(OBJ, x, y);
     if (picked < 0) return show_tool("No face to paint.");
-    change_model("paint face", [&](model& m) { paint_face(m, picked, PAINT_COLOUR); });
+    HISTORY.record(paint_face(OBJ, picked, PAINT_COLOUR), "paint face");
     show_edit();
 }
 
@@ -199,10 +189,11 @@ void delete_edge_from(int x, int y) {
     int p = pick_vertex(x, y, EDGE_STYLE);
     if (p < 0) return;
     int q = pick_next_vertex(EDGE_STYLE);
-    bool deleted = false;
-    change_model("delete edge", [&](model& m) { deleted = delete_edge(m, p, q); });
+    model_change deleted = delete_edge(OBJ, p, q);
+    bool const found = !deleted.empty();
+    HISTORY.record(std::move(deleted), "delete edge");
     redraw_canvas();  // the pick marks go too
-    show_tool(deleted ? "" : "No edge between these vertices.");
+    show_tool(found ? "" : "No edge between these vertices.");
 }
 
 // Ctrl+Z and the redo keys, outside a dialogue: the model a step back or forth, and what it was.
@@ -256,7 +247,7 @@ int main(int argc, char** argv) {
                 return 0;  // the window, font and pictures are released with the globals
             case ADD_VERTS:
                 if (canvas_click) {
-                    change_model("add vertex", [&](model& m) { add_vertex_pair(m, mx, my); });
+                    HISTORY.record(add_vertex_pair(OBJ, mx, my), "add vertex");
                     draw_model(OBJ);
                 }
                 break;
