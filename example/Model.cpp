@@ -248,6 +248,40 @@ model_change delete_edge(model& m, int p, int q) {
 
 namespace {
 
+constexpr rect grown(rect const& r, int by) { return {r.x1 - by, r.y1 - by, r.x2 + by, r.y2 + by}; }
+constexpr bool meet(rect const& a, rect const& b) {
+    return a.x1 <= b.x2 && b.x1 <= a.x2 && a.y1 <= b.y2 && b.y1 <= a.y2;
+}
+constexpr rect joined(rect const& a, rect const& b) {
+    return {std::min(a.x1, b.x1), std::min(a.y1, b.y1), std::max(a.x2, b.x2), std::max(a.y2, b.y2)};
+}
+
+}  // namespace
+
+rect bounds(model const& m, face const& f) {
+    vert const &a = m.verts[f.a], &b = m.verts[f.b], &c = m.verts[f.c];
+    return {std::min({a.x, b.x, c.x}), std::min({a.y, b.y, c.y}), std::max({a.x, b.x, c.x}), std::max({a.y, b.y, c.y})};
+}
+
+marks marks_over(model const& m, rect const& box, int reach) {
+    // Two marks may share a pixel where their points' boxes come within twice the reach.
+    marks over;
+    rect lines = box;
+    // The second face of a pair lies over the first: a back twin, or an edge's other triangle.
+    for (std::size_t i = 0; i < m.faces.size(); i += 2) {
+        rect const face_box = bounds(m, m.faces[i]);
+        if (!meet(grown(face_box, 2 * reach), box)) continue;
+        over.faces.push_back(i);
+        lines = joined(lines, face_box);
+    }
+    rect const dotted = grown(lines, 2 * reach);
+    for (std::size_t i = 0; i < m.verts.size(); i += 2)
+        if (contains(dotted, m.verts[i].x, m.verts[i].y)) over.verts.push_back(i);
+    return over;
+}
+
+namespace {
+
 bool uses_colour(model const& m, int colour) {
     return std::any_of(m.faces.begin(), m.faces.end(), [&](face const& f) { return f.colour == colour; });
 }

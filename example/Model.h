@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Palette.h"
+#include "Rect.h"
 #include "ScreenAreas.h"
 
 // One point in canvas pixels (x right, y down from the canvas's top-left corner), on the canvas:
@@ -123,6 +124,19 @@ model_change paint_face(model& m, int first, int colour);
 // Removes the two side triangles of an edge between front vertices p and q, added either way
 // round (the earliest such edge); a change without edits when there is none.
 model_change delete_edge(model& m, int p, int q);
+
+// What drawing the whole model puts over a box of the canvas where something was just drawn: the
+// face pairs (by their first face) whose lines may cover a pixel of what lies in the box, and the
+// front vertices whose dots may cover a pixel of those lines or of the box. Drawing these in turn
+// gives the box the model's marks as drawing it whole would, but costs what lies near the box.
+struct marks {
+    std::vector<std::size_t> faces;
+    std::vector<std::size_t> verts;
+};
+// box in canvas pixels; reach is how far the pixels of a dot or a line lie from its points.
+marks marks_over(model const& m, rect const& box, int reach);
+// The box around the corners of face f of m, in canvas pixels.
+rect bounds(model const& m, face const& f);
 
 // Writes one "v x y z" line per vertex, then one "f a b c" line (one-based) per face. A model with
 // coloured faces starts with "mtllib mtl_file" and writes its faces without a colour first, then

@@ -43,6 +43,7 @@ void load_template() {
     }
     TEMPLATE_IMAGE = Image(name, Image::PNG);
     window.drawImage(TEMPLATE_IMAGE, CANVAS.x1, CANVAS.y1);
+    redraw_canvas();  // the model over the new template
 }
 
 // Replaces OBJ by the model read from the file of that name, as one change that undo can take
@@ -112,7 +113,7 @@ void add_face_from(int x, int y) {
     int q = pick_next_vertex(FACE_STYLE);
     int r = pick_next_vertex(FACE_STYLE);
     HISTORY.record(add_face(OBJ, p, q, r), "add face");
-    draw_model(OBJ);
+    draw_model_over(bounds(OBJ, OBJ.faces.back()));  // the face, and the dots over it and the marks
 }
 
 void add_edge_from(int x, int y) {
@@ -120,9 +121,9 @@ void add_edge_from(int x, int y) {
     if (p < 0) return;
     int q = pick_next_vertex(EDGE_STYLE);
     HISTORY.record(add_edge(OBJ, p, q), "add edge");
-    // A wide blue line from p to q, which the thin green faces of draw_model then split.
+    // A wide blue line from p to q, which the thin green lines and the dots over it then split.
     draw_face(OBJ.faces.back(), EDGE_STYLE);
-    draw_model(OBJ);
+    draw_model_over(bounds(OBJ, OBJ.faces.back()));
 }
 
 // After an edit: the canvas as the model now is, and no old message on the console.
@@ -159,7 +160,7 @@ void set_vertex_width_at(int x, int y) {
     std::string typed = ask("Set Vertex Width (+/- z at this vert)", "Enter Width:");
     std::optional<int> width = typed_width(typed);
     if (width) HISTORY.record(set_vertex_width(OBJ, picked, *width), "vertex width");
-    draw_model(OBJ);  // the mark goes under the red dots again
+    draw_vert(OBJ.verts[picked], VERT_STYLE);  // the mark goes under its red dot again
     show_tool(typed.empty() || width ? "" : width_refusal());
 }
 
@@ -248,7 +249,8 @@ int main(int argc, char** argv) {
             case ADD_VERTS:
                 if (canvas_click) {
                     HISTORY.record(add_vertex_pair(OBJ, mx, my), "add vertex");
-                    draw_model(OBJ);
+                    // A dot lies over every line, so the new one alone shows the model as drawing it whole would.
+                    draw_vert(OBJ.verts.back(), VERT_STYLE);
                 }
                 break;
             case ADD_FACES:

@@ -291,6 +291,22 @@ TEST(EditorModelPick, EdgesAndFlatFacesHoldNoPoint) {
     EXPECT_EQ(get_face_at(model(), window_x(50), window_y(0)), -1);
 }
 
+// What adding draws again is what lies near it: the lines that may cross what was drawn, and the
+// dots that may cross those lines; nothing far away.
+TEST(EditorModelPick, OnlyTheMarksNearABoxAreDrawnOverIt) {
+    model m = with_vertices({{0, 0}, {20, 0}, {0, 20}, {100, 200}, {500, 200}, {640, 20}});
+    add_face(m, 0, 2, 4);  // far up left
+    add_edge(m, 6, 8);     // a long line across the middle
+
+    marks const across = marks_over(m, {300, 198, 300, 202}, 6);
+    marks const apart = marks_over(m, {300, 100, 300, 100}, 6);
+
+    EXPECT_EQ(across.faces, std::vector<std::size_t>{2});
+    EXPECT_EQ(across.verts, (std::vector<std::size_t>{6, 8}));
+    EXPECT_EQ(apart.faces, std::vector<std::size_t>{});
+    EXPECT_EQ(apart.verts, std::vector<std::size_t>{});
+}
+
 // No vertex lies within reach of a point that far, though the nearest face is still found.
 TEST(EditorModelPick, PointsAsFarAsAWholeNumberGoesPickNoVertexButTheNearestFace) {
     model m = with_vertices({{0, 0}, {651, 0}, {0, 276}, {651, 276}});

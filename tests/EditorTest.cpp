@@ -778,6 +778,40 @@ TEST_F(Editor, EveryClickOfAFastBurstAddsItsVertexWhereItWasMade) {
     EXPECT_EQ(fileText(folder / "b"), expected);
 }
 
+// Adding a face or an edge draws only what lies near it, yet the canvas then shows what drawing the
+// whole model again shows: here an edge whose wide line crosses two sides of a face and a dot.
+TEST_F(Editor, AddingShowsWhatRedrawingTheWholeModelShows) {
+    choose(area::add_menu, area::verts);
+    for (auto [x, y] : {std::pair{125, 237}, {325, 237}, {225, 187}, {175, 287}, {275, 287}, {225, 241}})
+        add_vertex(x, y);
+    choose_tool(area::faces);
+    pick(225, 187, Color::GREEN);
+    pick(175, 287, Color::GREEN);
+    click(275, 287);
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(200, 237, Color::GREEN); }));
+    choose_tool(area::edges);
+    pick(125, 237, Color::BLUE);
+    click(325, 237);
+    // The face's side is drawn again over the wide line where they cross, and the dot beside it.
+    ASSERT_TRUE(shows([](const Picture& shot) {
+        return shot.near(160, 237, Color::BLUE) && shot.near(200, 237, Color::GREEN) &&
+               shot.at(225, 241) == Color::RED && shot.at(325, 237) == Color::RED;
+    }));
+    Picture added = screen();
+
+    // Undone and redone, the model is drawn whole.
+    xdo->key("ctrl+z");
+    ASSERT_TRUE(shows([](const Picture& shot) { return !shot.near(160, 237, Color::BLUE); }));
+    xdo->key("ctrl+y");
+    auto same_model_view = [&](const Picture& shot) {
+        for (int y = area::model_view.y1; y <= area::model_view.y2; ++y)
+            for (int x = area::model_view.x1; x <= area::model_view.x2; ++x)
+                if (shot.at(x, y) != added.at(x, y)) return false;
+        return true;
+    };
+    EXPECT_TRUE(shows(same_model_view));
+}
+
 // A user steps back and forth through changes made with several tools, by Ctrl+Z, Ctrl+Y and
 // Ctrl+Shift+Z, and saves the model as it then stands.
 TEST_F(Editor, UndoAndRedoStepThroughTheChangesOfEveryTool) {
