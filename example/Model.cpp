@@ -92,10 +92,10 @@ model_change add_edge(model& m, int p, int q) {
     return change;
 }
 
-model_change replace_model(model& m, model const& other) {
+model_change replace_model(model& m, model other) {
     model_change change;
-    make(m, change, exchange<vert>{0, m.verts.size(), other.verts});
-    make(m, change, exchange<face>{0, m.faces.size(), other.faces});
+    make(m, change, exchange<vert>{0, m.verts.size(), std::move(other.verts)});
+    make(m, change, exchange<face>{0, m.faces.size(), std::move(other.faces)});
     return change;
 }
 

@@ -1,7 +1,8 @@
 // The editor's model: vertex pairs and triangular faces, the three ways it grows, how it is mended
-// (moving, re-widthing and deleting), the picks of a vertex or face near a point, and the Wavefront
-// OBJ writer and reader. Pure logic for the main thread: no window, no drawing, no globals, so all of it is
-// testable without a display.
+// (moving, re-widthing and deleting), each change as the reversible edits that the undo history
+// keeps, the picks of a vertex or face near a point, which marks lie near a box, and the Wavefront
+// OBJ writer and reader. Pure logic for the main thread: no window, no drawing, no globals, so all
+// of it is testable without a display.
 #pragma once
 
 #include <cstddef>
@@ -87,7 +88,7 @@ model_change add_face(model& m, int p, int q, int r);
 // Appends the two side triangles that join the front segment p-q to its back twin.
 model_change add_edge(model& m, int p, int q);
 // Gives m the vertices and faces of other, as opening a model does; m keeps its width.
-model_change replace_model(model& m, model const& other);
+model_change replace_model(model& m, model other);
 // How near a click must come to a front vertex to pick it for a face or an edge, in pixels: further
 // than any two points of the window are apart, so that a click on the canvas picks a vertex
 // whenever the model has one.

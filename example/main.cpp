@@ -51,7 +51,7 @@ void load_template() {
 void open_file(std::string const& name) {
     obj_reading reading = open_model(name);
     if (!reading.problem.empty()) return output("Cannot open \"" + name + "\": " + reading.problem, 2);
-    HISTORY.record(replace_model(OBJ, reading.m), "open model");
+    HISTORY.record(replace_model(OBJ, std::move(reading.m)), "open model");
     redraw_canvas();
 }
 
