@@ -398,7 +398,7 @@ obj_reading read_obj(std::istream& in) {
             return {model(), "its vertices are not in front and back pairs."};
     for (std::size_t i = 0; i < m.faces.size(); i += 2)
         if (i + 1 == m.faces.size() || !is_face_pair(m.faces, i)) return {model(), "its faces are not in pairs."};
-    return {m, ""};
+    return {std::move(m), ""};
 }
 
 obj_reading open_model(std::string const& filename) {
