@@ -1,0 +1,377 @@
+// llvmpipe's rasterization rules, reproduced: its setup's fixed-point edges and line quads, its
+// draw module's stipple and clipping stages, each in the driver's own arithmetic (single
+// precision where it uses floats, 32-bit wrapping where its integers wrap). Built with
+// contraction off, so that the compiler fuses no multiply-add the driver does not.
+#include "renderer/software/Rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace software {
+
+namespace {
+
+// The driver subtracts and scales its 32-bit integers without widening: they wrap.
+std::int32_t wrappingDifference(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+std::int32_t wrappingScale(std::int32_t a) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) << SUBPIXEL_BITS);
+}
+
+// Floor of n / d for d > 0.
+std::int64_t floorDivide(std::int64_t n, std::int64_t d) {
+    const std::int64_t q = n / d;
+    return (n % d != 0 && n < 0) ? q - 1 : q;
+}
+
+// A window coordinate snapped with the pixel centre at the origin of the grid.
+std::int32_t snapCentred(float value) { return snapToSubpixel(value - 0.5f); }
+
+}  // namespace
+
+EdgeSet edgesThrough(const std::int32_t* xs, const std::int32_t* ys, int count) {
+    EdgeSet edges;
+    edges.count = count;
+    std::int32_t minX = xs[0], maxX = xs[0], minY = ys[0], maxY = ys[0];
+    for (int i = 0; i < count; ++i) {
+        const int j = (i + 1) % count;
+        const std::int32_t dcdx = wrappingDifference(ys[i], ys[j]);
+        const std::int32_t dcdy = wrappingDifference(xs[i], xs[j]);
+        std::int64_t c = std::int64_t(dcdx) * xs[i] - std::int64_t(dcdy) * ys[i];
+        // Samples exactly on an edge belong to the polygon on its left and bottom edges.
+        if (dcdx < 0 || (dcdx == 0 && dcdy < 0)) ++c;
+        edges.planes[i] = {c, wrappingScale(dcdx), wrappingScale(dcdy)};
+        minX = std::min(minX, xs[i]);
+        maxX = std::max(maxX, xs[i]);
+        minY = std::min(minY, ys[i]);
+        maxY = std::max(maxY, ys[i]);
+    }
+    edges.left = minX >> SUBPIXEL_BITS;
+    edges.right = maxX >> SUBPIXEL_BITS;
+    edges.top = minY >> SUBPIXEL_BITS;
+    edges.bottom = maxY >> SUBPIXEL_BITS;
+    return edges;
+}
+
+void spanOf(const EdgeSet& edges, std::int64_t y, std::int64_t& first, std::int64_t& last) {
+    first = edges.left;
+    last = edges.right;
+    for (int i = 0; i < edges.count; ++i) {
+        const EdgePlane& plane = edges.planes[i];
+        const std::int64_t k = plane.c + plane.dy * y;  // the function at column 0
+        if (plane.dx < 0) {
+            first = std::max(first, floorDivide(-k, -plane.dx) + 1);
+        } else if (plane.dx > 0) {
+            last = std::min(last, floorDivide(k - 1, plane.dx));
+        } else if (k <= 0) {
+            last = first - 1;
+            return;
+        }
+    }
+}
+
+bool lineQuad(WindowPoint v1, WindowPoint v2, int width, std::int32_t xs[4], std::int32_t ys[4]) {
+    const float dx = v1.x - v2.x;
+    const float dy = v1.y - v2.y;
+    if (dx * dx + dy * dy == 0) return false;
+    auto sign = [](float f) { return f >= 0; };
+    auto fraction = [](float f) { return f - std::floor(f); };
+    float x1diff = v1.x - std::floor(v1.x) - 0.5f;
+    float y1diff = v1.y - std::floor(v1.y) - 0.5f;
+    float x2diff = v2.x - std::floor(v2.x) - 0.5f;
+    float y2diff = v2.y - std::floor(v2.y) - 0.5f;
+    const std::int32_t halfWidth = (width << SUBPIXEL_BITS) / 2;
+    float xOffset = 0, yOffset = 0, xOffsetEnd = 0, yOffsetEnd = 0;
+    bool drawStart, drawEnd;
+    if (std::fabs(dx) >= std::fabs(dy)) {
+        // Mostly horizontal: the ends are decided by the diamond around each end's pixel.
+        const float dydx = dy / dx;
+        if (y2diff == -0.5f && dy < 0.0f) y2diff = 0.5f;
+        if (std::fabs(x1diff) + std::fabs(y1diff) < 0.5f)
+            drawStart = true;
+        else if (sign(x1diff) == sign(-dx))
+            drawStart = false;
+        else if (sign(-y1diff) != sign(dy))
+            drawStart = true;
+        else {
+            const float crossing = fraction(v1.y) + x1diff * dydx;
+            drawStart = crossing < 1.0f && crossing > 0.0f;
+        }
+        if (std::fabs(x2diff) + std::fabs(y2diff) < 0.5f)
+            drawEnd = false;
+        else if (sign(x2diff) != sign(-dx))
+            drawEnd = false;
+        else if (sign(-y2diff) == sign(dy))
+            drawEnd = true;
+        else {
+            const float crossing = fraction(v2.y) + x2diff * dydx;
+            drawEnd = crossing < 1.0f && crossing > 0.0f;
+        }
+        // The quad's ends are moved by half a pixel where its plain ends would decide otherwise.
+        if (dx < 0.0f) {
+            std::swap(v1, v2);
+            if ((x1diff <= 0.f) != drawStart) {
+                xOffsetEnd = -x1diff - 0.5f;
+                yOffsetEnd = xOffsetEnd * dydx;
+            }
+            if ((x2diff > 0.f) != drawEnd) {
+                xOffset = -x2diff - 0.5f;
+                yOffset = xOffset * dydx;
+            }
+        } else {
+            if ((x1diff > 0.f) != drawStart) {
+                xOffset = -x1diff + 0.5f;
+                yOffset = xOffset * dydx;
+            }
+            if ((x2diff <= 0.f) != drawEnd) {
+                xOffsetEnd = -x2diff + 0.5f;
+                yOffsetEnd = xOffsetEnd * dydx;
+            }
+        }
+        xs[0] = xs[3] = snapCentred(v1.x + xOffset);
+        xs[1] = xs[2] = snapCentred(v2.x + xOffsetEnd);
+        const std::int32_t y1 = snapCentred(v1.y + yOffset), y2 = snapCentred(v2.y + yOffsetEnd);
+        ys[0] = y1 - halfWidth;
+        ys[1] = y2 - halfWidth;
+        ys[2] = y2 + halfWidth;
+        ys[3] = y1 + halfWidth;
+        return true;
+    }
+    // Mostly vertical.
+    const float dxdy = dx / dy;
+    if (x2diff == -0.5f && dx < 0.0f) x2diff = 0.5f;
+    if (std::fabs(x1diff) + std::fabs(y1diff) < 0.5f)
+        drawStart = true;
+    else if (sign(-y1diff) == sign(dy))
+        drawStart = false;
+    else if (sign(x1diff) != sign(-dx))
+        drawStart = true;
+    else {
+        const float crossing = fraction(v1.x) + y1diff * dxdy;
+        drawStart = crossing < 1.0f && crossing > 0.0f;
+    }
+    if (std::fabs(x2diff) + std::fabs(y2diff) < 0.5f)
+        drawEnd = false;
+    else if (sign(-y2diff) != sign(dy))
+        drawEnd = false;
+    else if (sign(x2diff) == sign(-dx))
+        drawEnd = true;
+    else {
+        const float crossing = fraction(v2.x) + y2diff * dxdy;
+        drawEnd = crossing < 1.0f && crossing >= 0.0f;
+    }
+    if (dy > 0.0f) {
+        std::swap(v1, v2);
+        if ((y1diff >= 0.f) != drawStart) {
+            yOffsetEnd = -y1diff + 0.5f;
+            xOffsetEnd = yOffsetEnd * dxdy;
+        }
+        if ((y2diff < 0.f) != drawEnd) {
+            yOffset = -y2diff + 0.5f;
+            xOffset = yOffset * dxdy;
+        }
+    } else {
+        if ((y1diff < 0.f) != drawStart) {
+            yOffset = -y1diff - 0.5f;
+            xOffset = yOffset * dxdy;
+        }
+        if ((y2diff >= 0.f) != drawEnd) {
+            yOffsetEnd = -y2diff - 0.5f;
+            xOffsetEnd = yOffsetEnd * dxdy;
+        }
+    }
+    const std::int32_t x1 = snapCentred(v1.x + xOffset), x2 = snapCentred(v2.x + xOffsetEnd);
+    xs[0] = x1 - halfWidth;
+    xs[1] = x2 - halfWidth;
+    xs[2] = x2 + halfWidth;
+    xs[3] = x1 + halfWidth;
+    ys[0] = ys[3] = snapCentred(v1.y + yOffset);
+    ys[1] = ys[2] = snapCentred(v2.y + yOffsetEnd);
+    return true;
+}
+
+void Rasterizer::fillEdges(const EdgeSet& edges, const Paint& paint) {
+    const std::int64_t top = std::max<std::int64_t>(edges.top, 0);
+    const std::int64_t bottom = std::min<std::int64_t>(edges.bottom, picture.height - 1);
+    for (std::int64_t y = top; y <= bottom; ++y) {
+        std::int64_t first, last;
+        spanOf(edges, y, first, last);
+        first = std::max<std::int64_t>(first, 0);
+        last = std::min<std::int64_t>(last, picture.width - 1);
+        if (first <= last) paintSpan(picture, int(y), int(first), int(last), paint);
+    }
+}
+
+void Rasterizer::drawPoint(const ClipPoint& p, const Paint& paint) {
+    const WindowPoint w = transform.toWindow(p);
+    // GL's legacy points: the pixel whose square holds the point, bottom and left sides in.
+    const std::int64_t x = snapToSubpixel(w.x) >> SUBPIXEL_BITS;
+    const std::int64_t y = (std::int64_t(snapToSubpixel(w.y)) - 1) >> SUBPIXEL_BITS;
+    if (!picture.contains(x, y)) return;
+    Pixel& pixel = picture.row(int(y))[x];
+    pixel = paintedPixel(paint, pixel);
+}
+
+void Rasterizer::drawWindowLine(WindowPoint a, WindowPoint b, int width, const Paint& paint) {
+    std::int32_t xs[4], ys[4];
+    if (!lineQuad(a, b, width, xs, ys)) return;
+    fillEdges(edgesThrough(xs, ys, 4), paint);
+}
+
+void Rasterizer::drawLine(const ClipPoint& a, const ClipPoint& b, int width, Stipple& stipple, const Paint& paint) {
+    const WindowPoint from = transform.toWindow(a), to = transform.toWindow(b);
+    if (stipple.isSolid()) {
+        drawWindowLine(from, to, width, paint);
+        return;
+    }
+    // The dashes, each drawn as a line of its own between points of this one: a step of the
+    // pattern per pixel along the longer axis.
+    const float dx = from.x > to.x ? from.x - to.x : to.x - from.x;
+    const float dy = from.y > to.y ? from.y - to.y : to.y - from.y;
+    const float length = dx > dy ? dx : dy;
+    const float steps = std::ceil(length);
+    const std::int32_t count = std::isfinite(length) && steps < 2147483648.0f ? std::int32_t(steps) : INT32_MIN;
+    auto pointAt = [&](float t) {
+        return WindowPoint{from.x + t * (to.x - from.x), from.y + t * (to.y - from.y)};
+    };
+    auto dash = [&](float t0, float t1) {
+        drawWindowLine(t0 > 0.0f ? pointAt(t0) : from, t1 < 1.0f ? pointAt(t1) : to, width, paint);
+    };
+    float start = 0;
+    bool on = false;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const bool bit = (stipple.pattern >> ((stipple.counter + i) & 15)) & 1;
+        if (bit == on) continue;
+        if (on) {
+            if (start != float(i)) dash(start / length, float(i) / length);
+        } else {
+            start = float(i);
+        }
+        on = bit;
+    }
+    if (on && start < length) dash(start / length, 1.0f);
+    stipple.counter = int(std::uint32_t(stipple.counter) + std::uint32_t(count));
+}
+
+void Rasterizer::drawLines(const std::vector<ClipPoint>& points, int width, std::uint16_t pattern, const Paint& paint) {
+    for (std::size_t i = 0; i + 1 < points.size(); i += 2) {
+        Stipple stipple{pattern, 0};
+        drawLine(points[i], points[i + 1], width, stipple, paint);
+    }
+}
+
+void Rasterizer::drawLineStrip(const std::vector<ClipPoint>& points, bool closed, int width, std::uint16_t pattern,
+                               const Paint& paint) {
+    if (points.size() < 2) return;
+    Stipple stipple{pattern, 0};
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) drawLine(points[i], points[i + 1], width, stipple, paint);
+    if (closed) drawLine(points.back(), points.front(), width, stipple, paint);
+}
+
+void Rasterizer::fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, const WindowPoint& c,
+                                    const Paint& paint) {
+    std::int32_t xs[3] = {snapCentred(a.x), snapCentred(b.x), snapCentred(c.x)};
+    std::int32_t ys[3] = {snapCentred(a.y), snapCentred(b.y), snapCentred(c.y)};
+    const std::int64_t area = std::int64_t(wrappingDifference(xs[0], xs[1])) * wrappingDifference(ys[2], ys[0]) -
+                              std::int64_t(wrappingDifference(xs[2], xs[0])) * wrappingDifference(ys[0], ys[1]);
+    if (area == 0) return;
+    if (area < 0) {
+        std::swap(xs[0], xs[1]);
+        std::swap(ys[0], ys[1]);
+    }
+    fillEdges(edgesThrough(xs, ys, 3), paint);
+}
+
+namespace {
+
+// A vertex in the clipper: where the vertex code put it, in clip and in window coordinates.
+struct ClipperVertex {
+    ClipPoint clip;
+    WindowPoint window;
+};
+
+// Which of the window's sides (right, left, bottom, top in clip terms) a vertex lies beyond.
+unsigned outsideMask(const ClipPoint& p) {
+    return unsigned(p.x > 1.0f) | unsigned(0.0f > p.x + 1.0f) << 1 | unsigned(p.y > 1.0f) << 2 |
+           unsigned(0.0f > p.y + 1.0f) << 3;
+}
+
+// How far inside a side a point lies, as the clipper's dot product with the side's plane gives it.
+float distanceInside(const ClipPoint& p, int side) {
+    switch (side) {
+        case 0: return -p.x + 1.0f;
+        case 1: return p.x + 1.0f;
+        case 2: return -p.y + 1.0f;
+        default: return p.y + 1.0f;
+    }
+}
+
+}  // namespace
+
+void Rasterizer::fillTriangle(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const Paint& paint) {
+    const unsigned outside[3] = {outsideMask(a), outsideMask(b), outsideMask(c)};
+    const unsigned anyOutside = outside[0] | outside[1] | outside[2];
+    if (anyOutside == 0) {
+        fillWindowTriangle(transform.toWindow(a), transform.toWindow(b), transform.toWindow(c), paint);
+        return;
+    }
+    if (outside[0] & outside[1] & outside[2]) return;
+    // Cut by each side the corners lie beyond, in turn, as the draw module's clipper cuts.
+    std::vector<ClipperVertex> polygon = {
+        {a, transform.toWindow(a)}, {b, transform.toWindow(b)}, {c, transform.toWindow(c)}};
+    std::vector<ClipperVertex> cut;
+    auto between = [&](float t, const ClipperVertex& out, const ClipperVertex& in) {
+        const ClipPoint p{out.clip.x + t * (in.clip.x - out.clip.x), out.clip.y + t * (in.clip.y - out.clip.y)};
+        return ClipperVertex{p, transform.clippedToWindow(p)};
+    };
+    for (int side = 0; side < 4 && polygon.size() >= 3; ++side) {
+        if (!(anyOutside & (1u << side))) continue;
+        cut.clear();
+        const ClipperVertex* previous = &polygon[0];
+        float previousDistance = distanceInside(previous->clip, side);
+        if (std::isnan(previousDistance) || std::isinf(previousDistance)) return;
+        for (std::size_t i = 1; i <= polygon.size(); ++i) {
+            const ClipperVertex& vertex = polygon[i % polygon.size()];
+            const float distance = distanceInside(vertex.clip, side);
+            if (std::isnan(distance) || std::isinf(distance)) return;
+            bool crosses;
+            if (previousDistance >= 0.0f) {
+                cut.push_back(*previous);
+                crosses = distance < 0.0f;
+            } else {
+                crosses = !(distance < 0.0f);
+            }
+            if (crosses) {
+                if (distance < 0.0f)
+                    cut.push_back(between(distance / (distance - previousDistance), vertex, *previous));
+                else
+                    cut.push_back(between(previousDistance / (previousDistance - distance), *previous, vertex));
+            }
+            previous = &vertex;
+            previousDistance = distance;
+        }
+        polygon.swap(cut);
+    }
+    for (std::size_t i = 2; i < polygon.size(); ++i)
+        fillWindowTriangle(polygon[i - 1].window, polygon[i].window, polygon[0].window, paint);
+}
+
+void Rasterizer::fillQuad(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const ClipPoint& d,
+                          const Paint& paint) {
+    fillTriangle(a, b, d, paint);
+    fillTriangle(b, c, d, paint);
+}
+
+void Rasterizer::fillRectangle(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+                               const Paint& paint) {
+    const std::int64_t first = std::max<std::int64_t>(std::min(left, right), 0);
+    const std::int64_t last = std::min<std::int64_t>(std::max(left, right), picture.width) - 1;
+    const std::int64_t firstRow = std::max<std::int64_t>(std::min(top, bottom), 0);
+    const std::int64_t endRow = std::min<std::int64_t>(std::max(top, bottom), picture.height);
+    if (first > last) return;
+    for (std::int64_t y = firstRow; y < endRow; ++y) paintSpan(picture, int(y), int(first), int(last), paint);
+}
+
+}  // namespace software

@@ -1,0 +1,84 @@
+// Points, lines and triangles drawn into a picture pixel for pixel as Mesa's llvmpipe draws them:
+// vertices snapped to its grid of 1/256 pixel, edges as exact integer edge functions sampled at
+// pixel centres with its fill rule (left and bottom edges in, top and right out), lines turned
+// into quads by its diamond-exit rule, dashes cut as its draw module cuts them, triangles that
+// leave the window clipped as its clipper clips them. Pure: renderer thread, no GL. It does not
+// antialias: smooth lines are drawn as plain ones.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "renderer/software/Picture.h"
+#include "renderer/software/VertexTransform.h"
+
+namespace software {
+
+// An edge of a convex polygon in fixed point: at pixel (x, y) its function is
+// c + dy * y - dx * x, and the pixel's centre is inside the edge where that is above 0.
+struct EdgePlane {
+    std::int64_t c;
+    std::int64_t dx, dy;
+};
+
+// A convex polygon as the edges of its fixed-point corners, which go round it with the inside
+// on their left (in a window's y-down pixels), and the box of pixels that may be inside.
+struct EdgeSet {
+    EdgePlane planes[4];
+    int count = 0;
+    std::int64_t left, top, right, bottom;  // inclusive
+};
+
+// The edges of the polygon through count corners (3 or 4, fixed point), with llvmpipe's fill rule.
+EdgeSet edgesThrough(const std::int32_t* xs, const std::int32_t* ys, int count);
+// The first and last column of row y inside every edge; first > last for none.
+void spanOf(const EdgeSet& edges, std::int64_t y, std::int64_t& first, std::int64_t& last);
+
+// The corners of the quad that llvmpipe draws for the line from a to b of a whole width in
+// pixels, in fixed point; false when a and b coincide and nothing is drawn.
+bool lineQuad(WindowPoint a, WindowPoint b, int width, std::int32_t xs[4], std::int32_t ys[4]);
+
+// A line's dash pattern (glLineStipple with factor 1) and the step it has reached: one step a
+// pixel along the line's major axis.
+struct Stipple {
+    std::uint16_t pattern = 0xFFFF;
+    int counter = 0;
+    bool isSolid() const { return pattern == 0xFFFF; }
+};
+
+class Rasterizer {
+public:
+    Rasterizer(Picture& picture, const VertexTransform& transform) : picture(picture), transform(transform) {}
+
+    // A point of size 1.
+    void drawPoint(const ClipPoint& p, const Paint& paint);
+    // One line of a whole width (1 to 255 pixels); a dashed one takes its pattern on from
+    // stipple's counter and moves the counter on by its length.
+    void drawLine(const ClipPoint& a, const ClipPoint& b, int width, Stipple& stipple, const Paint& paint);
+    // GL_LINES (each pair a line, its pattern started afresh), GL_LINE_STRIP (closed false) and
+    // GL_LINE_LOOP (closed true), whose lines carry the pattern on from one to the next.
+    void drawLines(const std::vector<ClipPoint>& points, int width, std::uint16_t pattern, const Paint& paint);
+    void drawLineStrip(const std::vector<ClipPoint>& points, bool closed, int width, std::uint16_t pattern,
+                       const Paint& paint);
+    // A filled triangle, clipped to the window as GL clips it.
+    void fillTriangle(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const Paint& paint);
+    // GL_QUADS' quad a b c d: the triangles a b d and b c d.
+    void fillQuad(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const ClipPoint& d, const Paint& paint);
+    // The pixels of columns left to right - 1 and rows top to bottom - 1, cut to the picture: what
+    // GL_QUADS fills for corners on whole coordinates under the renderer's matrix.
+    void fillRectangle(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+                       const Paint& paint);
+
+    // Fills what the edges enclose, within the picture.
+    void fillEdges(const EdgeSet& edges, const Paint& paint);
+
+private:
+    Picture& picture;
+    const VertexTransform& transform;
+
+    // A triangle whose corners the window already holds.
+    void fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, const WindowPoint& c, const Paint& paint);
+    void drawWindowLine(WindowPoint a, WindowPoint b, int width, const Paint& paint);
+};
+
+}  // namespace software
