@@ -292,19 +292,21 @@ struct ClipperVertex {
     WindowPoint window;
 };
 
-// Which of the window's sides (right, left, bottom, top in clip terms) a vertex lies beyond.
+// Which of the window's sides (right, left, bottom, top in clip terms) a vertex lies beyond by
+// more than the window's own width or height: the clipper's guard band, within which the fixed
+// point grid holds a triangle whole and clipping is left out.
 unsigned outsideMask(const ClipPoint& p) {
-    return unsigned(p.x > 1.0f) | unsigned(0.0f > p.x + 1.0f) << 1 | unsigned(p.y > 1.0f) << 2 |
-           unsigned(0.0f > p.y + 1.0f) << 3;
+    return unsigned(p.x > 2.0f) | unsigned(p.x < -2.0f) << 1 | unsigned(p.y > 2.0f) << 2 | unsigned(p.y < -2.0f) << 3;
 }
 
-// How far inside a side a point lies, as the clipper's dot product with the side's plane gives it.
+// How far inside a side of the guard band a point lies, as the clipper's dot product with the
+// side's plane gives it.
 float distanceInside(const ClipPoint& p, int side) {
     switch (side) {
-        case 0: return -p.x + 1.0f;
-        case 1: return p.x + 1.0f;
-        case 2: return -p.y + 1.0f;
-        default: return p.y + 1.0f;
+        case 0: return p.x * -0.5f + 1.0f;
+        case 1: return p.x * 0.5f + 1.0f;
+        case 2: return p.y * -0.5f + 1.0f;
+        default: return p.y * 0.5f + 1.0f;
     }
 }
 
