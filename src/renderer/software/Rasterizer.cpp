@@ -214,18 +214,70 @@ void Rasterizer::drawPoint(const ClipPoint& p, const Paint& paint) {
     pixel = paintedPixel(paint, pixel);
 }
 
+namespace {
+
+// A vertex in the clipper: where the vertex code put it, in clip and in window coordinates.
+struct ClipperVertex {
+    ClipPoint clip;
+    WindowPoint window;
+};
+
+// Which of the window's sides (right, left, bottom, top in clip terms) a vertex lies beyond by
+// more than the window's own width or height: the clipper's guard band, within which the fixed
+// point grid holds a triangle whole and clipping is left out.
+unsigned outsideMask(const ClipPoint& p, float reach = 2.0f) {
+    return unsigned(p.x > reach) | unsigned(p.x < -reach) << 1 | unsigned(p.y > reach) << 2 |
+           unsigned(p.y < -reach) << 3;
+}
+
+// How far inside a side of the guard band a point lies, as the clipper's dot product with the
+// side's plane gives it.
+float distanceInside(const ClipPoint& p, int side) {
+    switch (side) {
+        case 0: return p.x * -0.5f + 1.0f;
+        case 1: return p.x * 0.5f + 1.0f;
+        case 2: return p.y * -0.5f + 1.0f;
+        default: return p.y * 0.5f + 1.0f;
+    }
+}
+
+}  // namespace
+
 void Rasterizer::drawWindowLine(WindowPoint a, WindowPoint b, int width, const Paint& paint) {
     std::int32_t xs[4], ys[4];
     if (!lineQuad(a, b, width, xs, ys)) return;
     fillEdges(edgesThrough(xs, ys, 4), paint);
 }
 
-void Rasterizer::drawLine(const ClipPoint& a, const ClipPoint& b, int width, Stipple& stipple, const Paint& paint) {
-    const WindowPoint from = transform.toWindow(a), to = transform.toWindow(b);
-    if (stipple.isSolid()) {
+void Rasterizer::drawLine(const ClipPoint& a, const ClipPoint& b, int width, std::uint16_t pattern, bool startsPattern,
+                          const Paint& paint) {
+    WindowPoint from = transform.toWindow(a), to = transform.toWindow(b);
+    // A line with both ends beyond one side of the window is dropped, however wide. One with an
+    // end beyond a side goes through the clipper, which cuts it where it leaves the guard band
+    // and maps each such end to the window again, in its own arithmetic.
+    const unsigned outsideA = outsideMask(a, 1.0f), outsideB = outsideMask(b, 1.0f);
+    if (outsideA & outsideB) return;
+    if (outsideA | outsideB) {
+        float t0 = 0, t1 = 0;
+        for (int side = 0; side < 4; ++side) {
+            if (!((outsideA | outsideB) & (1u << side))) continue;
+            const float d0 = distanceInside(a, side), d1 = distanceInside(b, side);
+            if (std::isnan(d0) || std::isinf(d0) || std::isnan(d1) || std::isinf(d1)) return;
+            if (d1 < 0.0f) t1 = std::max(t1, d1 / (d1 - d0));
+            if (d0 < 0.0f) t0 = std::max(t0, d0 / (d0 - d1));
+            if (t0 + t1 >= 1.0f) return;
+        }
+        auto between = [&](float t, const ClipPoint& out, const ClipPoint& in) {
+            return transform.clippedToWindow({out.x + t * (in.x - out.x), out.y + t * (in.y - out.y)});
+        };
+        if (outsideA) from = between(t0, a, b);
+        if (outsideB) to = between(t1, b, a);
+    }
+    if (pattern == 0xFFFF) {
         drawWindowLine(from, to, width, paint);
         return;
     }
+    if (startsPattern) patternStep = 0;
     // The dashes, each drawn as a line of its own between points of this one: a step of the
     // pattern per pixel along the longer axis.
     const float dx = from.x > to.x ? from.x - to.x : to.x - from.x;
@@ -242,7 +294,7 @@ void Rasterizer::drawLine(const ClipPoint& a, const ClipPoint& b, int width, Sti
     float start = 0;
     bool on = false;
     for (std::int32_t i = 0; i < count; ++i) {
-        const bool bit = (stipple.pattern >> ((stipple.counter + i) & 15)) & 1;
+        const bool bit = (pattern >> ((patternStep + i) & 15)) & 1;
         if (bit == on) continue;
         if (on) {
             if (start != float(i)) dash(start / length, float(i) / length);
@@ -252,22 +304,18 @@ void Rasterizer::drawLine(const ClipPoint& a, const ClipPoint& b, int width, Sti
         on = bit;
     }
     if (on && start < length) dash(start / length, 1.0f);
-    stipple.counter = int(std::uint32_t(stipple.counter) + std::uint32_t(count));
+    patternStep = int(std::uint32_t(patternStep) + std::uint32_t(count));
 }
 
 void Rasterizer::drawLines(const std::vector<ClipPoint>& points, int width, std::uint16_t pattern, const Paint& paint) {
-    for (std::size_t i = 0; i + 1 < points.size(); i += 2) {
-        Stipple stipple{pattern, 0};
-        drawLine(points[i], points[i + 1], width, stipple, paint);
-    }
+    for (std::size_t i = 0; i + 1 < points.size(); i += 2) drawLine(points[i], points[i + 1], width, pattern, true, paint);
 }
 
 void Rasterizer::drawLineStrip(const std::vector<ClipPoint>& points, bool closed, int width, std::uint16_t pattern,
                                const Paint& paint) {
     if (points.size() < 2) return;
-    Stipple stipple{pattern, 0};
-    for (std::size_t i = 0; i + 1 < points.size(); ++i) drawLine(points[i], points[i + 1], width, stipple, paint);
-    if (closed) drawLine(points.back(), points.front(), width, stipple, paint);
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) drawLine(points[i], points[i + 1], width, pattern, i == 0, paint);
+    if (closed) drawLine(points.back(), points.front(), width, pattern, false, paint);
 }
 
 void Rasterizer::fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, const WindowPoint& c,
@@ -283,34 +331,6 @@ void Rasterizer::fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, 
     }
     fillEdges(edgesThrough(xs, ys, 3), paint);
 }
-
-namespace {
-
-// A vertex in the clipper: where the vertex code put it, in clip and in window coordinates.
-struct ClipperVertex {
-    ClipPoint clip;
-    WindowPoint window;
-};
-
-// Which of the window's sides (right, left, bottom, top in clip terms) a vertex lies beyond by
-// more than the window's own width or height: the clipper's guard band, within which the fixed
-// point grid holds a triangle whole and clipping is left out.
-unsigned outsideMask(const ClipPoint& p) {
-    return unsigned(p.x > 2.0f) | unsigned(p.x < -2.0f) << 1 | unsigned(p.y > 2.0f) << 2 | unsigned(p.y < -2.0f) << 3;
-}
-
-// How far inside a side of the guard band a point lies, as the clipper's dot product with the
-// side's plane gives it.
-float distanceInside(const ClipPoint& p, int side) {
-    switch (side) {
-        case 0: return p.x * -0.5f + 1.0f;
-        case 1: return p.x * 0.5f + 1.0f;
-        case 2: return p.y * -0.5f + 1.0f;
-        default: return p.y * 0.5f + 1.0f;
-    }
-}
-
-}  // namespace
 
 void Rasterizer::fillTriangle(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const Paint& paint) {
     const unsigned outside[3] = {outsideMask(a), outsideMask(b), outsideMask(c)};

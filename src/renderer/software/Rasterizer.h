@@ -38,25 +38,21 @@ void spanOf(const EdgeSet& edges, std::int64_t y, std::int64_t& first, std::int6
 // pixels, in fixed point; false when a and b coincide and nothing is drawn.
 bool lineQuad(WindowPoint a, WindowPoint b, int width, std::int32_t xs[4], std::int32_t ys[4]);
 
-// A line's dash pattern (glLineStipple with factor 1) and the step it has reached: one step a
-// pixel along the line's major axis.
-struct Stipple {
-    std::uint16_t pattern = 0xFFFF;
-    int counter = 0;
-    bool isSolid() const { return pattern == 0xFFFF; }
-};
-
 class Rasterizer {
 public:
     Rasterizer(Picture& picture, const VertexTransform& transform) : picture(picture), transform(transform) {}
 
     // A point of size 1.
     void drawPoint(const ClipPoint& p, const Paint& paint);
-    // One line of a whole width (1 to 255 pixels); a dashed one takes its pattern on from
-    // stipple's counter and moves the counter on by its length.
-    void drawLine(const ClipPoint& a, const ClipPoint& b, int width, Stipple& stipple, const Paint& paint);
-    // GL_LINES (each pair a line, its pattern started afresh), GL_LINE_STRIP (closed false) and
-    // GL_LINE_LOOP (closed true), whose lines carry the pattern on from one to the next.
+    // One line of a whole width (1 to 255 pixels), dashed unless pattern is 0xFFFF (glLineStipple
+    // with factor 1: a step of the pattern a pixel along the line's longer axis). A dashed line
+    // takes the pattern on from where the last dashed line left it, or from its start when
+    // startsPattern is set; the driver starts it only for a line that it does not drop, so one
+    // after a dropped first line of a strip goes on from the line drawn before.
+    void drawLine(const ClipPoint& a, const ClipPoint& b, int width, std::uint16_t pattern, bool startsPattern,
+                  const Paint& paint);
+    // GL_LINES (each pair a line that starts the pattern), GL_LINE_STRIP (closed false) and
+    // GL_LINE_LOOP (closed true), whose first line starts the pattern and the others carry it on.
     void drawLines(const std::vector<ClipPoint>& points, int width, std::uint16_t pattern, const Paint& paint);
     void drawLineStrip(const std::vector<ClipPoint>& points, bool closed, int width, std::uint16_t pattern,
                        const Paint& paint);
@@ -75,6 +71,7 @@ public:
 private:
     Picture& picture;
     const VertexTransform& transform;
+    int patternStep = 0;  // where the dash pattern stands, as the driver keeps it from line to line
 
     // A triangle whose corners the window already holds.
     void fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, const WindowPoint& c, const Paint& paint);

@@ -1,0 +1,380 @@
+// The software rasterizer against Mesa's llvmpipe: the same seeded shapes drawn through a GL
+// context of the test's own (EGL, no display, set up as the renderer sets up a window) and
+// through the rasterizer, every pixel compared; and its pure parts without GL.
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "renderer/software/Picture.h"
+#include "renderer/software/Rasterizer.h"
+#include "renderer/software/VertexTransform.h"
+
+using namespace software;
+
+namespace {
+
+constexpr Pixel WHITE = 0xFFFFFF;
+
+// A vertex as the renderer gives it: whole coordinates through glVertex2i, others as floats.
+struct Vertex {
+    float x, y;
+    bool whole;
+};
+
+// One glBegin/glEnd of the renderer's, with the state its style sets.
+struct Shape {
+    GLenum mode;
+    std::vector<Vertex> vertices;
+    Pixel color = 0;
+    int alpha = 255;
+    LogicOp op = LogicOp::COPY;
+    int width = 1;
+    std::uint16_t pattern = 0xFFFF;
+};
+
+GLenum glLogicOpOf(LogicOp op) {
+    switch (op) {
+        case LogicOp::XOR: return GL_XOR;
+        case LogicOp::INVERT: return GL_INVERT;
+        case LogicOp::AND: return GL_AND;
+        case LogicOp::OR: return GL_OR;
+        default: return GL_COPY;
+    }
+}
+
+// A GL context on llvmpipe drawing into a pbuffer in the X server's 24-bit format, with the
+// renderer's coordinate system: what a window's back buffer is.
+class GlCanvas {
+public:
+    GlCanvas(int width, int height) : width(width), height(height) {
+        setenv("GALLIUM_DRIVER", "llvmpipe", 1);
+        display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr) || !eglBindAPI(EGL_OPENGL_API))
+            return;
+        const EGLint wanted[] = {EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_SURFACE_TYPE,
+                                 EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+        EGLConfig configs[64];
+        EGLint count = 0;
+        eglChooseConfig(display, wanted, configs, 64, &count);
+        EGLConfig config = nullptr;
+        for (int i = 0; i < count && !config; ++i) {
+            EGLint alpha = -1, red = -1;
+            eglGetConfigAttrib(display, configs[i], EGL_ALPHA_SIZE, &alpha);
+            eglGetConfigAttrib(display, configs[i], EGL_RED_SIZE, &red);
+            if (alpha == 0 && red == 8) config = configs[i];
+        }
+        if (!config) return;
+        const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+        surface = eglCreatePbufferSurface(display, config, size);
+        context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+        if (surface == EGL_NO_SURFACE || context == EGL_NO_CONTEXT ||
+            !eglMakeCurrent(display, surface, surface, context))
+            return;
+        renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+        // As Renderer::reshapeWindow sets up a window.
+        glViewport(0, 0, width, height);
+        glLoadIdentity();
+        glOrtho(0, width, 0, height, -1, 1);
+        glTranslatef(0, static_cast<GLfloat>(height), 0);
+        glScalef(1, -1, 1);
+        glTranslatef(0.375f, 0.375f, 0);
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    ~GlCanvas() {
+        if (display == EGL_NO_DISPLAY) return;
+        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        if (context != EGL_NO_CONTEXT) eglDestroyContext(display, context);
+        if (surface != EGL_NO_SURFACE) eglDestroySurface(display, surface);
+    }
+    bool isLlvmpipe() const { return renderer.find("llvmpipe") != std::string::npos; }
+
+    void draw(const Shape& shape) {
+        if (shape.op == LogicOp::COPY) {
+            glDisable(GL_COLOR_LOGIC_OP);
+        } else {
+            glEnable(GL_COLOR_LOGIC_OP);
+            glLogicOp(glLogicOpOf(shape.op));
+        }
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        shape.alpha < 255 ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+        if (shape.pattern == 0xFFFF) {
+            glDisable(GL_LINE_STIPPLE);
+        } else {
+            glEnable(GL_LINE_STIPPLE);
+            glLineStipple(1, shape.pattern);
+        }
+        glLineWidth(static_cast<GLfloat>(shape.width));
+        glColor4ub(redOf(shape.color), greenOf(shape.color), blueOf(shape.color), shape.alpha);
+        glBegin(shape.mode);
+        for (const Vertex& v : shape.vertices) {
+            if (v.whole)
+                glVertex2i(static_cast<GLint>(v.x), static_cast<GLint>(v.y));
+            else
+                glVertex2f(v.x, v.y);
+        }
+        glEnd();
+    }
+
+    Picture read() {
+        std::vector<unsigned char> rgba(4 * std::size_t(width) * height);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        Picture picture(width, height, 0);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const unsigned char* p = &rgba[4 * (std::size_t(height - 1 - y) * width + x)];
+                picture.row(y)[x] = pixelOf(p[0], p[1], p[2]);
+            }
+        return picture;
+    }
+
+private:
+    int width, height;
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLSurface surface = EGL_NO_SURFACE;
+    EGLContext context = EGL_NO_CONTEXT;
+    std::string renderer;
+};
+
+// The same shape through the rasterizer, as the software backend will call it.
+void drawSoftware(Rasterizer& raster, const VertexTransform& transform, const Shape& shape) {
+    const Paint paint{shape.color, shape.alpha, shape.alpha < 255, shape.op};
+    std::vector<ClipPoint> points;
+    for (const Vertex& v : shape.vertices) points.push_back(transform.toClip(v.x, v.y));
+    switch (shape.mode) {
+        case GL_POINTS:
+            for (const ClipPoint& p : points) raster.drawPoint(p, paint);
+            break;
+        case GL_LINES: raster.drawLines(points, shape.width, shape.pattern, paint); break;
+        case GL_LINE_STRIP: raster.drawLineStrip(points, false, shape.width, shape.pattern, paint); break;
+        case GL_LINE_LOOP: raster.drawLineStrip(points, true, shape.width, shape.pattern, paint); break;
+        case GL_TRIANGLES:
+            for (std::size_t i = 0; i + 2 < points.size(); i += 3)
+                raster.fillTriangle(points[i], points[i + 1], points[i + 2], paint);
+            break;
+        case GL_QUADS:
+            for (std::size_t i = 0; i + 3 < points.size(); i += 4)
+                raster.fillQuad(points[i], points[i + 1], points[i + 2], points[i + 3], paint);
+            break;
+    }
+}
+
+// How two pictures differ: the count of differing pixels and the first few.
+struct Difference {
+    int pixels = 0;
+    std::string firstFew;
+};
+
+Difference compare(const Picture& expected, const Picture& actual) {
+    Difference d;
+    std::ostringstream text;
+    for (int y = 0; y < expected.height; ++y)
+        for (int x = 0; x < expected.width; ++x)
+            if (expected.at(x, y) != actual.at(x, y)) {
+                if (++d.pixels <= 8)
+                    text << " (" << x << "," << y << ") gl " << std::hex << expected.at(x, y) << " sw "
+                         << actual.at(x, y) << std::dec;
+            }
+    d.firstFew = text.str();
+    return d;
+}
+
+using Random = std::mt19937;
+
+int between(Random& random, int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
+float realBetween(Random& random, float low, float high) {
+    return std::uniform_real_distribution<float>(low, high)(random);
+}
+
+// A style drawn at random among the renderer's: colour, alpha, logic op, width and pattern.
+struct StyleChoice {
+    bool blend = false;
+    bool logicOps = false;
+    int maxWidth = 1;
+    bool dashed = false;
+};
+
+void chooseStyle(Random& random, const StyleChoice& choice, Shape& shape) {
+    shape.color = pixelOf(between(random, 0, 255), between(random, 0, 255), between(random, 0, 255));
+    if (choice.blend && between(random, 0, 1)) shape.alpha = between(random, 0, 254);
+    if (choice.logicOps) shape.op = static_cast<LogicOp>(between(random, 0, 4));
+    shape.width = between(random, 1, choice.maxWidth);
+    if (choice.dashed) shape.pattern = static_cast<std::uint16_t>(between(random, 0, 0xFFFE));
+}
+
+// A random vertex: whole coordinates in [low, high], or floats there.
+Vertex wholeVertex(Random& random, int low, int high) {
+    return {float(between(random, low, high)), float(between(random, low, high)), true};
+}
+
+struct Case {
+    const char* name;
+    int width, height;
+    int shapes;
+    std::function<Shape(Random&)> make;
+    // Differing pixels measured and allowed, where the rasterizer does not yet reach the driver.
+    int allowed = 0;
+};
+
+Shape shapeOf(GLenum mode, int vertices, Random& random, const StyleChoice& style,
+              const std::function<Vertex(Random&)>& vertex) {
+    Shape shape{mode, {}};
+    chooseStyle(random, style, shape);
+    for (int i = 0; i < vertices; ++i) shape.vertices.push_back(vertex(random));
+    return shape;
+}
+
+class SoftwareRasterAgainstGl : public testing::TestWithParam<Case> {};
+
+std::string describe(const Shape& shape) {
+    std::ostringstream text;
+    text << "mode " << shape.mode << " colour " << std::hex << shape.color << std::dec << " alpha " << shape.alpha
+         << " op " << int(shape.op) << " width " << shape.width << " pattern " << shape.pattern << ":";
+    text.precision(9);
+    for (const Vertex& v : shape.vertices) text << " (" << v.x << ", " << v.y << ")";
+    return text.str();
+}
+
+// Draws the case's shapes both ways, comparing after the last, or after each from the first
+// given on; returns the first shape after which the pictures differ, or -1.
+int firstDifferingShape(const Case& c, int from, Difference& difference) {
+    GlCanvas gl(c.width, c.height);
+    Picture picture(c.width, c.height, WHITE);
+    VertexTransform transform;
+    transform.reshape(c.width, c.height);
+    Rasterizer raster(picture, transform);
+    Random random(27);
+    for (int i = 0; i < c.shapes; ++i) {
+        const Shape shape = c.make(random);
+        gl.draw(shape);
+        drawSoftware(raster, transform, shape);
+        if (i < from && i + 1 < c.shapes) continue;
+        difference = compare(gl.read(), picture);
+        if (difference.pixels > 0) return i;
+    }
+    return -1;
+}
+
+TEST_P(SoftwareRasterAgainstGl, DrawsEveryPixelAsLlvmpipe) {
+    const Case& c = GetParam();
+    if (!GlCanvas(1, 1).isLlvmpipe()) GTEST_SKIP() << "no llvmpipe context";
+    Difference whole;
+    if (firstDifferingShape(c, c.shapes, whole) < 0 || whole.pixels <= c.allowed) return;
+    Difference first;
+    const int shape = firstDifferingShape(c, 0, first);
+    Random random(27);
+    Shape culprit;
+    for (int i = 0; i <= shape; ++i) culprit = c.make(random);
+    ADD_FAILURE() << whole.pixels << " pixels differ; the first after shape " << shape << ", " << describe(culprit)
+                  << ":" << first.firstFew;
+}
+
+const StyleChoice PLAIN;
+const StyleChoice BLENDED{true, false, 1, false};
+const StyleChoice ANY_OP{true, true, 1, false};
+const StyleChoice WIDE{true, true, 9, false};
+const StyleChoice DASHED{false, true, 1, true};
+const StyleChoice WIDE_DASHED{true, true, 7, true};
+
+std::function<Shape(Random&)> random(GLenum mode, int vertices, StyleChoice style, int low, int high) {
+    return [=](Random& r) {
+        return shapeOf(mode, vertices, r, style, [=](Random& rr) { return wholeVertex(rr, low, high); });
+    };
+}
+
+std::function<Shape(Random&)> randomFloat(GLenum mode, int vertices, StyleChoice style, float low, float high) {
+    return [=](Random& r) {
+        return shapeOf(mode, vertices, r, style,
+                       [=](Random& rr) { return Vertex{realBetween(rr, low, high), realBetween(rr, low, high), false}; });
+    };
+}
+
+// Lines of slope exactly 1 or -1, and lines through pixel corners (quarter pixels).
+Shape diagonal(Random& r, StyleChoice style) {
+    Shape shape{GL_LINES, {}};
+    chooseStyle(r, style, shape);
+    const Vertex a = wholeVertex(r, -20, 220);
+    const int run = between(r, -100, 100);
+    const int sign = between(r, 0, 1) ? 1 : -1;
+    shape.vertices = {a, {a.x + run, a.y + sign * run, true}};
+    return shape;
+}
+
+Shape quarterPixels(Random& r, GLenum mode, int vertices, StyleChoice style) {
+    Shape shape{mode, {}};
+    chooseStyle(r, style, shape);
+    for (int i = 0; i < vertices; ++i)
+        shape.vertices.push_back({between(r, -80, 880) / 4.0f - 0.375f, between(r, -80, 880) / 4.0f - 0.375f, false});
+    return shape;
+}
+
+// A shape with a corner in the window and the others up to reach pixels from its middle.
+Shape fromInside(Random& r, GLenum mode, int vertices, StyleChoice style, int reach) {
+    Shape shape{mode, {}};
+    chooseStyle(r, style, shape);
+    shape.vertices.push_back(wholeVertex(r, 0, 199));
+    for (int i = 1; i < vertices; ++i) shape.vertices.push_back(wholeVertex(r, 100 - reach, 100 + reach));
+    return shape;
+}
+
+// A parallelogram at any angle: the shape of a picture drawn turned and scaled.
+Shape convexQuad(Random& r, StyleChoice style) {
+    Shape shape{GL_QUADS, {}};
+    chooseStyle(r, style, shape);
+    const Vertex a = wholeVertex(r, -20, 320);
+    const int ux = between(r, -150, 150), uy = between(r, -150, 150);
+    const int vx = between(r, -150, 150), vy = between(r, -150, 150);
+    shape.vertices = {a, {a.x + ux, a.y + uy, true}, {a.x + ux + vx, a.y + uy + vy, true}, {a.x + vx, a.y + vy, true}};
+    return shape;
+}
+
+// A rectangle as the renderer's runs of rectangles give their corners.
+Shape rectangle(Random& r, StyleChoice style, int low, int high) {
+    Shape shape{GL_QUADS, {}};
+    chooseStyle(r, style, shape);
+    const int left = between(r, low, high), top = between(r, low, high);
+    const int right = between(r, low, high), bottom = between(r, low, high);
+    shape.vertices = {{float(left), float(top), true}, {float(right), float(top), true},
+                      {float(right), float(bottom), true}, {float(left), float(bottom), true}};
+    return shape;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, SoftwareRasterAgainstGl,
+    testing::Values(
+        Case{"PointsEverywhere", 211, 97, 3000, random(GL_POINTS, 8, ANY_OP, -3, 215)},
+        Case{"LinesInside", 700, 500, 400, random(GL_LINES, 2, PLAIN, 0, 499)},
+        Case{"LinesBlendedAndLogicOps", 300, 200, 600, random(GL_LINES, 2, ANY_OP, -10, 310)},
+        Case{"WideLines", 300, 200, 300, random(GL_LINES, 2, WIDE, -10, 310)},
+        Case{"DashedStripsAndLoops", 300, 200, 200,
+             [](Random& r) { return shapeOf(between(r, 0, 1) ? GL_LINE_STRIP : GL_LINE_LOOP, between(r, 2, 6), r,
+                                            DASHED, [](Random& rr) { return wholeVertex(rr, -10, 310); }); }},
+        Case{"WideDashedLines", 300, 200, 200, random(GL_LINES, 6, WIDE_DASHED, -10, 310)},
+        Case{"SlopesOfOne", 200, 200, 600, [](Random& r) { return diagonal(r, ANY_OP); }},
+        Case{"LinesThroughPixelCorners", 200, 200, 600,
+             [](Random& r) { return quarterPixels(r, GL_LINES, 2, ANY_OP); }},
+        // 2 pixels, at the end of one dash of one line with an end past the window: the dash ends
+        // a pixel apart in one row.
+        Case{"LinesWithFloatEnds", 300, 200, 400, randomFloat(GL_LINES, 2, WIDE_DASHED, -20, 320), 2},
+        Case{"LinesFarOutside", 300, 200, 300, [](Random& r) { return fromInside(r, GL_LINES, 2, WIDE_DASHED, 30000); }},
+        Case{"LinesJustOutside", 300, 200, 300, [](Random& r) { return fromInside(r, GL_LINES, 2, WIDE_DASHED, 400); }},
+        Case{"Triangles", 300, 200, 300, random(GL_TRIANGLES, 3, ANY_OP, -20, 320)},
+        Case{"TrianglesFarOutside", 300, 200, 200, random(GL_TRIANGLES, 3, BLENDED, -100000, 100000)},
+        Case{"TrianglesWithFloatCorners", 300, 200, 300, randomFloat(GL_TRIANGLES, 3, ANY_OP, -20, 320)},
+        Case{"TrianglesOnPixelCorners", 200, 200, 300,
+             [](Random& r) { return quarterPixels(r, GL_TRIANGLES, 3, BLENDED); }},
+        Case{"ConvexQuads", 300, 200, 300, [](Random& r) { return convexQuad(r, ANY_OP); }},
+        Case{"Rectangles", 300, 200, 300, [](Random& r) { return rectangle(r, ANY_OP, -400, 700); }},
+        Case{"DegenerateShapes", 100, 100, 400, random(GL_TRIANGLES, 3, ANY_OP, 40, 42)}),
+    [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+}  // namespace
