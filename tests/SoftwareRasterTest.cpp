@@ -152,7 +152,10 @@ void drawSoftware(Rasterizer& raster, const VertexTransform& transform, const Sh
     for (const Vertex& v : shape.vertices) points.push_back(transform.toClip(v.x, v.y));
     switch (shape.mode) {
         case GL_POINTS:
-            for (const ClipPoint& p : points) raster.drawPoint(p, paint);
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                const Vertex& v = shape.vertices[i];
+                v.whole ? raster.plotPixel(std::int64_t(v.x), std::int64_t(v.y), paint) : raster.drawPoint(points[i], paint);
+            }
             break;
         case GL_LINES: raster.drawLines(points, shape.width, shape.pattern, paint); break;
         case GL_LINE_STRIP: raster.drawLineStrip(points, false, shape.width, shape.pattern, paint); break;
@@ -352,6 +355,9 @@ INSTANTIATE_TEST_SUITE_P(
     Shapes, SoftwareRasterAgainstGl,
     testing::Values(
         Case{"PointsEverywhere", 211, 97, 3000, random(GL_POINTS, 8, ANY_OP, -3, 215)},
+        Case{"PointsFarOutside", 211, 97, 300, random(GL_POINTS, 8, ANY_OP, -2147483647, 2147483647)},
+        Case{"PointsAtFloatCoordinates", 211, 97, 3000, randomFloat(GL_POINTS, 8, ANY_OP, -3, 215)},
+        Case{"PointsOnPixelCorners", 211, 97, 3000, [](Random& r) { return quarterPixels(r, GL_POINTS, 8, BLENDED); }},
         Case{"LinesInside", 700, 500, 400, random(GL_LINES, 2, PLAIN, 0, 499)},
         Case{"LinesBlendedAndLogicOps", 300, 200, 600, random(GL_LINES, 2, ANY_OP, -10, 310)},
         Case{"WideLines", 300, 200, 300, random(GL_LINES, 2, WIDE, -10, 310)},

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <utility>
 
 namespace software {
@@ -43,6 +44,11 @@ EdgeSet edgesThrough(const std::int32_t* xs, const std::int32_t* ys, int count) 
         // Samples exactly on an edge belong to the polygon on its left and bottom edges.
         if (dcdx < 0 || (dcdx == 0 && dcdy < 0)) ++c;
         edges.planes[i] = {c, wrappingScale(dcdx), wrappingScale(dcdy)};
+        edges.cornerX[i] = xs[i];
+        edges.cornerY[i] = ys[i];
+        const int k = (j + 1) % count;
+        const std::int64_t turn = std::int64_t(xs[j] - xs[i]) * (ys[k] - ys[j]) - std::int64_t(ys[j] - ys[i]) * (xs[k] - xs[j]);
+        if (turn > 0) edges.convex = false;
         minX = std::min(minX, xs[i]);
         maxX = std::max(maxX, xs[i]);
         minY = std::min(minY, ys[i]);
@@ -192,15 +198,94 @@ bool lineQuad(WindowPoint v1, WindowPoint v2, int width, std::int32_t xs[4], std
     return true;
 }
 
+namespace {
+
+// floor(n / d) for d > 0 kept from row to row as n moves by a fixed step: a quotient and a
+// remainder in [0, d), so that each row costs an addition or two instead of a division.
+struct SteppedQuotient {
+    std::int64_t quotient, remainder, divisor, stepQuotient, stepRemainder;
+
+    SteppedQuotient(std::int64_t n, std::int64_t d, std::int64_t step)
+        : quotient(floorDivide(n, d)), remainder(n - quotient * d), divisor(d), stepQuotient(floorDivide(step, d)),
+          stepRemainder(step - stepQuotient * d) {}
+    void next() {
+        quotient += stepQuotient;
+        remainder += stepRemainder;
+        if (remainder >= divisor) {
+            remainder -= divisor;
+            ++quotient;
+        }
+    }
+};
+
+}  // namespace
+
 void Rasterizer::fillEdges(const EdgeSet& edges, const Paint& paint) {
-    const std::int64_t top = std::max<std::int64_t>(edges.top, 0);
-    const std::int64_t bottom = std::min<std::int64_t>(edges.bottom, picture.height - 1);
-    for (std::int64_t y = top; y <= bottom; ++y) {
-        std::int64_t first, last;
-        spanOf(edges, y, first, last);
-        first = std::max<std::int64_t>(first, 0);
-        last = std::min<std::int64_t>(last, picture.width - 1);
+    std::int64_t top = std::max<std::int64_t>(edges.top, 0);
+    std::int64_t bottom = std::min<std::int64_t>(edges.bottom, picture.height - 1);
+    const std::int64_t left = std::max<std::int64_t>(edges.left, 0);
+    const std::int64_t right = std::min<std::int64_t>(edges.right, picture.width - 1);
+    for (int i = 0; i < edges.count; ++i) {
+        const EdgePlane& plane = edges.planes[i];
+        if (plane.dx != 0) continue;
+        // An edge along a row bounds the rows: inside where c + dy * y > 0.
+        if (plane.dy > 0)
+            top = std::max(top, floorDivide(-plane.c, plane.dy) + 1);
+        else if (plane.dy < 0)
+            bottom = std::min(bottom, floorDivide(plane.c - 1, -plane.dy));
+        else if (plane.c <= 0)
+            return;
+    }
+    if (top > bottom || left > right) return;
+    auto paintRow = [&](std::int64_t y, std::int64_t first, std::int64_t last) {
+        first = std::max(first, left);
+        last = std::min(last, right);
         if (first <= last) paintSpan(picture, int(y), int(first), int(last), paint);
+    };
+    // Rows next to a corner meet every edge; between them, in a convex polygon, only the edge
+    // crossing the rows on each side can bound them: a left one (its function grows to the right),
+    // whose first column is floor(-k / -dx) + 1, and a right one, whose last is floor((k - 1) / dx).
+    std::int64_t cornerRows[8];
+    int corners = 0;
+    for (int i = 0; i < edges.count; ++i) {
+        const std::int64_t row = edges.cornerY[i] >> SUBPIXEL_BITS;
+        cornerRows[corners++] = row;
+        cornerRows[corners++] = row + 1;
+    }
+    std::sort(cornerRows, cornerRows + corners);
+    std::int64_t y = top;
+    int nextCorner = 0;
+    while (y <= bottom) {
+        while (nextCorner < corners && cornerRows[nextCorner] < y) ++nextCorner;
+        if (!edges.convex || (nextCorner < corners && cornerRows[nextCorner] == y)) {
+            std::int64_t first, last;
+            spanOf(edges, y, first, last);
+            paintRow(y, first, last);
+            ++y;
+            continue;
+        }
+        const std::int64_t end = nextCorner < corners ? std::min(cornerRows[nextCorner] - 1, bottom) : bottom;
+        const std::int64_t sample = std::int64_t(y) << SUBPIXEL_BITS;
+        const EdgePlane* leftEdge = nullptr;
+        const EdgePlane* rightEdge = nullptr;
+        for (int i = 0; i < edges.count; ++i) {
+            const int j = (i + 1) % edges.count;
+            const std::int64_t y0 = std::min(edges.cornerY[i], edges.cornerY[j]);
+            const std::int64_t y1 = std::max(edges.cornerY[i], edges.cornerY[j]);
+            if (edges.planes[i].dx == 0 || sample <= y0 || sample >= y1) continue;
+            (edges.planes[i].dx < 0 ? leftEdge : rightEdge) = &edges.planes[i];
+        }
+        if (!leftEdge || !rightEdge) {
+            y = end + 1;  // no edge crosses these rows on a side: nothing inside them
+            continue;
+        }
+        const std::int64_t k0 = leftEdge->c + leftEdge->dy * y, k1 = rightEdge->c + rightEdge->dy * y;
+        SteppedQuotient from(-k0, -leftEdge->dx, -leftEdge->dy), to(k1 - 1, rightEdge->dx, rightEdge->dy);
+        for (; y <= end; ++y) {
+            paintRow(y, from.quotient + 1, to.quotient);
+            from.next();
+            to.next();
+        }
     }
 }
 

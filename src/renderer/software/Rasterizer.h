@@ -24,9 +24,11 @@ struct EdgePlane {
 // A convex polygon as the edges of its fixed-point corners, which go round it with the inside
 // on their left (in a window's y-down pixels), and the box of pixels that may be inside.
 struct EdgeSet {
-    EdgePlane planes[4];
+    EdgePlane planes[4];  // plane i runs from corner i to the next
+    std::int32_t cornerX[4], cornerY[4];
     int count = 0;
     std::int64_t left, top, right, bottom;  // inclusive
+    bool convex = true;  // the corners turn one way only, the inside on the edges' left
 };
 
 // The edges of the polygon through count corners (3 or 4, fixed point), with llvmpipe's fill rule.
@@ -44,6 +46,13 @@ public:
 
     // A point of size 1.
     void drawPoint(const ClipPoint& p, const Paint& paint);
+    // The point at whole coordinates (x, y) under the renderer's matrix: pixel (x, y), if inside,
+    // as drawPoint draws it, without the vertex path.
+    void plotPixel(std::int64_t x, std::int64_t y, const Paint& paint) {
+        if (!picture.contains(x, y)) return;
+        Pixel& pixel = picture.row(int(y))[x];
+        pixel = paintedPixel(paint, pixel);
+    }
     // One line of a whole width (1 to 255 pixels), dashed unless pattern is 0xFFFF (glLineStipple
     // with factor 1: a step of the pattern a pixel along the line's longer axis). A dashed line
     // takes the pattern on from where the last dashed line left it, or from its start when
