@@ -8,11 +8,13 @@
 
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "renderer/software/PixelTransfer.h"
 #include "renderer/software/Picture.h"
 #include "renderer/software/Rasterizer.h"
 #include "renderer/software/VertexTransform.h"
@@ -97,15 +99,24 @@ public:
     }
     bool isLlvmpipe() const { return renderer.find("llvmpipe") != std::string::npos; }
 
-    void draw(const Shape& shape) {
-        if (shape.op == LogicOp::COPY) {
+    static void setFragments(LogicOp op, bool blend) {
+        if (op == LogicOp::COPY) {
             glDisable(GL_COLOR_LOGIC_OP);
         } else {
             glEnable(GL_COLOR_LOGIC_OP);
-            glLogicOp(glLogicOpOf(shape.op));
+            glLogicOp(glLogicOpOf(op));
         }
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        shape.alpha < 255 ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+        blend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+    }
+    // As the renderer's moveRasterTo.
+    static void moveRasterTo(int x, int y) {
+        glRasterPos2i(0, 0);
+        glBitmap(0, 0, 0, 0, static_cast<GLfloat>(x), -static_cast<GLfloat>(y), nullptr);
+    }
+
+    void draw(const Shape& shape) {
+        setFragments(shape.op, shape.alpha < 255);
         if (shape.pattern == 0xFFFF) {
             glDisable(GL_LINE_STIPPLE);
         } else {
@@ -219,11 +230,34 @@ Vertex wholeVertex(Random& random, int low, int high) {
     return {float(between(random, low, high)), float(between(random, low, high)), true};
 }
 
+// Both ways of drawing: through GL, and through the rasterizer into a picture.
+struct Canvases {
+    GlCanvas gl;
+    Picture picture;
+    VertexTransform transform;
+    Rasterizer raster;
+    BitmapRun bitmaps;  // flushed before anything else draws or reads
+
+    Canvases(int width, int height)
+        : gl(width, height), picture(width, height, WHITE), transform(reshaped(width, height)), raster(picture, transform) {}
+    static VertexTransform reshaped(int width, int height) {
+        VertexTransform t;
+        t.reshape(width, height);
+        return t;
+    }
+};
+
+// One call or a few, made both ways, and what they were.
+struct Drawing {
+    std::string description;
+    std::function<void(Canvases&)> draw;
+};
+
 struct Case {
     const char* name;
     int width, height;
     int shapes;
-    std::function<Shape(Random&)> make;
+    std::function<Drawing(Random&)> make;
     // Differing pixels measured and allowed, where the rasterizer does not yet reach the driver.
     int allowed = 0;
 };
@@ -236,8 +270,6 @@ Shape shapeOf(GLenum mode, int vertices, Random& random, const StyleChoice& styl
     return shape;
 }
 
-class SoftwareRasterAgainstGl : public testing::TestWithParam<Case> {};
-
 std::string describe(const Shape& shape) {
     std::ostringstream text;
     text << "mode " << shape.mode << " colour " << std::hex << shape.color << std::dec << " alpha " << shape.alpha
@@ -247,21 +279,32 @@ std::string describe(const Shape& shape) {
     return text.str();
 }
 
-// Draws the case's shapes both ways, comparing after the last, or after each from the first
-// given on; returns the first shape after which the pictures differ, or -1.
-int firstDifferingShape(const Case& c, int from, Difference& difference) {
-    GlCanvas gl(c.width, c.height);
-    Picture picture(c.width, c.height, WHITE);
-    VertexTransform transform;
-    transform.reshape(c.width, c.height);
-    Rasterizer raster(picture, transform);
+// A shape as one drawing.
+Drawing drawn(const Shape& shape) {
+    return {describe(shape), [shape](Canvases& c) {
+                c.bitmaps.flush(c.picture);
+                c.gl.draw(shape);
+                drawSoftware(c.raster, c.transform, shape);
+            }};
+}
+
+std::function<Drawing(Random&)> shapes(std::function<Shape(Random&)> make) {
+    return [make](Random& r) { return drawn(make(r)); };
+}
+
+class SoftwareRasterAgainstGl : public testing::TestWithParam<Case> {};
+
+
+// Makes the case's drawings both ways, comparing after the last, or after each from the first
+// given on; returns the first drawing after which the pictures differ, or -1.
+int firstDifferingDrawing(const Case& c, int from, Difference& difference) {
+    Canvases canvases(c.width, c.height);
     Random random(27);
     for (int i = 0; i < c.shapes; ++i) {
-        const Shape shape = c.make(random);
-        gl.draw(shape);
-        drawSoftware(raster, transform, shape);
+        c.make(random).draw(canvases);
         if (i < from && i + 1 < c.shapes) continue;
-        difference = compare(gl.read(), picture);
+        canvases.bitmaps.flush(canvases.picture);  // as reading back flushes GL's
+        difference = compare(canvases.gl.read(), canvases.picture);
         if (difference.pixels > 0) return i;
     }
     return -1;
@@ -271,14 +314,14 @@ TEST_P(SoftwareRasterAgainstGl, DrawsEveryPixelAsLlvmpipe) {
     const Case& c = GetParam();
     if (!GlCanvas(1, 1).isLlvmpipe()) GTEST_SKIP() << "no llvmpipe context";
     Difference whole;
-    if (firstDifferingShape(c, c.shapes, whole) < 0 || whole.pixels <= c.allowed) return;
+    if (firstDifferingDrawing(c, c.shapes, whole) < 0 || whole.pixels <= c.allowed) return;
     Difference first;
-    const int shape = firstDifferingShape(c, 0, first);
+    const int culprit = firstDifferingDrawing(c, 0, first);
     Random random(27);
-    Shape culprit;
-    for (int i = 0; i <= shape; ++i) culprit = c.make(random);
-    ADD_FAILURE() << whole.pixels << " pixels differ; the first after shape " << shape << ", " << describe(culprit)
-                  << ":" << first.firstFew;
+    std::string description;
+    for (int i = 0; i <= culprit; ++i) description = c.make(random).description;
+    ADD_FAILURE() << whole.pixels << " pixels differ; the first after drawing " << culprit << ", " << description << ":"
+                  << first.firstFew;
 }
 
 const StyleChoice PLAIN;
@@ -351,36 +394,141 @@ Shape rectangle(Random& r, StyleChoice style, int low, int high) {
     return shape;
 }
 
+// Random bytes, as many as n.
+std::vector<unsigned char> randomBytes(Random& r, std::size_t n, bool someTransparent) {
+    std::vector<unsigned char> bytes(n);
+    for (unsigned char& b : bytes) b = static_cast<unsigned char>(between(r, 0, 255));
+    if (someTransparent)
+        for (std::size_t i = 3; i < n; i += 4) bytes[i] = between(r, 0, 3) == 0 ? 0 : bytes[i];
+    return bytes;
+}
+
+// A picture put down as the renderer puts pending pixels (alpha tested) and pictures too large
+// for a texture (blended when not opaque): its visible part at a place in the window.
+Drawing pixelsDrawn(Random& r) {
+    const int components = between(r, 0, 2) ? 4 : 3;
+    const int width = between(r, 1, 60), height = between(r, 1, 40);
+    const bool alphaTest = components == 4 && between(r, 0, 1);
+    const bool blend = components == 4 && !alphaTest && between(r, 0, 1);
+    const int x = between(r, 0, 299 - width + 1), bottom = between(r, height, 199) + 1;
+    auto bytes = std::make_shared<std::vector<unsigned char>>(randomBytes(r, std::size_t(width) * height * components, true));
+    std::ostringstream text;
+    text << "pixels " << width << "x" << height << "x" << components << " at " << x << ", " << bottom
+         << (alphaTest ? " alpha tested" : "") << (blend ? " blended" : "");
+    return {text.str(), [=](Canvases& c) {
+                GlCanvas::setFragments(LogicOp::COPY, blend);
+                if (alphaTest) {
+                    glAlphaFunc(GL_GREATER, 0);
+                    glEnable(GL_ALPHA_TEST);
+                }
+                glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+                GlCanvas::moveRasterTo(x, bottom);
+                glDrawPixels(width, height, components == 3 ? GL_RGB : GL_RGBA, GL_UNSIGNED_BYTE, bytes->data());
+                glDisable(GL_ALPHA_TEST);
+                c.bitmaps.flush(c.picture);
+                drawPixels(c.picture, rasterPositionMovedTo(c.transform, x, bottom),
+                           {bytes->data(), width, height, width, components}, blend, alphaTest);
+            }};
+}
+
+// A region of the window copied elsewhere in it, as the renderer's copyRegion does once it has
+// cut the region to the window.
+Drawing pixelsCopied(Random& r) {
+    const int width = between(r, 1, 120), height = between(r, 1, 80);
+    const int x = between(r, 0, 300 - width), y = between(r, 0, 200 - height);
+    const int destX = between(r, 0, 300 - width), destY = between(r, 0, 200 - height);
+    std::ostringstream text;
+    text << "copy " << width << "x" << height << " from " << x << ", " << y << " to " << destX << ", " << destY;
+    return {text.str(), [=](Canvases& c) {
+                GlCanvas::setFragments(LogicOp::COPY, false);
+                glReadBuffer(GL_BACK);
+                GlCanvas::moveRasterTo(destX, destY + height);
+                glCopyPixels(x, 200 - y - height, width, height, GL_COLOR);
+                c.bitmaps.flush(c.picture);
+                copyPixels(c.picture, rasterPositionMovedTo(c.transform, destX, destY + height), x, 200 - y - height,
+                           width, height);
+            }};
+}
+
+// A run of glyphs as a bitmap font draws them: the raster position set at the text's start
+// (perhaps outside the window), then one bitmap per glyph, each moving it on.
+Drawing bitmapsDrawn(Random& r) {
+    Shape style{GL_POINTS, {}};
+    chooseStyle(r, ANY_OP, style);
+    const float x = float(between(r, -20, 310)), y = float(between(r, -20, 220));
+    struct Glyph {
+        int width, height;
+        float xOrigin, yOrigin, advance;
+        std::vector<unsigned char> bits;
+    };
+    auto glyphs = std::make_shared<std::vector<Glyph>>();
+    for (int n = between(r, 1, 8); n > 0; --n) {
+        Glyph g{between(r, 0, 20), between(r, 0, 24), between(r, -8, 8) / 2.0f, between(r, -8, 8) / 2.0f,
+                float(between(r, 0, 24)), {}};
+        g.bits = randomBytes(r, std::size_t((g.width + 7) / 8) * g.height + 1, false);
+        glyphs->push_back(g);
+    }
+    std::ostringstream text;
+    text << describe(style) << " bitmaps at " << x << ", " << y;
+    return {text.str(), [=](Canvases& c) {
+                GlCanvas::setFragments(style.op, style.alpha < 255);
+                glColor4ub(redOf(style.color), greenOf(style.color), blueOf(style.color), style.alpha);
+                glRasterPos2f(x, y);
+                glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+                RasterPosition at = rasterPositionAt(c.transform, x, y);
+                const Paint paint{style.color, style.alpha, style.alpha < 255, style.op};
+                for (const Glyph& g : *glyphs) {
+                    glBitmap(g.width, g.height, g.xOrigin, g.yOrigin, g.advance, 0, g.bits.data());
+                    c.bitmaps.add(c.picture, at, g.width, g.height, g.xOrigin, g.yOrigin, g.advance, 0, g.bits.data(), paint);
+                }
+            }};
+}
+
+// Some triangles, then the drawing: so that copies and blending meet a picture with something in it.
+std::function<Drawing(Random&)> overShapes(std::function<Drawing(Random&)> make) {
+    return [make](Random& r) {
+        if (between(r, 0, 2)) return make(r);
+        return drawn(shapeOf(GL_TRIANGLES, 3, r, PLAIN, [](Random& rr) { return wholeVertex(rr, -20, 320); }));
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PixelTransfers, SoftwareRasterAgainstGl,
+    testing::Values(Case{"DrawPixels", 300, 200, 200, overShapes(pixelsDrawn)},
+                    Case{"CopyPixels", 300, 200, 200, overShapes(pixelsCopied)},
+                    Case{"Bitmaps", 300, 200, 300, overShapes(bitmapsDrawn)}),
+    [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
 INSTANTIATE_TEST_SUITE_P(
     Shapes, SoftwareRasterAgainstGl,
     testing::Values(
-        Case{"PointsEverywhere", 211, 97, 3000, random(GL_POINTS, 8, ANY_OP, -3, 215)},
-        Case{"PointsFarOutside", 211, 97, 300, random(GL_POINTS, 8, ANY_OP, -2147483647, 2147483647)},
-        Case{"PointsAtFloatCoordinates", 211, 97, 3000, randomFloat(GL_POINTS, 8, ANY_OP, -3, 215)},
-        Case{"PointsOnPixelCorners", 211, 97, 3000, [](Random& r) { return quarterPixels(r, GL_POINTS, 8, BLENDED); }},
-        Case{"LinesInside", 700, 500, 400, random(GL_LINES, 2, PLAIN, 0, 499)},
-        Case{"LinesBlendedAndLogicOps", 300, 200, 600, random(GL_LINES, 2, ANY_OP, -10, 310)},
-        Case{"WideLines", 300, 200, 300, random(GL_LINES, 2, WIDE, -10, 310)},
+        Case{"PointsEverywhere", 211, 97, 3000, shapes(random(GL_POINTS, 8, ANY_OP, -3, 215))},
+        Case{"PointsFarOutside", 211, 97, 300, shapes(random(GL_POINTS, 8, ANY_OP, -2147483647, 2147483647))},
+        Case{"PointsAtFloatCoordinates", 211, 97, 3000, shapes(randomFloat(GL_POINTS, 8, ANY_OP, -3, 215))},
+        Case{"PointsOnPixelCorners", 211, 97, 3000, shapes([](Random& r) { return quarterPixels(r, GL_POINTS, 8, BLENDED); })},
+        Case{"LinesInside", 700, 500, 400, shapes(random(GL_LINES, 2, PLAIN, 0, 499))},
+        Case{"LinesBlendedAndLogicOps", 300, 200, 600, shapes(random(GL_LINES, 2, ANY_OP, -10, 310))},
+        Case{"WideLines", 300, 200, 300, shapes(random(GL_LINES, 2, WIDE, -10, 310))},
         Case{"DashedStripsAndLoops", 300, 200, 200,
-             [](Random& r) { return shapeOf(between(r, 0, 1) ? GL_LINE_STRIP : GL_LINE_LOOP, between(r, 2, 6), r,
-                                            DASHED, [](Random& rr) { return wholeVertex(rr, -10, 310); }); }},
-        Case{"WideDashedLines", 300, 200, 200, random(GL_LINES, 6, WIDE_DASHED, -10, 310)},
-        Case{"SlopesOfOne", 200, 200, 600, [](Random& r) { return diagonal(r, ANY_OP); }},
+             shapes([](Random& r) { return shapeOf(between(r, 0, 1) ? GL_LINE_STRIP : GL_LINE_LOOP, between(r, 2, 6), r,
+                                            DASHED, [](Random& rr) { return wholeVertex(rr, -10, 310); }); })},
+        Case{"WideDashedLines", 300, 200, 200, shapes(random(GL_LINES, 6, WIDE_DASHED, -10, 310))},
+        Case{"SlopesOfOne", 200, 200, 600, shapes([](Random& r) { return diagonal(r, ANY_OP); })},
         Case{"LinesThroughPixelCorners", 200, 200, 600,
-             [](Random& r) { return quarterPixels(r, GL_LINES, 2, ANY_OP); }},
+             shapes([](Random& r) { return quarterPixels(r, GL_LINES, 2, ANY_OP); })},
         // 2 pixels, at the end of one dash of one line with an end past the window: the dash ends
         // a pixel apart in one row.
-        Case{"LinesWithFloatEnds", 300, 200, 400, randomFloat(GL_LINES, 2, WIDE_DASHED, -20, 320), 2},
-        Case{"LinesFarOutside", 300, 200, 300, [](Random& r) { return fromInside(r, GL_LINES, 2, WIDE_DASHED, 30000); }},
-        Case{"LinesJustOutside", 300, 200, 300, [](Random& r) { return fromInside(r, GL_LINES, 2, WIDE_DASHED, 400); }},
-        Case{"Triangles", 300, 200, 300, random(GL_TRIANGLES, 3, ANY_OP, -20, 320)},
-        Case{"TrianglesFarOutside", 300, 200, 200, random(GL_TRIANGLES, 3, BLENDED, -100000, 100000)},
-        Case{"TrianglesWithFloatCorners", 300, 200, 300, randomFloat(GL_TRIANGLES, 3, ANY_OP, -20, 320)},
+        Case{"LinesWithFloatEnds", 300, 200, 400, shapes(randomFloat(GL_LINES, 2, WIDE_DASHED, -20, 320)), 2},
+        Case{"LinesFarOutside", 300, 200, 300, shapes([](Random& r) { return fromInside(r, GL_LINES, 2, WIDE_DASHED, 30000); })},
+        Case{"LinesJustOutside", 300, 200, 300, shapes([](Random& r) { return fromInside(r, GL_LINES, 2, WIDE_DASHED, 400); })},
+        Case{"Triangles", 300, 200, 300, shapes(random(GL_TRIANGLES, 3, ANY_OP, -20, 320))},
+        Case{"TrianglesFarOutside", 300, 200, 200, shapes(random(GL_TRIANGLES, 3, BLENDED, -100000, 100000))},
+        Case{"TrianglesWithFloatCorners", 300, 200, 300, shapes(randomFloat(GL_TRIANGLES, 3, ANY_OP, -20, 320))},
         Case{"TrianglesOnPixelCorners", 200, 200, 300,
-             [](Random& r) { return quarterPixels(r, GL_TRIANGLES, 3, BLENDED); }},
-        Case{"ConvexQuads", 300, 200, 300, [](Random& r) { return convexQuad(r, ANY_OP); }},
-        Case{"Rectangles", 300, 200, 300, [](Random& r) { return rectangle(r, ANY_OP, -400, 700); }},
-        Case{"DegenerateShapes", 100, 100, 400, random(GL_TRIANGLES, 3, ANY_OP, 40, 42)}),
+             shapes([](Random& r) { return quarterPixels(r, GL_TRIANGLES, 3, BLENDED); })},
+        Case{"ConvexQuads", 300, 200, 300, shapes([](Random& r) { return convexQuad(r, ANY_OP); })},
+        Case{"Rectangles", 300, 200, 300, shapes([](Random& r) { return rectangle(r, ANY_OP, -400, 700); })},
+        Case{"DegenerateShapes", 100, 100, 400, shapes(random(GL_TRIANGLES, 3, ANY_OP, 40, 42))}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 }  // namespace
