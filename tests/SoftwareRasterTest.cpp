@@ -484,6 +484,59 @@ Drawing bitmapsDrawn(Random& r) {
             }};
 }
 
+// The smallest power of two at least side, as the renderer sizes textures.
+int textureSide(int side) {
+    int power = 1;
+    while (power < side) power <<= 1;
+    return power;
+}
+
+// A picture drawn as the renderer draws plain pictures: uploaded into the bottom-left of a texture
+// of power-of-two sides, drawn as a quad with whole corners, GL_NEAREST, GL_REPLACE, blended if
+// it is not opaque; anywhere, in part or wholly outside the window.
+Drawing pictureDrawn(Random& r) {
+    const int components = between(r, 0, 1) ? 4 : 3;
+    const int width = between(r, 1, 90), height = between(r, 1, 70);
+    const int x = between(r, -100, 310), y = between(r, -80, 210);
+    auto bytes = std::make_shared<std::vector<unsigned char>>(randomBytes(r, std::size_t(width) * height * components, true));
+    bool opaque = true;
+    for (std::size_t i = 3; components == 4 && i < bytes->size(); i += 4) opaque = opaque && (*bytes)[i] == 255;
+    std::ostringstream text;
+    text << "picture " << width << "x" << height << "x" << components << " at " << x << ", " << y;
+    return {text.str(), [=](Canvases& c) {
+                c.bitmaps.flush(c.picture);
+                GlCanvas::setFragments(LogicOp::COPY, !opaque);
+                const GLenum format = components == 3 ? GL_RGB : GL_RGBA;
+                const int textureWidth = textureSide(width), textureHeight = textureSide(height);
+                GLuint texture = 0;
+                glGenTextures(1, &texture);
+                glBindTexture(GL_TEXTURE_2D, texture);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+                glTexImage2D(GL_TEXTURE_2D, 0, components, textureWidth, textureHeight, 0, format, GL_UNSIGNED_BYTE,
+                             nullptr);
+                glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, bytes->data());
+                glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+                glEnable(GL_TEXTURE_2D);
+                const float u = float(width) / textureWidth, v = float(height) / textureHeight;
+                glBegin(GL_QUADS);
+                glTexCoord2f(0, v);
+                glVertex2i(x, y);
+                glTexCoord2f(u, v);
+                glVertex2i(x + width, y);
+                glTexCoord2f(u, 0);
+                glVertex2i(x + width, y + height);
+                glTexCoord2f(0, 0);
+                glVertex2i(x, y + height);
+                glEnd();
+                glDisable(GL_TEXTURE_2D);
+                glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+                glDeleteTextures(1, &texture);
+                drawPicture(c.picture, x, y, {bytes->data(), width, height, width, components}, !opaque);
+            }};
+}
+
 // Some triangles, then the drawing: so that copies and blending meet a picture with something in it.
 std::function<Drawing(Random&)> overShapes(std::function<Drawing(Random&)> make) {
     return [make](Random& r) {
@@ -496,7 +549,8 @@ INSTANTIATE_TEST_SUITE_P(
     PixelTransfers, SoftwareRasterAgainstGl,
     testing::Values(Case{"DrawPixels", 300, 200, 200, overShapes(pixelsDrawn)},
                     Case{"CopyPixels", 300, 200, 200, overShapes(pixelsCopied)},
-                    Case{"Bitmaps", 300, 200, 300, overShapes(bitmapsDrawn)}),
+                    Case{"Bitmaps", 300, 200, 300, overShapes(bitmapsDrawn)},
+                    Case{"Pictures", 300, 200, 200, overShapes(pictureDrawn)}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(

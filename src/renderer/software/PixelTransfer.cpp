@@ -53,6 +53,23 @@ void drawPixels(Picture& picture, const RasterPosition& at, const SourcePixels& 
     }
 }
 
+void drawPicture(Picture& picture, std::int64_t x, std::int64_t y, const SourcePixels& source, bool blend) {
+    // Each pixel's centre samples the texel it covers, 1/8 of a texel in from its corner.
+    for (int j = 0; j < source.height; ++j) {
+        const std::int64_t row = y + j;
+        if (row < 0 || row >= picture.height) continue;
+        Pixel* const pixels = picture.row(int(row));
+        const unsigned char* texel =
+            source.data + std::size_t(source.height - 1 - j) * source.rowLength * source.components;
+        for (int i = 0; i < source.width; ++i, texel += source.components) {
+            const std::int64_t column = x + i;
+            if (column < 0 || column >= picture.width) continue;
+            const int alpha = source.components == 4 ? texel[3] : 255;
+            pixels[column] = paintedPixel({pixelOf(texel[0], texel[1], texel[2]), alpha, blend, LogicOp::COPY}, pixels[column]);
+        }
+    }
+}
+
 void copyPixels(Picture& picture, const RasterPosition& at, int x, int y, int width, int height) {
     if (!at.valid || width <= 0 || height <= 0) return;
     const std::int64_t left = nearestPixel(at.x), bottom = nearestPixel(at.y);

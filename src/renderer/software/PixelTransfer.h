@@ -37,6 +37,11 @@ struct SourcePixels {
 // own alpha when blend is set, and left out when alphaTest is set and its alpha is 0.
 void drawPixels(Picture& picture, const RasterPosition& at, const SourcePixels& source, bool blend, bool alphaTest);
 
+// A picture drawn as the renderer draws plain pictures, as a quad with whole corners textured
+// with GL_NEAREST and GL_REPLACE: its top-left pixel at (x, y) in the window's pixels (y down),
+// each source pixel on one window pixel, blended by its own alpha when blend is set.
+void drawPicture(Picture& picture, std::int64_t x, std::int64_t y, const SourcePixels& source, bool blend);
+
 // glCopyPixels of the width x height pixels whose bottom-left pixel is (x, y) in GL's rows (from
 // the bottom) to the raster position, as a plain copy (read whole before any is written).
 void copyPixels(Picture& picture, const RasterPosition& at, int x, int y, int width, int height);
