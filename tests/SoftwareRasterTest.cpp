@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "renderer/software/Evaluator.h"
 #include "renderer/software/PixelTransfer.h"
 #include "renderer/software/Picture.h"
 #include "renderer/software/Rasterizer.h"
@@ -537,6 +538,35 @@ Drawing pictureDrawn(Random& r) {
             }};
 }
 
+// A Bézier curve as the renderer evaluates one: glMap1d over [0, 1], a grid of steps, and
+// glEvalMesh1 over a stretch of it, drawn as a line strip in a line style.
+Drawing curveDrawn(Random& r) {
+    Shape style{GL_LINE_STRIP, {}};
+    chooseStyle(r, WIDE_DASHED, style);
+    std::vector<ControlPoint> controls;
+    for (int n = between(r, 2, 9); n > 0; --n) controls.push_back({double(between(r, -100, 400)), double(between(r, -100, 300))});
+    const int steps = between(r, 1, 600), first = between(r, 0, steps), last = between(r, first, steps);
+    std::ostringstream text;
+    text << describe(style) << " curve of " << controls.size() << " controls, grid " << steps << " from " << first
+         << " to " << last;
+    return {text.str(), [=](Canvases& c) {
+                c.bitmaps.flush(c.picture);
+                c.gl.draw(style);  // the style's state, with no vertices
+                std::vector<GLdouble> records;
+                for (const ControlPoint& p : controls) records.insert(records.end(), {p.x, p.y, 0.0});
+                glMap1d(GL_MAP1_VERTEX_3, 0.0, 1.0, 3, GLint(controls.size()), records.data());
+                glMapGrid1d(steps, 0.0, 1.0);
+                glEnable(GL_MAP1_VERTEX_3);
+                glEvalMesh1(GL_LINE, first, last);
+                glDisable(GL_MAP1_VERTEX_3);
+                std::vector<ClipPoint> points;
+                for (const CurvePoint& p : evaluateCurve(controls, steps, first, last))
+                    points.push_back(c.transform.toClip(p.x, p.y));
+                const Paint paint{style.color, style.alpha, style.alpha < 255, style.op};
+                c.raster.drawLineStrip(points, false, style.width, style.pattern, paint);
+            }};
+}
+
 // Some triangles, then the drawing: so that copies and blending meet a picture with something in it.
 std::function<Drawing(Random&)> overShapes(std::function<Drawing(Random&)> make) {
     return [make](Random& r) {
@@ -550,7 +580,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Case{"DrawPixels", 300, 200, 200, overShapes(pixelsDrawn)},
                     Case{"CopyPixels", 300, 200, 200, overShapes(pixelsCopied)},
                     Case{"Bitmaps", 300, 200, 300, overShapes(bitmapsDrawn)},
-                    Case{"Pictures", 300, 200, 200, overShapes(pictureDrawn)}),
+                    Case{"Pictures", 300, 200, 200, overShapes(pictureDrawn)},
+                    Case{"BezierCurves", 300, 200, 150, overShapes(curveDrawn)}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
