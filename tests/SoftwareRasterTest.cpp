@@ -567,6 +567,63 @@ Drawing curveDrawn(Random& r) {
             }};
 }
 
+// Text as the renderer draws stroke fonts (line strips) and TrueType glyphs (triangles): the
+// baseline moved to (x, y), flipped upright, perhaps scaled and turned, the glyphs designed in
+// their own units, each glyph moved on by its advance. The glyphs here are random.
+Drawing textDrawn(Random& r, bool stroke) {
+    Shape style{stroke ? GL_LINE_STRIP : GL_TRIANGLES, {}};
+    chooseStyle(r, stroke ? WIDE_DASHED : ANY_OP, style);
+    const float x = float(between(r, -20, 320)), y = float(between(r, -20, 220));
+    const bool transformed = between(r, 0, 1);
+    const float scaleX = between(r, 1, 40) / 10.0f, scaleY = between(r, 1, 40) / 10.0f;
+    const float turn = float(between(r, -360, 360));
+    const float size = stroke ? between(r, 5, 60) / 100.0f : 1.0f;  // a stroke font's units are 100 a line
+    std::vector<std::vector<Vertex>> glyphs;
+    std::vector<float> advances;
+    for (int n = between(r, 1, 6); n > 0; --n) {
+        std::vector<Vertex> glyph;
+        const float reach = stroke ? 100.0f : 20.0f;
+        for (int k = between(r, 2, 4) * (stroke ? 1 : 3); k > 0; --k)
+            glyph.push_back({realBetween(r, -reach / 10, reach), realBetween(r, -reach / 4, reach), false});
+        glyphs.push_back(glyph);
+        advances.push_back(realBetween(r, 0, reach));
+    }
+    std::ostringstream text;
+    text << describe(style) << (stroke ? " stroke" : " TrueType") << " text at " << x << ", " << y;
+    if (transformed) text << " scaled " << scaleX << ", " << scaleY << " turned " << turn;
+    return {text.str(), [=](Canvases& c) {
+                c.bitmaps.flush(c.picture);
+                Shape shape = style;
+                c.gl.draw(shape);  // the style's state
+                glPushMatrix();
+                c.transform.push();
+                glTranslatef(x, y, 0);
+                c.transform.translate(x, y);
+                glScalef(1, -1, 0);
+                c.transform.scale(1, -1);
+                if (transformed) {
+                    glScalef(scaleX, scaleY, 0);
+                    c.transform.scale(scaleX, scaleY);
+                    glRotatef(-turn, 0, 0, 1);
+                    c.transform.rotate(-turn);
+                }
+                if (stroke) {
+                    glScalef(size, size, 0);
+                    c.transform.scale(size, size);
+                }
+                const Paint paint{style.color, style.alpha, style.alpha < 255, style.op};
+                for (std::size_t g = 0; g < glyphs.size(); ++g) {
+                    shape.vertices = glyphs[g];
+                    c.gl.draw(shape);
+                    drawSoftware(c.raster, c.transform, shape);
+                    glTranslatef(advances[g], 0, 0);
+                    c.transform.translate(advances[g], 0);
+                }
+                glPopMatrix();
+                c.transform.pop();
+            }};
+}
+
 // Some triangles, then the drawing: so that copies and blending meet a picture with something in it.
 std::function<Drawing(Random&)> overShapes(std::function<Drawing(Random&)> make) {
     return [make](Random& r) {
@@ -581,7 +638,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"CopyPixels", 300, 200, 200, overShapes(pixelsCopied)},
                     Case{"Bitmaps", 300, 200, 300, overShapes(bitmapsDrawn)},
                     Case{"Pictures", 300, 200, 200, overShapes(pictureDrawn)},
-                    Case{"BezierCurves", 300, 200, 150, overShapes(curveDrawn)}),
+                    Case{"BezierCurves", 300, 200, 150, overShapes(curveDrawn)},
+                    Case{"StrokeText", 300, 200, 200, overShapes([](Random& r) { return textDrawn(r, true); })},
+                    Case{"TrueTypeGlyphs", 300, 200, 200, overShapes([](Random& r) { return textDrawn(r, false); })}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
