@@ -624,6 +624,85 @@ Drawing textDrawn(Random& r, bool stroke) {
             }};
 }
 
+// A picture drawn as the renderer draws transformed ones: moved to (x, y), turned and scaled,
+// uploaded into the bottom-left of a power-of-two texture with its last column and row once more
+// beside it, filtered with GL_LINEAR and clamped to its edges, blended if it has alpha.
+Drawing transformedPictureDrawn(Random& r) {
+    const int components = between(r, 0, 1) ? 4 : 3;
+    const int width = between(r, 1, 70), height = between(r, 1, 50);
+    const float x = float(between(r, -50, 350)), y = float(between(r, -50, 250));
+    const float turn = float(between(r, -360, 360)) * (between(r, 0, 3) ? 1.0f : 0.0f);
+    const float scaleX = between(r, 2, 40) / 10.0f * (between(r, 0, 4) ? 1 : -1), scaleY = between(r, 2, 40) / 10.0f;
+    auto bytes = std::make_shared<std::vector<unsigned char>>(randomBytes(r, std::size_t(width) * height * components, true));
+    std::ostringstream text;
+    text << "transformed picture " << width << "x" << height << "x" << components << " at " << x << ", " << y
+         << " turned " << turn << " scaled " << scaleX << ", " << scaleY;
+    return {text.str(), [=](Canvases& c) {
+                c.bitmaps.flush(c.picture);
+                GlCanvas::setFragments(LogicOp::COPY, components == 4);
+                const GLenum format = components == 3 ? GL_RGB : GL_RGBA;
+                const int textureWidth = textureSide(width), textureHeight = textureSide(height);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+                glPushMatrix();
+                glTranslatef(x, y, 0);
+                glRotatef(turn, 0, 0, 1);
+                glScalef(scaleX, scaleY, 1);
+                glEnable(GL_TEXTURE_2D);
+                glColor4f(1, 1, 1, 1);
+                glTexImage2D(GL_TEXTURE_2D, 0, components, textureWidth, textureHeight, 0, format, GL_UNSIGNED_BYTE,
+                             nullptr);
+                glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+                glPixelStorei(GL_UNPACK_ROW_LENGTH, width);
+                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, bytes->data());
+                if (width < textureWidth) {
+                    glPixelStorei(GL_UNPACK_SKIP_PIXELS, width - 1);
+                    glTexSubImage2D(GL_TEXTURE_2D, 0, width, 0, 1, height, format, GL_UNSIGNED_BYTE, bytes->data());
+                    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+                }
+                if (height < textureHeight) {
+                    glPixelStorei(GL_UNPACK_SKIP_ROWS, height - 1);
+                    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, height, width, 1, format, GL_UNSIGNED_BYTE, bytes->data());
+                    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+                }
+                glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+                const float u = float(width) / textureWidth, v = float(height) / textureHeight;
+                glBegin(GL_QUADS);
+                glTexCoord2f(0, v);
+                glVertex2f(0, 0);
+                glTexCoord2f(0, 0);
+                glVertex2f(0, float(height));
+                glTexCoord2f(u, 0);
+                glVertex2f(float(width), float(height));
+                glTexCoord2f(u, v);
+                glVertex2f(float(width), 0);
+                glEnd();
+                glDisable(GL_TEXTURE_2D);
+                glPopMatrix();
+
+                Texture texture{textureWidth, textureHeight, components,
+                                std::vector<unsigned char>(std::size_t(textureWidth) * textureHeight * components)};
+                for (int j = 0; j <= height && j < textureHeight; ++j)
+                    for (int i = 0; i <= width && i < textureWidth; ++i)
+                        for (int k = 0; k < components; ++k)
+                            texture.texels[(std::size_t(j) * textureWidth + i) * components + k] =
+                                (*bytes)[(std::size_t(std::min(j, height - 1)) * width + std::min(i, width - 1)) * components + k];
+                c.transform.push();
+                c.transform.translate(x, y);
+                c.transform.rotate(turn);
+                c.transform.scale(scaleX, scaleY);
+                auto corner = [&](float cx, float cy, float s, float t) {
+                    return TexturedPoint{c.transform.toClip(cx, cy), s, t};
+                };
+                c.raster.fillTexturedQuad(corner(0, 0, 0, v), corner(0, float(height), 0, 0),
+                                          corner(float(width), float(height), u, 0), corner(float(width), 0, u, v),
+                                          texture, components == 4);
+                c.transform.pop();
+            }};
+}
+
 // Some triangles, then the drawing: so that copies and blending meet a picture with something in it.
 std::function<Drawing(Random&)> overShapes(std::function<Drawing(Random&)> make) {
     return [make](Random& r) {
@@ -639,6 +718,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"Bitmaps", 300, 200, 300, overShapes(bitmapsDrawn)},
                     Case{"Pictures", 300, 200, 200, overShapes(pictureDrawn)},
                     Case{"BezierCurves", 300, 200, 150, overShapes(curveDrawn)},
+                    // 6 pixels, each a step of one in every channel, in one picture drawn smaller: a
+                    // texture coordinate on the other side of a rounding step of the filter.
+                    Case{"TransformedPictures", 300, 200, 100, overShapes(transformedPictureDrawn), 6},
                     Case{"StrokeText", 300, 200, 200, overShapes([](Random& r) { return textDrawn(r, true); })},
                     Case{"TrueTypeGlyphs", 300, 200, 200, overShapes([](Random& r) { return textDrawn(r, false); })}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });

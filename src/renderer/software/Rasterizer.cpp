@@ -221,6 +221,13 @@ struct SteppedQuotient {
 }  // namespace
 
 void Rasterizer::fillEdges(const EdgeSet& edges, const Paint& paint) {
+    forEachSpan(edges, [&](std::int64_t y, std::int64_t first, std::int64_t last) {
+        paintSpan(picture, int(y), int(first), int(last), paint);
+    });
+}
+
+template <typename Visit>
+void Rasterizer::forEachSpan(const EdgeSet& edges, Visit visit) {
     std::int64_t top = std::max<std::int64_t>(edges.top, 0);
     std::int64_t bottom = std::min<std::int64_t>(edges.bottom, picture.height - 1);
     const std::int64_t left = std::max<std::int64_t>(edges.left, 0);
@@ -240,7 +247,7 @@ void Rasterizer::fillEdges(const EdgeSet& edges, const Paint& paint) {
     auto paintRow = [&](std::int64_t y, std::int64_t first, std::int64_t last) {
         first = std::max(first, left);
         last = std::min(last, right);
-        if (first <= last) paintSpan(picture, int(y), int(first), int(last), paint);
+        if (first <= last) visit(y, first, last);
     };
     // Rows next to a corner meet every edge; between them, in a convex polygon, only the edge
     // crossing the rows on each side can bound them: a left one (its function grows to the right),
@@ -301,10 +308,12 @@ void Rasterizer::drawPoint(const ClipPoint& p, const Paint& paint) {
 
 namespace {
 
-// A vertex in the clipper: where the vertex code put it, in clip and in window coordinates.
+// A vertex in the clipper: where the vertex code put it, in clip and in window coordinates, and
+// its texture coordinates.
 struct ClipperVertex {
     ClipPoint clip;
     WindowPoint window;
+    float s = 0, t = 0;
 };
 
 // Which of the window's sides (right, left, bottom, top in clip terms) a vertex lies beyond by
@@ -417,32 +426,31 @@ void Rasterizer::fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, 
     fillEdges(edgesThrough(xs, ys, 3), paint);
 }
 
-void Rasterizer::fillTriangle(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const Paint& paint) {
-    const unsigned outside[3] = {outsideMask(a), outsideMask(b), outsideMask(c)};
+namespace {
+
+// The polygon left of triangle a b c once cut by each side of the guard band that a corner lies
+// beyond, in turn, as the draw module's clipper cuts it; empty when all of it lies beyond one.
+std::vector<ClipperVertex> clipped(const VertexTransform& transform, const ClipperVertex& a, const ClipperVertex& b,
+                                   const ClipperVertex& c) {
+    const unsigned outside[3] = {outsideMask(a.clip), outsideMask(b.clip), outsideMask(c.clip)};
     const unsigned anyOutside = outside[0] | outside[1] | outside[2];
-    if (anyOutside == 0) {
-        fillWindowTriangle(transform.toWindow(a), transform.toWindow(b), transform.toWindow(c), paint);
-        return;
-    }
-    if (outside[0] & outside[1] & outside[2]) return;
-    // Cut by each side the corners lie beyond, in turn, as the draw module's clipper cuts.
-    std::vector<ClipperVertex> polygon = {
-        {a, transform.toWindow(a)}, {b, transform.toWindow(b)}, {c, transform.toWindow(c)}};
+    if (outside[0] & outside[1] & outside[2]) return {};
+    std::vector<ClipperVertex> polygon = {a, b, c};
     std::vector<ClipperVertex> cut;
     auto between = [&](float t, const ClipperVertex& out, const ClipperVertex& in) {
         const ClipPoint p{out.clip.x + t * (in.clip.x - out.clip.x), out.clip.y + t * (in.clip.y - out.clip.y)};
-        return ClipperVertex{p, transform.clippedToWindow(p)};
+        return ClipperVertex{p, transform.clippedToWindow(p), out.s + t * (in.s - out.s), out.t + t * (in.t - out.t)};
     };
     for (int side = 0; side < 4 && polygon.size() >= 3; ++side) {
         if (!(anyOutside & (1u << side))) continue;
         cut.clear();
         const ClipperVertex* previous = &polygon[0];
         float previousDistance = distanceInside(previous->clip, side);
-        if (std::isnan(previousDistance) || std::isinf(previousDistance)) return;
+        if (std::isnan(previousDistance) || std::isinf(previousDistance)) return {};
         for (std::size_t i = 1; i <= polygon.size(); ++i) {
             const ClipperVertex& vertex = polygon[i % polygon.size()];
             const float distance = distanceInside(vertex.clip, side);
-            if (std::isnan(distance) || std::isinf(distance)) return;
+            if (std::isnan(distance) || std::isinf(distance)) return {};
             bool crosses;
             if (previousDistance >= 0.0f) {
                 cut.push_back(*previous);
@@ -461,8 +469,118 @@ void Rasterizer::fillTriangle(const ClipPoint& a, const ClipPoint& b, const Clip
         }
         polygon.swap(cut);
     }
+    return polygon;
+}
+
+}  // namespace
+
+void Rasterizer::fillTriangle(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const Paint& paint) {
+    if ((outsideMask(a) | outsideMask(b) | outsideMask(c)) == 0) {
+        fillWindowTriangle(transform.toWindow(a), transform.toWindow(b), transform.toWindow(c), paint);
+        return;
+    }
+    const std::vector<ClipperVertex> polygon =
+        clipped(transform, {a, transform.toWindow(a)}, {b, transform.toWindow(b)}, {c, transform.toWindow(c)});
     for (std::size_t i = 2; i < polygon.size(); ++i)
         fillWindowTriangle(polygon[i - 1].window, polygon[i].window, polygon[0].window, paint);
+}
+
+namespace {
+
+// A texture coordinate's plane over the window, as llvmpipe's setup computes it: its value at
+// the centre of pixel (0, 0) and its steps a pixel right and down.
+struct AttributePlane {
+    float a0, dadx, dady;
+};
+
+// The texel at (x, y) of the texture, clamped to its edges.
+const unsigned char* texelAt(const Texture& texture, std::int32_t x, std::int32_t y) {
+    x = std::clamp(x, 0, texture.width - 1);
+    y = std::clamp(y, 0, texture.height - 1);
+    return texture.texels.data() + (std::size_t(y) * texture.width + x) * texture.components;
+}
+
+// v0 + (v1 - v0) * weight / 256, the weight in 0..255, as the driver's 8-bit lerp rounds it.
+int lerp8(int weight, int v0, int v1) { return v0 + ((weight * (v1 - v0) + 128) >> 8); }
+
+// A coordinate in texels with 8 bits of fraction, rounded, half a texel back: its whole part and
+// its weight.
+void splitCoordinate(float coordinate, int size, std::int32_t& whole, int& weight) {
+    const float scaled = coordinate * float(size << 8);
+    const std::int32_t fixed =
+        (scaled >= -2147483648.0f && scaled < 2147483648.0f) ? std::int32_t(std::nearbyint(scaled)) - 128 : INT32_MIN;
+    whole = fixed >> 8;
+    weight = fixed & 255;
+}
+
+}  // namespace
+
+void Rasterizer::fillTexturedTriangle(const TexturedPoint& a, const TexturedPoint& b, const TexturedPoint& c,
+                                      const Texture& texture, bool blend) {
+    auto vertex = [&](const TexturedPoint& p) {
+        return ClipperVertex{p.position, transform.toWindow(p.position), p.s, p.t};
+    };
+    std::vector<ClipperVertex> polygon;
+    if ((outsideMask(a.position) | outsideMask(b.position) | outsideMask(c.position)) == 0)
+        polygon = {vertex(a), vertex(b), vertex(c)};
+    else
+        polygon = clipped(transform, vertex(a), vertex(b), vertex(c));
+    for (std::size_t i = 2; i < polygon.size(); ++i) {
+        ClipperVertex v[3] = {polygon[i - 1], polygon[i], polygon[0]};
+        std::int32_t xs[3], ys[3];
+        for (int k = 0; k < 3; ++k) {
+            xs[k] = snapCentred(v[k].window.x);
+            ys[k] = snapCentred(v[k].window.y);
+        }
+        const std::int64_t area = std::int64_t(wrappingDifference(xs[0], xs[1])) * wrappingDifference(ys[2], ys[0]) -
+                                  std::int64_t(wrappingDifference(xs[2], xs[0])) * wrappingDifference(ys[0], ys[1]);
+        if (area == 0) continue;
+        if (area < 0) {
+            std::swap(xs[0], xs[1]);
+            std::swap(ys[0], ys[1]);
+            std::swap(v[0], v[1]);
+        }
+        // The setup's plane equations, from the first corner, in single precision.
+        const float x0 = v[0].window.x - 0.5f, y0 = v[0].window.y - 0.5f;
+        const float dx01 = v[0].window.x - v[1].window.x, dy01 = v[0].window.y - v[1].window.y;
+        const float dx20 = v[2].window.x - v[0].window.x, dy20 = v[2].window.y - v[0].window.y;
+        const float ooa = 1.0f / (dx01 * dy20 - dy01 * dx20);
+        const float dx20o = dx20 * ooa, dy20o = dy20 * ooa, dx01o = dx01 * ooa, dy01o = dy01 * ooa;
+        auto planeOf = [&](float a0, float a1, float a2) {
+            const float da01 = a0 - a1, da20 = a2 - a0;
+            const float dadx = da01 * dy20o - da20 * dy01o;
+            const float dady = da20 * dx01o - da01 * dx20o;
+            return AttributePlane{a0 - (dadx * x0 + dady * y0), dadx, dady};
+        };
+        const AttributePlane sPlane = planeOf(v[0].s, v[1].s, v[2].s), tPlane = planeOf(v[0].t, v[1].t, v[2].t);
+        forEachSpan(edgesThrough(xs, ys, 3), [&](std::int64_t y, std::int64_t first, std::int64_t last) {
+            Pixel* const row = picture.row(int(y));
+            for (std::int64_t x = first; x <= last; ++x) {
+                // Each coordinate from its plane at the pixel, by the fragment code's multiply-adds.
+                const float s = std::fma(sPlane.dady, float(y), std::fma(sPlane.dadx, float(x), sPlane.a0));
+                const float t = std::fma(tPlane.dady, float(y), std::fma(tPlane.dadx, float(x), tPlane.a0));
+                std::int32_t x0i, y0i;
+                int sWeight, tWeight;
+                splitCoordinate(s, texture.width, x0i, sWeight);
+                splitCoordinate(t, texture.height, y0i, tWeight);
+                const unsigned char* c00 = texelAt(texture, x0i, y0i);
+                const unsigned char* c10 = texelAt(texture, x0i + 1, y0i);
+                const unsigned char* c01 = texelAt(texture, x0i, y0i + 1);
+                const unsigned char* c11 = texelAt(texture, x0i + 1, y0i + 1);
+                int channel[4] = {0, 0, 0, 255};
+                for (int k = 0; k < texture.components; ++k)
+                    channel[k] = lerp8(tWeight, lerp8(sWeight, c00[k], c10[k]), lerp8(sWeight, c01[k], c11[k]));
+                const Paint paint{pixelOf(channel[0], channel[1], channel[2]), channel[3], blend, LogicOp::COPY};
+                row[x] = paintedPixel(paint, row[x]);
+            }
+        });
+    }
+}
+
+void Rasterizer::fillTexturedQuad(const TexturedPoint& a, const TexturedPoint& b, const TexturedPoint& c,
+                                  const TexturedPoint& d, const Texture& texture, bool blend) {
+    fillTexturedTriangle(a, b, d, texture, blend);
+    fillTexturedTriangle(b, c, d, texture, blend);
 }
 
 void Rasterizer::fillQuad(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const ClipPoint& d,

@@ -40,6 +40,20 @@ void spanOf(const EdgeSet& edges, std::int64_t y, std::int64_t& first, std::int6
 // pixels, in fixed point; false when a and b coincide and nothing is drawn.
 bool lineQuad(WindowPoint a, WindowPoint b, int width, std::int32_t xs[4], std::int32_t ys[4]);
 
+// A picture uploaded as a texture, as GL holds it: power-of-two sides, rows bottom up, RGB or
+// RGBA bytes; what was never uploaded reads as 0.
+struct Texture {
+    int width = 0, height = 0;
+    int components = 4;
+    std::vector<unsigned char> texels;
+};
+
+// A vertex with texture coordinates.
+struct TexturedPoint {
+    ClipPoint position;
+    float s, t;
+};
+
 class Rasterizer {
 public:
     Rasterizer(Picture& picture, const VertexTransform& transform) : picture(picture), transform(transform) {}
@@ -69,6 +83,14 @@ public:
     void fillTriangle(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const Paint& paint);
     // GL_QUADS' quad a b c d: the triangles a b d and b c d.
     void fillQuad(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const ClipPoint& d, const Paint& paint);
+    // A triangle textured with GL_LINEAR filtering and GL_CLAMP_TO_EDGE in GL_MODULATE by white,
+    // as the renderer draws transformed pictures: each texel blended by its own alpha when blend
+    // is set. The texture coordinates are interpolated and filtered as llvmpipe's do it.
+    void fillTexturedTriangle(const TexturedPoint& a, const TexturedPoint& b, const TexturedPoint& c,
+                              const Texture& texture, bool blend);
+    // GL_QUADS' textured quad a b c d: the triangles a b d and b c d.
+    void fillTexturedQuad(const TexturedPoint& a, const TexturedPoint& b, const TexturedPoint& c,
+                          const TexturedPoint& d, const Texture& texture, bool blend);
     // The pixels of columns left to right - 1 and rows top to bottom - 1, cut to the picture: what
     // GL_QUADS fills for corners on whole coordinates under the renderer's matrix.
     void fillRectangle(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
@@ -82,6 +104,9 @@ private:
     const VertexTransform& transform;
     int patternStep = 0;  // where the dash pattern stands, as the driver keeps it from line to line
 
+    // Calls visit(y, first, last) for each row's run of pixels inside the edges and the picture.
+    template <typename Visit>
+    void forEachSpan(const EdgeSet& edges, Visit visit);
     // A triangle whose corners the window already holds.
     void fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, const WindowPoint& c, const Paint& paint);
     void drawWindowLine(WindowPoint a, WindowPoint b, int width, const Paint& paint);
