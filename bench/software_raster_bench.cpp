@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
         {"line ~300 px", 20000,
          [&](Rasterizer& raster, const VertexTransform& transform) {
              for (const Drawn& d : lines)
-                 raster.drawLine(transform.toClip(d.x1, d.y1), transform.toClip(d.x2, d.y2), 1, 0xFFFF, true, d.paint);
+                 raster.drawLine(transform.toClip(d.x1, d.y1), transform.toClip(d.x2, d.y2), LineStyle(), true, d.paint);
          }},
         {"filled circle r 4", 20000,
          [&](Rasterizer& raster, const VertexTransform&) {

@@ -337,13 +337,17 @@ float distanceInside(const ClipPoint& p, int side) {
 
 }  // namespace
 
-void Rasterizer::drawWindowLine(WindowPoint a, WindowPoint b, int width, const Paint& paint) {
+void Rasterizer::drawWindowLine(WindowPoint a, WindowPoint b, const LineStyle& style, const Paint& paint) {
+    if (style.smooth) {
+        drawSmoothLine(a, b, style.width, paint);
+        return;
+    }
     std::int32_t xs[4], ys[4];
-    if (!lineQuad(a, b, width, xs, ys)) return;
+    if (!lineQuad(a, b, style.width, xs, ys)) return;
     fillEdges(edgesThrough(xs, ys, 4), paint);
 }
 
-void Rasterizer::drawLine(const ClipPoint& a, const ClipPoint& b, int width, std::uint16_t pattern, bool startsPattern,
+void Rasterizer::drawLine(const ClipPoint& a, const ClipPoint& b, const LineStyle& style, bool startsPattern,
                           const Paint& paint) {
     WindowPoint from = transform.toWindow(a), to = transform.toWindow(b);
     // A line with both ends beyond one side of the window is dropped, however wide. One with an
@@ -367,23 +371,30 @@ void Rasterizer::drawLine(const ClipPoint& a, const ClipPoint& b, int width, std
         if (outsideA) from = between(t0, a, b);
         if (outsideB) to = between(t1, b, a);
     }
+    const std::uint16_t pattern = style.pattern;
     if (pattern == 0xFFFF) {
-        drawWindowLine(from, to, width, paint);
+        drawWindowLine(from, to, style, paint);
         return;
     }
     if (startsPattern) patternStep = 0;
     // The dashes, each drawn as a line of its own between points of this one: a step of the
-    // pattern per pixel along the longer axis.
-    const float dx = from.x > to.x ? from.x - to.x : to.x - from.x;
-    const float dy = from.y > to.y ? from.y - to.y : to.y - from.y;
-    const float length = dx > dy ? dx : dy;
+    // pattern per pixel along the longer axis, or along the line itself when it is smooth.
+    float length;
+    if (style.smooth) {
+        const float dx = to.x - from.x, dy = to.y - from.y;
+        length = std::sqrt(dx * dx + dy * dy);
+    } else {
+        const float dx = from.x > to.x ? from.x - to.x : to.x - from.x;
+        const float dy = from.y > to.y ? from.y - to.y : to.y - from.y;
+        length = dx > dy ? dx : dy;
+    }
     const float steps = std::ceil(length);
     const std::int32_t count = std::isfinite(length) && steps < 2147483648.0f ? std::int32_t(steps) : INT32_MIN;
     auto pointAt = [&](float t) {
         return WindowPoint{from.x + t * (to.x - from.x), from.y + t * (to.y - from.y)};
     };
     auto dash = [&](float t0, float t1) {
-        drawWindowLine(t0 > 0.0f ? pointAt(t0) : from, t1 < 1.0f ? pointAt(t1) : to, width, paint);
+        drawWindowLine(t0 > 0.0f ? pointAt(t0) : from, t1 < 1.0f ? pointAt(t1) : to, style, paint);
     };
     float start = 0;
     bool on = false;
@@ -401,15 +412,15 @@ void Rasterizer::drawLine(const ClipPoint& a, const ClipPoint& b, int width, std
     patternStep = int(std::uint32_t(patternStep) + std::uint32_t(count));
 }
 
-void Rasterizer::drawLines(const std::vector<ClipPoint>& points, int width, std::uint16_t pattern, const Paint& paint) {
-    for (std::size_t i = 0; i + 1 < points.size(); i += 2) drawLine(points[i], points[i + 1], width, pattern, true, paint);
+void Rasterizer::drawLines(const std::vector<ClipPoint>& points, const LineStyle& style, const Paint& paint) {
+    for (std::size_t i = 0; i + 1 < points.size(); i += 2) drawLine(points[i], points[i + 1], style, true, paint);
 }
 
-void Rasterizer::drawLineStrip(const std::vector<ClipPoint>& points, bool closed, int width, std::uint16_t pattern,
+void Rasterizer::drawLineStrip(const std::vector<ClipPoint>& points, bool closed, const LineStyle& style,
                                const Paint& paint) {
     if (points.size() < 2) return;
-    for (std::size_t i = 0; i + 1 < points.size(); ++i) drawLine(points[i], points[i + 1], width, pattern, i == 0, paint);
-    if (closed) drawLine(points.back(), points.front(), width, pattern, false, paint);
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) drawLine(points[i], points[i + 1], style, i == 0, paint);
+    if (closed) drawLine(points.back(), points.front(), style, false, paint);
 }
 
 void Rasterizer::fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, const WindowPoint& c,
@@ -526,55 +537,91 @@ void Rasterizer::fillTexturedTriangle(const TexturedPoint& a, const TexturedPoin
     else
         polygon = clipped(transform, vertex(a), vertex(b), vertex(c));
     for (std::size_t i = 2; i < polygon.size(); ++i) {
-        ClipperVertex v[3] = {polygon[i - 1], polygon[i], polygon[0]};
-        std::int32_t xs[3], ys[3];
-        for (int k = 0; k < 3; ++k) {
-            xs[k] = snapCentred(v[k].window.x);
-            ys[k] = snapCentred(v[k].window.y);
-        }
-        const std::int64_t area = std::int64_t(wrappingDifference(xs[0], xs[1])) * wrappingDifference(ys[2], ys[0]) -
-                                  std::int64_t(wrappingDifference(xs[2], xs[0])) * wrappingDifference(ys[0], ys[1]);
-        if (area == 0) continue;
-        if (area < 0) {
-            std::swap(xs[0], xs[1]);
-            std::swap(ys[0], ys[1]);
-            std::swap(v[0], v[1]);
-        }
-        // The setup's plane equations, from the first corner, in single precision.
-        const float x0 = v[0].window.x - 0.5f, y0 = v[0].window.y - 0.5f;
-        const float dx01 = v[0].window.x - v[1].window.x, dy01 = v[0].window.y - v[1].window.y;
-        const float dx20 = v[2].window.x - v[0].window.x, dy20 = v[2].window.y - v[0].window.y;
-        const float ooa = 1.0f / (dx01 * dy20 - dy01 * dx20);
-        const float dx20o = dx20 * ooa, dy20o = dy20 * ooa, dx01o = dx01 * ooa, dy01o = dy01 * ooa;
-        auto planeOf = [&](float a0, float a1, float a2) {
-            const float da01 = a0 - a1, da20 = a2 - a0;
-            const float dadx = da01 * dy20o - da20 * dy01o;
-            const float dady = da20 * dx01o - da01 * dx20o;
-            return AttributePlane{a0 - (dadx * x0 + dady * y0), dadx, dady};
-        };
-        const AttributePlane sPlane = planeOf(v[0].s, v[1].s, v[2].s), tPlane = planeOf(v[0].t, v[1].t, v[2].t);
-        forEachSpan(edgesThrough(xs, ys, 3), [&](std::int64_t y, std::int64_t first, std::int64_t last) {
-            Pixel* const row = picture.row(int(y));
-            for (std::int64_t x = first; x <= last; ++x) {
-                // Each coordinate from its plane at the pixel, by the fragment code's multiply-adds.
-                const float s = std::fma(sPlane.dady, float(y), std::fma(sPlane.dadx, float(x), sPlane.a0));
-                const float t = std::fma(tPlane.dady, float(y), std::fma(tPlane.dadx, float(x), tPlane.a0));
-                std::int32_t x0i, y0i;
-                int sWeight, tWeight;
-                splitCoordinate(s, texture.width, x0i, sWeight);
-                splitCoordinate(t, texture.height, y0i, tWeight);
-                const unsigned char* c00 = texelAt(texture, x0i, y0i);
-                const unsigned char* c10 = texelAt(texture, x0i + 1, y0i);
-                const unsigned char* c01 = texelAt(texture, x0i, y0i + 1);
-                const unsigned char* c11 = texelAt(texture, x0i + 1, y0i + 1);
-                int channel[4] = {0, 0, 0, 255};
-                for (int k = 0; k < texture.components; ++k)
-                    channel[k] = lerp8(tWeight, lerp8(sWeight, c00[k], c10[k]), lerp8(sWeight, c01[k], c11[k]));
-                const Paint paint{pixelOf(channel[0], channel[1], channel[2]), channel[3], blend, LogicOp::COPY};
-                row[x] = paintedPixel(paint, row[x]);
-            }
-        });
+        auto corner = [](const ClipperVertex& v) { return ShadedCorner{v.window, v.s, v.t}; };
+        shadeWindowTriangle(corner(polygon[i - 1]), corner(polygon[i]), corner(polygon[0]),
+                            [&](Pixel& pixel, float s, float t) {
+                                std::int32_t x0, y0;
+                                int sWeight, tWeight;
+                                splitCoordinate(s, texture.width, x0, sWeight);
+                                splitCoordinate(t, texture.height, y0, tWeight);
+                                const unsigned char* c00 = texelAt(texture, x0, y0);
+                                const unsigned char* c10 = texelAt(texture, x0 + 1, y0);
+                                const unsigned char* c01 = texelAt(texture, x0, y0 + 1);
+                                const unsigned char* c11 = texelAt(texture, x0 + 1, y0 + 1);
+                                int channel[4] = {0, 0, 0, 255};
+                                for (int k = 0; k < texture.components; ++k)
+                                    channel[k] = lerp8(tWeight, lerp8(sWeight, c00[k], c10[k]),
+                                                       lerp8(sWeight, c01[k], c11[k]));
+                                pixel = paintedPixel(
+                                    {pixelOf(channel[0], channel[1], channel[2]), channel[3], blend, LogicOp::COPY}, pixel);
+                            });
     }
+}
+
+template <typename Shade>
+void Rasterizer::shadeWindowTriangle(ShadedCorner a, ShadedCorner b, ShadedCorner c, Shade shade) {
+    ShadedCorner v[3] = {a, b, c};
+    std::int32_t xs[3], ys[3];
+    for (int k = 0; k < 3; ++k) {
+        xs[k] = snapCentred(v[k].window.x);
+        ys[k] = snapCentred(v[k].window.y);
+    }
+    const std::int64_t area = std::int64_t(wrappingDifference(xs[0], xs[1])) * wrappingDifference(ys[2], ys[0]) -
+                              std::int64_t(wrappingDifference(xs[2], xs[0])) * wrappingDifference(ys[0], ys[1]);
+    if (area == 0) return;
+    if (area < 0) {
+        std::swap(xs[0], xs[1]);
+        std::swap(ys[0], ys[1]);
+        std::swap(v[0], v[1]);
+    }
+    // The setup's plane equations, from the first corner, in single precision.
+    const float x0 = v[0].window.x - 0.5f, y0 = v[0].window.y - 0.5f;
+    const float dx01 = v[0].window.x - v[1].window.x, dy01 = v[0].window.y - v[1].window.y;
+    const float dx20 = v[2].window.x - v[0].window.x, dy20 = v[2].window.y - v[0].window.y;
+    const float ooa = 1.0f / (dx01 * dy20 - dy01 * dx20);
+    const float dx20o = dx20 * ooa, dy20o = dy20 * ooa, dx01o = dx01 * ooa, dy01o = dy01 * ooa;
+    auto planeOf = [&](float a0, float a1, float a2) {
+        const float da01 = a0 - a1, da20 = a2 - a0;
+        const float dadx = da01 * dy20o - da20 * dy01o;
+        const float dady = da20 * dx01o - da01 * dx20o;
+        return AttributePlane{a0 - (dadx * x0 + dady * y0), dadx, dady};
+    };
+    const AttributePlane first = planeOf(v[0].first, v[1].first, v[2].first);
+    const AttributePlane second = planeOf(v[0].second, v[1].second, v[2].second);
+    forEachSpan(edgesThrough(xs, ys, 3), [&](std::int64_t y, std::int64_t left, std::int64_t right) {
+        Pixel* const row = picture.row(int(y));
+        for (std::int64_t x = left; x <= right; ++x) {
+            // Each attribute from its plane at the pixel, by the fragment code's multiply-adds.
+            shade(row[x], std::fma(first.dady, float(y), std::fma(first.dadx, float(x), first.a0)),
+                  std::fma(second.dady, float(y), std::fma(second.dadx, float(x), second.a0)));
+        }
+    });
+}
+
+void Rasterizer::drawSmoothLine(WindowPoint a, WindowPoint b, int width, const Paint& paint) {
+    // The draw module's quad: half a pixel longer at each end, and a pixel wider than the line
+    // (two for a line one pixel wide), with the distances from the line's middle as attributes.
+    const float halfWidth = width <= 1 ? 1.0f : 0.5f * float(width) + 0.5f;
+    const float dx = b.x - a.x, dy = b.y - a.y;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    const float cosine = dx / length, sine = dy / length;
+    const float halfLength = 0.5f * length + 0.5f;
+    const float along = 0.5f, across = halfWidth;
+    auto moved = [](WindowPoint p, float x, float y) { return WindowPoint{p.x + x, p.y + y}; };
+    const ShadedCorner corners[4] = {
+        {moved(a, -along * cosine - across * sine, -along * sine + across * cosine), -halfWidth, -halfLength},
+        {moved(a, -along * cosine - -across * sine, -along * sine + -across * cosine), halfWidth, -halfLength},
+        {moved(b, along * cosine - across * sine, along * sine + across * cosine), -halfWidth, halfLength},
+        {moved(b, along * cosine - -across * sine, along * sine + -across * cosine), halfWidth, halfLength}};
+    const float alpha = float(paint.alpha) / 255.0f;
+    auto shade = [&](Pixel& pixel, float acrossDistance, float alongDistance) {
+        const float coverage = std::clamp(halfWidth - std::fabs(acrossDistance), 0.0f, 1.0f) *
+                               std::clamp(halfLength - std::fabs(alongDistance), 0.0f, 1.0f);
+        const int covered = int(std::nearbyint(alpha * coverage * 255.0f));
+        pixel = paintedPixel({paint.color, covered, true, LogicOp::COPY}, pixel);
+    };
+    shadeWindowTriangle(corners[2], corners[1], corners[0], shade);
+    shadeWindowTriangle(corners[3], corners[1], corners[2], shade);
 }
 
 void Rasterizer::fillTexturedQuad(const TexturedPoint& a, const TexturedPoint& b, const TexturedPoint& c,

@@ -54,6 +54,13 @@ struct TexturedPoint {
     float s, t;
 };
 
+// How lines are drawn: a whole width (1 to 255 pixels), a dash pattern, antialiasing.
+struct LineStyle {
+    int width = 1;
+    std::uint16_t pattern = 0xFFFF;
+    bool smooth = false;
+};
+
 class Rasterizer {
 public:
     Rasterizer(Picture& picture, const VertexTransform& transform) : picture(picture), transform(transform) {}
@@ -67,18 +74,16 @@ public:
         Pixel& pixel = picture.row(int(y))[x];
         pixel = paintedPixel(paint, pixel);
     }
-    // One line of a whole width (1 to 255 pixels), dashed unless pattern is 0xFFFF (glLineStipple
-    // with factor 1: a step of the pattern a pixel along the line's longer axis). A dashed line
-    // takes the pattern on from where the last dashed line left it, or from its start when
-    // startsPattern is set; the driver starts it only for a line that it does not drop, so one
-    // after a dropped first line of a strip goes on from the line drawn before.
-    void drawLine(const ClipPoint& a, const ClipPoint& b, int width, std::uint16_t pattern, bool startsPattern,
-                  const Paint& paint);
+    // One line: dashed unless the pattern is 0xFFFF (glLineStipple with factor 1: a step of the
+    // pattern a pixel along the line), and antialiased when smooth (then its alpha is blended in).
+    // A dashed line takes the pattern on from where the last dashed line left it, or from its
+    // start when startsPattern is set; the driver starts it only for a line that it does not
+    // drop, so one after a dropped first line of a strip goes on from the line drawn before.
+    void drawLine(const ClipPoint& a, const ClipPoint& b, const LineStyle& style, bool startsPattern, const Paint& paint);
     // GL_LINES (each pair a line that starts the pattern), GL_LINE_STRIP (closed false) and
     // GL_LINE_LOOP (closed true), whose first line starts the pattern and the others carry it on.
-    void drawLines(const std::vector<ClipPoint>& points, int width, std::uint16_t pattern, const Paint& paint);
-    void drawLineStrip(const std::vector<ClipPoint>& points, bool closed, int width, std::uint16_t pattern,
-                       const Paint& paint);
+    void drawLines(const std::vector<ClipPoint>& points, const LineStyle& style, const Paint& paint);
+    void drawLineStrip(const std::vector<ClipPoint>& points, bool closed, const LineStyle& style, const Paint& paint);
     // A filled triangle, clipped to the window as GL clips it.
     void fillTriangle(const ClipPoint& a, const ClipPoint& b, const ClipPoint& c, const Paint& paint);
     // GL_QUADS' quad a b c d: the triangles a b d and b c d.
@@ -107,9 +112,20 @@ private:
     // Calls visit(y, first, last) for each row's run of pixels inside the edges and the picture.
     template <typename Visit>
     void forEachSpan(const EdgeSet& edges, Visit visit);
+    // A triangle whose corners the window already holds, with two attributes each (texture
+    // coordinates, or an antialiased line's distances): calls shade(pixel, first, second) for each
+    // pixel inside it with the attributes interpolated there as llvmpipe interpolates them.
+    struct ShadedCorner {
+        WindowPoint window;
+        float first, second;
+    };
+    template <typename Shade>
+    void shadeWindowTriangle(ShadedCorner a, ShadedCorner b, ShadedCorner c, Shade shade);
     // A triangle whose corners the window already holds.
     void fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, const WindowPoint& c, const Paint& paint);
-    void drawWindowLine(WindowPoint a, WindowPoint b, int width, const Paint& paint);
+    void drawWindowLine(WindowPoint a, WindowPoint b, const LineStyle& style, const Paint& paint);
+    // The quad that the driver draws for an antialiased line, its alpha times each pixel's coverage.
+    void drawSmoothLine(WindowPoint a, WindowPoint b, int width, const Paint& paint);
 };
 
 }  // namespace software
