@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <array>
 #include <functional>
 #include <memory>
 #include <random>
@@ -723,17 +724,21 @@ std::function<Drawing(Random&)> overShapes(std::function<Drawing(Random&)> make)
 }
 
 INSTANTIATE_TEST_SUITE_P(
+    CurvesAndText, SoftwareRasterAgainstGl,
+    testing::Values(Case{"BezierCurves", 300, 200, 150, overShapes(curveDrawn)},
+                    Case{"Bitmaps", 300, 200, 300, overShapes(bitmapsDrawn)},
+                    Case{"StrokeText", 300, 200, 200, overShapes([](Random& r) { return textDrawn(r, true); })},
+                    Case{"TrueTypeGlyphs", 300, 200, 200, overShapes([](Random& r) { return textDrawn(r, false); })}),
+    [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
     PixelTransfers, SoftwareRasterAgainstGl,
     testing::Values(Case{"DrawPixels", 300, 200, 200, overShapes(pixelsDrawn)},
                     Case{"CopyPixels", 300, 200, 200, overShapes(pixelsCopied)},
-                    Case{"Bitmaps", 300, 200, 300, overShapes(bitmapsDrawn)},
                     Case{"Pictures", 300, 200, 200, overShapes(pictureDrawn)},
-                    Case{"BezierCurves", 300, 200, 150, overShapes(curveDrawn)},
                     // 6 pixels, by up to 4 in a channel, in one picture drawn smaller: a texture
                     // coordinate on the other side of a rounding step of the filter.
-                    Case{"TransformedPictures", 300, 200, 100, overShapes(transformedPictureDrawn), 6, 4},
-                    Case{"StrokeText", 300, 200, 200, overShapes([](Random& r) { return textDrawn(r, true); })},
-                    Case{"TrueTypeGlyphs", 300, 200, 200, overShapes([](Random& r) { return textDrawn(r, false); })}),
+                    Case{"TransformedPictures", 300, 200, 100, overShapes(transformedPictureDrawn), 6, 4}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 // Antialiased lines, as the renderer draws them in a window with antialiasing on: blended, in
@@ -781,5 +786,88 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Rectangles", 300, 200, 300, shapes([](Random& r) { return rectangle(r, ANY_OP, -400, 700); })},
         Case{"DegenerateShapes", 100, 100, 400, shapes(random(GL_TRIANGLES, 3, ANY_OP, 40, 42))}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+// The rules without GL.
+
+// A picture of one colour with a window's coordinate system, to draw into.
+struct Canvas {
+    Picture picture;
+    VertexTransform transform;
+    Rasterizer raster;
+    Canvas(int width, int height, Pixel fill)
+        : picture(width, height, fill), transform(Canvases::reshaped(width, height)), raster(picture, transform) {}
+    ClipPoint at(float x, float y) const { return transform.toClip(x, y); }
+    // The columns of row y that are not the fill.
+    std::string row(int y, Pixel fill) const {
+        std::string marks;
+        for (int x = 0; x < picture.width; ++x) marks += picture.at(x, y) == fill ? '.' : '#';
+        return marks;
+    }
+};
+
+TEST(SoftwareRasterRules, OpaqueBlendingWritesTheColourAndClearBlendingKeepsThePicture) {
+    for (int source = 0; source < 256; source += 5)
+        for (int destination = 0; destination < 256; destination += 3) {
+            EXPECT_EQ(blendChannel(source, destination, 255), source);
+            EXPECT_EQ(blendChannel(source, destination, 0), destination);
+        }
+}
+
+TEST(SoftwareRasterRules, TrianglesSharingAnEdgeCoverEachPixelOnce) {
+    Random random(5);
+    for (int trial = 0; trial < 200; ++trial) {
+        // Two triangles on either side of a shared edge, at quarter-pixel corners: drawn in INVERT,
+        // a pixel covered twice would come back white.
+        const float x[4] = {between(random, 0, 160) / 4.0f, between(random, 0, 160) / 4.0f,
+                            between(random, 0, 160) / 4.0f, between(random, 0, 160) / 4.0f};
+        const float y[4] = {between(random, 0, 160) / 4.0f, between(random, 0, 160) / 4.0f,
+                            between(random, 0, 160) / 4.0f, between(random, 0, 160) / 4.0f};
+        Canvas inverted(40, 40, WHITE), painted(40, 40, WHITE);
+        for (int k : {2, 3}) {
+            inverted.raster.fillTriangle(inverted.at(x[0], y[0]), inverted.at(x[1], y[1]), inverted.at(x[k], y[k]),
+                                         {0, 255, false, LogicOp::INVERT});
+            painted.raster.fillTriangle(painted.at(x[0], y[0]), painted.at(x[1], y[1]), painted.at(x[k], y[k]),
+                                        {0, 255, false, LogicOp::COPY});
+        }
+        // Where the triangles overlap (not only touch) a pixel is covered twice by rights.
+        const bool sameSide = ((x[1] - x[0]) * (y[2] - y[0]) - (y[1] - y[0]) * (x[2] - x[0])) *
+                                  ((x[1] - x[0]) * (y[3] - y[0]) - (y[1] - y[0]) * (x[3] - x[0])) >
+                              0;
+        if (!sameSide) {
+            EXPECT_EQ(inverted.picture.pixels, painted.picture.pixels) << "trial " << trial;
+        }
+    }
+}
+
+TEST(SoftwareRasterRules, DashesStepAPixelAlongTheLongerAxisAndCarryOnAlongAStrip) {
+    struct Example {
+        std::vector<std::array<float, 2>> strip;
+        std::uint16_t pattern;
+        std::string row0;
+    };
+    const Example examples[] = {
+        {{{0, 0}, {24, 0}}, 0x00FF, "########........########.."},
+        {{{0, 0}, {24, 6}}, 0x00FF, "###....................."},  // steps along x; row 0 holds the first 3
+        {{{0, 0}, {5, 0}, {12, 0}}, 0x0F0F, "####....####............."},
+        {{{3, 0}, {23, 0}}, 0x3333, "...##..##..##..##..##...."},
+    };
+    for (const Example& e : examples) {
+        Canvas canvas(int(e.row0.size()), 2, WHITE);
+        std::vector<ClipPoint> points;
+        for (const auto& p : e.strip) points.push_back(canvas.at(p[0], p[1]));
+        canvas.raster.drawLineStrip(points, false, {1, e.pattern, false}, {0, 255, false, LogicOp::COPY});
+        EXPECT_EQ(canvas.row(0, WHITE), e.row0) << std::hex << e.pattern;
+    }
+}
+
+TEST(SoftwareRasterRules, XorTwiceRestoresThePicture) {
+    Canvas canvas(60, 40, 0x336699);
+    const Picture before = canvas.picture;
+    for (int pass = 0; pass < 2; ++pass) {
+        canvas.raster.fillTriangle(canvas.at(3, 2), canvas.at(55, 9), canvas.at(20, 37), {0xA5A5A5, 255, false, LogicOp::XOR});
+        canvas.raster.drawLine(canvas.at(0, 30), canvas.at(59, 1), {3, 0xFFFF, false}, true, {0xFFFFFF, 255, false, LogicOp::XOR});
+    }
+    EXPECT_EQ(canvas.picture.pixels, before.pixels);
+}
 
 }  // namespace
