@@ -816,12 +816,15 @@ TEST(SoftwareRasterRules, OpaqueBlendingWritesTheColourAndClearBlendingKeepsTheP
 TEST(SoftwareRasterRules, TrianglesSharingAnEdgeCoverEachPixelOnce) {
     Random random(5);
     for (int trial = 0; trial < 200; ++trial) {
-        // Two triangles on either side of a shared edge, at quarter-pixel corners: drawn in INVERT,
-        // a pixel covered twice would come back white.
-        const float x[4] = {between(random, 0, 160) / 4.0f, between(random, 0, 160) / 4.0f,
-                            between(random, 0, 160) / 4.0f, between(random, 0, 160) / 4.0f};
-        const float y[4] = {between(random, 0, 160) / 4.0f, between(random, 0, 160) / 4.0f,
-                            between(random, 0, 160) / 4.0f, between(random, 0, 160) / 4.0f};
+        // Two triangles on either side of a shared edge, with corners on quarter pixels of the
+        // window, so that many edges pass through pixel centres: drawn in INVERT, a pixel covered
+        // twice would come back white.
+        auto quarter = [&] { return between(random, 0, 160) / 4.0f - 0.375f; };
+        float x[4] = {quarter(), quarter(), quarter(), quarter()};
+        float y[4] = {quarter(), quarter(), quarter(), quarter()};
+        if (trial % 3 == 0) y[1] = y[0];  // a shared edge along a row,
+        if (trial % 3 == 1) x[1] = x[0];  // or down a column
+
         Canvas inverted(40, 40, WHITE), painted(40, 40, WHITE);
         for (int k : {2, 3}) {
             inverted.raster.fillTriangle(inverted.at(x[0], y[0]), inverted.at(x[1], y[1]), inverted.at(x[k], y[k]),
