@@ -498,6 +498,16 @@ Drawing bitmapsDrawn(Random& r) {
             }};
 }
 
+// A GL_QUADS quad of four corners, each x, y and texture coordinates s, t.
+void texturedQuad(const std::array<std::array<float, 4>, 4>& corners) {
+    glBegin(GL_QUADS);
+    for (const auto& corner : corners) {
+        glTexCoord2f(corner[2], corner[3]);
+        glVertex2f(corner[0], corner[1]);
+    }
+    glEnd();
+}
+
 // The smallest power of two at least side, as the renderer sizes textures.
 int textureSide(int side) {
     int power = 1;
@@ -534,16 +544,10 @@ Drawing pictureDrawn(Random& r) {
                 glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
                 glEnable(GL_TEXTURE_2D);
                 const float u = float(width) / textureWidth, v = float(height) / textureHeight;
-                glBegin(GL_QUADS);
-                glTexCoord2f(0, v);
-                glVertex2i(x, y);
-                glTexCoord2f(u, v);
-                glVertex2i(x + width, y);
-                glTexCoord2f(u, 0);
-                glVertex2i(x + width, y + height);
-                glTexCoord2f(0, 0);
-                glVertex2i(x, y + height);
-                glEnd();
+                texturedQuad({{{float(x), float(y), 0, v},
+                               {float(x + width), float(y), u, v},
+                               {float(x + width), float(y + height), u, 0},
+                               {float(x), float(y + height), 0, 0}}});
                 glDisable(GL_TEXTURE_2D);
                 glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
                 glDeleteTextures(1, &texture);
@@ -664,36 +668,7 @@ Drawing transformedPictureDrawn(Random& r) {
                 glScalef(scaleX, scaleY, 1);
                 glEnable(GL_TEXTURE_2D);
                 glColor4f(1, 1, 1, 1);
-                glTexImage2D(GL_TEXTURE_2D, 0, components, textureWidth, textureHeight, 0, format, GL_UNSIGNED_BYTE,
-                             nullptr);
-                glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-                glPixelStorei(GL_UNPACK_ROW_LENGTH, width);
-                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, bytes->data());
-                if (width < textureWidth) {
-                    glPixelStorei(GL_UNPACK_SKIP_PIXELS, width - 1);
-                    glTexSubImage2D(GL_TEXTURE_2D, 0, width, 0, 1, height, format, GL_UNSIGNED_BYTE, bytes->data());
-                    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-                }
-                if (height < textureHeight) {
-                    glPixelStorei(GL_UNPACK_SKIP_ROWS, height - 1);
-                    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, height, width, 1, format, GL_UNSIGNED_BYTE, bytes->data());
-                    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-                }
-                glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-                const float u = float(width) / textureWidth, v = float(height) / textureHeight;
-                glBegin(GL_QUADS);
-                glTexCoord2f(0, v);
-                glVertex2f(0, 0);
-                glTexCoord2f(0, 0);
-                glVertex2f(0, float(height));
-                glTexCoord2f(u, 0);
-                glVertex2f(float(width), float(height));
-                glTexCoord2f(u, v);
-                glVertex2f(float(width), 0);
-                glEnd();
-                glDisable(GL_TEXTURE_2D);
-                glPopMatrix();
-
+                // The texture as the renderer fills it: the picture, its last column and row once more.
                 Texture texture{textureWidth, textureHeight, components,
                                 std::vector<unsigned char>(std::size_t(textureWidth) * textureHeight * components)};
                 for (int j = 0; j <= height && j < textureHeight; ++j)
@@ -701,6 +676,14 @@ Drawing transformedPictureDrawn(Random& r) {
                         for (int k = 0; k < components; ++k)
                             texture.texels[(std::size_t(j) * textureWidth + i) * components + k] =
                                 (*bytes)[(std::size_t(std::min(j, height - 1)) * width + std::min(i, width - 1)) * components + k];
+                glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+                glTexImage2D(GL_TEXTURE_2D, 0, components, textureWidth, textureHeight, 0, format, GL_UNSIGNED_BYTE,
+                             texture.texels.data());
+                const float u = float(width) / textureWidth, v = float(height) / textureHeight;
+                texturedQuad({{{0, 0, 0, v}, {0, float(height), 0, 0}, {float(width), float(height), u, 0}, {float(width), 0, u, v}}});
+                glDisable(GL_TEXTURE_2D);
+                glPopMatrix();
+
                 c.transform.push();
                 c.transform.translate(x, y);
                 c.transform.rotate(turn);

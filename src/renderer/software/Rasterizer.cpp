@@ -78,6 +78,23 @@ void spanOf(const EdgeSet& edges, std::int64_t y, std::int64_t& first, std::int6
     }
 }
 
+namespace {
+
+// Whether a line end's offsets lie inside the diamond of its pixel.
+bool inDiamond(float xDiff, float yDiff) { return std::fabs(xDiff) + std::fabs(yDiff) < 0.5f; }
+
+// The diamond-exit rule at one end of a line: an end inside its pixel's diamond is drawn at the
+// start and not at the end; outside it, the line misses the diamond on one side, reaches it on
+// another, or else where it crosses the pixel's middle decides.
+bool endIsDrawn(bool inDiamond, bool drawnInDiamond, bool misses, bool reaches, float crossing, bool zeroCrosses) {
+    if (inDiamond) return drawnInDiamond;
+    if (misses) return false;
+    if (reaches) return true;
+    return crossing < 1.0f && (zeroCrosses ? crossing >= 0.0f : crossing > 0.0f);
+}
+
+}  // namespace
+
 bool lineQuad(WindowPoint v1, WindowPoint v2, int width, std::int32_t xs[4], std::int32_t ys[4]) {
     const float dx = v1.x - v2.x;
     const float dy = v1.y - v2.y;
@@ -95,26 +112,10 @@ bool lineQuad(WindowPoint v1, WindowPoint v2, int width, std::int32_t xs[4], std
         // Mostly horizontal: the ends are decided by the diamond around each end's pixel.
         const float dydx = dy / dx;
         if (y2diff == -0.5f && dy < 0.0f) y2diff = 0.5f;
-        if (std::fabs(x1diff) + std::fabs(y1diff) < 0.5f)
-            drawStart = true;
-        else if (sign(x1diff) == sign(-dx))
-            drawStart = false;
-        else if (sign(-y1diff) != sign(dy))
-            drawStart = true;
-        else {
-            const float crossing = fraction(v1.y) + x1diff * dydx;
-            drawStart = crossing < 1.0f && crossing > 0.0f;
-        }
-        if (std::fabs(x2diff) + std::fabs(y2diff) < 0.5f)
-            drawEnd = false;
-        else if (sign(x2diff) != sign(-dx))
-            drawEnd = false;
-        else if (sign(-y2diff) == sign(dy))
-            drawEnd = true;
-        else {
-            const float crossing = fraction(v2.y) + x2diff * dydx;
-            drawEnd = crossing < 1.0f && crossing > 0.0f;
-        }
+        drawStart = endIsDrawn(inDiamond(x1diff, y1diff), true, sign(x1diff) == sign(-dx), sign(-y1diff) != sign(dy),
+                               fraction(v1.y) + x1diff * dydx, false);
+        drawEnd = endIsDrawn(inDiamond(x2diff, y2diff), false, sign(x2diff) != sign(-dx), sign(-y2diff) == sign(dy),
+                             fraction(v2.y) + x2diff * dydx, false);
         // The quad's ends are moved by half a pixel where its plain ends would decide otherwise.
         if (dx < 0.0f) {
             std::swap(v1, v2);
@@ -148,26 +149,10 @@ bool lineQuad(WindowPoint v1, WindowPoint v2, int width, std::int32_t xs[4], std
     // Mostly vertical.
     const float dxdy = dx / dy;
     if (x2diff == -0.5f && dx < 0.0f) x2diff = 0.5f;
-    if (std::fabs(x1diff) + std::fabs(y1diff) < 0.5f)
-        drawStart = true;
-    else if (sign(-y1diff) == sign(dy))
-        drawStart = false;
-    else if (sign(x1diff) != sign(-dx))
-        drawStart = true;
-    else {
-        const float crossing = fraction(v1.x) + y1diff * dxdy;
-        drawStart = crossing < 1.0f && crossing > 0.0f;
-    }
-    if (std::fabs(x2diff) + std::fabs(y2diff) < 0.5f)
-        drawEnd = false;
-    else if (sign(-y2diff) != sign(dy))
-        drawEnd = false;
-    else if (sign(x2diff) == sign(-dx))
-        drawEnd = true;
-    else {
-        const float crossing = fraction(v2.x) + y2diff * dxdy;
-        drawEnd = crossing < 1.0f && crossing >= 0.0f;
-    }
+    drawStart = endIsDrawn(inDiamond(x1diff, y1diff), true, sign(-y1diff) == sign(dy), sign(x1diff) != sign(-dx),
+                           fraction(v1.x) + y1diff * dxdy, false);
+    drawEnd = endIsDrawn(inDiamond(x2diff, y2diff), false, sign(-y2diff) != sign(dy), sign(x2diff) == sign(-dx),
+                         fraction(v2.x) + y2diff * dxdy, true);
     if (dy > 0.0f) {
         std::swap(v1, v2);
         if ((y1diff >= 0.f) != drawStart) {
@@ -423,18 +408,34 @@ void Rasterizer::drawLineStrip(const std::vector<ClipPoint>& points, bool closed
     if (closed) drawLine(points.back(), points.front(), style, false, paint);
 }
 
-void Rasterizer::fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, const WindowPoint& c,
-                                    const Paint& paint) {
-    std::int32_t xs[3] = {snapCentred(a.x), snapCentred(b.x), snapCentred(c.x)};
-    std::int32_t ys[3] = {snapCentred(a.y), snapCentred(b.y), snapCentred(c.y)};
+namespace {
+
+// Snaps a triangle's corners to the grid in the order the setup takes them: the first two
+// swapped (swapped set) where they go round the wrong way. False for a triangle of no area,
+// which draws nothing.
+bool snapTriangle(const WindowPoint corners[3], std::int32_t xs[3], std::int32_t ys[3], bool& swapped) {
+    for (int k = 0; k < 3; ++k) {
+        xs[k] = snapCentred(corners[k].x);
+        ys[k] = snapCentred(corners[k].y);
+    }
     const std::int64_t area = std::int64_t(wrappingDifference(xs[0], xs[1])) * wrappingDifference(ys[2], ys[0]) -
                               std::int64_t(wrappingDifference(xs[2], xs[0])) * wrappingDifference(ys[0], ys[1]);
-    if (area == 0) return;
-    if (area < 0) {
+    swapped = area < 0;
+    if (swapped) {
         std::swap(xs[0], xs[1]);
         std::swap(ys[0], ys[1]);
     }
-    fillEdges(edgesThrough(xs, ys, 3), paint);
+    return area != 0;
+}
+
+}  // namespace
+
+void Rasterizer::fillWindowTriangle(const WindowPoint& a, const WindowPoint& b, const WindowPoint& c,
+                                    const Paint& paint) {
+    const WindowPoint corners[3] = {a, b, c};
+    std::int32_t xs[3], ys[3];
+    bool swapped;
+    if (snapTriangle(corners, xs, ys, swapped)) fillEdges(edgesThrough(xs, ys, 3), paint);
 }
 
 namespace {
@@ -561,19 +562,11 @@ void Rasterizer::fillTexturedTriangle(const TexturedPoint& a, const TexturedPoin
 template <typename Shade>
 void Rasterizer::shadeWindowTriangle(ShadedCorner a, ShadedCorner b, ShadedCorner c, Shade shade) {
     ShadedCorner v[3] = {a, b, c};
+    const WindowPoint corners[3] = {a.window, b.window, c.window};
     std::int32_t xs[3], ys[3];
-    for (int k = 0; k < 3; ++k) {
-        xs[k] = snapCentred(v[k].window.x);
-        ys[k] = snapCentred(v[k].window.y);
-    }
-    const std::int64_t area = std::int64_t(wrappingDifference(xs[0], xs[1])) * wrappingDifference(ys[2], ys[0]) -
-                              std::int64_t(wrappingDifference(xs[2], xs[0])) * wrappingDifference(ys[0], ys[1]);
-    if (area == 0) return;
-    if (area < 0) {
-        std::swap(xs[0], xs[1]);
-        std::swap(ys[0], ys[1]);
-        std::swap(v[0], v[1]);
-    }
+    bool swapped;
+    if (!snapTriangle(corners, xs, ys, swapped)) return;
+    if (swapped) std::swap(v[0], v[1]);
     // The setup's plane equations, from the first corner, in single precision.
     const float x0 = v[0].window.x - 0.5f, y0 = v[0].window.y - 0.5f;
     const float dx01 = v[0].window.x - v[1].window.x, dy01 = v[0].window.y - v[1].window.y;
