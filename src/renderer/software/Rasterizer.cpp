@@ -1,7 +1,8 @@
-// llvmpipe's rasterization rules, reproduced: its setup's fixed-point edges and line quads, its
-// draw module's stipple and clipping stages, each in the driver's own arithmetic (single
-// precision where it uses floats, 32-bit wrapping where its integers wrap). Built with
-// contraction off, so that the compiler fuses no multiply-add the driver does not.
+// llvmpipe's rasterization rules, reproduced: its setup's fixed-point edges, line quads and plane
+// equations, its draw module's stipple, antialiased-line and clipping stages, its texture filter,
+// each in the driver's own arithmetic (single precision where it uses floats, 32-bit wrapping
+// where its integers wrap). Built with contraction off, so that the compiler fuses no
+// multiply-add the driver does not.
 #include "renderer/software/Rasterizer.h"
 
 #include <algorithm>

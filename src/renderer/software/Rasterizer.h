@@ -1,9 +1,9 @@
 // Points, lines and triangles drawn into a picture pixel for pixel as Mesa's llvmpipe draws them:
 // vertices snapped to its grid of 1/256 pixel, edges as exact integer edge functions sampled at
 // pixel centres with its fill rule (left and bottom edges in, top and right out), lines turned
-// into quads by its diamond-exit rule, dashes cut as its draw module cuts them, triangles that
-// leave the window clipped as its clipper clips them. Pure: renderer thread, no GL. It does not
-// antialias: smooth lines are drawn as plain ones.
+// into quads by its diamond-exit rule, dashes cut as its draw module cuts them, shapes that reach
+// past its guard band cut as its clipper cuts them; textures and antialiased lines shaded from
+// plane equations set up as its setup code sets them up. Pure: renderer thread, no GL.
 #pragma once
 
 #include <cstdint>
