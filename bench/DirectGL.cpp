@@ -68,9 +68,11 @@ private:
     std::vector<GLubyte> rgba;
 };
 
-// A scene as three arrays, one per kind of geometry; circles and polygons become triangles.
+// A scene as three arrays, one per kind of geometry; circles and polygons become triangles. The
+// lines are drawn in the width of the scene's last line: a scene's lines share theirs.
 struct SceneArrays {
     Batch points, lines, triangles;
+    GLfloat lineWidth = 1;
 
     explicit SceneArrays(const Scene& scene) {
         constexpr double PI = 3.14159265358979323846;
@@ -81,6 +83,7 @@ struct SceneArrays {
                 case Kind::LINE:
                     lines.add(s.x1, s.y1, c);
                     lines.add(s.x2, s.y2, c);
+                    lineWidth = static_cast<GLfloat>(s.style.getLineWidth());
                     break;
                 case Kind::CIRCLE:
                     // The slices of the quadric's disk: its angles start on +y.
@@ -102,12 +105,16 @@ struct SceneArrays {
 
     void draw() const {
         points.draw(GL_POINTS);
+        glLineWidth(lineWidth);
         lines.draw(GL_LINES);
+        glLineWidth(1);
         triangles.draw(GL_TRIANGLES);
     }
 };
 
 void drawImmediately(const Scene& scene, GLUquadric* disk) {
+    // Set only when it changes, as a program would, and 1 again at the end, as every drawing finds it.
+    int lineWidth = 1;
     for (const Shape& s : scene.shapes) {
         const Color c = s.style.getColor();
         glColor4ub(c.getRed(), c.getGreen(), c.getBlue(), c.getAlpha());
@@ -118,6 +125,10 @@ void drawImmediately(const Scene& scene, GLUquadric* disk) {
                 glEnd();
                 break;
             case Kind::LINE:
+                if (s.style.getLineWidth() != lineWidth) {
+                    lineWidth = s.style.getLineWidth();
+                    glLineWidth(static_cast<GLfloat>(lineWidth));
+                }
                 glBegin(GL_LINES);
                 glVertex2i(s.x1, s.y1);
                 glVertex2i(s.x2, s.y2);
@@ -137,6 +148,7 @@ void drawImmediately(const Scene& scene, GLUquadric* disk) {
             default: break;  // text and pictures: see DirectTextAndPictures.cpp
         }
     }
+    if (lineWidth != 1) glLineWidth(1);
 }
 
 bool exposed = false;

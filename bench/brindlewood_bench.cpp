@@ -34,7 +34,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int PRIMITIVES = 20000;
 constexpr int PLOT_ROUNDS = 3;
 constexpr int BIG_POLYGON_ROUNDS = 3;
 constexpr int ROUND_TRIPS_PER_ROUND = 300;
@@ -429,8 +428,7 @@ int main(int argc, char** argv) {
     if (argc % 2 == 0) fail("usage: brindlewood_bench [--rounds N] [--only NAME]");
     const std::string loadBefore = loadAverage();
 
-    std::vector<Scene> scenes{pixelScene(PRIMITIVES),   circleScene(PRIMITIVES), lineScene(PRIMITIVES),
-                              hexagonScene(PRIMITIVES), modelScene(),            plotScene()};
+    std::vector<Scene> scenes = shapeScenes(PRIMITIVES);
     const int plotIndex = static_cast<int>(scenes.size()) - 1;
     const int modelIndex = plotIndex - 1;
     const int firstTextOrPictures = static_cast<int>(scenes.size());
