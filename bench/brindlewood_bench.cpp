@@ -634,10 +634,11 @@ int main(int argc, char** argv) {
 
     const char* platform = std::getenv("BRINDLEWOOD_PLATFORM");
     const char* backend = std::getenv("BRINDLEWOOD_RENDERER");
-    std::printf("%s; Window on %s, renderer %s; %dx%d window; median of %d rounds after a warm-up, the plot's of %d. "
-                "Load average before: %s; after: %s; other work kept %.2f of %ld cores busy while this ran.\n\n",
-                direct.description().c_str(), platform && *platform ? platform : "X",
-                backend && *backend ? backend : "by default", WIDTH, HEIGHT, rounds, PLOT_ROUNDS, loadBefore.c_str(),
+    const std::string backendAsked = backend && *backend ? "=" + std::string(backend) : " unset";
+    std::printf("%s; Window on %s, BRINDLEWOOD_RENDERER%s; %dx%d window; median of %d rounds after a warm-up, the "
+                "plot's of %d. Load average before: %s; after: %s; other work kept %.2f of %ld cores busy while this "
+                "ran.\n\n",
+                direct.description().c_str(), platform && *platform ? platform : "X", backendAsked.c_str(), WIDTH, HEIGHT, rounds, PLOT_ROUNDS, loadBefore.c_str(),
                 loadAfter.c_str(), otherCores, sysconf(_SC_NPROCESSORS_ONLN));
     for (const RivalProgram& rival : RIVAL_PROGRAMS)
         std::printf("%s: %s.\n", PATH_TITLES[rival.path],
