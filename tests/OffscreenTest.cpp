@@ -158,6 +158,16 @@ TEST_F(Offscreen, FullScreenTakesModesUpToTheScreenThatBRINDLEWOOD_SCREENGives) 
     }
 }
 
+TEST_F(Offscreen, EmptyVariablesAreTakenAsUnsetWithoutAWord) {
+    for (const char* name : {"BRINDLEWOOD_SCREEN", "BRINDLEWOOD_INPUT", "BRINDLEWOOD_SNAPSHOTS"}) setenv(name, "", 1);
+    const std::string output = stderrOf([] {
+        FullScreenWindow window(1920, 1080, 24, 60);  // the screen's size without BRINDLEWOOD_SCREEN
+        window.drawPixel(Style::RED, 1919, 1079);
+        EXPECT_EQ(window.readPixel(1919, 1079), Color::RED);
+    });
+    EXPECT_EQ(output, "");
+}
+
 TEST_F(Offscreen, TimersTickAndFramesPass) {
     Window window(50, 50, "timers");
     const TimerEvent timer = window.startTimer(10);

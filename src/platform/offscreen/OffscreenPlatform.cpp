@@ -60,7 +60,8 @@ EGLConfig xVisualConfig(EGLDisplay display) {
 void OffscreenPlatform::start(EventSink& eventSink, bool shownWanted) {
     sink = &eventSink;
     keepsShown = shownWanted;
-    if (const char* screen = std::getenv("BRINDLEWOOD_SCREEN")) {
+    // Empty, like every variable of ours, it is as if unset.
+    if (const char* screen = std::getenv("BRINDLEWOOD_SCREEN"); screen && *screen) {
         if (auto size = screenSizeFrom(screen))
             std::tie(screenWidth, screenHeight) = *size;
         else
