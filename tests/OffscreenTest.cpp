@@ -198,6 +198,7 @@ struct RecordingSink final : platform::EventSink {
     void reshaped(platform::WindowId, int, int) override {}
     void exposed(platform::WindowId, bool) override {}
     void closed(platform::WindowId window) override { closedWindows.push_back(window); }
+    void snapshot() override {}
 };
 
 // The platform on its own, driven from this thread as the renderer drives it.
@@ -261,11 +262,12 @@ TEST_F(OffscreenPlatform, ClosingAsTheUserWouldTellsTheRendererAndForgetsTheWind
     EXPECT_EQ(sink.closedWindows.size(), 1u);
 }
 
-TEST(PlatformChoice, WithoutADisplayOrAKnownPlatformTheProgramSaysWhatToSet) {
+TEST(PlatformChoice, WithoutADisplayOrAKnownPlatformOrWithAScriptOnXTheProgramSaysWhatToSet) {
     struct Case {
         const char* display;       // null: unset
         const char* platformName;  // null: unset
         std::string report;
+        const char* input = nullptr;  // BRINDLEWOOD_INPUT; null: unset
     };
     const std::string noDisplay =
         reportPattern(Kind::FATAL_ERROR, "GlutPlatform.cpp",
@@ -277,12 +279,19 @@ TEST(PlatformChoice, WithoutADisplayOrAKnownPlatformTheProgramSaysWhatToSet) {
          reportPattern(Kind::FATAL_ERROR, "Platform.cpp",
                        "BRINDLEWOOD_PLATFORM is \"wayland\": set it to offscreen to draw without a "
                        "display, or leave it unset to draw on X")},
+        // Before any X server is tried: a script's input would never reach a window on X.
+        {":999", nullptr,
+         reportPattern(Kind::FATAL_ERROR, "Platform.cpp",
+                       "BRINDLEWOOD_INPUT names an input script, which plays only offscreen: set "
+                       "BRINDLEWOOD_PLATFORM=offscreen too, or unset BRINDLEWOOD_INPUT to take input from X"),
+         "script.txt"},
     };
     for (const Case& c : cases) {
         EXPECT_DEATH(
             {
                 c.display ? setenv("DISPLAY", c.display, 1) : unsetenv("DISPLAY");
                 c.platformName ? setenv("BRINDLEWOOD_PLATFORM", c.platformName, 1) : unsetenv("BRINDLEWOOD_PLATFORM");
+                c.input ? setenv("BRINDLEWOOD_INPUT", c.input, 1) : unsetenv("BRINDLEWOOD_INPUT");
                 Window window(50, 50, "no display");
             },
             "^" + c.report + "$");

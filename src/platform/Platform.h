@@ -15,6 +15,13 @@ namespace platform {
 // A window as the platform knows it; 0 for none.
 using WindowId = int;
 
+// How far an input script has played: the number of the file line played last (0 before the
+// first), and of the last line that plays anything; both 0 without a script.
+struct ScriptProgress {
+    int lastPlayedLine = 0;
+    int lastLine = 0;
+};
+
 // Where the windows' input comes from.
 enum class InputSource {
     USER,    // a window system's user: keys, clicks and the close button
@@ -42,6 +49,8 @@ public:
     virtual void exposed(WindowId window, bool damaged) = 0;
     // The user or the window system closed the window; the platform forgets it afterwards.
     virtual void closed(WindowId window) = 0;
+    // An input script asks for a picture of every open window, now.
+    virtual void snapshot() = 0;
 
 protected:
     ~EventSink() = default;
@@ -85,12 +94,19 @@ public:
 
     // Where input comes from, once started.
     virtual InputSource inputSource() const = 0;
-    // Plays the next line of the input script that is meant for window to the event sink: one
-    // event, or the window's close (also when the script has no line left for it). Without a
-    // script nothing is played, but a window whose program waits for input (waiting) closes, as
-    // nothing will ever come. False if nothing was played and nothing closed; always so for USER.
-    // number: the window's place among the windows the program made, from 1, which scripts name.
+    // The program made its number-th window (from 1) with this title: an input script names a
+    // window by either.
+    virtual void windowMade(int number, const std::string& title) = 0;
+    // Plays the next step of the input script that is meant for window to the event sink: a
+    // line's events, a click's or key's release, a frame of nothing, or the window's close (also
+    // when the script has no line left for it). Without a script nothing is played, but a window
+    // whose program waits for input (waiting) closes, as nothing will ever come. False if nothing
+    // was played and nothing closed; always so for USER. number: as windowMade gave it.
     virtual bool deliverScriptedInput(WindowId window, int number, bool waiting) = 0;
+    virtual ScriptProgress scriptProgress() const = 0;
+    // The program ends: an input script reports the windows it had no line for, and halts on lines
+    // for a window that never opened.
+    virtual void endScript() = 0;
 
     // The built-in fonts (Font::HELVETICA, TIMES_ROMAN, ROMAN, MONO_ROMAN in a size they have):
     // draws text at the current raster position (bitmap fonts) or in the current matrix, 100
@@ -101,7 +117,7 @@ public:
 
 // The platform that the environment's BRINDLEWOOD_PLATFORM names: "offscreen" (windows drawn into
 // pictures of their own, no display needed), or freeglut and X when it is unset or empty; any other
-// value is a FATAL ERROR.
+// value is a FATAL ERROR, as is an input script (BRINDLEWOOD_INPUT) on X.
 Platform& windowSystem();
 
 // Each platform's one instance.

@@ -45,39 +45,60 @@ void endUnlessFirstNoticeOfClosing(EventSignal& signal) {
 // Whether a tick of a running timer of the window can end what the program waits for: then the
 // tick is left to come by the clock, and no line is played (which could close the window first).
 enum class Tick { WILL_DO, WILL_NOT_DO };
-// Whether the program only looks for input (an empty queue, a frame) or waits for it: with no input
-// script on a platform that plays one, a wait would last for ever, and closes the window instead.
-enum class Asking { LOOKS, WAITS };
+// What the program does: looks for input (an empty queue, the input state), lets a frame pass, or
+// waits for input that is not there. With no input script on a platform that plays one, a wait
+// would last for ever, and closes the window instead.
+enum class Asking { LOOKS, FRAME, WAITS };
 
-// Under an input script, the program's waits and empty queues are what play it: asks the renderer
-// to play the window's next line and waits until it has. False when nothing was played (no script,
-// or a tick will do): the caller then waits as it would for a user. Input from a user, or looking
-// where no input will ever come, asks nothing, so looking for input costs what it always has; only
-// a wait there asks, as the renderer closes a window that would wait for ever.
-bool playNextLine(Window* window, EventSignal& signal, Tick tick, Asking asking) {
+// How many input-state calls in a row, with nothing taken and nothing given between, make a program
+// one that polls the state rather than one that reads it about the event it took.
+constexpr int STATE_POLLS_BEFORE_A_STEP = 1000;
+
+// Under an input script, the program's waits and looks are what play it, one step at a time: the
+// renderer plays the window's next step, and the caller waits until it has. A step is played only
+// when the program has taken everything it was given, as a person acts on what the window shows
+// and does not type ahead of it: when it waits for input that is not there or a frame passes, or
+// when it looks while every queue it reads is empty (a queue it never looks at, such as the
+// keyboard's in a program that only asks isKeyDown, holds nothing back). False when nothing was
+// played (no script, input not all taken, or a tick will do): the caller then goes on as it
+// would with a user. Input from a user, or looking where no input will ever come, asks nothing, so
+// looking for input costs what it always has; only a wait there asks, as the renderer closes a
+// window that would wait for ever.
+bool playNextLine(Window* window, WindowState& state, Tick tick, Asking asking) {
     const platform::InputSource source = Renderer::inputSource();
-    if (source == platform::InputSource::USER || (source == platform::InputSource::NONE && asking == Asking::LOOKS) ||
-        signal.isClosed())
+    if (source == platform::InputSource::USER || (source == platform::InputSource::NONE && asking != Asking::WAITS) ||
+        state.events.isClosed() || (asking == Asking::LOOKS && state.holdsEventsForTheProgram()))
         return false;
-    return CommandQueue::pushAndWait<bool>(
+    const bool played = CommandQueue::pushAndWait<bool>(
         window, command::PlayScriptedInput{tick == Tick::WILL_DO, asking == Asking::WAITS, nullptr});
+    if (played) state.events.forgetQuestions();
+    return played;
+}
+
+// A program that keeps asking for the input state with nothing left to take is polling it, as it
+// would poll an empty queue: under an input script, that plays the next step. A few questions
+// about the event just taken (where the pointer is, whether Shift is held) play nothing.
+void pollInputState(const Window* window, WindowState& state) {
+    if (Renderer::inputSource() == platform::InputSource::SCRIPT &&
+        state.events.countQuestion() >= STATE_POLLS_BEFORE_A_STEP)
+        playNextLine(const_cast<Window*>(window), state, Tick::WILL_NOT_DO, Asking::LOOKS);  // names the window only
 }
 
 // An empty queue plays the next line, then is looked at again.
 template <typename Queue>
-bool isEmptyOnceLinePlayed(Window* window, Queue& queue, EventSignal& signal, Tick tick) {
-    return queue.isEmpty() && (!playNextLine(window, signal, tick, Asking::LOOKS) || queue.isEmpty());
+bool isEmptyOnceLinePlayed(Window* window, Queue& queue, WindowState& state, Tick tick) {
+    return queue.isEmpty() && (!playNextLine(window, state, tick, Asking::LOOKS) || queue.isEmpty());
 }
 
 template <typename Queue, typename Event = typename Queue::value_type>
-Event takeOrTellClosing(Window* window, Queue& queue, EventSignal& signal, Tick tick) {
+Event takeOrTellClosing(Window* window, Queue& queue, WindowState& state, Tick tick) {
     sched_yield();
     Event event;
     do {
         if (queue.tryTake(event)) return event;
-    } while (playNextLine(window, signal, tick, Asking::WAITS));
+    } while (playNextLine(window, state, tick, Asking::WAITS));
     if (queue.waitTake(event)) return event;
-    endUnlessFirstNoticeOfClosing(signal);
+    endUnlessFirstNoticeOfClosing(state.events);
     return Event::windowClosed();
 }
 
@@ -387,7 +408,7 @@ void Window::waitForNextFrame(int framesPerSecond, CallSite site) {
     const CallerScope caller(site);
     if (framesPerSecond < 1) FATAL_ERROR("The frame rate passed to waitForNextFrame is not a positive integer");
     if (!autopageflip) flipPage();
-    playNextLine(this, shared->events, Tick::WILL_NOT_DO, Asking::LOOKS);  // each frame under a script is one line's
+    playNextLine(this, *shared, Tick::WILL_NOT_DO, Asking::FRAME);  // each frame under a script is one step
     using Clock = std::chrono::steady_clock;
     // A rate beyond the clock's resolution (a billion a second) runs at one tick of the clock.
     const auto period = std::max(Clock::duration(1), Clock::duration(std::chrono::seconds(1)) / framesPerSecond);
@@ -466,7 +487,7 @@ void Window::_setWindowSize(int newWidth, int newHeight) {
 }
 
 bool Window::isKeyboardQueueEmpty() {
-    return isEmptyOnceLinePlayed(this, shared->keyqueue, shared->events, Tick::WILL_NOT_DO);
+    return isEmptyOnceLinePlayed(this, shared->keyqueue, *shared, Tick::WILL_NOT_DO);
 }
 KeyboardEvent Window::getKeyboardEvent(CallSite site) {
     const CallerScope caller(site);
@@ -476,7 +497,7 @@ KeyboardEvent Window::getKeyboardEvent(CallSite site) {
 }
 KeyboardEvent Window::waitForKeyboardEvent(CallSite site) {
     const CallerScope caller(site);
-    return takeOrTellClosing(this, shared->keyqueue, shared->events, Tick::WILL_NOT_DO);
+    return takeOrTellClosing(this, shared->keyqueue, *shared, Tick::WILL_NOT_DO);
 }
 void Window::flushKeyboardQueue() {
     sched_yield();
@@ -485,7 +506,7 @@ void Window::flushKeyboardQueue() {
 void Window::autoFlushKeyboardQueue(bool on) { shared->keyqueue.setAutoFlush(on); }
 
 bool Window::isMouseQueueEmpty() {
-    return isEmptyOnceLinePlayed(this, shared->mousequeue, shared->events, Tick::WILL_NOT_DO);
+    return isEmptyOnceLinePlayed(this, shared->mousequeue, *shared, Tick::WILL_NOT_DO);
 }
 MouseEvent Window::getMouseEvent(CallSite site) {
     const CallerScope caller(site);
@@ -495,7 +516,7 @@ MouseEvent Window::getMouseEvent(CallSite site) {
 }
 MouseEvent Window::waitForMouseEvent(CallSite site) {
     const CallerScope caller(site);
-    return takeOrTellClosing(this, shared->mousequeue, shared->events, Tick::WILL_NOT_DO);
+    return takeOrTellClosing(this, shared->mousequeue, *shared, Tick::WILL_NOT_DO);
 }
 void Window::flushMouseQueue() {
     sched_yield();
@@ -504,7 +525,7 @@ void Window::flushMouseQueue() {
 void Window::autoFlushMouseQueue(bool on) { shared->mousequeue.setAutoFlush(on); }
 
 bool Window::isTimerQueueEmpty() {
-    return isEmptyOnceLinePlayed(this, shared->timerqueue, shared->events, Tick::WILL_DO);
+    return isEmptyOnceLinePlayed(this, shared->timerqueue, *shared, Tick::WILL_DO);
 }
 TimerEvent Window::getTimerEvent(CallSite site) {
     const CallerScope caller(site);
@@ -514,7 +535,7 @@ TimerEvent Window::getTimerEvent(CallSite site) {
 }
 TimerEvent Window::waitForTimerEvent(CallSite site) {
     const CallerScope caller(site);
-    return takeOrTellClosing(this, shared->timerqueue, shared->events, Tick::WILL_DO);
+    return takeOrTellClosing(this, shared->timerqueue, *shared, Tick::WILL_DO);
 }
 void Window::flushTimerQueue() {
     sched_yield();
@@ -525,19 +546,17 @@ void Window::autoFlushTimerQueue(bool on) { shared->timerqueue.setAutoFlush(on);
 // A running timer's tick is an event of the stream too, so it may end the wait: Tick::WILL_DO.
 Event Window::waitForEvent(CallSite site) {
     const CallerScope caller(site);
-    return takeOrTellClosing(this, shared->stream, shared->events, Tick::WILL_DO);
+    return takeOrTellClosing(this, shared->stream, *shared, Tick::WILL_DO);
 }
 bool Window::pollEvent(Event& event) {
-    return !isEmptyOnceLinePlayed(this, shared->stream, shared->events, Tick::WILL_DO) && shared->stream.tryTake(event);
+    return !isEmptyOnceLinePlayed(this, shared->stream, *shared, Tick::WILL_DO) && shared->stream.tryTake(event);
 }
 
 void Window::waitForAnyEvent(CallSite site) {
     const CallerScope caller(site);
     WindowState& s = *shared;
-    const auto anyQueued = [&s] {
-        return s.keyqueue.holdsEventsLocked() || s.mousequeue.holdsEventsLocked() || s.timerqueue.holdsEventsLocked();
-    };
-    while (!s.keyqueue.withLock(anyQueued) && playNextLine(this, s.events, Tick::WILL_DO, Asking::WAITS)) {
+    const auto anyQueued = [&s] { return s.holdsEventsLocked(); };
+    while (!s.keyqueue.withLock(anyQueued) && playNextLine(this, s, Tick::WILL_DO, Asking::WAITS)) {
     }
     const bool queued = s.events.waitUntil(anyQueued);
     if (!queued) endUnlessFirstNoticeOfClosing(s.events);
@@ -545,25 +564,30 @@ void Window::waitForAnyEvent(CallSite site) {
 
 // The state tables are written by the renderer; lookups never insert, so reading is safe under the lock.
 bool Window::isKeyDown(int key) const {
+    pollInputState(this, *shared);
     return shared->keyqueue.withLock([&] {
         auto found = shared->keysdown.find(key);
         return found != shared->keysdown.end() && found->second;
     });
 }
 bool Window::isButtonDown(MouseEvent::Button button) const {
+    pollInputState(this, *shared);
     return shared->mousequeue.withLock([&] {
         auto found = shared->buttonsdown.find(button);
         return found != shared->buttonsdown.end() && found->second;
     });
 }
 bool Window::isModifierDown(KeyModifiers modifiers) const {
+    pollInputState(this, *shared);
     KeyModifiers held = shared->keyqueue.withLock([&] { return shared->modifiersdown; });
     return (modifiers & held) == modifiers;
 }
 int Window::getMouseX() const {
+    pollInputState(this, *shared);
     return shared->mousequeue.withLock([&] { return shared->mousex; });
 }
 int Window::getMouseY() const {
+    pollInputState(this, *shared);
     return shared->mousequeue.withLock([&] { return shared->mousey; });
 }
 

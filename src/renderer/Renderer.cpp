@@ -64,6 +64,7 @@ struct RendererThread {
 RendererThread& rendererThread() { return *Globals<RendererThread>::impl(); }
 
 const char* const SNAPSHOT_NOT_SAVED = "The picture of a closing window could not be saved";
+const char* const ASKED_SNAPSHOT_NOT_SAVED = "The picture that the input script asked for could not be saved";
 
 // What the WARNING of a snapshot that could not be saved says of its file.
 const char* whyNotSaved(SaveOutcome outcome) {
@@ -98,6 +99,7 @@ void Renderer::start() {
     RendererThread& r = rendererThread();
     std::lock_guard<std::mutex> guard(r.mutex);
     if (r.started) return;
+    handleEndingSignals(snapshotFolder() != nullptr);
     r.thread = std::thread(run);
     r.started = true;
 }
@@ -155,9 +157,11 @@ void Renderer::stopAtExit(int status, void*) {
 
 void Renderer::run() {
     pthread_setname_np(pthread_self(), "brindlewood");  // so the renderer is easy to find in a debugger
+    prepareRendererForSignals();
     static Input input;
     platform::windowSystem().start(input, snapshotFolder() != nullptr);
     state().inputsource = platform::windowSystem().inputSource();
+    publishScriptProgress();
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -180,6 +184,7 @@ void Renderer::run() {
             execute(command);
         }
         endBatch();
+        answerEndingSignal();
         if (!windowCreated) CommandQueue::waitForCommands(IDLE_WAIT);
     }
     // Exit handlers run in reverse order of registration: registered only now, after the platform
@@ -197,8 +202,10 @@ void Renderer::run() {
     while (!r.stopRequested) {
         platform::windowSystem().pumpEvents();
         idle();
+        answerEndingSignal();
     }
-    saveSnapshotsAtExit();
+    saveOpenWindowsSnapshots();
+    platform::windowSystem().endScript();
     // Nothing more is drawn; the platform and the driver are left as they are for the process's end
     // to release (tearing them down here raced the driver's own exit handlers).
     CommandQueue::closeQueue();
@@ -206,6 +213,7 @@ void Renderer::run() {
 }
 
 void Renderer::leaveLoop() {
+    stopAnsweringSignals();
     RendererThread& r = rendererThread();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
@@ -287,7 +295,9 @@ bool Renderer::playScriptedInput(const command::PlayScriptedInput& c, Window* w,
     // A window in full screen is still its own: the one the program made, with its lines.
     const platform::WindowId id = window.windowedid != 0 ? window.windowedid : window.platformid;
     // The line may close the window, and its record with it.
-    return platform::windowSystem().deliverScriptedInput(id, window.number, c.waiting);
+    const bool played = platform::windowSystem().deliverScriptedInput(id, window.number, c.waiting);
+    publishScriptProgress();
+    return played;
 }
 
 void Renderer::requestRedisplay(RendererStatics::RendererWindow& window) {
@@ -382,6 +392,7 @@ void Renderer::createWindow(const command::CreateWindow& c, Window* w) {
     if (!inGameMode) id = platform.openWindow(c.x, c.y, positioned, c.width, c.height, c.title);
     RendererStatics::RendererWindow& record = s.records[w];
     record.number = ++s.windowsCreated;
+    platform.windowMade(record.number, c.title);
     record.platformid = id;
     record.fullscreen = inGameMode;
     record.width = c.width;
@@ -403,38 +414,49 @@ void Renderer::forgetWindow(Window* w) {
     stopTimersOf(w);
 }
 
-void Renderer::saveSnapshot(RendererStatics::RendererWindow& window) {
+void Renderer::saveSnapshot(RendererStatics::RendererWindow& window, const std::string& name, const char* notSaved) {
     const char* folder = snapshotFolder();
     if (!folder) return;
     makeCurrent(window);
     if (window.frame.pending) showFrame(window, Clock::now());
-    const std::string path =
-        (std::filesystem::path(folder) / ("window-" + std::to_string(window.number) + ".png")).string();
+    const std::string path = (std::filesystem::path(folder) / name).string();
     std::vector<unsigned char> pixels = platform::windowSystem().shownPixels(window.width, window.height);
     if (pixels.empty()) {
-        WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, "the window system gave no picture"));
+        WARNING(notSaved, diagnostics::aboutFile(path, "the window system gave no picture"));
         return;
     }
     std::error_code ignored;  // a folder that cannot be made cannot be written: the save says so
     std::filesystem::create_directories(folder, ignored);
     const SaveOutcome outcome = ImageInstance::pngsaveTopFirst(
         path, static_cast<unsigned short>(window.width), static_cast<unsigned short>(window.height), pixels.data());
-    if (outcome != SaveOutcome::SAVED) WARNING(SNAPSHOT_NOT_SAVED, diagnostics::aboutFile(path, whyNotSaved(outcome)));
+    if (outcome != SaveOutcome::SAVED) WARNING(notSaved, diagnostics::aboutFile(path, whyNotSaved(outcome)));
 }
 
-void Renderer::saveSnapshotsAtExit() {
+void Renderer::saveClosingSnapshot(RendererStatics::RendererWindow& window) {
+    saveSnapshot(window, "window-" + std::to_string(window.number) + ".png", SNAPSHOT_NOT_SAVED);
+}
+
+void Renderer::Input::snapshot() {
+    for (auto& [w, record] : state().records) {
+        const std::string name =
+            "window-" + std::to_string(record.number) + "-" + std::to_string(++record.snapshots) + ".png";
+        saveSnapshot(record, name, ASKED_SNAPSHOT_NOT_SAVED);
+    }
+}
+
+void Renderer::saveOpenWindowsSnapshots() {
     if (!snapshotFolder()) return;
     std::vector<DaemonCommand>& batch = state().batch;
     CommandQueue::takeAll(batch, state().pixels);
     for (DaemonCommand& command : batch) execute(command);
     endBatch();
-    for (auto& [window, record] : state().records) saveSnapshot(record);
+    for (auto& [window, record] : state().records) saveClosingSnapshot(record);
 }
 
 void Renderer::destroyWindow(Window* w) {
     RendererStatics& s = state();
     RendererStatics::RendererWindow& record = *recordOf(w);
-    saveSnapshot(record);
+    saveClosingSnapshot(record);
     if (record.fullscreen) {
         s.windows.erase(record.platformid);
         ImageInstance::forgetContext(record.platformid);
@@ -452,7 +474,7 @@ void Renderer::Input::closed(platform::WindowId id) {
     // A window that we destroy ourselves has been forgotten already.
     Window* w = windowOf(id);
     if (!w) return;
-    saveSnapshot(*recordOf(w));
+    saveClosingSnapshot(*recordOf(w));
     markClosed(w);
 }
 

@@ -3,7 +3,8 @@
 // platform reports and its own timers into window events. Private: no GL type appears here.
 //
 // Files: Renderer.cpp (thread, queue, window commands, page flips, snapshots), RendererDrawing.cpp
-// (styles and primitives), RendererInput.cpp (input and timers); the caches it draws from in caches/
+// (styles and primitives), RendererInput.cpp (input and timers), RendererSignals.cpp (the signals
+// that end a program); the caches it draws from in caches/
 // (FontInstance.cpp, ImageInstance.cpp, ImageFiles.cpp); the platform beneath it in platform/.
 #pragma once
 
@@ -103,6 +104,7 @@ struct RendererStatics {
         DrawState applied;          // what its context holds, when known
         bool appliedKnown = false;  // transformed pictures leave state of their own behind
         PendingPixels pending;
+        int snapshots = 0;  // the pictures an input script has asked of it
     };
 
     std::map<Window*, RendererWindow> records;
@@ -149,6 +151,21 @@ public:
     // exiting, or a window's destructor waits. Pointer motion then is dropped, not worked through.
     static bool isAwaited();
 
+    // The signals that end a program (RendererSignals.cpp). On the thread that opens the first
+    // window: each that the program left to its default action gets a handler that reports it,
+    // has the renderer save the snapshots (if taken), and ends the program by the same signal.
+    static void handleEndingSignals(bool snapshotsTaken);
+    // On the renderer thread as it starts: stops are left to the program's threads, so that the
+    // renderer is free to save while a handler waits.
+    static void prepareRendererForSignals();
+    // Renderer side, once the platform has started and after each step played: tells the handler
+    // whether an input script plays, and how far.
+    static void publishScriptProgress();
+    // Renderer side, each turn: saves the snapshots that a signal's handler waits for.
+    static void answerEndingSignal();
+    // Renderer side, as it stops for good: a handler has nothing more to wait for.
+    static void stopAnsweringSignals();
+
     // Thread body.
     static void run();
     static void idle();
@@ -181,8 +198,8 @@ public:
     static void copyRegion(Window* w, int sl, int st, int dl, int dt, int cw, int ch);
     static Color readPixel(Window* w, int x, int y);
 
-    // What the platform reports (RendererInput.cpp; windows' reshapes, exposes and closes in
-    // Renderer.cpp).
+    // What the platform reports (RendererInput.cpp; windows' reshapes, exposes and closes, and
+    // snapshots, in Renderer.cpp).
     struct Input final : platform::EventSink {
         void character(platform::WindowId window, int key, bool down, KeyModifiers modifiers) override;
         void namedKey(platform::WindowId window, int key, bool down, KeyModifiers modifiers) override;
@@ -194,6 +211,7 @@ public:
         void reshaped(platform::WindowId window, int width, int height) override;
         void exposed(platform::WindowId window, bool damaged) override;
         void closed(platform::WindowId window) override;
+        void snapshot() override;
     };
     // Queues an event for every timer with a tick due; returns how long until the next tick.
     static std::chrono::microseconds fireDueTimers();
@@ -225,13 +243,15 @@ private:
     // Swaps every window whose drawing is due on screen (caughtUp: no command is left to draw);
     // returns how long until the next one is.
     static std::chrono::microseconds presentFrames(bool caughtUp);
-    // Saves the picture that window shows, as FOLDER/window-N.png when BRINDLEWOOD_SNAPSHOTS names
-    // a folder (N its number): drawing due on screen is shown first. A file that cannot be written
-    // is a WARNING.
-    static void saveSnapshot(RendererStatics::RendererWindow& window);
-    // At exit: the windows still open save their snapshots, once the commands already queued (a
-    // last flipPage among them) have run.
-    static void saveSnapshotsAtExit();
+    // Saves the picture that window shows as FOLDER/name when BRINDLEWOOD_SNAPSHOTS names a
+    // folder: drawing due on screen is shown first. A file that cannot be written is a WARNING
+    // saying that the picture could not be saved (notSaved), and why.
+    static void saveSnapshot(RendererStatics::RendererWindow& window, const std::string& name, const char* notSaved);
+    // The snapshot of a window that closes, or is open when the program ends: window-N.png, N its number.
+    static void saveClosingSnapshot(RendererStatics::RendererWindow& window);
+    // The windows still open save their snapshots, once the commands already queued (a last
+    // flipPage among them) have run: at exit, or for a signal that ends the program.
+    static void saveOpenWindowsSnapshots();
     static void destroyWindow(Window* w);
     // Erases w from every renderer map and stops its timers: its later commands are dropped.
     static void forgetWindow(Window* w);

@@ -3,6 +3,7 @@
 // thread found the fault; a report is handed to stdio in one write so two reports never mix.
 #include "shared/Diagnostics.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +39,8 @@ Wording wordingOf(Kind kind) {
 // A line beneath the report line, indented so that it reads as part of the report above it.
 std::string lineBeneath(const std::string& text) { return text.empty() ? "" : "  " + text + "\n"; }
 
+std::atomic<bool> halting{false};
+
 // The program's call that this thread is inside, if any.
 thread_local std::optional<CallSite> programCall;
 
@@ -59,10 +62,14 @@ CallerScope::~CallerScope() {
     if (outermost) programCall.reset();
 }
 
-void report(Kind kind, const char* file, int line, const std::string& message, const std::string& detail) {
+std::string reportLine(Kind kind, const char* file, int line, const std::string& message) {
     const Wording wording = wordingOf(kind);
-    const std::string text = wording.prefix + std::string(file) + " @ line " + std::to_string(line) + " : " + message +
-                             wording.closing + "\n" + lineBeneath(detail) + callerLine();
+    return wording.prefix + std::string(file) + " @ line " + std::to_string(line) + " : " + message + wording.closing +
+           "\n";
+}
+
+void report(Kind kind, const char* file, int line, const std::string& message, const std::string& detail) {
+    const std::string text = reportLine(kind, file, line, message) + lineBeneath(detail) + callerLine();
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }
@@ -72,11 +79,15 @@ void report(Kind kind, const char* file, int line, const std::string& message) {
 }
 
 void halt(Kind kind, const char* file, int line, const std::string& message, const std::string& detail) {
+    halting = true;
     report(kind, file, line, message, detail);
+    std::fflush(nullptr);  // what the program printed so far is not lost with it
     std::abort();
 }
 
 void halt(Kind kind, const char* file, int line, const std::string& message) { halt(kind, file, line, message, ""); }
+
+bool isHalting() { return halting; }
 
 std::string aboutFile(const std::string& path, const std::string& reason) { return "File \"" + path + "\": " + reason; }
 

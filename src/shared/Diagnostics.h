@@ -21,6 +21,11 @@ void report(Kind kind, const char* file, int line, const std::string& message, c
 // Writes the report as report does and aborts.
 [[noreturn]] void halt(Kind kind, const char* file, int line, const std::string& message);
 [[noreturn]] void halt(Kind kind, const char* file, int line, const std::string& message, const std::string& detail);
+// Whether a halt has begun: the abort that follows is the library's, already reported. Safe in a
+// signal handler.
+bool isHalting();
+// The report line alone, newline included, as report writes it.
+std::string reportLine(Kind kind, const char* file, int line, const std::string& message);
 
 // A detail naming a file and what is wrong with it: File "photo.png": not a PNG
 std::string aboutFile(const std::string& path, const std::string& reason);

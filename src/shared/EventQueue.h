@@ -60,6 +60,17 @@ public:
         closingnoticed = closingnoticed || closed;
         return notice;
     }
+    // Program side: counts one more call that asks for the input state (isKeyDown, getMouseX ...)
+    // since the program last took an event or was given input; returns how many that makes.
+    int countQuestion() {
+        std::lock_guard<PortMutex> guard(mutex);
+        return ++questions;
+    }
+    // The program was given input: counting questions starts again.
+    void forgetQuestions() {
+        std::lock_guard<PortMutex> guard(mutex);
+        questions = 0;
+    }
     // Sleeps until ready() holds or the window closes; returns what ready() last said. It runs
     // under the lock, once each time it is asked, so it may also take what it found.
     template <typename Condition>
@@ -84,6 +95,7 @@ private:
     std::condition_variable_any arrived;
     bool closed = false;
     bool closingnoticed = false;  // a wait has told the program that the window closed
+    int questions = 0;            // input-state calls since an event was taken or input given
     std::uint64_t newest = 0;     // the number of the latest event queued on any of the queues
 };
 
@@ -119,13 +131,20 @@ public:
         add(event, [] {});
     }
 
+    // isEmpty, tryTake and waitTake are the program's: a queue it has called them on is one it
+    // reads (as opposed to one whose events it leaves where they are).
     bool isEmpty() {
         sched_yield();
         std::lock_guard<PortMutex> guard(signal.mutex);
+        readByProgram = true;
         return events.empty();
     }
-    // Whether an event is queued; the caller holds the signal's lock (inside EventSignal::waitUntil).
+    // Whether an event is queued, and whether one is that the program reads; the caller holds the
+    // signal's lock (inside EventSignal::waitUntil or withLock).
     bool holdsEventsLocked() const { return !events.empty(); }
+    bool holdsEventsForTheProgramLocked() const { return readByProgram && !events.empty(); }
+    // The program reads the queue through the window's stream of events; the caller holds the lock.
+    void readByProgramLocked() { readByProgram = true; }
     // The number of the oldest event, NO_SEQUENCE when empty; the caller holds the signal's lock.
     std::uint64_t oldestSequenceLocked() const { return events.empty() ? NO_SEQUENCE : events.front().sequence; }
     // Removes the oldest event into out; false when the queue is empty. The caller holds the lock.
@@ -133,18 +152,21 @@ public:
         if (events.empty()) return false;
         out = events.front().event;
         events.pop_front();
+        signal.questions = 0;
         if (events.empty()) overflowing = false;
         return true;
     }
     // Removes the oldest event into out; false when the queue is empty.
     bool tryTake(Event& out) {
         std::lock_guard<PortMutex> guard(signal.mutex);
+        readByProgram = true;
         return takeLocked(out);
     }
     // Sleeps until an event is queued, then removes the oldest into out. False, at once, when the
     // queue is empty and its window has closed: nothing will ever arrive.
     bool waitTake(Event& out) {
         std::unique_lock<PortMutex> guard(signal.mutex);
+        readByProgram = true;
         signal.arrived.wait(guard, [this] { return !events.empty() || signal.closed; });
         return takeLocked(out);
     }
@@ -196,5 +218,6 @@ private:
     };
     std::deque<Numbered> events;
     bool autoflush = false;
-    bool overflowing = false;  // full since it was last empty: the warning has been given
+    bool overflowing = false;     // full since it was last empty: the warning has been given
+    bool readByProgram = false;  // the program has looked at the queue or taken from it
 };

@@ -25,21 +25,34 @@ public:
     EventStream(const EventStream&) = delete;
     EventStream& operator=(const EventStream&) = delete;
 
+    // Like the queues', these are the program's: it reads all three queues through them.
     bool isEmpty() {
         sched_yield();
-        return signal.withLock([this] { return oldestSequenceLocked() == NO_SEQUENCE; });
+        return signal.withLock([this] {
+            readByProgramLocked();
+            return oldestSequenceLocked() == NO_SEQUENCE;
+        });
     }
     // Removes the oldest event of any kind into out; false when every queue is empty.
     bool tryTake(Event& out) {
-        return signal.withLock([&] { return takeOldestLocked(out); });
+        return signal.withLock([&] {
+            readByProgramLocked();
+            return takeOldestLocked(out);
+        });
     }
     // Sleeps until an event is queued, then removes the oldest into out. False, at once, when every
     // queue is empty and the window has closed: nothing will ever arrive.
     bool waitTake(Event& out) {
+        signal.withLock([this] { readByProgramLocked(); });
         return signal.waitUntil([&] { return takeOldestLocked(out); });
     }
 
 private:
+    void readByProgramLocked() {
+        keyqueue.readByProgramLocked();
+        mousequeue.readByProgramLocked();
+        timerqueue.readByProgramLocked();
+    }
     std::uint64_t oldestSequenceLocked() const {
         return std::min(
             {keyqueue.oldestSequenceLocked(), mousequeue.oldestSequenceLocked(), timerqueue.oldestSequenceLocked()});

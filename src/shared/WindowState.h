@@ -34,4 +34,16 @@ struct WindowState {
     int height = 0;
 
     OneShotEvent destroyedsignal;  // the renderer has closed the window and forgotten it
+
+    // Whether any queue holds an event; the caller holds the lock.
+    bool holdsEventsLocked() const {
+        return mousequeue.holdsEventsLocked() || keyqueue.holdsEventsLocked() || timerqueue.holdsEventsLocked();
+    }
+    // Whether a queue that the program reads holds an event: it has not taken all it was given.
+    bool holdsEventsForTheProgram() {
+        return keyqueue.withLock([this] {
+            return mousequeue.holdsEventsForTheProgramLocked() || keyqueue.holdsEventsForTheProgramLocked() ||
+                   timerqueue.holdsEventsForTheProgramLocked();
+        });
+    }
 };

@@ -206,7 +206,10 @@ public:
         glutMainLoopEvent();
     }
     InputSource inputSource() const override { return InputSource::USER; }
+    void windowMade(int, const std::string&) override {}
     bool deliverScriptedInput(WindowId, int, bool) override { return false; }
+    ScriptProgress scriptProgress() const override { return {}; }
+    void endScript() override {}
 
     void drawBuiltinText(int fontId, int size, const std::string& text) override {
         void* font = builtinFont(fontId, size);

@@ -74,6 +74,8 @@ void OffscreenPlatform::start(EventSink& eventSink, bool shownWanted) {
     const char* script = std::getenv("BRINDLEWOOD_INPUT");
     scripted = script && *script;
     if (scripted) input = InputScript::read(script);
+    if (input.takesSnapshots() && !keepsShown)
+        WARNING("The input script asks for snapshots, but BRINDLEWOOD_SNAPSHOTS names no folder to save them in");
 }
 
 WindowId OffscreenPlatform::openWindow(int x, int y, bool positioned, int width, int height, const std::string& title) {

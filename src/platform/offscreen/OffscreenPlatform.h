@@ -45,7 +45,12 @@ public:
 
     void pumpEvents() override;
     InputSource inputSource() const override { return scripted ? InputSource::SCRIPT : InputSource::NONE; }
+    void windowMade(int number, const std::string& title) override { input.windowMade(number, title); }
     bool deliverScriptedInput(WindowId window, int number, bool waiting) override;
+    ScriptProgress scriptProgress() const override { return {input.lastPlayedLine(), input.lastLine()}; }
+    void endScript() override {
+        if (scripted) input.reportAtEnd();
+    }
 
     void drawBuiltinText(int fontId, int size, const std::string& text) override;
     int builtinTextWidth(int fontId, int size, const std::string& text) override;
