@@ -2,6 +2,7 @@
 # thread there (-sPROXY_TO_PTHREAD) and wasm links no object built without them into such a program.
 # Libraries under CMAKE_PREFIX_PATH (such as the prefix that scripts/deps web prints) count as the
 # target's own. emcc needs NODE_PATH=/usr/share/nodejs in the environment, when building too.
+
 # node runs the programs that CMake runs while configuring (emscripten's CheckTypeSize does, to read
 # a size from the exit status); node 18 and later need the flag to read the wasm file beside them.
 set(CMAKE_CROSSCOMPILING_EMULATOR node --no-experimental-fetch)
