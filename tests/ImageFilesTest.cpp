@@ -833,24 +833,44 @@ TEST_F(ImageFilesDeathTest, MissingFilesHaltNamingTheFile) {
                     detailPattern("File \"" + path("absent.jpg") + "\": no such file") + "$");
 }
 
-TEST_F(ImageFilesDeathTest, SavingWhereNoFileCanBeMadeHalts) {
-    const std::string report = onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening the specified file");
-    EXPECT_EXIT(Image::createEditable(2, 2).save(path("no/such/dir.png"), Image::PNG), KilledBySignal(SIGABRT), report);
-    EXPECT_EXIT(Image::createEditable(2, 2).save(path("no/such/dir.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
-                report);
-}
-
-TEST_F(ImageFilesDeathTest, SaveOntoADeviceThatIsFullHalts) {
+TEST_F(ImageFilesDeathTest, FailedSavesNameTheFileAndWhy) {
+    std::filesystem::create_directory(path("folder.png"));
+    writeFile(path("file"), {1, 2, 3});
     unlink(path("full").c_str());  // a death test's child runs the test again up to its statement
-    if (!makeDeviceLike(path("full"), "/dev/full")) GTEST_SKIP() << "Making a device node needs root";
-    EXPECT_EXIT(noise(8, 8).save(path("full"), Image::PNG), KilledBySignal(SIGABRT),
-                onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file"));
-    EXPECT_TRUE(std::filesystem::is_character_file(path("full")));
+    const bool root = makeDeviceLike(path("full"), "/dev/full");
+    const struct {
+        std::string name;
+        const char* report;
+        const char* reason;
+    } cases[] = {
+        {"folder.png", "Error opening the specified file", "a folder"},
+        {"no/such/picture.png", "Error opening the specified file", "no such folder"},
+        {"file/picture.png", "Error opening the specified file", "no such folder"},
+        {"full", "Error opening writing the specified file", "not written in full: the disk may be full"},
+    };
+    for (const auto& c : cases) {
+        if (c.name == "full" && !root) continue;  // making a device node needs root
+        for (const Image::Type type : {Image::PNG, Image::JPEG})
+            EXPECT_EXIT(noise(8, 8).save(path(c.name), type), KilledBySignal(SIGABRT),
+                        "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", c.report) +
+                            detailPattern("File \"" + path(c.name) + "\": " + c.reason) + "$")
+                << c.name;
+    }
+    EXPECT_EQ(readFile(path("file")), (Bytes{1, 2, 3}));
 }
 
-TEST_F(ImageFilesDeathTest, AnotherUserCannotSaveOverAReadOnlyFile) {
+TEST_F(ImageFilesDeathTest, AnotherUserCannotSaveOverAReadOnlyFileNorIntoAReadOnlyFolder) {
     if (getuid() != 0) GTEST_SKIP() << "Acting as another user needs root";
     using std::filesystem::perms;
+    const auto expectRefused = [&](const std::string& name) {
+        EXPECT_EXIT(
+            {
+                if (becomeAnotherUser()) noise(8, 8).save(path(name), Image::PNG);
+            },
+            KilledBySignal(SIGABRT),
+            "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening the specified file") +
+                detailPattern("File \"" + path(name) + "\": not writable") + "$");
+    };
     // Anyone may make files in the folder, with or without the sticky bit that guards others' files.
     for (const perms folderMode : {perms::all, perms::all | perms::sticky_bit}) {
         std::filesystem::create_directory(path("shared"));
@@ -858,14 +878,12 @@ TEST_F(ImageFilesDeathTest, AnotherUserCannotSaveOverAReadOnlyFile) {
         writeFile(path("shared/picture.png"), {1, 2, 3});
         std::filesystem::permissions(path("shared/picture.png"),
                                      perms::owner_read | perms::group_read | perms::others_read);
-        EXPECT_EXIT(
-            {
-                if (becomeAnotherUser()) noise(8, 8).save(path("shared/picture.png"), Image::PNG);
-            },
-            KilledBySignal(SIGABRT),
-            onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening the specified file"));
+        expectRefused("shared/picture.png");
         EXPECT_EQ(readFile(path("shared/picture.png")), (Bytes{1, 2, 3}));
     }
+    std::filesystem::permissions(path("shared"), perms::owner_all | perms::others_read | perms::others_exec);
+    expectRefused("shared/new.png");
+    EXPECT_FALSE(std::filesystem::exists(path("shared/new.png")));
 }
 
 TEST_F(ImageFilesDeathTest, AnotherUserSavesAWritableFileInAFolderClosedToThem) {
@@ -1083,8 +1101,10 @@ protected:
     // Saving picture as name halts with the report of a failed write.
     void expectSaveHalts(const Image& picture, const std::string& name) {
         const Image::Type type = name.substr(name.size() - 3) == "jpg" ? Image::JPEG : Image::PNG;
-        EXPECT_EXIT(picture.save(path(name), type), KilledBySignal(SIGABRT),
-                    onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file"));
+        EXPECT_EXIT(
+            picture.save(path(name), type), KilledBySignal(SIGABRT),
+            "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file") +
+                detailPattern("File \"" + path(name) + "\": not written in full: the disk may be full") + "$");
     }
 
     bool mounted = false;

@@ -8,6 +8,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
@@ -109,20 +110,25 @@ struct Save {
     FATAL_ERROR(ENCODE_FAILED);
 }
 
-// Writes what was encoded into the file; whether that worked is the caller's to report.
+// Writes what was encoded into the file; whether that worked, and errno why not, is the caller's to
+// report.
 SaveOutcome writeSave(Save& save, FifoReader reader = FifoReader::AWAITED) {
     const bool encoded = std::fclose(save.file) == 0;  // the last bytes reach memory only now
     save.file = nullptr;
     if (!encoded) abandonSave(save);
     const SaveOutcome outcome = saveFile(save.target, std::string_view(save.bytes, save.size), reader);
+    const int why = errno;
     std::free(save.bytes);
+    errno = why;
     return outcome;
 }
 
+// Writes what was encoded into the file, or halts with a report naming it and why it failed.
 void finishSave(Save& save) {
     const SaveOutcome outcome = writeSave(save);
-    if (outcome == SaveOutcome::NOT_OPENED) FATAL_ERROR(SAVE_OPEN_FAILED);
-    if (outcome == SaveOutcome::NOT_WRITTEN) FATAL_ERROR(ENCODE_FAILED);
+    if (outcome == SaveOutcome::SAVED) return;
+    const std::string detail = diagnostics::aboutFile(save.target, whyNotSaved(outcome, errno));
+    FATAL_ERROR(outcome == SaveOutcome::NOT_OPENED ? SAVE_OPEN_FAILED : ENCODE_FAILED, detail);
 }
 
 // Encodes RGBA pixels, 8 bits a component, into save; rows[n] is the file's row n. As in pngload,
