@@ -45,7 +45,7 @@ public:
     // file the name reaches through links, as opening it for writing would (a device directly), and
     // keeps its mode, owner and other names. The file appears whole or not at all where one of a
     // single name may be replaced: a save that fails (a full disk) halts, naming the file and why,
-    // and leaves it as it was.
+    // and leaves it as it was. Other threads' pictures go on while the file is written.
     void save(const std::string& filename, Type fileType, CallSite site = CallSite()) const;
     // Whether the constructor would load the file as that type rather than halt: the whole file
     // is decoded, quietly and through one row of memory, so this costs about a load's time.

@@ -1,5 +1,6 @@
 // JPEG and PNG files in and out of the image cache's pixel stores, through libjpeg and libpng.
-// Runs on the thread that asked for the load or save, inside the cache mutex. A file lists its
+// Runs on the thread that asked for the load or save, inside the cache mutex but for the writing
+// of a saved file, which may wait (for a FIFO's reader) while other threads go on. A file lists its
 // rows top first and a store bottom first, so every load and save turns the rows over. Both
 // libraries report errors by longjmp to a setjmp here, so a frame with a setjmp makes nothing
 // with a destructor after it; a failed load or save ends in a report and a halt, never in exit,
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -89,7 +91,8 @@ void checkLoadArguments(const char* filename, unsigned short* width, unsigned sh
 }
 
 // A picture being saved: encoded whole in memory first, so that the file is touched only once the
-// complete picture is at hand, and then written as saveFile writes any file.
+// complete picture is at hand and the cache is free again, and then written as saveFile writes any
+// file.
 struct Save {
     explicit Save(const char* target) : target(target), file(open_memstream(&bytes, &size)) {
         if (!file) FATAL_ERROR(OUT_OF_MEMORY);
@@ -154,6 +157,41 @@ void encodePng(Save& save, unsigned short width, unsigned short height, std::vec
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
+}
+
+// Encodes a store of RGBA pixels, rows bottom first, as a PNG file into save.
+void encodePngStore(Save& save, unsigned short width, unsigned short height, unsigned char* data) {
+    std::vector<png_bytep> rows(height);
+    for (unsigned int n = 0; n < height; ++n)
+        rows[n] = Renderer::ImageInstance::fileRow(data, std::size_t(width) * 4, height, n);
+    encodePng(save, width, height, rows);
+}
+
+// Encodes a store of RGB pixels, rows bottom first, as a baseline JPEG file of quality 100 into save.
+void encodeJpeg(Save& save, unsigned short width, unsigned short height, unsigned char* data) {
+    jpeg_compress_struct encoder{};  // zeroed, as in readJpeg
+    JpegErrors errors;
+    encoder.err = returningErrors(errors);
+    if (setjmp(errors.failed)) {
+        jpeg_destroy_compress(&encoder);
+        abandonSave(save);
+    }
+    jpeg_create_compress(&encoder);
+    jpeg_stdio_dest(&encoder, save.file);
+    encoder.image_width = width;
+    encoder.image_height = height;
+    encoder.input_components = 3;
+    encoder.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&encoder);
+    jpeg_set_quality(&encoder, 100, TRUE);
+    jpeg_start_compress(&encoder, TRUE);
+    std::size_t rowBytes = std::size_t(width) * 3;
+    while (encoder.next_scanline < encoder.image_height) {
+        JSAMPROW row = Renderer::ImageInstance::fileRow(data, rowBytes, height, encoder.next_scanline);
+        jpeg_write_scanlines(&encoder, &row, 1);
+    }
+    jpeg_finish_compress(&encoder);
+    jpeg_destroy_compress(&encoder);
 }
 
 }  // namespace
@@ -346,29 +384,7 @@ void Renderer::ImageInstance::pngload(const char* filename, unsigned short* widt
 void Renderer::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
                                        unsigned char* data) {
     Save save(filename);
-    jpeg_compress_struct encoder{};  // zeroed, as in jpegload
-    JpegErrors errors;
-    encoder.err = returningErrors(errors);
-    if (setjmp(errors.failed)) {
-        jpeg_destroy_compress(&encoder);
-        abandonSave(save);
-    }
-    jpeg_create_compress(&encoder);
-    jpeg_stdio_dest(&encoder, save.file);
-    encoder.image_width = width;
-    encoder.image_height = height;
-    encoder.input_components = 3;
-    encoder.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&encoder);
-    jpeg_set_quality(&encoder, 100, TRUE);
-    jpeg_start_compress(&encoder, TRUE);
-    std::size_t rowBytes = std::size_t(width) * 3;
-    while (encoder.next_scanline < encoder.image_height) {
-        JSAMPROW row = fileRow(data, rowBytes, height, encoder.next_scanline);
-        jpeg_write_scanlines(&encoder, &row, 1);
-    }
-    jpeg_finish_compress(&encoder);
-    jpeg_destroy_compress(&encoder);
+    encodeJpeg(save, width, height, data);
     finishSave(save);
 }
 
@@ -377,9 +393,7 @@ void Renderer::ImageInstance::pngsave(const char* filename, unsigned short width
     if (!filename) FATAL_ASSERTION(NULL_FILENAME);
     if (!data) FATAL_ASSERTION(NULL_DATA);
     Save save(filename);
-    std::vector<png_bytep> rows(height);
-    for (unsigned int n = 0; n < height; ++n) rows[n] = fileRow(data, std::size_t(width) * 4, height, n);
-    encodePng(save, width, height, rows);
+    encodePngStore(save, width, height, data);
     finishSave(save);
 }
 
@@ -393,28 +407,35 @@ SaveOutcome Renderer::ImageInstance::pngsaveTopFirst(const std::string& filename
 }
 
 void Renderer::ImageInstance::saveImage(int handle, const std::string& filename, Image::Type type) {
-    std::lock_guard<PortMutex> lock(Globals<RendererImageInstanceStatics>::impl()->mutex);
-    const ImageInstance& image = liveInstance(handle);
-    if (type == Image::SCREEN) FATAL_ERROR("Can't save an image to type SCREEN, it isn't a file format");
-    int storeComponents = componentsOf(image.type);
-    int fileComponents = componentsOf(type);
-    if (storeComponents == 0 || fileComponents == 0) return;
+    std::optional<Save> save;
+    {
+        std::lock_guard<PortMutex> lock(Globals<RendererImageInstanceStatics>::impl()->mutex);
+        const ImageInstance& image = liveInstance(handle);
+        if (type == Image::SCREEN) FATAL_ERROR("Can't save an image to type SCREEN, it isn't a file format");
+        int storeComponents = componentsOf(image.type);
+        int fileComponents = componentsOf(type);
+        if (storeComponents == 0 || fileComponents == 0) return;
 
-    // JPEG files hold red, green, blue; PNG files add alpha: convert when the layouts differ.
-    std::unique_ptr<unsigned char[]> converted;
-    unsigned char* pixels = image.data.get();
-    if (storeComponents != fileComponents) {
-        std::size_t pixelCount = std::size_t(image.width) * image.height;
-        converted.reset(new (std::nothrow) unsigned char[pixelCount * fileComponents]);
-        if (!converted) FATAL_ERROR(OUT_OF_MEMORY);
-        convertPixels(pixels, storeComponents, converted.get(), fileComponents, pixelCount);
-        pixels = converted.get();
+        // JPEG files hold red, green, blue; PNG files add alpha: convert when the layouts differ.
+        std::unique_ptr<unsigned char[]> converted;
+        unsigned char* pixels = image.data.get();
+        if (storeComponents != fileComponents) {
+            std::size_t pixelCount = std::size_t(image.width) * image.height;
+            converted.reset(new (std::nothrow) unsigned char[pixelCount * fileComponents]);
+            if (!converted) FATAL_ERROR(OUT_OF_MEMORY);
+            convertPixels(pixels, storeComponents, converted.get(), fileComponents, pixelCount);
+            pixels = converted.get();
+        }
+        save.emplace(filename.c_str());
+        if (type == Image::JPEG) {
+            encodeJpeg(*save, image.width, image.height, pixels);
+        } else {
+            encodePngStore(*save, image.width, image.height, pixels);
+        }
     }
-    if (type == Image::JPEG) {
-        jpegsave(filename.c_str(), image.width, image.height, pixels);
-    } else {
-        pngsave(filename.c_str(), image.width, image.height, pixels);
-    }
+    // Written with the cache free: a FIFO holds the save until a program reads it, and the other
+    // threads' pictures must not wait for that.
+    finishSave(*save);
 }
 
 bool Renderer::ImageInstance::checkImage(const std::string& filename, Image::Type type) {
