@@ -100,13 +100,15 @@ Outcome inChild(const std::function<void(int)>& work) {
     wait4(child, &status, 0, &usage);
     outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     outcome.peakKilobytes = usage.ru_maxrss;
-    if (outcome.said.empty()) {
-        std::ifstream written(reports);
-        std::getline(written, outcome.said);
-        const std::size_t message = outcome.said.find(" : ");
-        if (message != std::string::npos) outcome.said = "halted: " + outcome.said.substr(message + 3);
-        if (WIFSIGNALED(status) && outcome.said.empty()) outcome.said = strsignal(WTERMSIG(status));
+    // A halt is told by the line beneath the report, which names the file and why, or by the line
+    // before it, libjpeg's or libpng's.
+    std::ifstream written(reports);
+    for (std::string line, before; outcome.said.empty() && std::getline(written, line); before = line) {
+        const std::size_t why = line.find("\": ");
+        if (line.rfind("  File \"", 0) == 0 && why != std::string::npos) outcome.said = "halted: " + line.substr(why + 3);
+        if (line.rfind("FATAL ERROR", 0) == 0 && !before.empty()) outcome.said = "halted: " + before;
     }
+    if (outcome.said.empty() && WIFSIGNALED(status)) outcome.said = strsignal(WTERMSIG(status));
     close(reportFile);
     unlink(reports);
     return outcome;
@@ -118,11 +120,15 @@ void say(int out, const std::string& text) {
 
 // ---- Small files that declare large pictures ----
 
-// A picture of one grey, width by rows pixels, with libjpeg: arithmetic-coded, in one scan or in
-// libjpeg's usual progression, or in one scan for each coefficient band of each colour (190 for
-// colour). Its frame header then declares declaredHeight rows: arithmetic coding reads what is
-// missing as zeros, so the rows that follow are the same grey.
-Bytes greyJpeg(int width, int rows, int components, int progression, int declaredHeight) {
+// How a JPEG is sent: in one scan, in libjpeg's usual progression, or in this many scans, the
+// first for every colour's DC coefficients, each other for one coefficient of one colour.
+constexpr int ONE_SCAN = 0;
+constexpr int USUAL_PROGRESSION = 1;
+
+// A picture of one grey, width by rows pixels, arithmetic-coded by libjpeg, sent as scans says,
+// after comments of paddingBytes bytes in all. Its frame header then declares declaredHeight rows:
+// arithmetic coding reads what is missing as zeros, so the rows that follow are the same grey.
+Bytes greyJpeg(int width, int rows, int components, int scans, int declaredHeight, int paddingBytes = 0) {
     unsigned char* bytes = nullptr;
     unsigned long size = 0;
     jpeg_compress_struct encoder{};
@@ -136,17 +142,21 @@ Bytes greyJpeg(int width, int rows, int components, int progression, int declare
     encoder.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&encoder);
     encoder.arith_code = TRUE;
-    std::vector<jpeg_scan_info> scans(1);
-    scans[0].comps_in_scan = components;
-    for (int c = 0; c < components; ++c) scans[0].component_index[c] = c;
-    for (int c = 0; c < components; ++c)
-        for (int k = 1; k < DCTSIZE2; ++k) scans.push_back({1, {c}, k, k, 0, 0});
-    if (progression == 1) jpeg_simple_progression(&encoder);
-    if (progression == 2) {
-        encoder.scan_info = scans.data();
-        encoder.num_scans = static_cast<int>(scans.size());
+    std::vector<jpeg_scan_info> script{{components, {0, 1, 2}, 0, 0, 0, 0}};
+    for (int n = 1; n < scans; ++n) {
+        const int band = (n - 1) / components % (DCTSIZE2 - 1) + 1;
+        script.push_back({1, {(n - 1) % components}, band, band, 0, 0});
+    }
+    if (scans == USUAL_PROGRESSION) jpeg_simple_progression(&encoder);
+    if (scans > USUAL_PROGRESSION) {
+        encoder.scan_info = script.data();
+        encoder.num_scans = scans;
     }
     jpeg_start_compress(&encoder, TRUE);
+    for (int left = paddingBytes; left > 0; left -= 65533) {
+        const Bytes comment(std::min(left, 65533), ' ');
+        jpeg_write_marker(&encoder, JPEG_COM, comment.data(), static_cast<unsigned int>(comment.size()));
+    }
     const Bytes row(std::size_t(width) * components, 128);
     while (encoder.next_scanline < encoder.image_height) {
         JSAMPROW line = const_cast<JSAMPROW>(row.data());
@@ -196,12 +206,17 @@ struct HostileFile {
 
 void measureFiles() {
     const std::vector<HostileFile> files{
-        {"JPEG, arithmetic, one scan, grey", "16384 x 16384", Image::JPEG, greyJpeg(16384, 64, 1, 0, 16384)},
-        {"JPEG, arithmetic, one scan, colour", "16384 x 16384", Image::JPEG, greyJpeg(16384, 64, 3, 0, 16384)},
-        {"JPEG, arithmetic, progressive, grey", "16384 x 16384", Image::JPEG, greyJpeg(16384, 64, 1, 1, 16384)},
-        {"JPEG, arithmetic, progressive, colour", "16384 x 16384", Image::JPEG, greyJpeg(16384, 64, 3, 1, 16384)},
-        {"JPEG, arithmetic, 190 scans, colour", "2048 x 2048", Image::JPEG, greyJpeg(2048, 2048, 3, 2, 2048)},
-        {"JPEG, arithmetic, progressive, colour", "2048 x 2048", Image::JPEG, greyJpeg(2048, 2048, 3, 1, 2048)},
+        {"JPEG, arithmetic, one scan, grey", "16384 x 16384", Image::JPEG, greyJpeg(16384, 64, 1, ONE_SCAN, 16384)},
+        {"JPEG, arithmetic, one scan, colour", "16384 x 16384", Image::JPEG, greyJpeg(16384, 64, 3, ONE_SCAN, 16384)},
+        {"JPEG, arithmetic, progressive, grey", "16384 x 16384", Image::JPEG,
+         greyJpeg(16384, 64, 1, USUAL_PROGRESSION, 16384)},
+        {"JPEG, arithmetic, progressive, colour", "16384 x 16384", Image::JPEG,
+         greyJpeg(16384, 64, 3, USUAL_PROGRESSION, 16384)},
+        {"JPEG, arithmetic, 190 scans, colour", "2048 x 2048", Image::JPEG, greyJpeg(2048, 2048, 3, 190, 2048)},
+        {"JPEG, arithmetic, progressive, colour", "2048 x 2048", Image::JPEG,
+         greyJpeg(2048, 2048, 3, USUAL_PROGRESSION, 2048)},
+        {"JPEG, arithmetic, 32 scans, colour, 128 KB of comments", "16384 x 16384", Image::JPEG,
+         greyJpeg(16384, 64, 3, 32, 16384, 128 << 10)},
         {"PNG, one bit a pixel, one colour", "16384 x 16384", Image::PNG, blankOneBitPng(16384)},
     };
     std::printf("| file | bytes | declares | load: outcome | time | peak memory | checkImage | time | peak memory |\n");

@@ -7,6 +7,7 @@
 // and a failed check only in false.
 #include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -71,10 +72,12 @@ void refuseCorruptData(j_common_ptr decoder, int level) {
     if (level < 0) decoder->err->error_exit(decoder);
 }
 
-// The line beneath a failed load's report, naming the file and why where the report cannot: it
-// cannot be opened, or it is not of the type asked for at all.
+// The line beneath a failed load's report, naming the file and why where the report cannot: the
+// loader refused it (refusal), it cannot be opened, or it is not of the type asked for at all.
 template <std::size_t N>
-std::string whyUnread(const char* filename, const unsigned char (&signature)[N], const char* notOfType) {
+std::string whyUnread(const char* filename, const std::string& refusal, const unsigned char (&signature)[N],
+                      const char* notOfType) {
+    if (!refusal.empty()) return diagnostics::aboutFile(filename, refusal);
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) return diagnostics::unreadableFile(filename);
     const bool ofType = startsWith(file, signature);
@@ -205,16 +208,46 @@ namespace {
 
 using Instance = Renderer::ImageInstance;
 
-// Whether a file declaring a picture of these sides may be loaded at all.
-bool withinPixelLimit(unsigned long width, unsigned long height) {
-    return static_cast<unsigned long long>(width) * height <= Image::MAX_PIXELS;
+// A file shorter than this may hold as many pixels as one of this length.
+constexpr unsigned long long SMALL_FILE_BYTES = 2048;
+
+// Whether the file may declare a picture of these sides (see Image::MAX_PIXELS and
+// MAX_PIXELS_PER_BYTE; a file whose length is not known, such as a FIFO, counts as a short one);
+// if not, why, for the line beneath the report. Asked before any memory is taken for the picture.
+bool mayHold(std::FILE* file, unsigned long width, unsigned long height, std::string& why) {
+    struct stat status {};
+    const unsigned long long bytes =
+        fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) ? static_cast<unsigned long long>(status.st_size)
+                                                                       : 0;
+    const unsigned long long pixels = static_cast<unsigned long long>(width) * height;
+    const std::string declared = std::to_string(width) + " by " + std::to_string(height) + " pixels: more than ";
+    if (pixels > Image::MAX_PIXELS)
+        why = declared + "Image::MAX_PIXELS";
+    else if (pixels > Image::MAX_PIXELS_PER_BYTE * std::max(bytes, SMALL_FILE_BYTES))
+        why = declared + "a file of " + std::to_string(bytes) + " bytes may hold";
+    return why.empty();
+}
+
+// Counts a JPEG's scans as libjpeg starts each one, and stops the decoding at the scan past
+// Image::MAX_JPEG_SCANS, before it takes any time.
+struct ScanLimit {
+    jpeg_progress_mgr progress;  // first, so that libjpeg's pointer to it is a pointer to the whole
+    std::string* why;
+};
+
+void refuseScansPastTheLimit(j_common_ptr codec) {
+    if (reinterpret_cast<j_decompress_ptr>(codec)->input_scan_number <= Image::MAX_JPEG_SCANS) return;
+    *reinterpret_cast<ScanLimit*>(codec->progress)->why = "more than Image::MAX_JPEG_SCANS scans";
+    std::longjmp(reinterpret_cast<JpegErrors*>(codec->err)->failed, 1);
 }
 
 void sayNothing(j_common_ptr) {}
 
 // Reads the JPEG file into a new store at *data or, with no data, only decodes it, quietly and
-// through one row, to learn whether it can be read. Returns the report of a failure, or null.
-const char* readJpeg(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data) {
+// through one row, to learn whether it can be read. Returns the report of a failure, or null; why
+// says what refused the file where neither libjpeg nor the report does.
+const char* readJpeg(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data,
+                     std::string& why) {
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) return "Can't open specified image";
 
@@ -232,10 +265,13 @@ const char* readJpeg(const char* filename, unsigned short* width, unsigned short
         return DECODE_FAILED;
     }
     jpeg_create_decompress(&decoder);
+    ScanLimit scans{{}, &why};
+    scans.progress.progress_monitor = refuseScansPastTheLimit;
+    decoder.progress = &scans.progress;
     jpeg_stdio_src(&decoder, file);
     jpeg_read_header(&decoder, TRUE);
     // Refused before libjpeg or the store take memory for it.
-    if (!withinPixelLimit(decoder.image_width, decoder.image_height)) longjmp(errors.failed, 1);
+    if (!mayHold(file, decoder.image_width, decoder.image_height, why)) longjmp(errors.failed, 1);
     // The store holds red, green, blue: libjpeg widens grey to them, and ink (CMYK) is converted below.
     const bool ink = decoder.jpeg_color_space == JCS_CMYK || decoder.jpeg_color_space == JCS_YCCK;
     decoder.out_color_space = ink ? JCS_CMYK : JCS_RGB;
@@ -283,7 +319,8 @@ void warnNothing(png_structp, png_const_charp) {}
 
 // As readJpeg, for a PNG file. libpng reports errors by longjmp back to the setjmp below, so only
 // trivially destructible locals live in this frame past that point.
-const char* readPng(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data) {
+const char* readPng(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data,
+                    std::string& why) {
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) return PNG_OPEN_FAILED;
     if (!startsWith(file, PNG_SIGNATURE)) {
@@ -320,7 +357,7 @@ const char* readPng(const char* filename, unsigned short* width, unsigned short*
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
     // Refused before the store takes memory for it.
-    if (!withinPixelLimit(png_get_image_width(png, info), png_get_image_height(png, info))) png_longjmp(png, 1);
+    if (!mayHold(file, png_get_image_width(png, info), png_get_image_height(png, info), why)) png_longjmp(png, 1);
 
     // Whatever the file holds arrives as 8-bit red, green, blue, alpha, each row in its place.
     int colorType = png_get_color_type(png, info);
@@ -370,15 +407,17 @@ const char* readPng(const char* filename, unsigned short* width, unsigned short*
 void Renderer::ImageInstance::jpegload(const char* filename, unsigned short* width, unsigned short* height,
                                        unsigned char** data) {
     checkLoadArguments(filename, width, height, data);
-    if (const char* failure = readJpeg(filename, width, height, data))
-        FATAL_ERROR(failure, whyUnread(filename, JPEG_START_OF_IMAGE, "not a JPEG"));
+    std::string why;
+    if (const char* failure = readJpeg(filename, width, height, data, why))
+        FATAL_ERROR(failure, whyUnread(filename, why, JPEG_START_OF_IMAGE, "not a JPEG"));
 }
 
 void Renderer::ImageInstance::pngload(const char* filename, unsigned short* width, unsigned short* height,
                                       unsigned char** data) {
     checkLoadArguments(filename, width, height, data);
-    if (const char* failure = readPng(filename, width, height, data))
-        FATAL_ERROR(failure, whyUnread(filename, PNG_SIGNATURE, "not a PNG"));
+    std::string why;
+    if (const char* failure = readPng(filename, width, height, data, why))
+        FATAL_ERROR(failure, whyUnread(filename, why, PNG_SIGNATURE, "not a PNG"));
 }
 
 void Renderer::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
@@ -441,8 +480,9 @@ void Renderer::ImageInstance::saveImage(int handle, const std::string& filename,
 bool Renderer::ImageInstance::checkImage(const std::string& filename, Image::Type type) {
     unsigned short width = 0;
     unsigned short height = 0;
-    if (type == Image::PNG) return !readPng(filename.c_str(), &width, &height, nullptr);
-    if (type == Image::JPEG) return !readJpeg(filename.c_str(), &width, &height, nullptr);
+    std::string why;
+    if (type == Image::PNG) return !readPng(filename.c_str(), &width, &height, nullptr, why);
+    if (type == Image::JPEG) return !readJpeg(filename.c_str(), &width, &height, nullptr, why);
     std::FILE* file = std::fopen(filename.c_str(), "rb");
     if (file) std::fclose(file);
     return file != nullptr;
