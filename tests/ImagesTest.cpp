@@ -464,6 +464,21 @@ TEST_F(ImageDrawingTest, ASaveWaitingForItsFifoToBeReadHoldsUpNoOtherPicture) {
     EXPECT_EQ(written, contentOf(saved(picture, "fresh.png")));
 }
 
+// An animation that makes a picture each frame and captures the window: neither the textures of
+// the pictures let go of nor the driver's allocating them may add up.
+TEST_F(ImageDrawingTest, PicturesMadeAndLetGoOfEachFrameKeepMemoryFlat) {
+    long residentAfterFirstHundred = 0;
+    for (int frame = 0; frame < 1000; ++frame) {
+        window.drawImage(solid(64, 64, Color(frame % 256, 0, 0)), 10, 10);
+        window.drawImage(window.createImage(0, 0, 300, 200), 0, 0);
+        if (frame == 99) residentAfterFirstHundred = residentKilobytes();
+    }
+    EXPECT_EQ(window.readPixel(20, 20), Color(999 % 256, 0, 0));
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // they keep freed memory's records
+    EXPECT_LE(residentKilobytes(), residentAfterFirstHundred * 11 / 10);
+#endif
+}
+
 namespace {
 
 // A width by height picture whose colour and alpha change across it: red across, green down,
