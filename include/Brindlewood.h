@@ -13,6 +13,7 @@
 
 #include "CallSite.h"
 #include "Color.h"
+#include "Event.h"
 #include "Font.h"
 #include "Image.h"
 #include "KeyModifiers.h"

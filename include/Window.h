@@ -1,6 +1,7 @@
-// Window: one on-screen window with immediate drawing calls, page flipping, screen reads and its
-// keyboard, mouse and timer queues. Runs on the user's thread: each call is checked here and
-// queued for the renderer thread; only the renderer-facing operations at the end run there.
+// Window: one on-screen window with immediate drawing calls, page flipping, screen reads, its
+// keyboard, mouse and timer queues and the stream of their events in order. Runs on the user's
+// thread: each call is checked here and queued for the renderer thread; only the renderer-facing
+// operations at the end run there.
 //
 // Misuse halts: the program is aborted with a "FATAL ERROR" line on stderr naming the problem.
 // Closing a window (its close button, or the window system) is not misuse: isOpen() turns false,
@@ -15,6 +16,7 @@
 
 #include "CallSite.h"
 #include "Color.h"
+#include "Event.h"
 #include "Font.h"
 #include "Image.h"
 #include "KeyboardEvent.h"
@@ -162,8 +164,9 @@ public:
     // moving the pointer makes move events and crossing the border enter and exit events, so
     // waitForMouseEvent also returns on those (check the event's kind to wait for a click).
     // Unread moves merge, as window systems merge them: a move right behind an unread move with
-    // the same button replaces it. Each queue keeps at most 50,000 unread events; a full queue
-    // drops its oldest, with one WARNING until the program has emptied it.
+    // the same button, and no other event of the window between them, replaces it. Each queue
+    // keeps at most 50,000 unread events; a full queue drops its oldest, with one WARNING until the
+    // program has emptied it.
     bool isKeyboardQueueEmpty();
     KeyboardEvent getKeyboardEvent(CallSite site = CallSite());
     KeyboardEvent waitForKeyboardEvent(CallSite site = CallSite());
@@ -179,6 +182,13 @@ public:
     TimerEvent waitForTimerEvent(CallSite site = CallSite());
     void flushTimerQueue();
     void autoFlushTimerQueue(bool on);
+    // The window's events of every kind in the order they happened, one stream over the three
+    // queues: taking an event here takes it from its queue, and the other way round. Events of an
+    // auto-flushed queue never arrive in it.
+    // Sleeps until an event arrives and takes it; on a closed window, as the waits above.
+    Event waitForEvent(CallSite site = CallSite());
+    // Takes the next event into event if there is one, without waiting; returns whether it did.
+    bool pollEvent(Event& event);
     // Sleeps until the keyboard, mouse or timer queue holds an event, or the window is closed;
     // takes nothing: the program then takes events from whichever queue it likes. Counts as the
     // first wait on a closed window: called again then, with every queue empty, it ends the program.

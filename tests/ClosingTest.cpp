@@ -165,7 +165,8 @@ TEST_F(ClosedWindowDeathTest, ALoopOnIsOpenEndsWhenTheWindowClosesAndTheCodeAfte
 TEST_F(ClosedWindowDeathTest, WaitingAgainOnAClosedWindowEndsTheProgramNormally) {
     const std::vector<std::function<void(Window&)>> waits = {
         [](Window& w) { w.waitForKeyboardEvent(); }, [](Window& w) { w.waitForMouseEvent(); },
-        [](Window& w) { w.waitForTimerEvent(); }, [](Window& w) { w.waitForAnyEvent(); }};
+        [](Window& w) { w.waitForTimerEvent(); }, [](Window& w) { w.waitForAnyEvent(); },
+        [](Window& w) { w.waitForEvent(); }};
     for (std::size_t first = 0; first < waits.size(); ++first) {
         for (std::size_t again = 0; again < waits.size(); ++again) {
             SCOPED_TRACE(std::to_string(first) + " then " + std::to_string(again));

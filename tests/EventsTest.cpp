@@ -1,6 +1,6 @@
 // Input from real X events (sent with xdotool) reaching a window's queues and key, button and
-// pointer state; the queue operations, merged moves and full queues; WindowManager's event loop;
-// the special-key mapping.
+// pointer state; the queue operations, the stream of every kind in order, merged moves and full
+// queues; WindowManager's event loop; the special-key mapping.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -20,6 +20,7 @@
 #include "platform/glut/GlutKeys.h"
 #include "renderer/Renderer.h"
 #include "shared/EventQueue.h"
+#include "shared/WindowState.h"
 
 namespace {
 
@@ -335,11 +336,11 @@ TEST(WindowQueues, TakingFromAnEmptyKeyboardQueueHalts) {
                  emptyQueueReport("Keyboard"));
 }
 
-// Everything in a queue, oldest first.
-template <typename Event>
-std::vector<Event> takeAll(EventQueue<Event>& queue) {
-    std::vector<Event> taken;
-    for (Event event; queue.tryTake(event);) taken.push_back(event);
+// Everything in a queue or a stream, oldest first.
+template <typename Queue>
+std::vector<typename Queue::value_type> takeAll(Queue& queue) {
+    std::vector<typename Queue::value_type> taken;
+    for (typename Queue::value_type event; queue.tryTake(event);) taken.push_back(event);
     return taken;
 }
 
@@ -374,6 +375,61 @@ TEST(QueuedMoves, MergeOnlyIntoAnUnreadMoveOfTheSameKindDirectlyBeforeThem) {
         for (const MouseEvent& event : c.arriving) queue.add(event);
         EXPECT_EQ(takeAll(queue), c.queued) << c.rule;
     }
+}
+
+// Queues each event on its kind's queue of the window, as the renderer does.
+void arrive(WindowState& window, const std::vector<Event>& events) {
+    for (const Event& event : events) {
+        if (event.getKind() == Event::KEYBOARD_EVENT) window.keyqueue.add(event.getKeyboardEvent());
+        if (event.getKind() == Event::MOUSE_EVENT) window.mousequeue.add(event.getMouseEvent());
+        if (event.getKind() == Event::TIMER_EVENT) window.timerqueue.add(event.getTimerEvent());
+    }
+}
+
+Event mouse(MouseEvent::Event kind, int x, int y) { return Event(pointer(kind, x, y, MouseEvent::LEFT_BUTTON)); }
+Event move(int x, int y) { return Event(pointer(MouseEvent::MOUSE_MOVE_EVENT, x, y)); }
+Event key(int value) { return Event(KeyboardEvent(value, KeyModifiers::NO_MODIFIERS)); }
+
+// A window's queues as the renderer fills them while nobody reads, without a display.
+TEST(EventStream, HandsOutTheEventsOfEveryKindInTheOrderTheyHappened) {
+    const Event tick(TimerEvent(7));
+    const std::vector<Event> click = {mouse(MouseEvent::BUTTON_DOWN_EVENT, 5, 5),
+                                      mouse(MouseEvent::BUTTON_UP_EVENT, 5, 5),
+                                      mouse(MouseEvent::BUTTON_CLICK_EVENT, 5, 5)};
+    const std::vector<Event> clickKeyClick = {click[0], click[1], click[2], key('k'), click[0], click[1], click[2]};
+    struct Case {
+        const char* rule;
+        std::vector<Event> arriving;
+        std::vector<Event> streamed;
+    };
+    const Case cases[] = {
+        {"a key between two clicks", clickKeyClick, clickKeyClick},
+        {"a timer's tick between two keys", {key('a'), tick, key('b')}, {key('a'), tick, key('b')}},
+        {"moves merge only when nothing came after them",
+         {move(1, 1), move(2, 2), key('a'), move(3, 3), tick, move(4, 4), move(5, 5)},
+         {move(2, 2), key('a'), move(3, 3), tick, move(5, 5)}},
+    };
+    for (const Case& c : cases) {
+        WindowState window;
+        arrive(window, c.arriving);
+        EXPECT_EQ(takeAll(window.stream), c.streamed) << c.rule;
+    }
+}
+
+TEST(EventStream, TakingAnEventFromItsQueueTakesItFromTheStreamAndTheOtherWayRound) {
+    WindowState window;
+    const Event tick(TimerEvent(7));
+    arrive(window, {key('a'), move(1, 1), key('b'), tick});
+    KeyboardEvent first;
+    ASSERT_TRUE(window.keyqueue.tryTake(first));
+    EXPECT_EQ(Event(first), key('a'));
+    Event next;
+    ASSERT_TRUE(window.stream.tryTake(next));
+    EXPECT_EQ(next, move(1, 1));
+    EXPECT_TRUE(window.mousequeue.isEmpty());
+    EXPECT_EQ(takeAll(window.timerqueue), std::vector<TimerEvent>{tick.getTimerEvent()});
+    EXPECT_EQ(takeAll(window.stream), std::vector<Event>{key('b')});
+    EXPECT_TRUE(window.keyqueue.isEmpty());
 }
 
 TEST(FullQueues, DropTheirOldestWithOneWarningUntilEmptied) {

@@ -274,14 +274,13 @@ TEST_F(Examples, PaintDrawsWhereDraggedInThePickedColourSavesAndClears) {
     start(EXAMPLES / "brindlewood_paint");
     ShownWindow window("Paint");
     ASSERT_TRUE(window.waitUntilShows("the help line", [](const Picture& shot) { return blobOf(shot, isDark).width > 100; }));
-    drag(window.input, 100, 150, 250, 150);
-    window.input.moveTo(100, 400);  // no button held: paints nothing
-    window.input.moveTo(250, 400);
-    // The program reads its keys before its mouse events, so the black stroke must be drawn
-    // before the key that turns the brush red: a busy machine may wake it only once for both.
-    ASSERT_TRUE(window.waitUntilShows("a black stroke", [](const Picture& shot) { return near(shot, 175, 150, isDark); }));
-    window.input.key("r");
-    drag(window.input, 100, 300, 250, 300);
+    // A stroke, moves with no button held (they paint nothing), the key for red and a stroke, in one
+    // burst: the program takes them in the order they happened, however late it wakes for them.
+    const auto moveTo = [&](int x, int y) {
+        return "mousemove " + std::to_string(window.place.x + x) + " " + std::to_string(window.place.y + y) + " ";
+    };
+    XDoTool::run(moveTo(100, 150) + "mousedown 1 " + moveTo(250, 150) + "mouseup 1 " + moveTo(100, 400) +
+                 moveTo(250, 400) + "key r " + moveTo(100, 300) + "mousedown 1 " + moveTo(250, 300) + "mouseup 1");
     // Still: the picture saved is compared with this one.
     std::optional<Picture> painted = window.waitUntilStillShows("a black and a red stroke", [](const Picture& shot) {
         return near(shot, 175, 150, isDark) && near(shot, 175, 300, isRed);

@@ -234,6 +234,16 @@ TEST(ScriptedProgram, GetsTheScriptedEventsAndEndsWhenTheScriptRunsOut) {
         // Waiting for a running timer's tick plays no line, so the window stays open for it.
         {"timer", "key a\n",
          "TimerEvent(0)\nTimerEvent(0)\nTimerEvent(0)\nKeyboardEvent(97, Modifiers(none))\n" + closedKeys},
+        // Every kind in one stream; a second wait on the closed window ends the program.
+        {"stream", "click 10 20\nkey a\nmove 30 40\n",
+         "Event(MouseEvent(ENTER_WINDOW_EVENT, NO_BUTTON, -1, -1, Modifiers(none)))\n"
+         "Event(MouseEvent(MOUSE_MOVE_EVENT, NO_BUTTON, 10, 20, Modifiers(none)))\n"
+         "Event(MouseEvent(BUTTON_DOWN_EVENT, LEFT_BUTTON, 10, 20, Modifiers(none)))\n"
+         "Event(MouseEvent(BUTTON_UP_EVENT, LEFT_BUTTON, 10, 20, Modifiers(none)))\n"
+         "Event(MouseEvent(BUTTON_CLICK_EVENT, LEFT_BUTTON, 10, 20, Modifiers(none)))\n"
+         "Event(KeyboardEvent(97, Modifiers(none)))\n"
+         "Event(MouseEvent(MOUSE_MOVE_EVENT, NO_BUTTON, 30, 40, Modifiers(none)))\n"
+         "Event(WINDOW_CLOSED_EVENT)\n"},
         // With no script no input comes: a wait for it closes the window instead of hanging, but
         // looking for it (a frame, an empty queue) does not.
         {"mouse", nullptr, closedMouse},

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Color.h"
+#include "Event.h"
 #include "KeyModifiers.h"
 #include "KeyboardEvent.h"
 #include "MouseEvent.h"
@@ -614,4 +615,54 @@ TEST(TimerEventTest, EqualExactlyWhenTheIdsAre) {
     EXPECT_NE(TimerEvent(3), TimerEvent(4));
     EXPECT_NE(TimerEvent(), TimerEvent(0));
     EXPECT_EQ(printed(TimerEvent(42)), "TimerEvent(42)");
+}
+
+// ---- Event ----
+
+TEST(EventTest, CarriesTheEventOfItsKindAndPrintsAsAConstructorCall) {
+    const KeyboardEvent key('a', KeyModifiers::NO_MODIFIERS);
+    const MouseEvent click(MouseEvent::BUTTON_CLICK_EVENT, MouseEvent::LEFT_BUTTON, 3, 4, KeyModifiers::NO_MODIFIERS);
+    const struct {
+        Event event;
+        Event::Kind kind;
+        std::string printed;
+    } cases[] = {
+        {Event(key), Event::KEYBOARD_EVENT, "Event(KeyboardEvent(97, Modifiers(none)))"},
+        {Event(click), Event::MOUSE_EVENT, "Event(MouseEvent(BUTTON_CLICK_EVENT, LEFT_BUTTON, 3, 4, Modifiers(none)))"},
+        {Event(TimerEvent(5)), Event::TIMER_EVENT, "Event(TimerEvent(5))"},
+        {Event::windowClosed(), Event::WINDOW_CLOSED_EVENT, "Event(WINDOW_CLOSED_EVENT)"},
+        {Event(), Event::Kind(0), "Event()"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.event.getKind(), c.kind) << c.printed;
+        EXPECT_EQ(printed(c.event), c.printed);
+    }
+    EXPECT_EQ(Event(key).getKeyboardEvent(), key);
+    EXPECT_EQ(Event(click).getMouseEvent(), click);
+    EXPECT_EQ(Event(TimerEvent(5)).getTimerEvent(), TimerEvent(5));
+}
+
+TEST(EventTest, EqualWhenOfOneKindAndTheirEventsAreEqualWildcardsIncluded) {
+    const KeyboardEvent q('q', KeyModifiers::CONTROL);
+    EXPECT_EQ(Event(q), Event(KeyboardEvent('q', KeyModifiers::ANY_MODIFIERS)));
+    EXPECT_NE(Event(q), Event(KeyboardEvent('w', KeyModifiers::ANY_MODIFIERS)));
+    EXPECT_NE(Event(TimerEvent(3)), Event(TimerEvent(4)));
+    // Each kind's default event differs from the others' and from no event at all.
+    const Event defaults[] = {Event(KeyboardEvent()), Event(MouseEvent()), Event(TimerEvent()), Event::windowClosed(),
+                              Event()};
+    for (const Event& one : defaults) {
+        for (const Event& other : defaults) EXPECT_EQ(one == other, &one == &other) << one << " and " << other;
+    }
+}
+
+TEST(EventDeathTest, AskingForAnEventOfAnotherKindHalts) {
+    const auto halt = [](const std::string& carried, const std::string& kind) {
+        return onlyReport(Kind::FATAL_ERROR, "Event.cpp",
+                          "Tried to get a " + carried + " from an Event of kind " + kind +
+                              "!  Call getKind() first to ensure that this does not occur");
+    };
+    const Event key(KeyboardEvent('a', KeyModifiers::NO_MODIFIERS));
+    EXPECT_DEATH(key.getMouseEvent(), halt("MouseEvent", "KEYBOARD_EVENT"));
+    EXPECT_DEATH(Event(TimerEvent(1)).getKeyboardEvent(), halt("KeyboardEvent", "TIMER_EVENT"));
+    EXPECT_DEATH(Event::windowClosed().getTimerEvent(), halt("TimerEvent", "WINDOW_CLOSED_EVENT"));
 }

@@ -1,5 +1,7 @@
 // A paint program. Drag with the left button to draw. Keys pick the colour (r red, g green,
 // b blue, k black, w white to rub out); c clears, s saves the picture as painting.png, Escape quits.
+// Keys and mouse events come in one stream, in the order they happened: a stroke keeps the colour
+// it was drawn in, however soon after it a key picks another.
 #include <Brindlewood.h>
 
 const Font HELP_FONT(Font::HELVETICA, 12);
@@ -16,9 +18,9 @@ int main() {
     int lastX = 0, lastY = 0;
 
     while (window.isOpen()) {
-        window.waitForAnyEvent();  // sleeps until a key, a mouse event, anything
-        while (!window.isKeyboardQueueEmpty()) {
-            int key = window.getKeyboardEvent().getValue();
+        Event event = window.waitForEvent();  // sleeps until a key, a mouse event, anything
+        if (event.getKind() == Event::KEYBOARD_EVENT) {
+            int key = event.getKeyboardEvent().getValue();
             if (key == 'r') brush.setColor(Color::RED);
             if (key == 'g') brush.setColor(Color::GREEN);
             if (key == 'b') brush.setColor(Color::BLUE);
@@ -31,12 +33,12 @@ int main() {
             if (key == 's') window.createImage(0, 0, window.getWidth(), window.getHeight()).save("painting.png", Image::PNG);
             if (key == NamedKey::ESCAPE) return 0;
         }
-        while (!window.isMouseQueueEmpty()) {
-            MouseEvent event = window.getMouseEvent();
-            MouseEvent::Event kind = event.getEvent();
-            int x = event.getX(), y = event.getY();
+        if (event.getKind() == Event::MOUSE_EVENT) {
+            MouseEvent mouse = event.getMouseEvent();
+            MouseEvent::Event kind = mouse.getEvent();
+            int x = mouse.getX(), y = mouse.getY();
             if (x < 0 || y < 0) continue;  // entering or leaving the window: no place to paint
-            if (kind == MouseEvent::BUTTON_DOWN_EVENT && event.getButton() == MouseEvent::LEFT_BUTTON)
+            if (kind == MouseEvent::BUTTON_DOWN_EVENT && mouse.getButton() == MouseEvent::LEFT_BUTTON)
                 drawing = true;
             else if (kind == MouseEvent::BUTTON_UP_EVENT)
                 drawing = false;

@@ -64,13 +64,13 @@ bool playNextLine(Window* window, EventSignal& signal, Tick tick, Asking asking)
 }
 
 // An empty queue plays the next line, then is looked at again.
-template <typename Event>
-bool isEmptyOnceLinePlayed(Window* window, EventQueue<Event>& queue, EventSignal& signal, Tick tick) {
+template <typename Queue>
+bool isEmptyOnceLinePlayed(Window* window, Queue& queue, EventSignal& signal, Tick tick) {
     return queue.isEmpty() && (!playNextLine(window, signal, tick, Asking::LOOKS) || queue.isEmpty());
 }
 
-template <typename Event>
-Event takeOrTellClosing(Window* window, EventQueue<Event>& queue, EventSignal& signal, Tick tick) {
+template <typename Queue, typename Event = typename Queue::value_type>
+Event takeOrTellClosing(Window* window, Queue& queue, EventSignal& signal, Tick tick) {
     sched_yield();
     Event event;
     do {
@@ -495,6 +495,15 @@ void Window::flushTimerQueue() {
     shared->timerqueue.flush();
 }
 void Window::autoFlushTimerQueue(bool on) { shared->timerqueue.setAutoFlush(on); }
+
+// A running timer's tick is an event of the stream too, so it may end the wait: Tick::WILL_DO.
+Event Window::waitForEvent(CallSite site) {
+    const CallerScope caller(site);
+    return takeOrTellClosing(this, shared->stream, shared->events, Tick::WILL_DO);
+}
+bool Window::pollEvent(Event& event) {
+    return !isEmptyOnceLinePlayed(this, shared->stream, shared->events, Tick::WILL_DO) && shared->stream.tryTake(event);
+}
 
 void Window::waitForAnyEvent(CallSite site) {
     const CallerScope caller(site);

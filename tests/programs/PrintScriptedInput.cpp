@@ -6,6 +6,8 @@
 //   full     as windows, with its first window in full screen
 //   frames   for frames until its window closes (50 at most), then prints the frames and the keys typed
 //   timer    for three ticks of a repeating timer, then for keyboard events
+//   stream   for events of any kind: takes them without waiting while there are any, then waits
+//            for the closing, then waits again (which ends it)
 #include <iostream>
 #include <string>
 
@@ -45,5 +47,11 @@ int main(int argc, char** argv) {
         first.startTimer(10);
         for (int tick = 0; tick < 3; ++tick) std::cout << first.waitForTimerEvent() << '\n';
         printUntilClosed("", [&] { return first.waitForKeyboardEvent(); });
+    }
+    if (mode == "stream") {
+        for (Event event; first.pollEvent(event);) std::cout << event << '\n';
+        std::cout << first.waitForEvent() << '\n';
+        first.waitForEvent();
+        std::cout << "still running after a second wait on a closed window\n";
     }
 }
