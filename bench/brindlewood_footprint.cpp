@@ -105,7 +105,8 @@ Outcome inChild(const std::function<void(int)>& work) {
     std::ifstream written(reports);
     for (std::string line, before; outcome.said.empty() && std::getline(written, line); before = line) {
         const std::size_t why = line.find("\": ");
-        if (line.rfind("  File \"", 0) == 0 && why != std::string::npos) outcome.said = "halted: " + line.substr(why + 3);
+        if (line.rfind("  File \"", 0) == 0 && why != std::string::npos)
+            outcome.said = "halted: " + line.substr(why + 3);
         if (line.rfind("FATAL ERROR", 0) == 0 && !before.empty()) outcome.said = "halted: " + before;
     }
     if (outcome.said.empty() && WIFSIGNALED(status)) outcome.said = strsignal(WTERMSIG(status));
@@ -219,18 +220,21 @@ void measureFiles() {
          greyJpeg(16384, 64, 3, 32, 16384, 128 << 10)},
         {"PNG, one bit a pixel, one colour", "16384 x 16384", Image::PNG, blankOneBitPng(16384)},
     };
-    std::printf("| file | bytes | declares | load: outcome | time | peak memory | checkImage | time | peak memory |\n");
+    std::printf(
+        "Small files:\n\n| file | bytes | declares | load: outcome | time | peak memory | checkImage | time | "
+        "peak memory |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
     for (const HostileFile& file : files) {
-        const std::string path = "/tmp/brindlewood_footprint-" + std::to_string(getpid()) +
-                                 (file.type == Image::JPEG ? ".jpg" : ".png");
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.bytes.data()),
-                                                     static_cast<std::streamsize>(file.bytes.size()));
+        const std::string path =
+            "/tmp/brindlewood_footprint-" + std::to_string(getpid()) + (file.type == Image::JPEG ? ".jpg" : ".png");
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
         const Outcome load = inChild([&](int out) {
             const Image picture(path, file.type);
             say(out, "loaded " + std::to_string(picture.getWidth()) + " x " + std::to_string(picture.getHeight()));
         });
-        const Outcome check = inChild([&](int out) { say(out, Image::checkImage(path, file.type) ? "true" : "false"); });
+        const Outcome check =
+            inChild([&](int out) { say(out, Image::checkImage(path, file.type) ? "true" : "false"); });
         std::printf("| %s | %zu | %s | %s | %s | %s | %s | %s | %s |\n", file.name.c_str(), file.bytes.size(),
                     file.declares.c_str(), load.said.c_str(), seconds(load.seconds).c_str(),
                     megabytes(load.peakKilobytes).c_str(), check.said.c_str(), seconds(check.seconds).c_str(),
@@ -266,7 +270,7 @@ void measureAnimation(int turns) {
             if (resident > ANIMATION_STOP_KB) return;
         }
     });
-    std::printf("| turns | resident memory | time |\n|---|---|---|\n%s", outcome.said.c_str());
+    std::printf("\nThe animation:\n\n| turns | resident memory | time |\n|---|---|---|\n%s", outcome.said.c_str());
     std::printf("\nPeak resident memory %s, %s in all.\n", megabytes(outcome.peakKilobytes).c_str(),
                 seconds(outcome.seconds).c_str());
 }
@@ -276,7 +280,7 @@ void measureAnimation(int turns) {
 // Each a circle (a square box, the radius half its side) whose top-left quarter crosses the
 // 400 by 300 window's middle, drawn filled and then outlined, and read back.
 void measureRoundedRectangles() {
-    std::printf("| radius | outcome | time | peak memory |\n|---|---|---|---|\n");
+    std::printf("\nRounded rectangles:\n\n| radius | outcome | time | peak memory |\n|---|---|---|---|\n");
     for (const int radius : {1000000, 100000000, INT_MAX}) {
         const Outcome outcome = inChild([radius](int out) {
             // The box: from where the arc passes (200, 150) at 45 degrees, as far as int allows.
@@ -287,8 +291,8 @@ void measureRoundedRectangles() {
             try {
                 window.drawRoundedRectangleFilled(Style::BLUE, int(left), int(top), int(left + side), int(top + side),
                                                   radius);
-                window.drawRoundedRectangleOutline(Style::RED, int(left), int(top), int(left + side),
-                                                   int(top + side), radius);
+                window.drawRoundedRectangleOutline(Style::RED, int(left), int(top), int(left + side), int(top + side),
+                                                   radius);
                 window.readPixel(0, 0);
                 say(out, "drawn");
             } catch (const std::bad_alloc&) {
