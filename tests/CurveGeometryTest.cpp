@@ -576,12 +576,13 @@ TEST(PolygonChecks, ConvexPolygonsTurnOneWayOnceRound) {
 // A corner's steps are traced only where they can reach what is seen, whatever the radius; there
 // the polygon covers what the polygon of every step does.
 TEST(RoundedRectangleCorners, AHugeRadiusTakesPointsOnlyWithinReachAndCoversTheSame) {
-    const PixelArea window{0, 0, 400, 300}, reach{-3, -3, 403, 303}, everywhere{INT64_MIN, INT64_MIN, INT64_MAX,
-                                                                                  INT64_MAX};
+    const PixelArea window{0, 0, 400, 300}, reach{-3, -3, 403, 303},
+        everywhere{INT64_MIN, INT64_MIN, INT64_MAX, INT64_MAX};
     // Square boxes whose corners make one circle crossing the window's middle.
     for (const int radius : {100000, 1000000, 2147483647}) {
         const int r = std::min(radius, 1 << 30), left = 200 - static_cast<int>(r * (1 - M_SQRT1_2)), top = left - 50;
-        const std::vector<PolygonPoint> traced = roundedRectangleCorners(left, top, left + 2 * r, top + 2 * r, r, reach);
+        const std::vector<PolygonPoint> traced =
+            roundedRectangleCorners(left, top, left + 2 * r, top + 2 * r, r, reach);
         EXPECT_LT(traced.size(), 1000u) << radius;
         if (radius > 1000000) continue;  // too many steps to trace every one
         EXPECT_EQ(covered(traced, window),

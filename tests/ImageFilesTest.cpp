@@ -1084,7 +1084,8 @@ TEST_F(BigInputTest, PicturesDeclaringMoreThanTheLimitHaltBeforeDecoding) {
     for (auto [width, height] : sizes) {
         const std::string declared = std::to_string(width) + " by " + std::to_string(height) + " pixels";
         const std::tuple<std::string, Image::Type, Bytes> files[] = {
-            {"big.png", Image::PNG, pngDeclaring(width, height)}, {"big.jpg", Image::JPEG, jpegDeclaring(width, height)}};
+            {"big.png", Image::PNG, pngDeclaring(width, height)},
+            {"big.jpg", Image::JPEG, jpegDeclaring(width, height)}};
         for (const auto& [name, type, file] : files) {
             writeFile(path(name), file);
             EXPECT_EXIT(
@@ -1113,8 +1114,8 @@ TEST_F(BigInputTest, ArithmeticJpegDeclaringMoreThanTheLimitCostsOnlyAFewMegabyt
 // Small files declaring large pictures, as a fuzzer found them taking gigabytes and seconds: each
 // is refused from its header, or as libjpeg starts the scan past the limit, or it loads.
 TEST_F(BigInputTest, FilesMayHoldOnlyPicturesInProportionToTheirSize) {
-    writePng(path("blank.png"), PngPicture(16384, 16384, PNG_COLOR_TYPE_GRAY,
-                                           std::vector<Bytes>(16384, Bytes(16384 / 8, 0)), 1));
+    writePng(path("blank.png"),
+             PngPicture(16384, 16384, PNG_COLOR_TYPE_GRAY, std::vector<Bytes>(16384, Bytes(16384 / 8, 0)), 1));
     const Bytes oneScan = arithmeticGreyDeclaring(16384, 16384, 1, Scans::ONE);
     const Bytes progressive = arithmeticGreyDeclaring(16384, 16384, 3, Scans::PROGRESSIVE);
     const Bytes oneBit = readFile(path("blank.png"));
@@ -1179,10 +1180,10 @@ protected:
     // Saving picture as name halts with the report of a failed write.
     void expectSaveHalts(const Image& picture, const std::string& name) {
         const Image::Type type = name.substr(name.size() - 3) == "jpg" ? Image::JPEG : Image::PNG;
-        EXPECT_EXIT(
-            picture.save(path(name), type), KilledBySignal(SIGABRT),
-            "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file") +
-                detailPattern("File \"" + path(name) + "\": not written in full: the disk may be full") + "$");
+        EXPECT_EXIT(picture.save(path(name), type), KilledBySignal(SIGABRT),
+                    "^" +
+                        reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file") +
+                        detailPattern("File \"" + path(name) + "\": not written in full: the disk may be full") + "$");
     }
 
     bool mounted = false;

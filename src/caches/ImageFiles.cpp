@@ -216,9 +216,9 @@ constexpr unsigned long long SMALL_FILE_BYTES = 2048;
 // if not, why, for the line beneath the report. Asked before any memory is taken for the picture.
 bool mayHold(std::FILE* file, unsigned long width, unsigned long height, std::string& why) {
     struct stat status {};
-    const unsigned long long bytes =
-        fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) ? static_cast<unsigned long long>(status.st_size)
-                                                                       : 0;
+    const unsigned long long bytes = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode)
+                                         ? static_cast<unsigned long long>(status.st_size)
+                                         : 0;
     const unsigned long long pixels = static_cast<unsigned long long>(width) * height;
     const std::string declared = std::to_string(width) + " by " + std::to_string(height) + " pixels: more than ";
     if (pixels > Image::MAX_PIXELS)

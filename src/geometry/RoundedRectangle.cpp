@@ -27,8 +27,8 @@ void append(std::vector<PolygonPoint>& points, const PolygonPoint& p) {
 // Whether the box with corners a and b meets reach: a quarter circle runs one way in x and in y,
 // so its points between two steps lie in the box of those steps' points.
 bool reaches(const PolygonPoint& a, const PolygonPoint& b, const PixelArea& reach) {
-    return std::max(a.x, b.x) >= reach.left && std::min(a.x, b.x) <= reach.right &&
-           std::max(a.y, b.y) >= reach.top && std::min(a.y, b.y) <= reach.bottom;
+    return std::max(a.x, b.x) >= reach.left && std::min(a.x, b.x) <= reach.right && std::max(a.y, b.y) >= reach.top &&
+           std::min(a.y, b.y) <= reach.bottom;
 }
 
 // Appends the points of steps first + 1 to last; the caller has appended first's.

@@ -188,7 +188,8 @@ void Window::drawRoundedRectangleFilled(const Style& style, int x1, int y1, int 
     const CallerScope caller(site);
     if (!isDrawableRadius(radius, "drawRoundedRectangleFilled")) return;
     if (radius == 0) return drawRectangleFilled(style, x1, y1, x2, y2);
-    CommandQueue::push(DaemonCommand(this, command::Draw{style, command::RoundedRectangleFilled{x1, y1, x2, y2, radius}}));
+    CommandQueue::push(
+        DaemonCommand(this, command::Draw{style, command::RoundedRectangleFilled{x1, y1, x2, y2, radius}}));
 }
 void Window::drawRoundedRectangleOutline(const Style& style, int x1, int y1, int x2, int y2, int radius,
                                          CallSite site) {

@@ -375,9 +375,7 @@ struct Drawing {
     void operator()(const command::RectangleOutline& c) const {
         lineLoop({{c.x1, c.y1}, {c.x2, c.y1}, {c.x2, c.y2}, {c.x1, c.y2}});
     }
-    void operator()(const command::RoundedRectangleOutline& c) const {
-        outlinePolygon(roundedCorners(c, style, area));
-    }
+    void operator()(const command::RoundedRectangleOutline& c) const { outlinePolygon(roundedCorners(c, style, area)); }
     void operator()(const command::CircleFilled& c) const { drawCircle(c.x, c.y, c.radius, Rendering::FILLED, area); }
     void operator()(const command::CircleOutline& c) const { drawCircle(c.x, c.y, c.radius, outline, area); }
     void operator()(const command::EllipseFilled& c) const { drawEllipse(c, Rendering::FILLED, area); }
@@ -426,7 +424,8 @@ namespace {
 // run of triangles being drawn. Any other is filled row by row with the pixels those triangles had
 // (on a sample exactly on an edge, as llvmpipe has them, see geometry/PolygonRaster.h), and where
 // its edges cross, by the odd rule, in the run of rectangles.
-void fillPolygon(const std::vector<PolygonPoint>& corners, const Style& style, RendererStatics::RendererWindow& window) {
+void fillPolygon(const std::vector<PolygonPoint>& corners, const Style& style,
+                 RendererStatics::RendererWindow& window) {
     if (isConvex(corners)) {
         Renderer::begin(window, style, command::Batch::TRIANGLES);
         for (std::size_t k = 1; k + 1 < corners.size(); ++k)
