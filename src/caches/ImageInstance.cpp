@@ -63,10 +63,7 @@ UploadedPictures& uploaded() { return *Globals<UploadedPictures>::impl(); }
 // end.
 constexpr std::size_t SPARE_TEXTURES = 8;
 
-bool isLive(int handle) {
-    const auto found = cache().instances.find(handle);
-    return found != cache().instances.end() && found->second;
-}
+bool isLive(int handle) { return cache().instances.count(handle) > 0; }
 
 // A texture for a picture new to the context, bound: a spare of the size wanted where there is one,
 // or a new texture. Spares beyond SPARE_TEXTURES are let go of, the least recently drawn first.
