@@ -580,7 +580,8 @@ TEST(RoundedRectangleCorners, AHugeRadiusTakesPointsOnlyWithinReachAndCoversTheS
         everywhere{INT64_MIN, INT64_MIN, INT64_MAX, INT64_MAX};
     // Square boxes whose corners make one circle crossing the window's middle.
     for (const int radius : {100000, 1000000, 2147483647}) {
-        const int r = std::min(radius, 1 << 30), left = 200 - static_cast<int>(r * (1 - M_SQRT1_2)), top = left - 50;
+        const int r = std::min(radius, (1 << 30) - 1), left = 200 - static_cast<int>(r * (1 - M_SQRT1_2)),
+                  top = left - 50;
         const std::vector<PolygonPoint> traced =
             roundedRectangleCorners(left, top, left + 2 * r, top + 2 * r, r, reach);
         EXPECT_LT(traced.size(), 1000u) << radius;
