@@ -1,53 +1,20 @@
-// DirectGL: the child process that draws the scenes straight into a toolkit window of its own,
-// and the parent's side of the pipes that ask it for timed drawings.
+// DirectGL: the child process that draws the scenes straight into a toolkit window of its own.
 #include "DirectGL.h"
 
 #include "TextAndPictures.h"
+#include "Yardstick.h"
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
-#include <signal.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
+#include <string>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct Request {
-    int scene;
-    int path;
-    int flip;
-};
-
-constexpr std::size_t RENDERER_NAME_SIZE = 256;
-
-// Moves size bytes through a pipe, however the kernel splits them; false if the other end is gone.
-template <typename Byte, typename Transfer>
-bool transferFully(Byte* bytes, std::size_t size, Transfer transfer) {
-    while (size > 0) {
-        const ssize_t moved = transfer(bytes, size);
-        if (moved <= 0) return false;
-        bytes += moved;
-        size -= static_cast<std::size_t>(moved);
-    }
-    return true;
-}
-
-bool readFully(int fd, void* data, std::size_t size) {
-    return transferFully(static_cast<char*>(data), size, [fd](char* at, std::size_t n) { return read(fd, at, n); });
-}
-
-bool writeFully(int fd, const void* data, std::size_t size) {
-    return transferFully(static_cast<const char*>(data), size,
-                         [fd](const char* at, std::size_t n) { return write(fd, at, n); });
-}
 
 // Vertices for one glDrawArrays call: x, y and an RGBA colour each.
 class Batch {
@@ -68,9 +35,11 @@ private:
     std::vector<GLubyte> rgba;
 };
 
-// A scene as three arrays, one per kind of geometry; circles and polygons become triangles.
+// A scene as three arrays, one per kind of geometry; circles and polygons become triangles. The
+// lines are drawn in the width of the scene's last line: a scene's lines share theirs.
 struct SceneArrays {
     Batch points, lines, triangles;
+    GLfloat lineWidth = 1;
 
     explicit SceneArrays(const Scene& scene) {
         constexpr double PI = 3.14159265358979323846;
@@ -81,6 +50,7 @@ struct SceneArrays {
                 case Kind::LINE:
                     lines.add(s.x1, s.y1, c);
                     lines.add(s.x2, s.y2, c);
+                    lineWidth = static_cast<GLfloat>(s.style.getLineWidth());
                     break;
                 case Kind::CIRCLE:
                     // The slices of the quadric's disk: its angles start on +y.
@@ -102,12 +72,16 @@ struct SceneArrays {
 
     void draw() const {
         points.draw(GL_POINTS);
+        glLineWidth(lineWidth);
         lines.draw(GL_LINES);
+        glLineWidth(1);
         triangles.draw(GL_TRIANGLES);
     }
 };
 
 void drawImmediately(const Scene& scene, GLUquadric* disk) {
+    // Set only when it changes, as a program would, and 1 again at the end, as every drawing finds it.
+    int lineWidth = 1;
     for (const Shape& s : scene.shapes) {
         const Color c = s.style.getColor();
         glColor4ub(c.getRed(), c.getGreen(), c.getBlue(), c.getAlpha());
@@ -118,6 +92,10 @@ void drawImmediately(const Scene& scene, GLUquadric* disk) {
                 glEnd();
                 break;
             case Kind::LINE:
+                if (s.style.getLineWidth() != lineWidth) {
+                    lineWidth = s.style.getLineWidth();
+                    glLineWidth(static_cast<GLfloat>(lineWidth));
+                }
                 glBegin(GL_LINES);
                 glVertex2i(s.x1, s.y1);
                 glVertex2i(s.x2, s.y2);
@@ -137,6 +115,7 @@ void drawImmediately(const Scene& scene, GLUquadric* disk) {
             default: break;  // text and pictures: see DirectTextAndPictures.cpp
         }
     }
+    if (lineWidth != 1) glLineWidth(1);
 }
 
 bool exposed = false;
@@ -169,69 +148,24 @@ void openWindow() {
     glFinish();
 }
 
-[[noreturn]] void serve(const std::vector<Scene>& scenes, int requests, int replies) {
+}  // namespace
+
+void DirectGL::serve(const std::vector<Scene>& scenes, int requests, int replies) {
     prctl(PR_SET_NAME, "direct_gl");  // so that profiles tell it from the library's threads
     openWindow();
     std::vector<SceneArrays> arrays(scenes.begin(), scenes.end());
     prepareDirectTextAndPictures();
     GLUquadric* disk = gluNewQuadric();
-    char renderer[RENDERER_NAME_SIZE] = {};
-    std::snprintf(renderer, sizeof renderer, "%s, OpenGL %s", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-                  reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-    bool serving = writeFully(replies, renderer, sizeof renderer);
-    Request request{};
-    while (serving && readFully(requests, &request, sizeof request)) {
-        const Clock::time_point start = Clock::now();
-        if (isTextOrPictures(scenes[request.scene]))
-            drawTextAndPicturesDirectly(scenes[request.scene]);
-        else if (request.path == DirectGL::IMMEDIATE)
-            drawImmediately(scenes[request.scene], disk);
+    const std::string renderer = std::string(reinterpret_cast<const char*>(glGetString(GL_RENDERER))) + ", OpenGL " +
+                                 reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    serveDrawings(requests, replies, renderer, [&](int scene, int path, bool flip) {
+        if (isTextOrPictures(scenes[scene]))
+            drawTextAndPicturesDirectly(scenes[scene]);
+        else if (path == IMMEDIATE)
+            drawImmediately(scenes[scene], disk);
         else
-            arrays[request.scene].draw();
-        if (request.flip) glutSwapBuffers();
+            arrays[scene].draw();
+        if (flip) glutSwapBuffers();
         glFinish();
-        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        serving = writeFully(replies, &seconds, sizeof seconds);
-    }
-    // Straight out: the parent's exit handlers, copied into this process, are not ours to run.
-    _exit(0);
-}
-
-}  // namespace
-
-DirectGL::DirectGL(const std::vector<Scene>& scenes) {
-    // A child that has died makes a request fail instead of killing this process.
-    signal(SIGPIPE, SIG_IGN);
-    int down[2], up[2];
-    if (pipe(down) != 0) return;
-    if (pipe(up) != 0) {
-        close(down[0]);
-        close(down[1]);
-        return;
-    }
-    child = fork();
-    if (child == 0) {
-        close(down[1]);
-        close(up[0]);
-        serve(scenes, down[0], up[1]);
-    }
-    close(down[0]);
-    close(up[1]);
-    requests = down[1];
-    replies = up[0];
-    char name[RENDERER_NAME_SIZE] = {};
-    if (child > 0 && readFully(replies, name, sizeof name)) renderer.assign(name, strnlen(name, sizeof name));
-}
-
-DirectGL::~DirectGL() {
-    close(requests);  // the child sees the end of its requests and exits
-    close(replies);
-    if (child > 0) waitpid(child, nullptr, 0);
-}
-
-double DirectGL::secondsToDraw(int scene, Path path, bool flip) {
-    const Request request{scene, path, flip ? 1 : 0};
-    double seconds = -1;
-    if (!writeFully(requests, &request, sizeof request) || !readFully(replies, &seconds, sizeof seconds)) return -1;
-    return seconds;
+    });
 }

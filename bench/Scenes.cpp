@@ -12,6 +12,9 @@ namespace {
 constexpr double PI = 3.14159265358979323846;
 constexpr int LINE_LENGTH = 300;
 constexpr int HEXAGON_RADIUS = 12;
+constexpr int POLYGON_CORNERS = 6;
+constexpr int RANDOM_POLYGON_NEAREST = 10;
+constexpr int RANDOM_POLYGON_FARTHEST = 30;
 constexpr int MODEL_COLUMNS = 80;
 constexpr int MODEL_ROWS = 50;
 constexpr int MODEL_FACES = 4000;
@@ -40,6 +43,31 @@ Shape point(Kind kind, int index, int x, int y) { return {kind, paletteStyle(ind
 
 Shape line(int index, int x1, int y1, int x2, int y2) {
     return {Kind::LINE, paletteStyle(index), x1, y1, x2, y2, {}, {}};
+}
+
+// Where a polygon's corner lies from its centre.
+struct Corner {
+    double angle;
+    int radius;
+};
+
+// Polygons of POLYGON_CORNERS about random centres at least margin pixels inside the window, corner k
+// where place(random, k) says.
+template <typename Place>
+Scene polygonsAbout(const std::string& name, unsigned seed, int count, int margin, Place place) {
+    Random random(seed);
+    Scene scene{name, {}};
+    for (int i = 0; i < count; ++i) {
+        const Point centre = random.pointInside(margin);
+        Shape polygon = point(Kind::POLYGON, i, centre.x, centre.y);
+        for (int k = 0; k < POLYGON_CORNERS; ++k) {
+            const Corner corner = place(random, k);
+            polygon.xs.push_back(centre.x + static_cast<int>(std::lround(corner.radius * std::cos(corner.angle))));
+            polygon.ys.push_back(centre.y + static_cast<int>(std::lround(corner.radius * std::sin(corner.angle))));
+        }
+        scene.shapes.push_back(polygon);
+    }
+    return scene;
 }
 
 // Shapes of one kind at random points at least margin pixels inside the window.
@@ -91,17 +119,22 @@ Scene lineScene(int count) {
 }
 
 Scene hexagonScene(int count) {
-    Random random(4);
-    Scene scene{"`drawPolygonFilled`, hexagon", {}};
-    for (int i = 0; i < count; ++i) {
-        const Point centre = random.pointInside(HEXAGON_RADIUS);
-        Shape hexagon = point(Kind::POLYGON, i, centre.x, centre.y);
-        for (int k = 0; k < 6; ++k) {
-            hexagon.xs.push_back(centre.x + static_cast<int>(std::lround(HEXAGON_RADIUS * std::cos(k * PI / 3))));
-            hexagon.ys.push_back(centre.y + static_cast<int>(std::lround(HEXAGON_RADIUS * std::sin(k * PI / 3))));
-        }
-        scene.shapes.push_back(hexagon);
-    }
+    return polygonsAbout("`drawPolygonFilled`, hexagon", 4, count, HEXAGON_RADIUS,
+                         [](Random&, int k) { return Corner{k * PI / 3, HEXAGON_RADIUS}; });
+}
+
+Scene randomPolygonScene(int count) {
+    return polygonsAbout("`drawPolygonFilled`, random 6 corners", 8, count, RANDOM_POLYGON_FARTHEST, [](Random& random, int k) {
+        // Kept off the sixth's borders so that no two corners round to one point.
+        const double angle = 2 * PI * (k + random.within(10, 90) / 100.0) / POLYGON_CORNERS;
+        return Corner{angle, random.within(RANDOM_POLYGON_NEAREST, RANDOM_POLYGON_FARTHEST)};
+    });
+}
+
+Scene wideLineScene(int count) {
+    Scene scene = lineScene(count);
+    scene.name += ", " + std::to_string(WIDE_LINE_WIDTH) + " pixels wide";
+    for (Shape& shape : scene.shapes) shape.style.setLineWidth(WIDE_LINE_WIDTH);
     return scene;
 }
 
@@ -137,7 +170,7 @@ Scene modelScene() {
 }
 
 Scene plotScene() {
-    Scene scene{"full-window plot", {}};
+    Scene scene{"full-window plot", {}, true};
     for (int y = 0; y < HEIGHT; ++y)
         for (int x = 0; x < WIDTH; ++x) {
             Style style = Style::BLACK;
@@ -145,6 +178,11 @@ Scene plotScene() {
             scene.shapes.push_back({Kind::PIXEL, style, x, y, 0, 0, {}, {}});
         }
     return scene;
+}
+
+std::vector<Scene> shapeScenes(int count) {
+    return {pixelScene(count),         circleScene(count),   lineScene(count), hexagonScene(count),
+            randomPolygonScene(count), wideLineScene(count), modelScene(),     plotScene()};
 }
 
 BigPolygon starPolygon(int corners) {

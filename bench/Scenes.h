@@ -8,9 +8,12 @@
 
 #include "Brindlewood.h"
 
+// Shapes in each scene of one kind of shape.
+constexpr int PRIMITIVES = 20000;
 constexpr int WIDTH = 700;
 constexpr int HEIGHT = 500;
 constexpr int CIRCLE_RADIUS = 4;
+constexpr int WIDE_LINE_WIDTH = 3;
 // A filled circle drawn with OpenGL directly: a disk of 16 slices, round at this size.
 constexpr int CIRCLE_SLICES = 16;
 
@@ -29,6 +32,8 @@ struct Shape {
 struct Scene {
     std::string name;  // as the tables show it
     std::vector<Shape> shapes;
+    // Every pixel of the window once: a program that can draws it as one picture.
+    bool wholeFrame = false;
 };
 
 // A thousand colours, none of them the white background: consecutive shapes never share one, so
@@ -43,12 +48,20 @@ Scene circleScene(int count);
 Scene lineScene(int count);
 // Filled regular hexagons of radius 12 at random centres.
 Scene hexagonScene(int count);
+// Filled polygons of 6 corners about random centres, each corner at a random angle within its sixth
+// of the turn and 10 to 30 pixels out: simple polygons, nearly half of them concave, their centres filled.
+Scene randomPolygonScene(int count);
+// The lines of lineScene, WIDE_LINE_WIDTH pixels wide.
+Scene wideLineScene(int count);
 // A mesh as the editor redraws it: three lines per face, then a filled circle of CIRCLE_RADIUS per
 // vertex; 4,000 small triangles over 4,000 vertices spread across the window.
 Scene modelScene();
 // Every pixel of the window once, row by row, in a repeating gradient: no two neighbours share a
 // colour.
 Scene plotScene();
+// The workloads of shapes above, count of each kind (the editor's and the plot's are fixed), in the
+// order that every program of the benchmark numbers them: the plot last, the editor's just before.
+std::vector<Scene> shapeScenes(int count);
 
 // One polygon of many corners, drawn by one call, and a pixel it must have drawn (none if probeX
 // is negative).

@@ -1,15 +1,15 @@
 // brindlewood_bench: what users draw, timed through Window with automatic page flipping off and
 // on, against the same shapes drawn by a one-thread OpenGL loop and as one vertex array in a child
-// process, all in one sitting. Prints Markdown tables ready to paste into README.md. Run it on a
-// display (see README.md):
+// process, and by the rival libraries in children of their own, all in one sitting. Prints
+// Markdown tables ready to paste into README.md. Run it on a display (see README.md):
 //
-//     brindlewood_bench [--rounds N] [--only NAME]
+//     brindlewood_bench [--rounds N] [--only NAME] [--cpu]
 //
 // Each figure is a median over N rounds (default 7) after one warm-up round. A round times every
 // path of a workload back to back, so a change in the machine's load touches all paths alike;
 // the ratios in brackets are the lowest and highest of the rounds. --only keeps the workloads
 // whose name contains NAME, and skips the full-window plot, the big polygons and the animation
-// unless NAME is in their names.
+// unless NAME is in their names. --cpu adds the rivals' table in processor time.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -19,7 +19,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -29,12 +32,12 @@
 #include "DirectGL.h"
 #include "Scenes.h"
 #include "TextAndPictures.h"
+#include "Yardstick.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int PRIMITIVES = 20000;
 constexpr int PLOT_ROUNDS = 3;
 constexpr int BIG_POLYGON_ROUNDS = 3;
 constexpr int ROUND_TRIPS_PER_ROUND = 300;
@@ -50,11 +53,28 @@ constexpr int SPRITES = 10000;
 constexpr int PICTURE_FRAMES = 200;  // a round of 20 was decided by one late swap
 const std::string DISCS = "bouncing discs";
 
-enum Path { DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF, AUTOFLIP_ON, PATH_COUNT };
+enum Path { DIRECT, VERTEX_ARRAY, SDL2_SOFTWARE, SFML, AUTOFLIP_OFF, AUTOFLIP_ON, PATH_COUNT };
+const char* const PATH_TITLES[PATH_COUNT] = {"direct GL",          "vertex array",         "SDL2 software, SDL2_gfx",
+                                             "SFML, one VertexArray", "Window, autoflip off", "Window, autoflip on"};
+// What a user of each library would write instead of Window.
+const std::vector<Path> RIVALS = {DIRECT, SDL2_SOFTWARE, SFML};
+bool throughWindow(Path path) { return path == AUTOFLIP_OFF || path == AUTOFLIP_ON; }
 
-// One timed drawing, with the context switches of this process's threads meanwhile.
+// The rivals' programs, built beside this one when their libraries were found.
+struct RivalProgram {
+    Path path;
+    const char* name;
+};
+const RivalProgram RIVAL_PROGRAMS[] = {{SDL2_SOFTWARE, "rival_sdl2"}, {SFML, "rival_sfml"}};
+
+// One timed drawing, with the processor time it took and the context switches of this process's
+// threads meanwhile.
 struct Timing {
     double seconds = 0;
+    // The path's own processor time: a child's, all its threads; for Window this whole process's
+    // (the program's thread, the renderer and the GL driver's threads), as a child's covers the same.
+    double cpuSeconds = 0;
+    double rendererCpuSeconds = 0;  // Window: the renderer's thread alone
     long voluntarySwitches = 0;
     long involuntarySwitches = 0;
 };
@@ -98,20 +118,45 @@ double processCpuSeconds(pid_t pid) {
     return ticksToSeconds(user + system);
 }
 
+double clockSeconds(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+// The renderer's thread, by the name it gives itself; 0 if no thread of this process has it.
+pid_t rendererThread() {
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        if (name == "brindlewood") return static_cast<pid_t>(std::stol(task.path().filename().string()));
+    }
+    return 0;
+}
+
+// The processor-time clock of a thread of this process, made from its id as Linux's
+// pthread_getcpuclockid makes it (a per-thread clock of the scheduler's time).
+clockid_t threadCpuClock(pid_t thread) { return static_cast<clockid_t>(~static_cast<unsigned>(thread) << 3 | 6u); }
+
 // How many cores other work (other programs, the X server) kept busy while the benchmark ran: the
 // load average lags by a minute, this does not.
 class OtherLoad {
 public:
-    explicit OtherLoad(pid_t child) : child(child) {}
+    explicit OtherLoad(std::vector<pid_t> children) : children(std::move(children)) {}
     double coresSinceStart() const {
         const double wall = std::chrono::duration<double>(Clock::now() - start).count();
         return (machineBusySeconds() - busyAtStart - (ours() - oursAtStart)) / wall;
     }
 
 private:
-    double ours() const { return processCpuSeconds(getpid()) + processCpuSeconds(child); }
+    double ours() const {
+        double seconds = processCpuSeconds(getpid());
+        for (pid_t child : children) seconds += processCpuSeconds(child);
+        return seconds;
+    }
 
-    pid_t child;
+    std::vector<pid_t> children;
     Clock::time_point start = Clock::now();
     double busyAtStart = machineBusySeconds();
     double oursAtStart = ours();
@@ -147,16 +192,19 @@ void drawShape(Window& window, const Shape& s) {
 
 // From the first call until the renderer has drawn the last: a readPixel answers only after
 // every command queued before it has been executed.
-Timing timeThroughWindow(Window& window, const Scene& scene, bool flip) {
+Timing timeThroughWindow(Window& window, const Scene& scene, bool flip, clockid_t rendererClock) {
     window.readPixel(0, 0);  // nothing earlier is still queued
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
+    const double cpuStart = clockSeconds(CLOCK_PROCESS_CPUTIME_ID), rendererStart = clockSeconds(rendererClock);
     const Clock::time_point start = Clock::now();
     for (const Shape& shape : scene.shapes) drawShape(window, shape);
     if (flip) window.flipPage();
     window.readPixel(0, 0);
     Timing timing;
     timing.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    timing.cpuSeconds = clockSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart;
+    timing.rendererCpuSeconds = clockSeconds(rendererClock) - rendererStart;
     getrusage(RUSAGE_SELF, &after);
     timing.voluntarySwitches = after.ru_nvcsw - before.ru_nvcsw;
     timing.involuntarySwitches = after.ru_nivcsw - before.ru_nivcsw;
@@ -185,13 +233,16 @@ struct Measurement {
     const Scene* scene;
     std::array<std::vector<Timing>, PATH_COUNT> runs;
 
-    std::vector<double> seconds(Path path) const {
+    bool measured(Path path) const { return !runs[path].empty(); }
+    // The median of the runs' wall-clock seconds, or of another of their times.
+    double medianSeconds(Path path, double Timing::*time = &Timing::seconds) const {
         std::vector<double> values;
-        for (const Timing& t : runs[path]) values.push_back(t.seconds);
-        return values;
+        for (const Timing& t : runs[path]) values.push_back(t.*time);
+        return median(values);
     }
-    double medianSeconds(Path path) const { return median(seconds(path)); }
-    double callsPerSecond(Path path) const { return scene->shapes.size() / medianSeconds(path); }
+    double callsPerSecond(Path path, double Timing::*time = &Timing::seconds) const {
+        return scene->shapes.size() / medianSeconds(path, time);
+    }
     // Switches per 1,000 calls, the median of the runs.
     double switchesPerThousand(Path path, long Timing::*switches) const {
         std::vector<double> values;
@@ -200,28 +251,51 @@ struct Measurement {
     }
     // How many times faster `faster` draws than `slower`: the ratio of the medians, then the lowest
     // and highest of the rounds, each round's paths having run back to back.
-    std::string speedRatio(Path faster, Path slower) const {
+    std::string speedRatio(Path faster, Path slower) const { return speedRatio(faster, {slower}, &Timing::seconds); }
+    // The same against the fastest of the given paths that were measured: its median, and in each
+    // round the fastest of that round.
+    std::string speedRatio(Path faster, const std::vector<Path>& others, double Timing::*time) const {
+        const std::vector<Path> rivals = measuredOf(others);
+        if (rivals.empty() || !measured(faster)) return "";
         std::vector<double> perRound;
-        for (std::size_t r = 0; r < runs[faster].size() && r < runs[slower].size(); ++r)
-            perRound.push_back(runs[slower][r].seconds / runs[faster][r].seconds);
+        for (std::size_t r = 0; r < runs[faster].size(); ++r) {
+            double best = runs[rivals[0]][r].*time;
+            for (Path rival : rivals) best = std::min(best, runs[rival][r].*time);
+            perRound.push_back(best / (runs[faster][r].*time));
+        }
         const auto [low, high] = std::minmax_element(perRound.begin(), perRound.end());
-        return format("%.2f", medianSeconds(slower) / medianSeconds(faster)) + format(" (%.2f", *low) +
-               format("-%.2f)", *high);
+        return format("%.2f", medianSeconds(fastest(rivals, time), time) / medianSeconds(faster, time)) +
+               format(" (%.2f", *low) + format("-%.2f)", *high);
+    }
+    // The path of the lowest median time among those given that were measured.
+    Path fastest(const std::vector<Path>& paths, double Timing::*time) const {
+        const std::vector<Path> candidates = measuredOf(paths);
+        return *std::min_element(candidates.begin(), candidates.end(),
+                                 [&](Path a, Path b) { return medianSeconds(a, time) < medianSeconds(b, time); });
+    }
+    std::vector<Path> measuredOf(const std::vector<Path>& paths) const {
+        std::vector<Path> kept;
+        for (Path path : paths)
+            if (measured(path)) kept.push_back(path);
+        return kept;
     }
 };
 
 class Bench {
 public:
-    Bench(DirectGL& direct, Window& window) : direct(direct), window(window) {}
+    // The children draw the paths that are not Window's; a path whose child is missing is skipped.
+    Bench(const std::array<Yardstick*, PATH_COUNT>& children, Window& window, pid_t renderer)
+        : children(children), window(window), rendererClock(threadCpuClock(renderer)) {}
 
     // Times the scene once along each path given, in reverse order every other round so that no
     // path always comes first; round 0 warms up and is not kept.
     void runRound(Measurement& m, std::vector<Path> paths, bool flip, int round) {
         if (round % 2) std::reverse(paths.begin(), paths.end());
         for (Path path : paths) {
+            if (!throughWindow(path) && !children[path]) continue;
             const Timing timing = timeOnce(m, path, flip);
             if (round > 0) m.runs[path].push_back(timing);
-            if ((path == AUTOFLIP_OFF || path == AUTOFLIP_ON) && !lastShapeShows(window, *m.scene))
+            if (throughWindow(path) && !lastShapeShows(window, *m.scene))
                 fail(("the last shape of \"" + m.scene->name + "\" does not show through Window").c_str());
         }
     }
@@ -260,21 +334,26 @@ public:
 
 private:
     Timing timeOnce(const Measurement& m, Path path, bool flip) {
-        Timing timing;
-        switch (path) {
-            case DIRECT:
-            case VERTEX_ARRAY:
-                timing.seconds = direct.secondsToDraw(m.sceneIndex, path == DIRECT ? DirectGL::IMMEDIATE : DirectGL::VERTEX_ARRAY, flip);
-                if (timing.seconds < 0) fail("the direct OpenGL process has failed");
-                return timing;
-            case AUTOFLIP_OFF: window.disableAutoPageFlip(); break;
-            default: window.enableAutoPageFlip(); break;
+        if (throughWindow(path)) {
+            if (path == AUTOFLIP_OFF)
+                window.disableAutoPageFlip();
+            else
+                window.enableAutoPageFlip();
+            return timeThroughWindow(window, *m.scene, flip, rendererClock);
         }
-        return timeThroughWindow(window, *m.scene, flip);
+        // The rivals' programs draw one way each; the direct GL child two.
+        const Drawing drawing =
+            children[path]->draw(m.sceneIndex, path == VERTEX_ARRAY ? DirectGL::VERTEX_ARRAY : DirectGL::IMMEDIATE, flip);
+        if (drawing.seconds < 0) fail(("the " + std::string(PATH_TITLES[path]) + " process has failed").c_str());
+        Timing timing;
+        timing.seconds = drawing.seconds;
+        timing.cpuSeconds = drawing.cpuSeconds;
+        return timing;
     }
 
-    DirectGL& direct;
+    std::array<Yardstick*, PATH_COUNT> children;
     Window& window;
+    clockid_t rendererClock;
 };
 
 // One big polygon through Window, autoflip off, drawn over a cleared window: seconds from the call
@@ -387,6 +466,37 @@ void printSwitchesTable(const std::vector<const Measurement*>& measurements) {
     }
 }
 
+// A path's median as calls a second, or in milliseconds for a whole frame.
+std::string figure(const Measurement& m, Path path, double Timing::*time) {
+    if (m.scene->wholeFrame) return format("%.2f ms", 1000 * m.medianSeconds(path, time));
+    return grouped(m.callsPerSecond(path, time)) + "/s";
+}
+
+// Window with autoflip off and on against each rival, by wall-clock time or by processor time (with
+// the renderer's thread alone in brackets); a rival not measured shows why.
+void printRivalsTable(const std::vector<const Measurement*>& measurements, const std::array<std::string, PATH_COUNT>& whyNot,
+                      bool processorTime) {
+    double Timing::*const time = processorTime ? &Timing::cpuSeconds : &Timing::seconds;
+    const char* windowSuffix = processorTime ? ", processor (renderer's thread)" : "";
+    std::printf("| workload | calls | %s%s | %s%s", PATH_TITLES[AUTOFLIP_OFF], windowSuffix, PATH_TITLES[AUTOFLIP_ON],
+                windowSuffix);
+    for (Path rival : RIVALS) std::printf(" | %s", PATH_TITLES[rival]);
+    std::printf(" | best rival | off / best rival | on / best rival |\n|---|---|---|---");
+    for (std::size_t i = 0; i < RIVALS.size(); ++i) std::printf("|---");
+    std::printf("|---|---|---|\n");
+    for (const Measurement* m : measurements) {
+        std::printf("| %s | %s", m->scene->name.c_str(), grouped(m->scene->shapes.size()).c_str());
+        for (Path path : {AUTOFLIP_OFF, AUTOFLIP_ON}) {
+            std::printf(" | %s", figure(*m, path, time).c_str());
+            if (processorTime) std::printf(" (%s)", figure(*m, path, &Timing::rendererCpuSeconds).c_str());
+        }
+        for (Path rival : RIVALS)
+            std::printf(" | %s", m->measured(rival) ? figure(*m, rival, time).c_str() : whyNot[rival].c_str());
+        std::printf(" | %s | %s | %s |\n", PATH_TITLES[m->fastest(RIVALS, time)],
+                    m->speedRatio(AUTOFLIP_OFF, RIVALS, time).c_str(), m->speedRatio(AUTOFLIP_ON, RIVALS, time).c_str());
+    }
+}
+
 void printTextAndPicturesTable(const std::vector<Measurement>& measurements) {
     std::printf("| workload | calls | direct | Window, autoflip off | Window, autoflip on | off / direct | on / off |\n"
                 "|---|---|---|---|---|---|---|\n");
@@ -416,21 +526,25 @@ void printFrameRates(const FrameRate& autoflipOff, const FrameRate& autoflipOn) 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const char* usage = "usage: brindlewood_bench [--rounds N] [--only NAME] [--cpu]";
     int rounds = 7;
     const char* only = nullptr;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--rounds") == 0)
-            rounds = std::max(1, std::atoi(argv[i + 1]));
+    bool processorTime = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--cpu") == 0)
+            processorTime = true;
+        else if (i + 1 == argc)
+            fail(usage);
+        else if (std::strcmp(argv[i], "--rounds") == 0)
+            rounds = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--only") == 0)
-            only = argv[i + 1];
+            only = argv[++i];
         else
-            fail("usage: brindlewood_bench [--rounds N] [--only NAME]");
+            fail(usage);
     }
-    if (argc % 2 == 0) fail("usage: brindlewood_bench [--rounds N] [--only NAME]");
     const std::string loadBefore = loadAverage();
 
-    std::vector<Scene> scenes{pixelScene(PRIMITIVES),   circleScene(PRIMITIVES), lineScene(PRIMITIVES),
-                              hexagonScene(PRIMITIVES), modelScene(),            plotScene()};
+    std::vector<Scene> scenes = shapeScenes(PRIMITIVES);
     const int plotIndex = static_cast<int>(scenes.size()) - 1;
     const int modelIndex = plotIndex - 1;
     const int firstTextOrPictures = static_cast<int>(scenes.size());
@@ -438,21 +552,44 @@ int main(int argc, char** argv) {
     scenes.push_back(textScene(Kind::TRUETYPE_TEXT, TEXTS));
     scenes.push_back(spriteScene(SPRITES));
     scenes.push_back(pictureScene(PICTURE_FRAMES));
-    // Forked before the library starts its renderer thread.
-    DirectGL direct(scenes);
+    // Every child forked before the library starts its renderer thread.
+    Yardstick direct([&scenes](int requests, int replies) { DirectGL::serve(scenes, requests, replies); });
     if (!direct.isReady()) fail("the direct OpenGL process could not start (is DISPLAY set?)");
+    std::array<Yardstick*, PATH_COUNT> children{};
+    children[DIRECT] = children[VERTEX_ARRAY] = &direct;
+    std::array<std::string, PATH_COUNT> whyNot;
+    std::vector<std::unique_ptr<Yardstick>> rivals;
+    std::vector<pid_t> childProcesses{direct.processId()};
+    const std::filesystem::path programs = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    for (const RivalProgram& rival : RIVAL_PROGRAMS) {
+        const std::string program = (programs / rival.name).string();
+        if (access(program.c_str(), X_OK) != 0) {
+            whyNot[rival.path] = "not built";
+            continue;
+        }
+        rivals.push_back(std::make_unique<Yardstick>(
+            [&program](int requests, int replies) { runYardstickProgram(program, requests, replies); }));
+        if (!rivals.back()->isReady()) {
+            whyNot[rival.path] = "did not start";
+            continue;
+        }
+        children[rival.path] = rivals.back().get();
+        childProcesses.push_back(rivals.back()->processId());
+    }
 
     Window window(0, 0, WIDTH, HEIGHT, "brindlewood_bench");
     waitUntilCleared(window);
-    Bench bench(direct, window);
-    const OtherLoad otherLoad(direct.processId());
+    const pid_t renderer = rendererThread();
+    if (!renderer) fail("no thread of this process is named \"brindlewood\" as the renderer's is");
+    Bench bench(children, window, renderer);
+    const OtherLoad otherLoad(childProcesses);
 
     std::vector<Measurement> workloads;
     for (int i = 0; i < plotIndex; ++i)
         if (selected(scenes[i].name, only)) workloads.push_back({i, &scenes[i], {}});
     for (int round = 0; round <= rounds; ++round) {
         for (Measurement& m : workloads)
-            bench.runRound(m, {DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF, AUTOFLIP_ON}, false, round);
+            bench.runRound(m, {DIRECT, VERTEX_ARRAY, SDL2_SOFTWARE, SFML, AUTOFLIP_OFF, AUTOFLIP_ON}, false, round);
         if (round > 0) bench.sampleRoundTrips();
     }
     // Text and pictures have no vertex array.
@@ -465,7 +602,7 @@ int main(int argc, char** argv) {
     Measurement plot{plotIndex, &scenes[plotIndex], {}};
     const bool plotSelected = selected(scenes[plotIndex].name, only);
     for (int round = 1; plotSelected && round <= PLOT_ROUNDS; ++round)
-        bench.runRound(plot, {DIRECT, VERTEX_ARRAY, AUTOFLIP_OFF}, true, round);
+        bench.runRound(plot, {DIRECT, VERTEX_ARRAY, SDL2_SOFTWARE, SFML, AUTOFLIP_OFF, AUTOFLIP_ON}, true, round);
     if (plotSelected) bench.sampleProducerCost(scenes[plotIndex]);
     // Big polygons alone, one call each: no direct path, which would need a tessellator of its own.
     std::vector<BigPolygon> bigPolygons;
@@ -496,11 +633,26 @@ int main(int argc, char** argv) {
     const std::string loadAfter = loadAverage();
 
     const char* platform = std::getenv("BRINDLEWOOD_PLATFORM");
-    std::printf("%s; Window on %s; %dx%d window; median of %d rounds after a warm-up, the plot's of %d. Load "
-                "average before: %s; after: %s; other work kept %.2f of %ld cores busy while this ran.\n\n",
-                direct.rendererName().c_str(), platform && *platform ? platform : "X", WIDTH, HEIGHT, rounds,
-                PLOT_ROUNDS, loadBefore.c_str(),
+    const char* backend = std::getenv("BRINDLEWOOD_RENDERER");
+    const std::string backendAsked = backend && *backend ? "=" + std::string(backend) : " unset";
+    std::printf("%s; Window on %s, BRINDLEWOOD_RENDERER%s; %dx%d window; median of %d rounds after a warm-up, the "
+                "plot's of %d. Load average before: %s; after: %s; other work kept %.2f of %ld cores busy while this "
+                "ran.\n\n",
+                direct.description().c_str(), platform && *platform ? platform : "X", backendAsked.c_str(), WIDTH, HEIGHT, rounds, PLOT_ROUNDS, loadBefore.c_str(),
                 loadAfter.c_str(), otherCores, sysconf(_SC_NPROCESSORS_ONLN));
+    for (const RivalProgram& rival : RIVAL_PROGRAMS)
+        std::printf("%s: %s.\n", PATH_TITLES[rival.path],
+                    children[rival.path] ? children[rival.path]->description().c_str() : whyNot[rival.path].c_str());
+    std::printf("\n");
+    std::vector<const Measurement*> againstRivals;
+    for (const Measurement& m : workloads) againstRivals.push_back(&m);
+    if (plotSelected) againstRivals.push_back(&plot);
+    printRivalsTable(againstRivals, whyNot, false);
+    std::printf("\n");
+    if (processorTime) {
+        printRivalsTable(againstRivals, whyNot, true);
+        std::printf("\n");
+    }
     printCallsTable(workloads);
     std::printf("\n");
     const Measurement* model = nullptr;

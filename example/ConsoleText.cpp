@@ -3,6 +3,7 @@
 #include "ConsoleText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 
 #include "KeyModifiers.h"
@@ -32,3 +33,15 @@ std::string mid(std::string s, int start, int count) {
 }
 
 std::string width_label(int width) { return std::to_string(static_cast<std::uint32_t>(width)); }
+
+std::optional<int> typed_width(std::string const& text) {
+    long long width = 0;
+    char const* end = text.data() + text.size();
+    auto const [stop, failure] = std::from_chars(text.data(), end, width);
+    if (failure != std::errc() || stop != end || width < -MAX_WIDTH || width > MAX_WIDTH) return std::nullopt;
+    return static_cast<int>(width);
+}
+
+std::string width_refusal() {
+    return "A width is a whole number from " + std::to_string(-MAX_WIDTH) + " to " + std::to_string(MAX_WIDTH) + ".";
+}

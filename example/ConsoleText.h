@@ -2,10 +2,12 @@
 // and the small string helpers. Pure logic for the main thread, testable without a display.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "KeyboardEvent.h"
+#include "Model.h"
 #include "ScreenAreas.h"
 
 // Cells are 9 pixels wide and lines 15 high, counted from a fixed origin inside the console strip;
@@ -60,3 +62,8 @@ std::string mid(std::string s, int start, int count);
 
 // The model width as the File menu shows it: a 32-bit unsigned number, so -1 reads 4294967295.
 std::string width_label(int width);
+// The width that text typed into a width dialogue gives: a whole number from -MAX_WIDTH to
+// MAX_WIDTH in decimal digits, after a minus sign if it is negative; nothing for any other text.
+std::optional<int> typed_width(std::string const& text);
+// What the console says of a typed width that gives nothing.
+std::string width_refusal();

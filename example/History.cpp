@@ -1,34 +1,37 @@
-// The editor's undo history and its keys. Main thread only.
+// The editor's undo history, within its count and its budget, and its keys. Main thread only.
 
 #include "History.h"
 
 #include <utility>
 
-namespace {
-
-bool same_content(model const& a, model const& b) { return a.verts == b.verts && a.faces == b.faces; }
-
-}  // namespace
-
-void history::record(model const& before, model const& after, std::string const& what) {
-    if (same_content(before, after)) return;
-    undoable.push_back({before, what});
-    if (undoable.size() > LIMIT) undoable.pop_front();
+void history::record(model_change change, std::string const& what) {
+    if (change.empty()) return;
+    for (step const& undone : redoable) kept -= undone.bytes;
     redoable.clear();
+    std::size_t const bytes = kept_bytes(change);
+    undoable.push_back({std::move(change), what, bytes});
+    kept += bytes;
+    while (undoable.size() > LIMIT || (kept > budget && undoable.size() > 1)) {
+        kept -= undoable.front().bytes;
+        undoable.pop_front();
+    }
 }
 
-std::string history::undo(model& m) { return take_step(undoable, redoable, m); }
+std::string history::undo(model& m) {
+    if (undoable.empty()) return "";
+    redoable.push_back(std::move(undoable.back()));
+    undoable.pop_back();
+    model_change& change = redoable.back().change;
+    for (auto edit = change.rbegin(); edit != change.rend(); ++edit) apply(m, *edit);
+    return redoable.back().what;
+}
 
-std::string history::redo(model& m) { return take_step(redoable, undoable, m); }
-
-std::string history::take_step(std::deque<step>& from, std::deque<step>& to, model& m) {
-    if (from.empty()) return "";
-    step taken = std::move(from.back());
-    from.pop_back();
-    std::swap(taken.other.verts, m.verts);
-    std::swap(taken.other.faces, m.faces);
-    to.push_back(std::move(taken));
-    return to.back().what;
+std::string history::redo(model& m) {
+    if (redoable.empty()) return "";
+    undoable.push_back(std::move(redoable.back()));
+    redoable.pop_back();
+    for (model_edit& edit : undoable.back().change) apply(m, edit);
+    return undoable.back().what;
 }
 
 namespace {

@@ -1,12 +1,11 @@
-// The editor's undo history: the model as it stood before each change, kept so that changes can
-// be taken back and done again, and the keys that ask for that. Pure logic for the main thread:
-// whole-model snapshots, which a model built by hand keeps small.
+// The editor's undo history: the changes made to the model, kept as the edits that take them back
+// and do them again, and the keys that ask for that. Pure logic for the main thread: a step keeps
+// only what its change changed, so that recording one costs the same however big the model is.
 #pragma once
 
 #include <cstddef>
 #include <deque>
 #include <string>
-#include <vector>
 
 #include "KeyboardEvent.h"
 #include "Model.h"
@@ -15,10 +14,16 @@ class history {
 public:
     // How many changes can be undone; recording one more forgets the oldest.
     static constexpr std::size_t LIMIT = 1000;
+    // How many bytes of vertices and faces the steps keep at most, undone ones included, unless told
+    // otherwise: recording a change forgets the oldest steps until those left keep no more, but
+    // never the latest.
+    static constexpr std::size_t BUDGET = 64 << 20;
 
-    // Records the change named what (such as "add vertex") that turned before into after, and
-    // forgets what could be redone. A change that left the model as it was is not recorded.
-    void record(model const& before, model const& after, std::string const& what);
+    explicit history(std::size_t budget = BUDGET) : budget(budget) {}
+
+    // Records the change named what (such as "add vertex") that was just made, and forgets what
+    // could be redone. A change without edits, which left the model as it was, is not recorded.
+    void record(model_change change, std::string const& what);
     // Takes m back to before the latest change and returns that change's name; returns "" and
     // leaves m alone when there is nothing to undo. m keeps its width: that is a setting.
     std::string undo(model& m);
@@ -27,14 +32,15 @@ public:
 
 private:
     struct step {
-        model other;  // the model on the other side of the change
+        model_change change;  // as it now stands: its edits take it back, or do it again
         std::string what;
+        std::size_t bytes;  // kept_bytes of the change, the same either way round
     };
-    // Swaps m with the model kept by the last step of from, which moves to the end of to.
-    static std::string take_step(std::deque<step>& from, std::deque<step>& to, model& m);
 
+    std::size_t budget;
     std::deque<step> undoable;
     std::deque<step> redoable;
+    std::size_t kept = 0;  // the bytes of both
 };
 
 // What a key asks of the history.

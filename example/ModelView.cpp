@@ -54,6 +54,14 @@ void redraw_canvas() {
     draw_model(OBJ);
 }
 
+void draw_model_over(rect const& box) {
+    // The view's margin: how far a dot of radius 4 or a line 3 wide reaches, and a pixel of rounding.
+    int const reach = area::canvas.x1 - area::model_view.x1;
+    marks const over = marks_over(OBJ, box, reach);
+    for (std::size_t i : over.faces) draw_face(OBJ.faces[i], FACE_STYLE);
+    for (std::size_t i : over.verts) draw_vert(OBJ.verts[i], VERT_STYLE);
+}
+
 void draw_face(std::vector<face> const& faces) {
     for (face const& f : faces) draw_face(f, FACE_STYLE);
 }

@@ -17,6 +17,9 @@ int get_close_vert(int x, int y);
 
 // Every face, then every vertex over them.
 void draw_model(model const& m);
+// Draws again, over box (canvas pixels) where something was just drawn, the lines and dots of OBJ
+// that drawing it whole would put there, at a cost that depends on what lies near the box.
+void draw_model_over(rect const& box);
 // Draws the canvas afresh, background, template, then OBJ with its painted faces lightly filled, so
 // that nothing moved or deleted leaves a trace.
 void redraw_canvas();

@@ -3,10 +3,12 @@
 // events, Ctrl+Z and Ctrl+Y step back and forth through the model's changes. Main thread; the
 // library's renderer thread draws what is queued here.
 
-#include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "Console.h"
+#include "ConsoleText.h"
 #include "History.h"
 #include "Layout.h"
 #include "ModelView.h"
@@ -15,14 +17,6 @@
 namespace {
 
 history HISTORY;
-
-// Makes one change to OBJ that undo can take back, named what on the console.
-template <typename Change>
-void change_model(std::string const& what, Change change) {
-    model before = OBJ;
-    change(OBJ);
-    HISTORY.record(before, OBJ, what);
-}
 
 // Clears the console, writes the heading on line 1 and reads the answer to prompt on line 2. An
 // empty answer cancels the dialogue: the caller then leaves everything as it was.
@@ -49,6 +43,7 @@ void load_template() {
     }
     TEMPLATE_IMAGE = Image(name, Image::PNG);
     window.drawImage(TEMPLATE_IMAGE, CANVAS.x1, CANVAS.y1);
+    redraw_canvas();  // the model over the new template
 }
 
 // Replaces OBJ by the model read from the file of that name, as one change that undo can take
@@ -56,10 +51,7 @@ void load_template() {
 void open_file(std::string const& name) {
     obj_reading reading = open_model(name);
     if (!reading.problem.empty()) return output("Cannot open \"" + name + "\": " + reading.problem, 2);
-    change_model("open model", [&](model& m) {
-        m.verts = reading.m.verts;
-        m.faces = reading.m.faces;
-    });
+    HISTORY.record(replace_model(OBJ, std::move(reading.m)), "open model");
     redraw_canvas();
 }
 
@@ -70,10 +62,12 @@ void open_obj() {
 }
 
 void set_width() {
-    std::string width = ask("Set Default Model Width (+/- z at each vert)", "Enter Width:");
+    std::string typed = ask("Set Default Model Width (+/- z at each vert)", "Enter Width:");
     finish_one_shot();
-    if (width.empty()) return;
-    OBJ.width = std::atoi(width.c_str());
+    if (typed.empty()) return;
+    std::optional<int> width = typed_width(typed);
+    if (!width) return output(width_refusal(), 2);
+    OBJ.width = *width;
     window.drawImage(FILE_IMAGE, MENU_RECT.x1, MENU_RECT.y1);  // also wipes the old label
     draw_width_label();
 }
@@ -84,45 +78,52 @@ void save() {
     if (!name.empty() && !save_model(OBJ, name)) output("Cannot save the model as \"" + name + "\"", 2);
 }
 
-// Picks the front vertex nearest to (x, y) and marks it in the given style.
-int pick_vertex(int x, int y, Style const& mark) {
-    int picked = get_close_vert(x, y);
-    draw_vert(OBJ.verts[picked], mark);
-    return picked;
-}
-
-// Waits for the next left press on the canvas, dropping every other event, and picks there.
-int pick_next_vertex(Style const& mark) {
-    MouseEvent e;
-    do e = window.waitForMouseEvent();
-    while (!clicked(CANVAS, e));
-    return pick_vertex(e.getX(), e.getY(), mark);
-}
-
-// Once the first vertex is picked the tool holds on until all three are.
-void add_face_from(int x, int y) {
-    int p = pick_vertex(x, y, FACE_STYLE);
-    int q = pick_next_vertex(FACE_STYLE);
-    int r = pick_next_vertex(FACE_STYLE);
-    change_model("add face", [&](model& m) { add_face(m, p, q, r); });
-    draw_model(OBJ);
-}
-
-void add_edge_from(int x, int y) {
-    int p = pick_vertex(x, y, EDGE_STYLE);
-    int q = pick_next_vertex(EDGE_STYLE);
-    change_model("add edge", [&](model& m) { add_edge(m, p, q); });
-    // A wide blue line from p to q, which the thin green faces of draw_model then split.
-    draw_face(OBJ.faces.back(), EDGE_STYLE);
-    draw_model(OBJ);
-}
-
 // The console of a tool that stays on: its heading, and under it what the last click found, if
 // there is something to say.
 void show_tool(std::string const& message = "") {
     clear(IO_WINDOW);
     output(tool_heading(PROG_MODE), 1);
     if (!message.empty()) output(message, 2);
+}
+
+// Picks the front vertex nearest to (x, y) and marks it in the given style; -1, said on the
+// console, when there is none near enough.
+int pick_vertex(int x, int y, Style const& mark) {
+    int picked = get_close_vert(x, y);
+    if (picked < 0)
+        show_tool("No vertex to pick.");
+    else
+        draw_vert(OBJ.verts[picked], mark);
+    return picked;
+}
+
+// Waits for the next left press on the canvas that picks a vertex, dropping every other event.
+int pick_next_vertex(Style const& mark) {
+    for (;;) {
+        MouseEvent e = window.waitForMouseEvent();
+        int picked = clicked(CANVAS, e) ? pick_vertex(e.getX(), e.getY(), mark) : -1;
+        if (picked >= 0) return picked;
+    }
+}
+
+// Once the first vertex is picked the tool holds on until all three are.
+void add_face_from(int x, int y) {
+    int p = pick_vertex(x, y, FACE_STYLE);
+    if (p < 0) return;
+    int q = pick_next_vertex(FACE_STYLE);
+    int r = pick_next_vertex(FACE_STYLE);
+    HISTORY.record(add_face(OBJ, p, q, r), "add face");
+    draw_model_over(bounds(OBJ, OBJ.faces.back()));  // the face, and the dots over it and the marks
+}
+
+void add_edge_from(int x, int y) {
+    int p = pick_vertex(x, y, EDGE_STYLE);
+    if (p < 0) return;
+    int q = pick_next_vertex(EDGE_STYLE);
+    HISTORY.record(add_edge(OBJ, p, q), "add edge");
+    // A wide blue line from p to q, which the thin green lines and the dots over it then split.
+    draw_face(OBJ.faces.back(), EDGE_STYLE);
+    draw_model_over(bounds(OBJ, OBJ.faces.back()));
 }
 
 // After an edit: the canvas as the model now is, and no old message on the console.
@@ -148,7 +149,7 @@ void move_vertex_from(MouseEvent const& press) {
     MouseEvent release;
     do release = window.waitForMouseEvent();
     while (release != left_release);
-    change_model("move vertex", [&](model& m) { move_vertex_pair(m, picked, release.getX(), release.getY()); });
+    HISTORY.record(move_vertex_pair(OBJ, picked, release.getX(), release.getY()), "move vertex");
     show_edit();
 }
 
@@ -156,43 +157,44 @@ void set_vertex_width_at(int x, int y) {
     int picked = pick_vertex_within(x, y);
     if (picked < 0) return;
     draw_vert(OBJ.verts[picked], FACE_STYLE);
-    std::string width = ask("Set Vertex Width (+/- z at this vert)", "Enter Width:");
-    if (!width.empty())
-        change_model("vertex width", [&](model& m) { set_vertex_width(m, picked, std::atoi(width.c_str())); });
-    draw_model(OBJ);  // the mark goes under the red dots again
-    show_tool();
+    std::string typed = ask("Set Vertex Width (+/- z at this vert)", "Enter Width:");
+    std::optional<int> width = typed_width(typed);
+    if (width) HISTORY.record(set_vertex_width(OBJ, picked, *width), "vertex width");
+    draw_vert(OBJ.verts[picked], VERT_STYLE);  // the mark goes under its red dot again
+    show_tool(typed.empty() || width ? "" : width_refusal());
 }
 
 void delete_vertex_at(int x, int y) {
     int picked = pick_vertex_within(x, y);
     if (picked < 0) return;
-    change_model("delete vertex", [&](model& m) { delete_vertex_pair(m, picked); });
+    HISTORY.record(delete_vertex_pair(OBJ, picked), "delete vertex");
     show_edit();
 }
 
 void delete_face_at(int x, int y) {
     int picked = get_face_at(OBJ, x, y);
     if (picked < 0) return show_tool("No face to delete.");
-    change_model("delete face", [&](model& m) { delete_face(m, picked); });
+    HISTORY.record(delete_face(OBJ, picked), "delete face");
     show_edit();
 }
 
 void paint_face_at(int x, int y) {
     int picked = get_face_at(OBJ, x, y);
     if (picked < 0) return show_tool("No face to paint.");
-    change_model("paint face", [&](model& m) { paint_face(m, picked, PAINT_COLOUR); });
+    HISTORY.record(paint_face(OBJ, picked, PAINT_COLOUR), "paint face");
     show_edit();
 }
 
 // Picks two vertices as adding an edge does, and deletes the edge between them if there is one.
 void delete_edge_from(int x, int y) {
-    if (OBJ.verts.empty()) return show_tool("No edge to delete.");
     int p = pick_vertex(x, y, EDGE_STYLE);
+    if (p < 0) return;
     int q = pick_next_vertex(EDGE_STYLE);
-    bool deleted = false;
-    change_model("delete edge", [&](model& m) { deleted = delete_edge(m, p, q); });
+    model_change deleted = delete_edge(OBJ, p, q);
+    bool const found = !deleted.empty();
+    HISTORY.record(std::move(deleted), "delete edge");
     redraw_canvas();  // the pick marks go too
-    show_tool(deleted ? "" : "No edge between these vertices.");
+    show_tool(found ? "" : "No edge between these vertices.");
 }
 
 // Ctrl+Z and the redo keys, outside a dialogue: the model a step back or forth, and what it was.
@@ -228,9 +230,7 @@ int main(int argc, char** argv) {
         int my = e.getY();
         handle_menus(e);
         handle_buttons(e);
-        // An empty model has nothing to pick, so the face and edge tools ignore it.
         bool canvas_click = clicked(CANVAS, e);
-        bool can_pick = canvas_click && !OBJ.verts.empty();
         switch (PROG_MODE) {
             case LOAD_TEMPLATE:
                 load_template();
@@ -248,15 +248,16 @@ int main(int argc, char** argv) {
                 return 0;  // the window, font and pictures are released with the globals
             case ADD_VERTS:
                 if (canvas_click) {
-                    change_model("add vertex", [&](model& m) { add_vertex_pair(m, mx, my); });
-                    draw_model(OBJ);
+                    HISTORY.record(add_vertex_pair(OBJ, mx, my), "add vertex");
+                    // A dot lies over every line, so the new one alone shows the model as drawing it whole would.
+                    draw_vert(OBJ.verts.back(), VERT_STYLE);
                 }
                 break;
             case ADD_FACES:
-                if (can_pick) add_face_from(mx, my);
+                if (canvas_click) add_face_from(mx, my);
                 break;
             case ADD_EDGES:
-                if (can_pick) add_edge_from(mx, my);
+                if (canvas_click) add_edge_from(mx, my);
                 break;
             case MOVE_VERTS:
                 if (canvas_click) move_vertex_from(e);

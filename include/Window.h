@@ -29,9 +29,10 @@ struct WindowState;
 
 class Window {
 public:
-    // A window of width by height pixels placed by the window system. Full screen uses the
-    // toolkit's game mode at the given colour depth (bits) and refresh rate (hertz). Halts on a
-    // width or height below 1. Returns once the window can be drawn in.
+    // A window of width by height pixels placed by the window manager, or where there is none (and
+    // offscreen) in the screen's top-left corner. Full screen uses the toolkit's game mode at the
+    // given colour depth (bits) and refresh rate (hertz). Halts on a width or height below 1.
+    // Returns once the window can be drawn in.
     Window(int width, int height, const std::string& title, bool fullScreen = false, int depth = 32, int refresh = 60,
            CallSite site = CallSite());
     // A window whose top-left corner is at (x, y) on the screen.

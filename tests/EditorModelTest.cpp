@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <limits>
 #include <sstream>
 
 #include "Model.h"
+#include "SaveTargets.h"
 #include "ScratchFolder.h"
 
 namespace fs = std::filesystem;
@@ -286,6 +291,37 @@ TEST(EditorModelPick, EdgesAndFlatFacesHoldNoPoint) {
     EXPECT_EQ(get_face_at(model(), window_x(50), window_y(0)), -1);
 }
 
+// What adding draws again is what lies near it: the lines that may cross what was drawn, and the
+// dots that may cross those lines; nothing far away.
+TEST(EditorModelPick, OnlyTheMarksNearABoxAreDrawnOverIt) {
+    model m = with_vertices({{0, 0}, {20, 0}, {0, 20}, {100, 200}, {500, 200}, {640, 20}});
+    add_face(m, 0, 2, 4);  // far up left
+    add_edge(m, 6, 8);     // a long line across the middle
+
+    marks const across = marks_over(m, {300, 198, 300, 202}, 6);
+    marks const apart = marks_over(m, {300, 100, 300, 100}, 6);
+
+    EXPECT_EQ(across.faces, std::vector<std::size_t>{2});
+    EXPECT_EQ(across.verts, (std::vector<std::size_t>{6, 8}));
+    EXPECT_EQ(apart.faces, std::vector<std::size_t>{});
+    EXPECT_EQ(apart.verts, std::vector<std::size_t>{});
+}
+
+// No vertex lies within reach of a point that far, though the nearest face is still found.
+TEST(EditorModelPick, PointsAsFarAsAWholeNumberGoesPickNoVertexButTheNearestFace) {
+    model m = with_vertices({{0, 0}, {651, 0}, {0, 276}, {651, 276}});
+    add_face(m, 0, 2, 4);  // its centroid nearer the canvas's top-left corner
+    add_face(m, 6, 4, 2);  // and this one's nearer the bottom-right
+    int const most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+
+    EXPECT_EQ(get_close_vert(m, window_x(651 + PICK_REACH + 1), window_y(276)), -1);
+    EXPECT_EQ(get_close_vert(m, most, most), -1);
+    EXPECT_EQ(get_close_vert(m, least, least), -1);
+    EXPECT_EQ(get_vert_within(m, least, most, VERTEX_REACH), -1);
+    EXPECT_EQ(get_face_at(m, least, least), 0);
+    EXPECT_EQ(get_face_at(m, most, most), 2);
+}
+
 TEST(EditorModelEdit, ADeletedFaceTakesItsTwinAndLeavesTheRestInOrder) {
     model edited = with_vertices({{0, 0}, {100, 0}, {100, 100}, {200, 100}});
     add_face(edited, 0, 2, 4);
@@ -306,8 +342,8 @@ TEST(EditorModelEdit, AnEdgeIsDeletedWhicheverWayItsVerticesArePicked) {
     add_face(edited, 0, 2, 4);
     add_edge(edited, 4, 2);
 
-    EXPECT_TRUE(delete_edge(edited, 2, 0));
-    EXPECT_TRUE(delete_edge(edited, 4, 2));
+    EXPECT_FALSE(delete_edge(edited, 2, 0).empty());
+    EXPECT_FALSE(delete_edge(edited, 4, 2).empty());
 
     model from_scratch = with_vertices({{0, 0}, {100, 0}, {100, 100}});
     add_face(from_scratch, 0, 2, 4);
@@ -320,12 +356,12 @@ TEST(EditorModelEdit, WithoutAnEdgeBetweenTheVerticesNothingIsDeleted) {
     add_edge(m, 0, 2);
     std::string before = obj_text(m);
 
-    EXPECT_FALSE(delete_edge(m, 2, 4));
-    EXPECT_FALSE(delete_edge(m, 0, 4));
+    EXPECT_TRUE(delete_edge(m, 2, 4).empty());
+    EXPECT_TRUE(delete_edge(m, 0, 4).empty());
     EXPECT_EQ(obj_text(m), before);
 
     model empty;
-    EXPECT_FALSE(delete_edge(empty, 0, 2));
+    EXPECT_TRUE(delete_edge(empty, 0, 2).empty());
 }
 
 TEST_F(EditorFiles, SavingWritesTheFileUnderTheNameGiven) {
@@ -382,22 +418,35 @@ TEST_F(EditorFiles, AFolderInTheWayOfTheNameFailsAndLeavesNoTemporaryFile) {
     EXPECT_EQ(folder.names(), std::vector<std::string>{"model.obj"});
 }
 
-TEST_F(EditorFiles, ASaveThatCannotFinishWritingLeavesTheOldFileIntact) {
-    write_file(folder / "model.obj", "v 1 2 3\n");
-    model m;
-    for (int i = 0; i < 2000; ++i) add_vertex_pair(m, 25 + i % 600, 87 + i % 270);
+namespace {
 
-    // A file size limit makes the write itself fail, which permissions cannot do for root.
+// Adds 2,000 vertex pairs: an OBJ file of some 40 KB.
+void add_many_vertices(model& m) {
+    for (int i = 0; i < 2000; ++i) add_vertex_pair(m, 25 + i % 600, 87 + i % 270);
+}
+
+// Saves with files limited to 4,096 bytes: the write itself fails, which permissions cannot make
+// it do for root.
+bool save_within_4096_bytes(model const& m, fs::path const& file) {
     signal(SIGXFSZ, SIG_IGN);
     rlimit old_limit{};
     getrlimit(RLIMIT_FSIZE, &old_limit);
     rlimit small = old_limit;
     small.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &small);
-    bool saved = save_model(m, folder / "model.obj");
+    bool saved = save_model(m, file);
     setrlimit(RLIMIT_FSIZE, &old_limit);
+    return saved;
+}
 
-    EXPECT_FALSE(saved);
+}  // namespace
+
+TEST_F(EditorFiles, ASaveThatCannotFinishWritingLeavesTheOldFileIntact) {
+    write_file(folder / "model.obj", "v 1 2 3\n");
+    model m;
+    add_many_vertices(m);
+
+    EXPECT_FALSE(save_within_4096_bytes(m, folder / "model.obj"));
     EXPECT_EQ(fileText(folder / "model.obj"), "v 1 2 3\n");
     EXPECT_EQ(folder.names(), std::vector<std::string>{"model.obj"});
 }
@@ -470,8 +519,27 @@ TEST(EditorModelRead, ATextTamselDidNotWriteIsRefusedWhole) {
         {"v 1 2 3\nv 1 2 -3\nf 1 1 1\n", "its faces are not in pairs."},
         {"v 1 2 3\nv 1 2 3\n", "its vertices are not in front and back pairs."},
         {"v 1 2 3\nv 1 2 -3\nusemtl gold\nf 1 1 1\nf 2 2 2\n", "line 3 is not one Tamsel writes."},
-        {"v 1 2 3\nv 1 2 -3\nf 1 1 1\nusemtl red\nf 2 2 2\n", "its faces are not in pairs."},
+        {"mtllib a.mtl\nv 1 2 3\nv 1 2 -3\nf 1 1 1\nusemtl red\nf 2 2 2\n", "its faces are not in pairs."},
         {"v 1 2 3\n", "its vertices are not in front and back pairs."},
+        {"v 1 2 -2147483648\nv 1 2 5\n", "its vertices are not in front and back pairs."},
+        {"v 1 2 3\nv 1 2 -3\nf -2147483648 1 1\nf 2 2 2\n", "line 3 is not one Tamsel writes."},
+        // Vertices off the canvas, where no click puts one.
+        {"v 652 0 50\nv 652 0 -50\n", "line 1 is not one Tamsel writes."},
+        {"v 0 -1 50\nv 0 -1 -50\n", "line 1 is not one Tamsel writes."},
+        {"v 20000 20000 50\nv 20000 20000 -50\n", "line 1 is not one Tamsel writes."},
+        // Lines that Tamsel writes, but not in its order, or the last one not ended.
+        {"v 1 2 3\nv 1 2 -3", "line 2 is not one Tamsel writes."},
+        {"v 1 2 3\nv 1 2 -3\nf 1 1 1\nf 2 2 2\nv 5 6 7\nv 5 6 -7\n", "line 3 is not one Tamsel writes."},
+        {"mtllib a.mtl\nv 1 2 3\nv 1 2 -3\n", "line 1 is not one Tamsel writes."},
+        {"v 1 2 3\nv 1 2 -3\nmtllib a.mtl\nusemtl red\nf 1 1 1\nf 2 2 2\n", "line 1 is not one Tamsel writes."},
+        {"mtllib a.mtl\nmtllib a.mtl\nv 1 2 3\nv 1 2 -3\nusemtl red\nf 1 1 1\nf 2 2 2\n",
+         "line 2 is not one Tamsel writes."},
+        {"mtllib a.mtl\nv 1 2 3\nv 1 2 -3\nusemtl blue\nf 1 1 1\nf 2 2 2\nusemtl red\nf 1 1 1\nf 2 2 2\n",
+         "line 4 is not one Tamsel writes."},
+        {"mtllib a.mtl\nv 1 2 3\nv 1 2 -3\nusemtl red\nf 1 1 1\nf 2 2 2\nusemtl red\nf 1 1 1\nf 2 2 2\n",
+         "line 7 is not one Tamsel writes."},
+        {"mtllib a.mtl\nv 1 2 3\nv 1 2 -3\nusemtl red\nusemtl blue\nf 1 1 1\nf 2 2 2\n",
+         "line 4 is not one Tamsel writes."},
     };
     for (auto const& [text, problem] : refused) {
         obj_reading reading = read_text(text);
@@ -482,10 +550,31 @@ TEST(EditorModelRead, ATextTamselDidNotWriteIsRefusedWhole) {
 
 TEST_F(EditorFiles, AFileThatCannotBeReadIsAProblem) {
     fs::create_directory(folder / "folder.obj");
+    fs::create_symlink("loop-b.obj", folder / "loop-a.obj");
+    fs::create_symlink("loop-a.obj", folder / "loop-b.obj");
+    ASSERT_EQ(mkfifo((folder / "fifo.obj").c_str(), 0600), 0);  // no program writes into it
 
-    EXPECT_EQ(open_model(folder / "missing.obj").problem, "it cannot be read.");
-    EXPECT_EQ(open_model(folder / "folder.obj").problem, "it cannot be read.");
-    EXPECT_EQ(open_model("").problem, "it cannot be read.");
+    const std::string names[] = {folder / "missing.obj",         folder / "folder.obj", "",
+                                 folder / std::string(300, 'n'), folder / "loop-a.obj", folder / "fifo.obj"};
+    for (std::string const& name : names) EXPECT_EQ(open_model(name).problem, "it cannot be read.") << name;
+}
+
+using EditorFilesDeathTest = EditorFiles;
+
+TEST_F(EditorFilesDeathTest, AFileInAFolderClosedToTheUserCannotBeRead) {
+    if (getuid() != 0) GTEST_SKIP() << "Acting as another user needs root";
+    fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::others_exec);
+    fs::create_directory(folder / "closed");
+    fs::permissions(folder / "closed", fs::perms::owner_all);
+    write_file(folder / "closed" / "model.obj", "v 1 2 3\nv 1 2 -3\n");
+
+    EXPECT_EXIT(
+        {
+            bool refused =
+                becomeAnotherUser() && open_model(folder / "closed" / "model.obj").problem == "it cannot be read.";
+            std::_Exit(refused ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "^$");
 }
 
 TEST_F(EditorFiles, ASavedModelOpensAsItWasSaved) {
@@ -536,6 +625,41 @@ TEST(EditorModelColour, TheMtlFileIsNamedAfterTheObjFile) {
     EXPECT_EQ(mtl_file_name("Slab"), "Slab.mtl");
     EXPECT_EQ(mtl_file_name("Slab.OBJ"), "Slab.OBJ.mtl");
     EXPECT_EQ(mtl_file_name("obj"), "obj.mtl");
+}
+
+// A model with colours saves both files or neither: where the OBJ file cannot be saved, a folder in
+// the way or a write that fails part-way, the MTL file beside it is left as it was, or not made.
+TEST_F(EditorFiles, AFailedSaveOfAModelWithColoursLeavesTheMtlFileAsItWas) {
+    model big = painted_model();
+    add_many_vertices(big);
+    const std::function<bool()> failures[] = {
+        [&] {
+            fs::create_directory(folder / "shape.obj");
+            return save_model(painted_model(), folder / "shape.obj");
+        },
+        [&] { return save_within_4096_bytes(big, folder / "shape.obj"); },
+    };
+    for (auto const& fail : failures)
+        for (bool had_mtl : {true, false}) {
+            fs::remove_all(folder / "shape.obj");
+            fs::remove(folder / "shape.mtl");
+            if (had_mtl) write_file(folder / "shape.mtl", "newmtl old\n");
+
+            EXPECT_FALSE(fail());
+
+            EXPECT_EQ(fs::exists(folder / "shape.mtl"), had_mtl);
+            EXPECT_EQ(fileText(folder / "shape.mtl"), had_mtl ? "newmtl old\n" : "");
+        }
+}
+
+// An MTL file that could not be put back, as a FIFO, is not written over, and nor is the OBJ file.
+TEST_F(EditorFiles, AModelWithColoursIsNotSavedBesideAnMtlFileThatCouldNotBePutBack) {
+    ASSERT_EQ(mkfifo((folder / "shape.mtl").c_str(), 0600), 0);
+
+    EXPECT_FALSE(save_model(painted_model(), folder / "shape.obj"));
+
+    EXPECT_TRUE(fs::is_fifo(folder / "shape.mtl"));
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"shape.mtl"});
 }
 
 TEST_F(EditorFiles, AModelWithColoursSavesItsMaterialsBesideIt) {

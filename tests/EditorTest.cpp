@@ -375,11 +375,12 @@ TEST_F(Editor, ACanvasClickWhileIdleAddsNothing) {
     EXPECT_NE(screen().at(300, 200), Color::RED);
 }
 
-TEST_F(Editor, PickingFacesOnAnEmptyModelDoesNothing) {
-    open_menu(area::add_menu);
-    choose_tool(area::faces);
-    click(125, 187);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+// The face and edge tools find no vertex to pick on an empty model, and say so.
+TEST_F(Editor, PickingOnAnEmptyModelSaysThereIsNoVertex) {
+    choose(area::add_menu, area::faces);
+    click_for_message(125, 187);
+    choose_tool(area::edges);
+    click_for_message(125, 187);
     choose_tool(area::verts);
     add_vertex(225, 187);
     save_as({"f"});
@@ -475,6 +476,31 @@ TEST_F(Editor, AFailedSaveIsReportedAndLeavesWhatWasInTheWay) {
     EXPECT_EQ(fileText(folder / "Box" / "kept"), "kept");
     EXPECT_EQ(files_made(), std::vector<std::string>{"Box"});
     EXPECT_EQ(exit_editor(), 0);
+}
+
+// A width that is not a whole number within the range is refused with a message in both width
+// dialogues, and changes nothing.
+TEST_F(Editor, AWidthThatIsNotAWholeNumberIsRefused) {
+    choose(area::add_menu, area::verts);
+    add_vertex(125, 187);
+    open_menu(area::file_menu);
+    choose_dialogue(area::width, "Enter Width:");
+    answer({"1", "shift+o"});
+    ASSERT_TRUE(shows([](const Picture& shot) { return console_line_has_text(shot, 2); })) << "nothing said";
+
+    choose(area::mod_menu, area::vert_width);
+    pick(125, 187, Color::GREEN);
+    await_prompt("Enter Width:");
+    for (const char* key : {"a", "b", "c"}) type_key(key);
+    xdo->key("Return");
+    ASSERT_TRUE(shows([](const Picture& shot) {
+        return shot.at(125, 187) == Color::RED && console_line_has_text(shot, 2);
+    })) << "nothing said";
+
+    choose(area::add_menu, area::verts);
+    add_vertex(225, 187);
+    save_as({"w"});
+    EXPECT_EQ(fileText(folder / "w"), "v 100 100 50\nv 100 100 -50\nv 200 100 50\nv 200 100 -50\n");
 }
 
 // A paste, or fast typing on a busy machine: every key typed at the prompt reaches the name.
@@ -750,6 +776,40 @@ TEST_F(Editor, EveryClickOfAFastBurstAddsItsVertexWhereItWasMade) {
     save_as({"b"});
 
     EXPECT_EQ(fileText(folder / "b"), expected);
+}
+
+// Adding a face or an edge draws only what lies near it, yet the canvas then shows what drawing the
+// whole model again shows: here an edge whose wide line crosses two sides of a face and a dot.
+TEST_F(Editor, AddingShowsWhatRedrawingTheWholeModelShows) {
+    choose(area::add_menu, area::verts);
+    for (auto [x, y] : {std::pair{125, 237}, {325, 237}, {225, 187}, {175, 287}, {275, 287}, {225, 241}})
+        add_vertex(x, y);
+    choose_tool(area::faces);
+    pick(225, 187, Color::GREEN);
+    pick(175, 287, Color::GREEN);
+    click(275, 287);
+    ASSERT_TRUE(shows([](const Picture& shot) { return shot.near(200, 237, Color::GREEN); }));
+    choose_tool(area::edges);
+    pick(125, 237, Color::BLUE);
+    click(325, 237);
+    // The face's side is drawn again over the wide line where they cross, and the dot beside it.
+    ASSERT_TRUE(shows([](const Picture& shot) {
+        return shot.near(160, 237, Color::BLUE) && shot.near(200, 237, Color::GREEN) &&
+               shot.at(225, 241) == Color::RED && shot.at(325, 237) == Color::RED;
+    }));
+    Picture added = screen();
+
+    // Undone and redone, the model is drawn whole.
+    xdo->key("ctrl+z");
+    ASSERT_TRUE(shows([](const Picture& shot) { return !shot.near(160, 237, Color::BLUE); }));
+    xdo->key("ctrl+y");
+    auto same_model_view = [&](const Picture& shot) {
+        for (int y = area::model_view.y1; y <= area::model_view.y2; ++y)
+            for (int x = area::model_view.x1; x <= area::model_view.x2; ++x)
+                if (shot.at(x, y) != added.at(x, y)) return false;
+        return true;
+    };
+    EXPECT_TRUE(shows(same_model_view));
 }
 
 // A user steps back and forth through changes made with several tools, by Ctrl+Z, Ctrl+Y and

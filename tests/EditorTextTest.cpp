@@ -118,6 +118,17 @@ TEST(EditorConsoleText, TheWidthLabelReadsTheWidthAsUnsigned32Bits) {
     EXPECT_EQ(width_label(-20), "4294967276");
 }
 
+TEST(EditorConsoleText, AWidthIsTypedAsAWholeNumberWithinTheRange) {
+    const std::pair<std::string, int> widths[] = {
+        {"50", 50}, {"-20", -20}, {"0", 0}, {"007", 7}, {"2147483647", 2147483647}, {"-2147483647", -2147483647}};
+    const std::string refused[] = {"abc", "1O", "99999999999", "2147483648", "-2147483648", "+5", " 7", "7 ", "-",
+                                   "1.5", ""};
+
+    for (auto const& [text, width] : widths) EXPECT_EQ(typed_width(text), width) << text;
+    for (std::string const& text : refused) EXPECT_EQ(typed_width(text), std::nullopt) << '"' << text << '"';
+    EXPECT_EQ(width_refusal(), "A width is a whole number from -2147483647 to 2147483647.");
+}
+
 TEST(EditorConsoleFont, AnExistingFontFileIsKept) {
     std::string file = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
     ASSERT_TRUE(std::ifstream(file).good());

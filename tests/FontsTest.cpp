@@ -14,6 +14,7 @@
 
 #include "Brindlewood.h"
 #include "ReportPattern.h"
+#include "ScratchFolder.h"
 #include "TestWindow.h"
 #include "caches/FontInstance.h"
 #include "caches/TrueTypeFont.h"
@@ -69,6 +70,26 @@ void writeBitmapFont(const std::string& path) {
                            "STARTCHAR H\nENCODING 72\nSWIDTH 500 0\nDWIDTH 8 0\nBBX 8 8 0 0\n"
                            "BITMAP\nC3\nC3\nC3\nFF\nFF\nC3\nC3\nC3\nENDCHAR\n"
                            "ENDFONT\n";
+}
+
+// DejaVu Sans Mono with the ascender and descender of its hhea table, from which FreeType takes
+// them, swapped: the descender's line above the ascender's, as some broken fonts have it.
+void writeMonoWithItsLinesSwapped(const std::string& path) {
+    std::ifstream in(MONO, std::ios::binary);
+    std::string font((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto bigEndian = [&](std::size_t at, int bytes) {
+        std::size_t value = 0;
+        for (int i = 0; i < bytes; ++i) value = value << 8 | static_cast<unsigned char>(font[at + i]);
+        return value;
+    };
+    // The table records follow a 12-byte header: tag, checksum, offset and length, 16 bytes each.
+    const std::size_t tables = bigEndian(4, 2);
+    for (std::size_t record = 12; record < 12 + 16 * tables; record += 16) {
+        if (font.compare(record, 4, "hhea") != 0) continue;
+        const std::size_t ascender = bigEndian(record + 8, 4) + 4;  // the descender's two bytes follow
+        std::swap_ranges(font.begin() + ascender, font.begin() + ascender + 2, font.begin() + ascender + 2);
+    }
+    std::ofstream(path, std::ios::binary) << font;
 }
 
 std::string roundingWarning(int asked, int used) {
@@ -197,6 +218,16 @@ TEST(FontValue, CheckFontTellsWhetherTheFaceCanBeFound) {
     EXPECT_TRUE(Font::checkFont("DejaVu Sans", 12));
     EXPECT_TRUE(Font::checkFont("sans-serif", 12));
     EXPECT_FALSE(Font::checkFont("No Such Family", 12));
+}
+
+TEST(FontMeasures, AFontWhoseDescenderLiesAboveItsAscenderMeasuresAsTheFontInOrderDoes) {
+    ScratchFolder folder("fonts");
+    const std::string swapped = (folder / "swapped.ttf").string();
+    writeMonoWithItsLinesSwapped(swapped);
+    int width = -1, height = -1, widthInOrder = -1, heightInOrder = -1;
+    Font(swapped, 12).getStringSize("HHHH", width, height);
+    Font(MONO, 12).getStringSize("HHHH", widthInOrder, heightInOrder);
+    EXPECT_EQ(std::pair(width, height), std::pair(widthInOrder, heightInOrder));
 }
 
 TEST(FontFamilies, FamilyAndStyleNameTheFileOfThatFace) {

@@ -893,8 +893,24 @@ TEST_F(ImageFilesDeathTest, FailedSavesNameTheFileAndWhy) {
     EXPECT_EQ(readFile(path("file")), (Bytes{1, 2, 3}));
 }
 
-TEST_F(ImageFilesDeathTest, AnotherUserCannotSaveOverAReadOnlyFileNorIntoAReadOnlyFolder) {
-    if (getuid() != 0) GTEST_SKIP() << "Acting as another user needs root";
+// Saves as another user, who cannot reach the build folder when it lies in a private home: these
+// tests work in a folder of the system's temporary folder that every user may enter. Their death
+// tests fork rather than start the test afresh, so that the child works in the parent's folder.
+class AnotherUserDeathTest : public ImageFilesTest {
+protected:
+    void SetUp() override {
+        directory = std::filesystem::temp_directory_path() / ("brindlewood-another-user-" + std::to_string(getpid()));
+        if (getuid() != 0) GTEST_SKIP() << "Acting as another user needs root";
+        std::filesystem::create_directory(directory);
+        std::filesystem::permissions(directory,
+                                     std::filesystem::perms::owner_all | std::filesystem::perms::others_exec);
+        ASSERT_TRUE(anotherUserCanEnter(directory))
+            << directory << " is closed to other users: set TMPDIR to a folder that every user may enter";
+        GTEST_FLAG_SET(death_test_style, "fast");
+    }
+};
+
+TEST_F(AnotherUserDeathTest, CannotSaveOverAReadOnlyFileNorIntoAReadOnlyFolder) {
     using std::filesystem::perms;
     const auto expectRefused = [&](const std::string& name) {
         EXPECT_EXIT(
@@ -920,8 +936,7 @@ TEST_F(ImageFilesDeathTest, AnotherUserCannotSaveOverAReadOnlyFileNorIntoAReadOn
     EXPECT_FALSE(std::filesystem::exists(path("shared/new.png")));
 }
 
-TEST_F(ImageFilesDeathTest, AnotherUserSavesAWritableFileInAFolderClosedToThem) {
-    if (getuid() != 0) GTEST_SKIP() << "Acting as another user needs root";
+TEST_F(AnotherUserDeathTest, SavesAWritableFileInAFolderClosedToThem) {
     using std::filesystem::perms;
     std::filesystem::create_directory(path("closed"));
     std::filesystem::permissions(path("closed"), perms::owner_all | perms::others_exec);

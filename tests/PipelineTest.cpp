@@ -262,6 +262,17 @@ TEST(WindowPosition, GetPositionReportsWhereTheWindowWasPlaced) {
     EXPECT_EQ(y, 120);
 }
 
+// X alone: the screen read back. An X server without a window manager leaves a window where it is.
+TEST(WindowPosition, AWindowThatAsksForNoPlaceOpensWholeInTheCornerOfAScreenWithoutAWindowManager) {
+    Window window(100, 60, uniqueTitle("anywhere"));
+    waitUntilShown(window);
+    window.drawPixel(Style::RED, 0, 0);
+    int x = -1, y = -1;
+    window.getPosition(x, y);
+    EXPECT_EQ(std::pair(x, y), std::pair(0, 0));
+    EXPECT_TRUE(eventually([] { return screenPixel(0, 0) == Color::RED; }));
+}
+
 TEST(WindowChecks, AWidthBelowOneHalts) {
     EXPECT_DEATH(Window(0, 10, "no width"),
                  reportPattern(diagnostics::Kind::FATAL_ERROR, "Window.cpp", "Window width is not a positive integer"));

@@ -220,7 +220,12 @@ double TrueTypeFont::penStep(unsigned char c, unsigned char next) {
 void TrueTypeFont::measure(const std::string& text, int& width, int& height) {
     std::lock_guard<std::mutex> lock(measureMutex);
     width = static_cast<int>(std::lround(walk(text, [](std::size_t, double, const Glyph&) {})));
-    height = static_cast<int>(std::lround(toPixels(face->size->metrics.ascender - face->size->metrics.descender)));
+    // The two lines rounded outward, as FreeType rounds them in its size metrics, the higher up: a
+    // broken font may put its descender above its ascender.
+    const auto [bottom, top] = std::minmax(face->descender, face->ascender);
+    const FT_Fixed scale = face->size->metrics.y_scale;
+    height =
+        static_cast<int>(std::ceil(toPixels(FT_MulFix(top, scale))) - std::floor(toPixels(FT_MulFix(bottom, scale))));
 }
 
 int TrueTypeFont::pixelSize(int pointSize) { return static_cast<int>(std::lround(pointSize * 90.0 / 72.0)); }

@@ -1,5 +1,5 @@
 // What a save can meet besides a plain file of its own: device nodes made in a scratch folder,
-// never in the system's /dev, and another user to save as. Both need root.
+// never in the system's /dev, and another user to save as. All need root.
 #pragma once
 
 #include <string>
@@ -11,3 +11,5 @@ bool makeDeviceLike(const std::string& path, const std::string& system);
 // Makes this process nobody (65534), in no supplementary group; false where it may not. For a
 // child process only: there is no way back.
 bool becomeAnotherUser();
+// Whether that other user can reach and enter folder: every folder on its path lets them through.
+bool anotherUserCanEnter(const std::string& folder);

@@ -138,7 +138,10 @@ public:
         glutState().open.insert(id);
         setCallbacks();
         glutReshapeWindow(width, height);
-        if (positioned) glutPositionWindow(x, y);
+        if (positioned)
+            glutPositionWindow(x, y);
+        else
+            windowsystem::placeCurrentWindowIfUnplaced();
         return id;
     }
 

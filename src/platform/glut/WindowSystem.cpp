@@ -127,6 +127,17 @@ void resizeCurrentWindow(int width, int height) {
     XSync(display, False);
 }
 
+void placeCurrentWindowIfUnplaced() {
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable window = glXGetCurrentDrawable();
+    int x = 0, y = 0;
+    ::Window child = 0;
+    if (!XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child) || x != -1 || y != -1)
+        return;
+    XMoveWindow(display, window, 0, 0);
+    XSync(display, False);
+}
+
 void keepCurrentWindowPicture() {
     XSetWindowAttributes attributes{};
     attributes.backing_store = Always;

@@ -24,6 +24,10 @@ void takeOverErrorHandling();
 void releaseCurrentDrawable();
 // Resizes the current GL context's window now, not on the toolkit's next turn.
 void resizeCurrentWindow(int width, int height);
+// Moves the current GL context's window to the screen's top-left corner if it still lies where the
+// toolkit puts a window that asks for no place, at (-1, -1), a row and a column off the screen, for
+// a window manager to place: a bare X server has none.
+void placeCurrentWindowIfUnplaced();
 // Asks the X server to keep the current GL context's window's picture also where other windows
 // cover it or the screen's edge cuts it, so that shownPixels can read it whole.
 void keepCurrentWindowPicture();

@@ -60,7 +60,8 @@ EGLConfig xVisualConfig(EGLDisplay display) {
 void OffscreenPlatform::start(EventSink& eventSink, bool shownWanted) {
     sink = &eventSink;
     keepsShown = shownWanted;
-    if (const char* screen = std::getenv("BRINDLEWOOD_SCREEN")) {
+    // Empty, like every variable of ours, it is as if unset.
+    if (const char* screen = std::getenv("BRINDLEWOOD_SCREEN"); screen && *screen) {
         if (auto size = screenSizeFrom(screen))
             std::tie(screenWidth, screenHeight) = *size;
         else
@@ -76,8 +77,8 @@ void OffscreenPlatform::start(EventSink& eventSink, bool shownWanted) {
 }
 
 WindowId OffscreenPlatform::openWindow(int x, int y, bool positioned, int width, int height, const std::string& title) {
-    // A window that asks for no place reports (-1, -1), as the toolkit's do.
-    return positioned ? createWindow(x, y, width, height, title) : createWindow(-1, -1, width, height, title);
+    // A window that asks for no place opens in the corner, as on an X server without a window manager.
+    return positioned ? createWindow(x, y, width, height, title) : createWindow(0, 0, width, height, title);
 }
 
 WindowId OffscreenPlatform::enterFullScreen(int width, int height, int, int) {
