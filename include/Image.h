@@ -19,9 +19,17 @@ public:
     // (a side as long as the format allows: 65500 for JPEG, 65535 for PNG). A file that declares
     // more cannot be read: it is refused before any memory is taken for it.
     static constexpr unsigned long long MAX_PIXELS = 16384ULL * 16384;
+    // Nor may a file declare more pixels than this for each of its bytes, one under 2,048 bytes
+    // counting as 2,048 (so 2048 by 2048 pixels): a small file costs little memory and time. Every
+    // PNG of 8 bits a pixel or more, and every JPEG but an arithmetic-coded one of nearly one
+    // colour, holds fewer. A file that declares more is refused as one over MAX_PIXELS is.
+    static constexpr unsigned long long MAX_PIXELS_PER_BYTE = 2048;
+    // A JPEG sent in more scans than this cannot be read: each scan may cost the time of decoding
+    // the whole picture. Progressive JPEGs have 10 or so, as libjpeg writes them 6 to 18.
+    static constexpr int MAX_JPEG_SCANS = 32;
 
     // Loads the file (shared with other Images of the same name); halts on an empty name or a
-    // file that cannot be read as that type, one larger than MAX_PIXELS included. CMYK JPEGs
+    // file that cannot be read as that type, one beyond the limits below included. CMYK JPEGs
     // load as RGB.
     Image(const std::string& filename, Type type, CallSite site = CallSite());
     // Adopts one reference to a cache handle that the caller already holds: the library's own
@@ -44,11 +52,13 @@ public:
     // Writes the picture as a JPEG or PNG file; does nothing for an image with no picture. Writes the
     // file the name reaches through links, as opening it for writing would (a device directly), and
     // keeps its mode, owner and other names. The file appears whole or not at all where one of a
-    // single name may be replaced: a save that fails (a full disk) halts and leaves it as it was.
+    // single name may be replaced: a save that fails (a full disk) halts, naming the file and why,
+    // and leaves it as it was. Other threads' pictures go on while the file is written.
     void save(const std::string& filename, Type fileType, CallSite site = CallSite()) const;
     // Whether the constructor would load the file as that type rather than halt: the whole file
-    // is decoded, quietly and through one row of memory, so this costs about a load's time.
-    // Never halts. For SCREEN and NOT_INITIALIZED, whether the file can be opened.
+    // is decoded, quietly and through one row of memory (and a progressive JPEG's coefficients, 2
+    // bytes a pixel for each colour), so this costs about a load's time, and no more than a load's
+    // memory. Never halts. For SCREEN and NOT_INITIALIZED, whether the file can be opened.
     static bool checkImage(const std::string& filename, Type fileType, CallSite site = CallSite());
     // The rectangle whose bottom-left corner is (x, y) counted from the picture's bottom-left;
     // parts outside the picture come back as zero bytes.

@@ -1,6 +1,7 @@
 // The geometry behind the curved primitives and polygons, without a display: which pixels filled
 // ellipses, wedges and polygons cover, the polygons that stand for outlines, which polygons are
-// convex or cross themselves, and which stretches of a Bézier curve can reach the window.
+// convex or cross themselves, which stretches of a Bézier curve can reach the window, and which
+// corners of a rounded rectangle are traced.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "geometry/BezierClip.h"
 #include "geometry/EllipseRaster.h"
 #include "geometry/PolygonRaster.h"
+#include "geometry/RoundedRectangle.h"
 
 namespace {
 
@@ -569,4 +571,23 @@ TEST(PolygonChecks, ConvexPolygonsTurnOneWayOnceRound) {
     };
     for (const NamedPolygon& p : convex) EXPECT_TRUE(isConvex(p.points)) << p.name;
     for (const NamedPolygon& p : notConvex) EXPECT_FALSE(isConvex(p.points)) << p.name;
+}
+
+// A corner's steps are traced only where they can reach what is seen, whatever the radius; there
+// the polygon covers what the polygon of every step does.
+TEST(RoundedRectangleCorners, AHugeRadiusTakesPointsOnlyWithinReachAndCoversTheSame) {
+    const PixelArea window{0, 0, 400, 300}, reach{-3, -3, 403, 303},
+        everywhere{INT64_MIN, INT64_MIN, INT64_MAX, INT64_MAX};
+    // Square boxes whose corners make one circle crossing the window's middle.
+    for (const int radius : {100000, 1000000, 2147483647}) {
+        const int r = std::min(radius, (1 << 30) - 1), left = 200 - static_cast<int>(r * (1 - M_SQRT1_2)),
+                  top = left - 50;
+        const std::vector<PolygonPoint> traced =
+            roundedRectangleCorners(left, top, left + 2 * r, top + 2 * r, r, reach);
+        EXPECT_LT(traced.size(), 1000u) << radius;
+        if (radius > 1000000) continue;  // too many steps to trace every one
+        EXPECT_EQ(covered(traced, window),
+                  covered(roundedRectangleCorners(left, top, left + 2 * r, top + 2 * r, r, everywhere), window))
+            << radius;
+    }
 }

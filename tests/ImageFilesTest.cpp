@@ -22,9 +22,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -112,11 +114,16 @@ PngFile readPng(const std::string& path) {
     return result;
 }
 
+// How a JPEG sends its coefficients: all in one scan, in libjpeg's usual progression (10 scans for
+// colour, 6 for grey), or each band of one coefficient of one component in a scan of its own.
+enum class Scans { ONE, PROGRESSIVE, BAND_BY_BAND };
+
 // Components 1 (grey), 3 (RGB) or 4 (ink: cyan, magenta, yellow, black), stored in the file as
 // libjpeg's default for them or as fileColours; libjpeg marks 4-component files with an Adobe marker
 // unless adobeMarker is false.
 void writeJpeg(const std::string& path, int width, int height, int components, const Bytes& topFirstPixels,
-               J_COLOR_SPACE fileColours = JCS_UNKNOWN, bool adobeMarker = true, bool arithmetic = false) {
+               J_COLOR_SPACE fileColours = JCS_UNKNOWN, bool adobeMarker = true, bool arithmetic = false,
+               Scans scans = Scans::ONE) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     jpeg_compress_struct encoder;
@@ -133,6 +140,14 @@ void writeJpeg(const std::string& path, int width, int height, int components, c
     encoder.write_Adobe_marker = encoder.write_Adobe_marker && adobeMarker;
     encoder.arith_code = arithmetic;
     jpeg_set_quality(&encoder, 100, TRUE);
+    std::vector<jpeg_scan_info> bands{{components, {0, 1, 2, 3}, 0, 0, 0, 0}};
+    for (int c = 0; c < components; ++c)
+        for (int k = 1; k < DCTSIZE2; ++k) bands.push_back({1, {c}, k, k, 0, 0});
+    if (scans == Scans::PROGRESSIVE) jpeg_simple_progression(&encoder);
+    if (scans == Scans::BAND_BY_BAND) {
+        encoder.scan_info = bands.data();
+        encoder.num_scans = static_cast<int>(bands.size());
+    }
     jpeg_start_compress(&encoder, TRUE);
     while (encoder.next_scanline < encoder.image_height) {
         JSAMPROW row = const_cast<unsigned char*>(topFirstPixels.data()) + encoder.next_scanline * width * components;
@@ -269,20 +284,25 @@ Bytes inverted(Bytes ink) {
     return ink;
 }
 
-// The peak resident memory, in kilobytes, of a child process that loads the file (as a PNG unless
-// told otherwise).
-long peakKilobytesOfLoading(const std::string& file, Image::Type type = Image::PNG) {
+// The peak resident memory, in kilobytes, of a child process that does what it is given.
+long peakKilobytesOf(const std::function<void()>& work) {
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
         std::freopen("/dev/null", "w", stderr);
-        Image(file, type);
+        work();
         std::_Exit(0);
     }
     int status = 0;
     rusage usage{};
     EXPECT_EQ(wait4(child, &status, 0, &usage), child);
     return usage.ru_maxrss;
+}
+
+// The peak resident memory, in kilobytes, of a child process that loads the file (as a PNG unless
+// told otherwise).
+long peakKilobytesOfLoading(const std::string& file, Image::Type type = Image::PNG) {
+    return peakKilobytesOf([&] { Image(file, type); });
 }
 
 // The id of a process that has ended: it names no process now.
@@ -354,11 +374,25 @@ protected:
         return path("red-over-blue.jpg");
     }
 
-    // The red-over-blue JPEG with a frame header (FF C0 baseline, FF C9 arithmetic: length,
-    // precision, height, width) that declares another size.
+    // The red-over-blue JPEG with a frame header that declares another size.
     Bytes jpegDeclaring(unsigned short width, unsigned short height, bool arithmetic = false) {
-        Bytes file = readFile(redOverBlueJpeg(arithmetic));
-        std::size_t sof = markerOffset(file, arithmetic ? 0xC9 : 0xC0);
+        return declaring(readFile(redOverBlueJpeg(arithmetic)), width, height);
+    }
+
+    // A JPEG of one grey, width by 64 pixels arithmetic-coded by libjpeg, with a frame header that
+    // then declares height rows: arithmetic coding reads what is missing as zeros, so that the few
+    // hundred bytes hold the whole picture in that grey.
+    Bytes arithmeticGreyDeclaring(unsigned short width, unsigned short height, int components, Scans scans) {
+        writeJpeg(path("grey.jpg"), width, 64, components, Bytes(std::size_t(width) * 64 * components, 128),
+                  JCS_UNKNOWN, true, true, scans);
+        return declaring(readFile(path("grey.jpg")), width, height);
+    }
+
+    // The JPEG with its frame header (FF C0 baseline, C9 arithmetic, CA progressive arithmetic:
+    // length, precision, height, width) declaring another size.
+    static Bytes declaring(Bytes file, unsigned short width, unsigned short height) {
+        std::size_t sof = 0;
+        for (unsigned char frame : {0xC0, 0xC9, 0xCA}) sof = sof ? sof : markerOffset(file, frame);
         file[sof + 5] = height >> 8;
         file[sof + 6] = height & 0xFF;
         file[sof + 7] = width >> 8;
@@ -833,19 +867,30 @@ TEST_F(ImageFilesDeathTest, MissingFilesHaltNamingTheFile) {
                     detailPattern("File \"" + path("absent.jpg") + "\": no such file") + "$");
 }
 
-TEST_F(ImageFilesDeathTest, SavingWhereNoFileCanBeMadeHalts) {
-    const std::string report = onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening the specified file");
-    EXPECT_EXIT(Image::createEditable(2, 2).save(path("no/such/dir.png"), Image::PNG), KilledBySignal(SIGABRT), report);
-    EXPECT_EXIT(Image::createEditable(2, 2).save(path("no/such/dir.jpg"), Image::JPEG), KilledBySignal(SIGABRT),
-                report);
-}
-
-TEST_F(ImageFilesDeathTest, SaveOntoADeviceThatIsFullHalts) {
+TEST_F(ImageFilesDeathTest, FailedSavesNameTheFileAndWhy) {
+    std::filesystem::create_directory(path("folder.png"));
+    writeFile(path("file"), {1, 2, 3});
     unlink(path("full").c_str());  // a death test's child runs the test again up to its statement
-    if (!makeDeviceLike(path("full"), "/dev/full")) GTEST_SKIP() << "Making a device node needs root";
-    EXPECT_EXIT(noise(8, 8).save(path("full"), Image::PNG), KilledBySignal(SIGABRT),
-                onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file"));
-    EXPECT_TRUE(std::filesystem::is_character_file(path("full")));
+    const bool root = makeDeviceLike(path("full"), "/dev/full");
+    const struct {
+        std::string name;
+        const char* report;
+        const char* reason;
+    } cases[] = {
+        {"folder.png", "Error opening the specified file", "a folder"},
+        {"no/such/picture.png", "Error opening the specified file", "no such folder"},
+        {"file/picture.png", "Error opening the specified file", "no such folder"},
+        {"full", "Error opening writing the specified file", "not written in full: the disk may be full"},
+    };
+    for (const auto& c : cases) {
+        if (c.name == "full" && !root) continue;  // making a device node needs root
+        for (const Image::Type type : {Image::PNG, Image::JPEG})
+            EXPECT_EXIT(noise(8, 8).save(path(c.name), type), KilledBySignal(SIGABRT),
+                        "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", c.report) +
+                            detailPattern("File \"" + path(c.name) + "\": " + c.reason) + "$")
+                << c.name;
+    }
+    EXPECT_EQ(readFile(path("file")), (Bytes{1, 2, 3}));
 }
 
 // Saves as another user, who cannot reach the build folder when it lies in a private home: these
@@ -865,8 +910,17 @@ protected:
     }
 };
 
-TEST_F(AnotherUserDeathTest, CannotSaveOverAReadOnlyFile) {
+TEST_F(AnotherUserDeathTest, CannotSaveOverAReadOnlyFileNorIntoAReadOnlyFolder) {
     using std::filesystem::perms;
+    const auto expectRefused = [&](const std::string& name) {
+        EXPECT_EXIT(
+            {
+                if (becomeAnotherUser()) noise(8, 8).save(path(name), Image::PNG);
+            },
+            KilledBySignal(SIGABRT),
+            "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening the specified file") +
+                detailPattern("File \"" + path(name) + "\": not writable") + "$");
+    };
     // Anyone may make files in the folder, with or without the sticky bit that guards others' files.
     for (const perms folderMode : {perms::all, perms::all | perms::sticky_bit}) {
         std::filesystem::create_directory(path("shared"));
@@ -874,14 +928,12 @@ TEST_F(AnotherUserDeathTest, CannotSaveOverAReadOnlyFile) {
         writeFile(path("shared/picture.png"), {1, 2, 3});
         std::filesystem::permissions(path("shared/picture.png"),
                                      perms::owner_read | perms::group_read | perms::others_read);
-        EXPECT_EXIT(
-            {
-                if (becomeAnotherUser()) noise(8, 8).save(path("shared/picture.png"), Image::PNG);
-            },
-            KilledBySignal(SIGABRT),
-            onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening the specified file"));
+        expectRefused("shared/picture.png");
         EXPECT_EQ(readFile(path("shared/picture.png")), (Bytes{1, 2, 3}));
     }
+    std::filesystem::permissions(path("shared"), perms::owner_all | perms::others_read | perms::others_exec);
+    expectRefused("shared/new.png");
+    EXPECT_FALSE(std::filesystem::exists(path("shared/new.png")));
 }
 
 TEST_F(AnotherUserDeathTest, SavesAWritableFileInAFolderClosedToThem) {
@@ -1043,13 +1095,20 @@ TEST_F(ImageFilesDeathTest, CorruptJpegDataHaltsAfterLibjpegsMessage) {
 using BigInputTest = ImageFilesTest;
 
 TEST_F(BigInputTest, PicturesDeclaringMoreThanTheLimitHaltBeforeDecoding) {
-    const std::string report = onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image");
     const std::pair<unsigned short, unsigned short> sizes[] = {{16385, 16384}, {20000, 20000}, {65500, 65500}};
     for (auto [width, height] : sizes) {
-        writeFile(path("big.png"), pngDeclaring(width, height));
-        EXPECT_EXIT(Image(path("big.png"), Image::PNG), KilledBySignal(SIGABRT), report) << width << " by " << height;
-        writeFile(path("big.jpg"), jpegDeclaring(width, height));
-        EXPECT_EXIT(Image(path("big.jpg"), Image::JPEG), KilledBySignal(SIGABRT), report) << width << " by " << height;
+        const std::string declared = std::to_string(width) + " by " + std::to_string(height) + " pixels";
+        const std::tuple<std::string, Image::Type, Bytes> files[] = {
+            {"big.png", Image::PNG, pngDeclaring(width, height)},
+            {"big.jpg", Image::JPEG, jpegDeclaring(width, height)}};
+        for (const auto& [name, type, file] : files) {
+            writeFile(path(name), file);
+            EXPECT_EXIT(
+                Image(path(name), type), KilledBySignal(SIGABRT),
+                "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image") +
+                    detailPattern("File \"" + path(name) + "\": " + declared + ": more than Image::MAX_PIXELS") + "$")
+                << declared;
+        }
     }
     // Narrow pictures within the limit get as far as decoding, and libpng and libjpeg find their rows missing.
     writeFile(path("wide.png"), pngDeclaring(65535, 4));
@@ -1065,6 +1124,44 @@ TEST_F(BigInputTest, ArithmeticJpegDeclaringMoreThanTheLimitCostsOnlyAFewMegabyt
     // stops this file: 16385 by 16384 grey pixels from 300 bytes.
     writeFile(path("big.jpg"), jpegDeclaring(16385, 16384, true));
     EXPECT_LT(peakKilobytesOfLoading(path("big.jpg"), Image::JPEG), loadingASmallJpeg + 8 * 1024);
+}
+
+// Small files declaring large pictures, as a fuzzer found them taking gigabytes and seconds: each
+// is refused from its header, or as libjpeg starts the scan past the limit, or it loads.
+TEST_F(BigInputTest, FilesMayHoldOnlyPicturesInProportionToTheirSize) {
+    writePng(path("blank.png"),
+             PngPicture(16384, 16384, PNG_COLOR_TYPE_GRAY, std::vector<Bytes>(16384, Bytes(16384 / 8, 0)), 1));
+    const Bytes oneScan = arithmeticGreyDeclaring(16384, 16384, 1, Scans::ONE);
+    const Bytes progressive = arithmeticGreyDeclaring(16384, 16384, 3, Scans::PROGRESSIVE);
+    const Bytes oneBit = readFile(path("blank.png"));
+    const auto tooLarge = [](const Bytes& file) {
+        return "16384 by 16384 pixels: more than a file of " + std::to_string(file.size()) + " bytes may hold";
+    };
+    const struct {
+        std::string name;
+        Image::Type type;
+        Bytes file;
+        std::string refusal;  // the line beneath the report, after the file's name; empty if it loads
+    } cases[] = {
+        {"one scan.jpg", Image::JPEG, oneScan, tooLarge(oneScan)},
+        {"progressive.jpg", Image::JPEG, progressive, tooLarge(progressive)},
+        {"one bit.png", Image::PNG, oneBit, tooLarge(oneBit)},
+        {"64 scans.jpg", Image::JPEG, arithmeticGreyDeclaring(8, 64, 1, Scans::BAND_BY_BAND),
+         "more than Image::MAX_JPEG_SCANS scans"},
+        {"as large as any file may hold.jpg", Image::JPEG, arithmeticGreyDeclaring(2048, 2048, 3, Scans::ONE), ""},
+    };
+    const long loadingASmallPicture = peakKilobytesOfLoading(savedDistinctPng());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(path(c.name), c.file);
+        EXPECT_EQ(Image::checkImage(path(c.name), c.type), c.refusal.empty());
+        if (c.refusal.empty()) continue;
+        EXPECT_EXIT(Image(path(c.name), c.type), KilledBySignal(SIGABRT),
+                    "^" + reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error creating the specified image") +
+                        detailPattern("File \"" + path(c.name) + "\": " + c.refusal) + "$");
+        EXPECT_LT(peakKilobytesOfLoading(path(c.name), c.type), loadingASmallPicture + 8 * 1024);
+        EXPECT_LT(peakKilobytesOf([&] { Image::checkImage(path(c.name), c.type); }), loadingASmallPicture + 8 * 1024);
+    }
 }
 
 // Saving onto a full disk: a folder on a file system of 64 KB of its own. Its death tests fork
@@ -1099,7 +1196,9 @@ protected:
     void expectSaveHalts(const Image& picture, const std::string& name) {
         const Image::Type type = name.substr(name.size() - 3) == "jpg" ? Image::JPEG : Image::PNG;
         EXPECT_EXIT(picture.save(path(name), type), KilledBySignal(SIGABRT),
-                    onlyReport(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file"));
+                    "^" +
+                        reportPattern(Kind::FATAL_ERROR, "ImageFiles.cpp", "Error opening writing the specified file") +
+                        detailPattern("File \"" + path(name) + "\": not written in full: the disk may be full") + "$");
     }
 
     bool mounted = false;

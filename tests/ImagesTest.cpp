@@ -1,12 +1,20 @@
 // Images as values and as pictures on screen: the cache shares one picture between the Images of
 // a file and frees it with the last one; cut-outs and editable images; and, in a window, where
 // plain and transformed drawings land and what a capture holds (pixels read back from the window).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <future>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -16,6 +24,7 @@
 #include "ReportPattern.h"
 #include "TestWindow.h"
 #include "Window.h"
+#include "XDoTool.h"
 #include "caches/ImageInstance.h"
 
 using diagnostics::Kind;
@@ -41,6 +50,18 @@ Image twoColoured(int width, int height, int split, const Color& top, const Colo
 }
 
 Image solid(int width, int height, const Color& c) { return twoColoured(width, height, 0, c, c); }
+
+// Whether the thread is waiting in openat, as a write-only open of a FIFO waits for its reader.
+bool waitsToOpen(pid_t thread) {
+    std::ifstream call("/proc/self/task/" + std::to_string(thread) + "/syscall");
+    long number = -1;
+    return call >> number && number == SYS_openat;
+}
+
+Bytes contentOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 bool near(const Color& actual, const Color& expected, int tolerance) {
     return std::abs(actual.getRed() - expected.getRed()) <= tolerance &&
@@ -416,6 +437,46 @@ TEST_F(ImageDrawingTest, DrawingWhileAnotherThreadCopiesKeepsPictureAndCount) {
     copier.join();
     EXPECT_EQ(window.readPixel(105, 155), Color::BLUE);
     EXPECT_EQ(Instance::refCount(Instance::handleOfFile(file)), 1) << "every drawing gave its reference back";
+}
+
+TEST_F(ImageDrawingTest, ASaveWaitingForItsFifoToBeReadHoldsUpNoOtherPicture) {
+    const std::string fifo = (directory / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const Image picture = solid(8, 8, Color::BLUE);
+    std::atomic<pid_t> saver{0};
+    std::thread saving([&] {
+        saver = static_cast<pid_t>(syscall(SYS_gettid));
+        picture.save(fifo, Image::PNG);
+    });
+    ASSERT_TRUE(eventually([&] { return saver && waitsToOpen(saver); }));
+    // Another thread's pictures meanwhile: a draw, a capture and a new picture.
+    auto drawing = std::async(std::launch::async, [&] {
+        window.drawImage(solid(10, 10, Color::RED), 20, 20);
+        window.createImage(0, 0, 4, 4);
+        Image::createEditable(2, 2);
+        return window.readPixel(25, 25);
+    });
+    const bool drawn = drawing.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    const Bytes written = contentOf(fifo);  // the reader the save waits for
+    saving.join();
+    EXPECT_TRUE(drawn) << "the pictures waited for the FIFO to be read";
+    EXPECT_EQ(drawing.get(), Color::RED);
+    EXPECT_EQ(written, contentOf(saved(picture, "fresh.png")));
+}
+
+// An animation that makes a picture each frame and captures the window: neither the textures of
+// the pictures let go of nor the driver's allocating them may add up.
+TEST_F(ImageDrawingTest, PicturesMadeAndLetGoOfEachFrameKeepMemoryFlat) {
+    long residentAfterFirstHundred = 0;
+    for (int frame = 0; frame < 1000; ++frame) {
+        window.drawImage(solid(64, 64, Color(frame % 256, 0, 0)), 10, 10);
+        window.drawImage(window.createImage(0, 0, 300, 200), 0, 0);
+        if (frame == 99) residentAfterFirstHundred = residentKilobytes();
+    }
+    EXPECT_EQ(window.readPixel(20, 20), Color(999 % 256, 0, 0));
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // they keep freed memory's records
+    EXPECT_LE(residentKilobytes(), residentAfterFirstHundred * 11 / 10);
+#endif
 }
 
 namespace {

@@ -36,13 +36,6 @@ int rendererThreads() {
     return count;
 }
 
-long residentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
-
 }  // namespace
 
 // No window exists in these tests, so no renderer: the test takes the queue itself. The queue

@@ -714,6 +714,29 @@ TEST_F(PrimitivesRound, OutlinesFarLargerThanTheWindowDrawTheirPartOfIt) {
     EXPECT_EQ(differences(drawnWithin(1, 0, WIDTH - 1, HEIGHT - 1), expected), "");
 }
 
+// Radii far beyond the window, up to the largest: what reaches the window is drawn as the circle
+// of that radius is, at once, and no more is traced. Each box is a square whose corners make one
+// circle, its top-left quarter crossing the window's middle at 45 degrees.
+TEST_F(PrimitivesRoundedRectangle, HugeRadiiDrawWhatReachesTheWindowAsTheirCircle) {
+    for (const int radius : {1000000, 100000000, std::numeric_limits<int>::max()}) {
+        SCOPED_TRACE(radius);
+        // The largest radius is taken as half a side of 2^30, where GL still draws every corner.
+        const int r = std::min(radius, 1 << 29);
+        const int left = WIDTH / 2 - static_cast<int>(r * (1 - M_SQRT1_2)), top = HEIGHT / 2 - (WIDTH / 2 - left);
+        const Round circle{left + r, top + r, r, r};
+        window.clear();
+        window.drawRoundedRectangleFilled(Style::BLACK, left, top, left + 2 * r, top + 2 * r, radius);
+        EXPECT_EQ(differences(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1), idealFill(circle), 1), "");
+        window.clear();
+        window.drawRoundedRectangleOutline(Style::BLACK, left, top, left + 2 * r, top + 2 * r, radius);
+        Pixels rim;
+        for (int j = 0; j < HEIGHT; ++j)
+            for (int i = 0; i < WIDTH; ++i)
+                if (std::abs(std::hypot(i + 0.5L - circle.cx, j + 0.5L - circle.cy) - r) < 0.5L) rim.insert({i, j});
+        EXPECT_EQ(differences(drawnWithin(0, 0, WIDTH - 1, HEIGHT - 1), rim, 1), "");
+    }
+}
+
 TEST_F(PrimitivesRound, FilledEllipsesCoverThePixelsWhoseCentresLieInside) {
     std::vector<Box> withLarge = boxes;
     withLarge.push_back({200, 10, 391, 290});

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -143,7 +144,11 @@ Replacement replace(const std::string& target, std::string_view bytes, const str
     const std::string folderName = targetPath.has_parent_path() ? targetPath.parent_path().string() : ".";
     // The folder is opened once, so that the names made in it stay short however long its path.
     const Descriptor folder(open(folderName.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.isOpen() || name.empty()) return Replacement::NO_COPY;
+    if (!folder.isOpen()) return Replacement::NO_COPY;
+    if (name.empty()) {
+        errno = EISDIR;  // a name that ends in a slash names a folder
+        return Replacement::NO_COPY;
+    }
     if (file && !namesTheFile(folder.get(), name, *file)) return Replacement::FAILED;
     removeLeftovers(folder.get());
 
@@ -159,7 +164,9 @@ Replacement replace(const std::string& target, std::string_view bytes, const str
         done = !copyName.empty();
     }
     done = done && renameat(folder.get(), copyName.c_str(), folder.get(), name.c_str()) == 0;
+    const int why = errno;
     if (!done && !copyName.empty()) unlinkat(folder.get(), copyName.c_str(), 0);
+    errno = why;
     return done ? Replacement::DONE : Replacement::FAILED;
 }
 
@@ -197,4 +204,29 @@ SaveOutcome saveFile(const std::string& path, std::string_view bytes, FifoReader
             return replaced == Replacement::NO_COPY ? SaveOutcome::NOT_OPENED : SaveOutcome::NOT_WRITTEN;
     }
     return writeInPlace(file, status, bytes);
+}
+
+std::string whyNotSaved(SaveOutcome outcome, int error) {
+    if (outcome == SaveOutcome::NO_READER) return "a FIFO that no program reads";
+    switch (error) {
+        case EISDIR:
+            return "a folder";
+        case ENOENT:
+        case ENOTDIR:
+            return "no such folder";
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return "not writable";
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return "not written in full: the disk may be full";
+        default: {
+            if (error == 0) return "not writable";
+            std::string words = std::strerror(error);
+            words[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(words[0])));
+            return words;
+        }
+    }
 }

@@ -19,5 +19,10 @@ enum class FifoReader { AWAITED, REQUIRED };
 // Makes bytes the whole content of the file that path names, through any symbolic links. Succeeds
 // or fails exactly when opening that file for writing and writing it would, but keeps the old
 // content on failure wherever a new copy can replace the file; a regular file keeps its mode, owner
-// and other names, and a device or FIFO is written directly.
+// and other names, and a device or FIFO is written directly. On failure errno says why.
 SaveOutcome saveFile(const std::string& path, std::string_view bytes, FifoReader reader = FifoReader::AWAITED);
+
+// Why a save failed, from its outcome and the errno it left, as a report's line about the file
+// says it: "a folder", "no such folder", "not writable", "not written in full: the disk may be
+// full", or the system's own words.
+std::string whyNotSaved(SaveOutcome outcome, int error);

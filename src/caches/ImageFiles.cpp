@@ -1,19 +1,23 @@
 // JPEG and PNG files in and out of the image cache's pixel stores, through libjpeg and libpng.
-// Runs on the thread that asked for the load or save, inside the cache mutex. A file lists its
+// Runs on the thread that asked for the load or save, inside the cache mutex but for the writing
+// of a saved file, which may wait (for a FIFO's reader) while other threads go on. A file lists its
 // rows top first and a store bottom first, so every load and save turns the rows over. Both
 // libraries report errors by longjmp to a setjmp here, so a frame with a setjmp makes nothing
 // with a destructor after it; a failed load or save ends in a report and a halt, never in exit,
 // and a failed check only in false.
 #include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -68,10 +72,12 @@ void refuseCorruptData(j_common_ptr decoder, int level) {
     if (level < 0) decoder->err->error_exit(decoder);
 }
 
-// The line beneath a failed load's report, naming the file and why where the report cannot: it
-// cannot be opened, or it is not of the type asked for at all.
+// The line beneath a failed load's report, naming the file and why where the report cannot: the
+// loader refused it (refusal), it cannot be opened, or it is not of the type asked for at all.
 template <std::size_t N>
-std::string whyUnread(const char* filename, const unsigned char (&signature)[N], const char* notOfType) {
+std::string whyUnread(const char* filename, const std::string& refusal, const unsigned char (&signature)[N],
+                      const char* notOfType) {
+    if (!refusal.empty()) return diagnostics::aboutFile(filename, refusal);
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) return diagnostics::unreadableFile(filename);
     const bool ofType = startsWith(file, signature);
@@ -88,7 +94,8 @@ void checkLoadArguments(const char* filename, unsigned short* width, unsigned sh
 }
 
 // A picture being saved: encoded whole in memory first, so that the file is touched only once the
-// complete picture is at hand, and then written as saveFile writes any file.
+// complete picture is at hand and the cache is free again, and then written as saveFile writes any
+// file.
 struct Save {
     explicit Save(const char* target) : target(target), file(open_memstream(&bytes, &size)) {
         if (!file) FATAL_ERROR(OUT_OF_MEMORY);
@@ -109,20 +116,25 @@ struct Save {
     FATAL_ERROR(ENCODE_FAILED);
 }
 
-// Writes what was encoded into the file; whether that worked is the caller's to report.
+// Writes what was encoded into the file; whether that worked, and errno why not, is the caller's to
+// report.
 SaveOutcome writeSave(Save& save, FifoReader reader = FifoReader::AWAITED) {
     const bool encoded = std::fclose(save.file) == 0;  // the last bytes reach memory only now
     save.file = nullptr;
     if (!encoded) abandonSave(save);
     const SaveOutcome outcome = saveFile(save.target, std::string_view(save.bytes, save.size), reader);
+    const int why = errno;
     std::free(save.bytes);
+    errno = why;
     return outcome;
 }
 
+// Writes what was encoded into the file, or halts with a report naming it and why it failed.
 void finishSave(Save& save) {
     const SaveOutcome outcome = writeSave(save);
-    if (outcome == SaveOutcome::NOT_OPENED) FATAL_ERROR(SAVE_OPEN_FAILED);
-    if (outcome == SaveOutcome::NOT_WRITTEN) FATAL_ERROR(ENCODE_FAILED);
+    if (outcome == SaveOutcome::SAVED) return;
+    const std::string detail = diagnostics::aboutFile(save.target, whyNotSaved(outcome, errno));
+    FATAL_ERROR(outcome == SaveOutcome::NOT_OPENED ? SAVE_OPEN_FAILED : ENCODE_FAILED, detail);
 }
 
 // Encodes RGBA pixels, 8 bits a component, into save; rows[n] is the file's row n. As in pngload,
@@ -150,6 +162,41 @@ void encodePng(Save& save, unsigned short width, unsigned short height, std::vec
     png_destroy_write_struct(&png, &info);
 }
 
+// Encodes a store of RGBA pixels, rows bottom first, as a PNG file into save.
+void encodePngStore(Save& save, unsigned short width, unsigned short height, unsigned char* data) {
+    std::vector<png_bytep> rows(height);
+    for (unsigned int n = 0; n < height; ++n)
+        rows[n] = Renderer::ImageInstance::fileRow(data, std::size_t(width) * 4, height, n);
+    encodePng(save, width, height, rows);
+}
+
+// Encodes a store of RGB pixels, rows bottom first, as a baseline JPEG file of quality 100 into save.
+void encodeJpeg(Save& save, unsigned short width, unsigned short height, unsigned char* data) {
+    jpeg_compress_struct encoder{};  // zeroed, as in readJpeg
+    JpegErrors errors;
+    encoder.err = returningErrors(errors);
+    if (setjmp(errors.failed)) {
+        jpeg_destroy_compress(&encoder);
+        abandonSave(save);
+    }
+    jpeg_create_compress(&encoder);
+    jpeg_stdio_dest(&encoder, save.file);
+    encoder.image_width = width;
+    encoder.image_height = height;
+    encoder.input_components = 3;
+    encoder.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&encoder);
+    jpeg_set_quality(&encoder, 100, TRUE);
+    jpeg_start_compress(&encoder, TRUE);
+    std::size_t rowBytes = std::size_t(width) * 3;
+    while (encoder.next_scanline < encoder.image_height) {
+        JSAMPROW row = Renderer::ImageInstance::fileRow(data, rowBytes, height, encoder.next_scanline);
+        jpeg_write_scanlines(&encoder, &row, 1);
+    }
+    jpeg_finish_compress(&encoder);
+    jpeg_destroy_compress(&encoder);
+}
+
 }  // namespace
 
 unsigned char* Renderer::ImageInstance::fileRow(unsigned char* store, std::size_t rowBytes, unsigned short height,
@@ -161,16 +208,46 @@ namespace {
 
 using Instance = Renderer::ImageInstance;
 
-// Whether a file declaring a picture of these sides may be loaded at all.
-bool withinPixelLimit(unsigned long width, unsigned long height) {
-    return static_cast<unsigned long long>(width) * height <= Image::MAX_PIXELS;
+// A file shorter than this may hold as many pixels as one of this length.
+constexpr unsigned long long SMALL_FILE_BYTES = 2048;
+
+// Whether the file may declare a picture of these sides (see Image::MAX_PIXELS and
+// MAX_PIXELS_PER_BYTE; a file whose length is not known, such as a FIFO, counts as a short one);
+// if not, why, for the line beneath the report. Asked before any memory is taken for the picture.
+bool mayHold(std::FILE* file, unsigned long width, unsigned long height, std::string& why) {
+    struct stat status {};
+    const unsigned long long bytes = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode)
+                                         ? static_cast<unsigned long long>(status.st_size)
+                                         : 0;
+    const unsigned long long pixels = static_cast<unsigned long long>(width) * height;
+    const std::string declared = std::to_string(width) + " by " + std::to_string(height) + " pixels: more than ";
+    if (pixels > Image::MAX_PIXELS)
+        why = declared + "Image::MAX_PIXELS";
+    else if (pixels > Image::MAX_PIXELS_PER_BYTE * std::max(bytes, SMALL_FILE_BYTES))
+        why = declared + "a file of " + std::to_string(bytes) + " bytes may hold";
+    return why.empty();
+}
+
+// Counts a JPEG's scans as libjpeg starts each one, and stops the decoding at the scan past
+// Image::MAX_JPEG_SCANS, before it takes any time.
+struct ScanLimit {
+    jpeg_progress_mgr progress;  // first, so that libjpeg's pointer to it is a pointer to the whole
+    std::string* why;
+};
+
+void refuseScansPastTheLimit(j_common_ptr codec) {
+    if (reinterpret_cast<j_decompress_ptr>(codec)->input_scan_number <= Image::MAX_JPEG_SCANS) return;
+    *reinterpret_cast<ScanLimit*>(codec->progress)->why = "more than Image::MAX_JPEG_SCANS scans";
+    std::longjmp(reinterpret_cast<JpegErrors*>(codec->err)->failed, 1);
 }
 
 void sayNothing(j_common_ptr) {}
 
 // Reads the JPEG file into a new store at *data or, with no data, only decodes it, quietly and
-// through one row, to learn whether it can be read. Returns the report of a failure, or null.
-const char* readJpeg(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data) {
+// through one row, to learn whether it can be read. Returns the report of a failure, or null; why
+// says what refused the file where neither libjpeg nor the report does.
+const char* readJpeg(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data,
+                     std::string& why) {
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) return "Can't open specified image";
 
@@ -188,10 +265,13 @@ const char* readJpeg(const char* filename, unsigned short* width, unsigned short
         return DECODE_FAILED;
     }
     jpeg_create_decompress(&decoder);
+    ScanLimit scans{{}, &why};
+    scans.progress.progress_monitor = refuseScansPastTheLimit;
+    decoder.progress = &scans.progress;
     jpeg_stdio_src(&decoder, file);
     jpeg_read_header(&decoder, TRUE);
     // Refused before libjpeg or the store take memory for it.
-    if (!withinPixelLimit(decoder.image_width, decoder.image_height)) longjmp(errors.failed, 1);
+    if (!mayHold(file, decoder.image_width, decoder.image_height, why)) longjmp(errors.failed, 1);
     // The store holds red, green, blue: libjpeg widens grey to them, and ink (CMYK) is converted below.
     const bool ink = decoder.jpeg_color_space == JCS_CMYK || decoder.jpeg_color_space == JCS_YCCK;
     decoder.out_color_space = ink ? JCS_CMYK : JCS_RGB;
@@ -239,7 +319,8 @@ void warnNothing(png_structp, png_const_charp) {}
 
 // As readJpeg, for a PNG file. libpng reports errors by longjmp back to the setjmp below, so only
 // trivially destructible locals live in this frame past that point.
-const char* readPng(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data) {
+const char* readPng(const char* filename, unsigned short* width, unsigned short* height, unsigned char** data,
+                    std::string& why) {
     std::FILE* file = std::fopen(filename, "rb");
     if (!file) return PNG_OPEN_FAILED;
     if (!startsWith(file, PNG_SIGNATURE)) {
@@ -276,7 +357,7 @@ const char* readPng(const char* filename, unsigned short* width, unsigned short*
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
     // Refused before the store takes memory for it.
-    if (!withinPixelLimit(png_get_image_width(png, info), png_get_image_height(png, info))) png_longjmp(png, 1);
+    if (!mayHold(file, png_get_image_width(png, info), png_get_image_height(png, info), why)) png_longjmp(png, 1);
 
     // Whatever the file holds arrives as 8-bit red, green, blue, alpha, each row in its place.
     int colorType = png_get_color_type(png, info);
@@ -326,43 +407,23 @@ const char* readPng(const char* filename, unsigned short* width, unsigned short*
 void Renderer::ImageInstance::jpegload(const char* filename, unsigned short* width, unsigned short* height,
                                        unsigned char** data) {
     checkLoadArguments(filename, width, height, data);
-    if (const char* failure = readJpeg(filename, width, height, data))
-        FATAL_ERROR(failure, whyUnread(filename, JPEG_START_OF_IMAGE, "not a JPEG"));
+    std::string why;
+    if (const char* failure = readJpeg(filename, width, height, data, why))
+        FATAL_ERROR(failure, whyUnread(filename, why, JPEG_START_OF_IMAGE, "not a JPEG"));
 }
 
 void Renderer::ImageInstance::pngload(const char* filename, unsigned short* width, unsigned short* height,
                                       unsigned char** data) {
     checkLoadArguments(filename, width, height, data);
-    if (const char* failure = readPng(filename, width, height, data))
-        FATAL_ERROR(failure, whyUnread(filename, PNG_SIGNATURE, "not a PNG"));
+    std::string why;
+    if (const char* failure = readPng(filename, width, height, data, why))
+        FATAL_ERROR(failure, whyUnread(filename, why, PNG_SIGNATURE, "not a PNG"));
 }
 
 void Renderer::ImageInstance::jpegsave(const char* filename, unsigned short width, unsigned short height,
                                        unsigned char* data) {
     Save save(filename);
-    jpeg_compress_struct encoder{};  // zeroed, as in jpegload
-    JpegErrors errors;
-    encoder.err = returningErrors(errors);
-    if (setjmp(errors.failed)) {
-        jpeg_destroy_compress(&encoder);
-        abandonSave(save);
-    }
-    jpeg_create_compress(&encoder);
-    jpeg_stdio_dest(&encoder, save.file);
-    encoder.image_width = width;
-    encoder.image_height = height;
-    encoder.input_components = 3;
-    encoder.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&encoder);
-    jpeg_set_quality(&encoder, 100, TRUE);
-    jpeg_start_compress(&encoder, TRUE);
-    std::size_t rowBytes = std::size_t(width) * 3;
-    while (encoder.next_scanline < encoder.image_height) {
-        JSAMPROW row = fileRow(data, rowBytes, height, encoder.next_scanline);
-        jpeg_write_scanlines(&encoder, &row, 1);
-    }
-    jpeg_finish_compress(&encoder);
-    jpeg_destroy_compress(&encoder);
+    encodeJpeg(save, width, height, data);
     finishSave(save);
 }
 
@@ -371,9 +432,7 @@ void Renderer::ImageInstance::pngsave(const char* filename, unsigned short width
     if (!filename) FATAL_ASSERTION(NULL_FILENAME);
     if (!data) FATAL_ASSERTION(NULL_DATA);
     Save save(filename);
-    std::vector<png_bytep> rows(height);
-    for (unsigned int n = 0; n < height; ++n) rows[n] = fileRow(data, std::size_t(width) * 4, height, n);
-    encodePng(save, width, height, rows);
+    encodePngStore(save, width, height, data);
     finishSave(save);
 }
 
@@ -387,35 +446,43 @@ SaveOutcome Renderer::ImageInstance::pngsaveTopFirst(const std::string& filename
 }
 
 void Renderer::ImageInstance::saveImage(int handle, const std::string& filename, Image::Type type) {
-    std::lock_guard<PortMutex> lock(Globals<RendererImageInstanceStatics>::impl()->mutex);
-    const ImageInstance& image = liveInstance(handle);
-    if (type == Image::SCREEN) FATAL_ERROR("Can't save an image to type SCREEN, it isn't a file format");
-    int storeComponents = componentsOf(image.type);
-    int fileComponents = componentsOf(type);
-    if (storeComponents == 0 || fileComponents == 0) return;
+    std::optional<Save> save;
+    {
+        std::lock_guard<PortMutex> lock(Globals<RendererImageInstanceStatics>::impl()->mutex);
+        const ImageInstance& image = liveInstance(handle);
+        if (type == Image::SCREEN) FATAL_ERROR("Can't save an image to type SCREEN, it isn't a file format");
+        int storeComponents = componentsOf(image.type);
+        int fileComponents = componentsOf(type);
+        if (storeComponents == 0 || fileComponents == 0) return;
 
-    // JPEG files hold red, green, blue; PNG files add alpha: convert when the layouts differ.
-    std::unique_ptr<unsigned char[]> converted;
-    unsigned char* pixels = image.data.get();
-    if (storeComponents != fileComponents) {
-        std::size_t pixelCount = std::size_t(image.width) * image.height;
-        converted.reset(new (std::nothrow) unsigned char[pixelCount * fileComponents]);
-        if (!converted) FATAL_ERROR(OUT_OF_MEMORY);
-        convertPixels(pixels, storeComponents, converted.get(), fileComponents, pixelCount);
-        pixels = converted.get();
+        // JPEG files hold red, green, blue; PNG files add alpha: convert when the layouts differ.
+        std::unique_ptr<unsigned char[]> converted;
+        unsigned char* pixels = image.data.get();
+        if (storeComponents != fileComponents) {
+            std::size_t pixelCount = std::size_t(image.width) * image.height;
+            converted.reset(new (std::nothrow) unsigned char[pixelCount * fileComponents]);
+            if (!converted) FATAL_ERROR(OUT_OF_MEMORY);
+            convertPixels(pixels, storeComponents, converted.get(), fileComponents, pixelCount);
+            pixels = converted.get();
+        }
+        save.emplace(filename.c_str());
+        if (type == Image::JPEG) {
+            encodeJpeg(*save, image.width, image.height, pixels);
+        } else {
+            encodePngStore(*save, image.width, image.height, pixels);
+        }
     }
-    if (type == Image::JPEG) {
-        jpegsave(filename.c_str(), image.width, image.height, pixels);
-    } else {
-        pngsave(filename.c_str(), image.width, image.height, pixels);
-    }
+    // Written with the cache free: a FIFO holds the save until a program reads it, and the other
+    // threads' pictures must not wait for that.
+    finishSave(*save);
 }
 
 bool Renderer::ImageInstance::checkImage(const std::string& filename, Image::Type type) {
     unsigned short width = 0;
     unsigned short height = 0;
-    if (type == Image::PNG) return !readPng(filename.c_str(), &width, &height, nullptr);
-    if (type == Image::JPEG) return !readJpeg(filename.c_str(), &width, &height, nullptr);
+    std::string why;
+    if (type == Image::PNG) return !readPng(filename.c_str(), &width, &height, nullptr, why);
+    if (type == Image::JPEG) return !readJpeg(filename.c_str(), &width, &height, nullptr, why);
     std::FILE* file = std::fopen(filename.c_str(), "rb");
     if (file) std::fclose(file);
     return file != nullptr;

@@ -42,7 +42,8 @@ struct UploadedPicture {
     std::size_t bytes() const { return std::size_t(width) * height * components; }
 };
 
-// The pictures kept uploaded in one context, by image handle.
+// The pictures kept uploaded in one context, by image handle, and the spare textures of pictures
+// that are gone, under their old handles.
 struct ContextTextures {
     std::map<int, UploadedPicture> pictures;
     std::size_t bytes = 0;
@@ -55,6 +56,50 @@ struct UploadedPictures {
 };
 
 UploadedPictures& uploaded() { return *Globals<UploadedPictures>::impl(); }
+
+// How many textures of pictures that are gone a context keeps for new pictures of their size. A
+// picture made and let go of each frame then takes over the texture of the last frame's, rather
+// than the driver allocating one and freeing another each frame, which fragments the heap without
+// end.
+constexpr std::size_t SPARE_TEXTURES = 8;
+
+bool isLive(int handle) { return cache().instances.count(handle) > 0; }
+
+// A texture for a picture new to the context, bound: a spare of the size wanted where there is one,
+// or a new texture. Spares beyond SPARE_TEXTURES are let go of, the least recently drawn first.
+UploadedPicture takeTexture(ContextTextures& kept, const UploadedPicture& wanted) {
+    std::vector<std::map<int, UploadedPicture>::iterator> spares;
+    for (auto p = kept.pictures.begin(); p != kept.pictures.end(); ++p)
+        if (!isLive(p->first)) spares.push_back(p);
+    const auto fits = std::find_if(spares.begin(), spares.end(), [&wanted](const auto& spare) {
+        const UploadedPicture& texture = spare->second;
+        return texture.width == wanted.width && texture.height == wanted.height &&
+               texture.components == wanted.components;
+    });
+    UploadedPicture taken;
+    if (fits != spares.end()) {
+        taken = (*fits)->second;  // its bytes stay counted, now for the new picture
+        kept.pictures.erase(*fits);
+        spares.erase(fits);
+        glBindTexture(GL_TEXTURE_2D, taken.texture);
+    } else {
+        glGenTextures(1, &taken.texture);
+        glBindTexture(GL_TEXTURE_2D, taken.texture);
+        // Each pixel's centre samples its own texel, as glDrawPixels would draw it.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    }
+    if (spares.size() > SPARE_TEXTURES) {
+        std::sort(spares.begin(), spares.end(),
+                  [](const auto& a, const auto& b) { return a->second.lastUse < b->second.lastUse; });
+        for (std::size_t n = 0; n < spares.size() - SPARE_TEXTURES; ++n) {
+            glDeleteTextures(1, &spares[n]->second.texture);
+            kept.bytes -= spares[n]->second.bytes();
+            kept.pictures.erase(spares[n]);
+        }
+    }
+    return taken;
+}
 
 // Lets go of the least recently drawn pictures but the one given until the context keeps no more
 // than it may.
@@ -148,7 +193,7 @@ int Renderer::ImageInstance::getImageHandle(const std::string& filename, Image::
     RendererImageInstanceStatics& images = cache();
     std::lock_guard<PortMutex> lock(images.mutex);
     auto known = images.handles.find(filename);
-    if (known != images.handles.end() && images.instances[known->second]) {
+    if (known != images.handles.end() && isLive(known->second)) {
         int handle = known->second;
         if (++images.refcounts[handle] == INT_MAX) NON_FATAL_ASSERTION("Image refcounts for handle have overflown?");
         *width = images.instances[handle]->width;
@@ -170,7 +215,12 @@ void Renderer::ImageInstance::releaseImageHandle(int handle) {
     std::lock_guard<PortMutex> lock(images.mutex);
     int count = --images.refcounts[handle];
     if (count < 0) NON_FATAL_ASSERTION("Refcounts for an image handle have somehow become negative");
-    if (count == 0) images.instances[handle].reset();
+    if (count == 0) {
+        // Handles are not made again, so their entries go too: a program that makes a picture a
+        // frame keeps the cache's size.
+        images.instances.erase(handle);
+        images.refcounts.erase(handle);
+    }
 }
 
 void Renderer::ImageInstance::bumpImageRefCount(int handle) {
@@ -343,16 +393,13 @@ bool Renderer::ImageInstance::startPictureRun(int handle, int context) const {
     if (wanted.bytes() > KEPT_TEXTURE_BYTES || textureWidth > largest || textureHeight > largest) return false;
     UploadedPictures& all = uploaded();
     ContextTextures& kept = all.contexts[context];
-    UploadedPicture& picture = kept.pictures[handle];
-    if (picture.texture == 0) {
-        glGenTextures(1, &picture.texture);
-        glBindTexture(GL_TEXTURE_2D, picture.texture);
-        // Each pixel's centre samples its own texel, as glDrawPixels would draw it.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    auto found = kept.pictures.find(handle);
+    if (found == kept.pictures.end()) {
+        found = kept.pictures.emplace(handle, takeTexture(kept, wanted)).first;
     } else {
-        glBindTexture(GL_TEXTURE_2D, picture.texture);
+        glBindTexture(GL_TEXTURE_2D, found->second.texture);
     }
+    UploadedPicture& picture = found->second;
     const GLenum format = components == 3 ? GL_RGB : GL_RGBA;
     if (picture.generation != generation) {
         if (picture.width != textureWidth || picture.height != textureHeight || picture.components != components) {

@@ -123,7 +123,7 @@ private:
 // The image cache, built on first use: file-scope Images of a program load before main.
 struct RendererImageInstanceStatics {
     std::map<std::string, int> handles;  // never shrinks: the handle last made for each file
-    std::map<int, std::unique_ptr<Renderer::ImageInstance>> instances;  // null once freed
+    std::map<int, std::unique_ptr<Renderer::ImageInstance>> instances;  // the live ones
     std::map<int, int> refcounts;
     int nextHandle = 0;
     PortMutex mutex;

@@ -116,31 +116,6 @@ command::Points pointsOf(const std::vector<int>& xs, const std::vector<int>& ys)
     return points;
 }
 
-// A rounded rectangle as a polygon: its sides on the box's edges, each corner a quarter circle of
-// the radius (clamped to half the shorter side) traced through whole coordinates.
-command::Points roundedRectangle(int x1, int y1, int x2, int y2, int radius) {
-    const int left = std::min(x1, x2), right = std::max(x1, x2), top = std::min(y1, y2), bottom = std::max(y1, y2);
-    const std::int64_t shorter = std::min(std::int64_t(right) - left, std::int64_t(bottom) - top);
-    const int r = static_cast<int>(std::min<std::int64_t>(radius, shorter / 2));
-    struct Corner {
-        int x, y;        // the quarter circle's centre
-        double fromDeg;  // where it starts, clockwise on screen
-    };
-    const Corner corners[] = {
-        {left + r, top + r, 180}, {right - r, top + r, 270}, {right - r, bottom - r, 0}, {left + r, bottom - r, 90}};
-    command::Points points;
-    for (const Corner& corner : corners) {
-        for (int step = 0; step <= r; ++step) {
-            const double angle = (corner.fromDeg + 90.0 * step / std::max(r, 1)) * M_PI / 180.0;
-            const command::Point p{corner.x + static_cast<int>(std::lround(r * std::cos(angle))),
-                                   corner.y + static_cast<int>(std::lround(r * std::sin(angle)))};
-            if (points.empty() || p.x != points.back().x || p.y != points.back().y) points.push_back(p);
-        }
-    }
-    if (points.front().x == points.back().x && points.front().y == points.back().y) points.pop_back();
-    return points;
-}
-
 // A timer of negative interval never fires: say so rather than leave the program waiting.
 void checkInterval(int interval, const char* call) {
     if (interval < 0) WARNING(std::string("The interval passed to ") + call + " is negative, so the timer never fires");
@@ -235,7 +210,7 @@ void Window::drawRoundedRectangleFilled(const Style& style, int x1, int y1, int 
     if (!isDrawableRadius(radius, "drawRoundedRectangleFilled")) return;
     if (radius == 0) return drawRectangleFilled(style, x1, y1, x2, y2);
     CommandQueue::push(
-        DaemonCommand(this, command::Draw{style, command::PolygonFilled{roundedRectangle(x1, y1, x2, y2, radius)}}));
+        DaemonCommand(this, command::Draw{style, command::RoundedRectangleFilled{x1, y1, x2, y2, radius}}));
 }
 void Window::drawRoundedRectangleOutline(const Style& style, int x1, int y1, int x2, int y2, int radius,
                                          CallSite site) {
@@ -243,7 +218,7 @@ void Window::drawRoundedRectangleOutline(const Style& style, int x1, int y1, int
     if (!isDrawableRadius(radius, "drawRoundedRectangleOutline")) return;
     if (radius == 0) return drawRectangleOutline(style, x1, y1, x2, y2);
     CommandQueue::push(
-        DaemonCommand(this, command::Draw{style, command::PolygonOutline{roundedRectangle(x1, y1, x2, y2, radius)}}));
+        DaemonCommand(this, command::Draw{style, command::RoundedRectangleOutline{x1, y1, x2, y2, radius}}));
 }
 void Window::drawTriangleFilled(const Style& style, int x1, int y1, int x2, int y2, int x3, int y3, CallSite site) {
     const CallerScope caller(site);

@@ -22,6 +22,7 @@
 #include "geometry/EllipseRaster.h"
 #include "geometry/PixelRect.h"
 #include "geometry/PolygonRaster.h"
+#include "geometry/RoundedRectangle.h"
 #include "renderer/Renderer.h"
 #include "shared/Diagnostics.h"
 #include "shared/Globals.h"
@@ -254,6 +255,14 @@ void outlinePolygon(const std::vector<PolygonPoint>& corners) {
     drawCorners(GL_LINE_LOOP, corners);
 }
 
+// A rounded rectangle's corners, traced as far as a line of the style's width can reach the area.
+template <typename Box>
+std::vector<PolygonPoint> roundedCorners(const Box& c, const Style& style, const PixelArea& area) {
+    const std::int64_t margin = style.getLineWidth() + 2;
+    return roundedRectangleCorners(c.x1, c.y1, c.x2, c.y2, c.radius,
+                                   {area.left - margin, area.top - margin, area.right + margin, area.bottom + margin});
+}
+
 }  // namespace
 
 void Renderer::setColor(const Color& color) {
@@ -366,6 +375,7 @@ struct Drawing {
     void operator()(const command::RectangleOutline& c) const {
         lineLoop({{c.x1, c.y1}, {c.x2, c.y1}, {c.x2, c.y2}, {c.x1, c.y2}});
     }
+    void operator()(const command::RoundedRectangleOutline& c) const { outlinePolygon(roundedCorners(c, style, area)); }
     void operator()(const command::CircleFilled& c) const { drawCircle(c.x, c.y, c.radius, Rendering::FILLED, area); }
     void operator()(const command::CircleOutline& c) const { drawCircle(c.x, c.y, c.radius, outline, area); }
     void operator()(const command::EllipseFilled& c) const { drawEllipse(c, Rendering::FILLED, area); }
@@ -414,8 +424,8 @@ namespace {
 // run of triangles being drawn. Any other is filled row by row with the pixels those triangles had
 // (on a sample exactly on an edge, as llvmpipe has them, see geometry/PolygonRaster.h), and where
 // its edges cross, by the odd rule, in the run of rectangles.
-void fillPolygon(const command::PolygonFilled& polygon, const Style& style, RendererStatics::RendererWindow& window) {
-    const std::vector<PolygonPoint> corners = cornersOf(polygon.points);
+void fillPolygon(const std::vector<PolygonPoint>& corners, const Style& style,
+                 RendererStatics::RendererWindow& window) {
     if (isConvex(corners)) {
         Renderer::begin(window, style, command::Batch::TRIANGLES);
         for (std::size_t k = 1; k + 1 < corners.size(); ++k)
@@ -433,8 +443,11 @@ void fillPolygon(const command::PolygonFilled& polygon, const Style& style, Rend
 void Renderer::draw(const command::Draw& draw, RendererStatics::RendererWindow& window) {
     std::visit(
         [&](const auto& shape) {
-            if constexpr (std::is_same_v<std::decay_t<decltype(shape)>, command::PolygonFilled>) {
-                fillPolygon(shape, draw.style, window);
+            using Drawn = std::decay_t<decltype(shape)>;
+            if constexpr (std::is_same_v<Drawn, command::PolygonFilled>) {
+                fillPolygon(cornersOf(shape.points), draw.style, window);
+            } else if constexpr (std::is_same_v<Drawn, command::RoundedRectangleFilled>) {
+                fillPolygon(roundedCorners(shape, draw.style, areaOf(window)), draw.style, window);
             } else {
                 begin(window, draw.style, shape.batch);
                 const Rendering outline = window.applied.smooth ? Rendering::SMOOTH_OUTLINE : Rendering::OUTLINE;

@@ -142,6 +142,15 @@ struct RectangleOutline {
     static constexpr Batch batch = Batch::OWN_LINES;
     int x1, y1, x2, y2;
 };
+// Traced by the renderer, which knows what of them can be seen (see geometry/RoundedRectangle.h).
+struct RoundedRectangleFilled {
+    static constexpr Batch batch = Batch::TRIANGLES;  // as PolygonFilled
+    int x1, y1, x2, y2, radius;
+};
+struct RoundedRectangleOutline {
+    static constexpr Batch batch = Batch::OWN_LINES;
+    int x1, y1, x2, y2, radius;
+};
 struct TriangleFilled {
     static constexpr Batch batch = Batch::TRIANGLES;
     int x1, y1, x2, y2, x3, y3;
@@ -203,9 +212,10 @@ struct BezierCurve {
     Points points;
 };
 
-using Shape = std::variant<Pixel, Line, RectangleFilled, RectangleOutline, TriangleFilled, TriangleOutline,
-                           CircleFilled, CircleOutline, EllipseFilled, EllipseOutline, Arc, WedgeFilled, WedgeOutline,
-                           ChordFilled, ChordOutline, PolygonFilled, PolygonOutline, PolyLine, BezierCurve>;
+using Shape = std::variant<Pixel, Line, RectangleFilled, RectangleOutline, RoundedRectangleFilled,
+                           RoundedRectangleOutline, TriangleFilled, TriangleOutline, CircleFilled, CircleOutline,
+                           EllipseFilled, EllipseOutline, Arc, WedgeFilled, WedgeOutline, ChordFilled, ChordOutline,
+                           PolygonFilled, PolygonOutline, PolyLine, BezierCurve>;
 
 struct Draw {
     Style style;

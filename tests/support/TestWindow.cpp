@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
 
 #include "XClient.h"
@@ -43,4 +44,11 @@ int occurrences(const std::string& output, const std::string& text) {
 Color screenPixel(int screenX, int screenY) {
     const std::vector<unsigned char> rgb = screenRGB(screenX, screenY, 1, 1);
     return Color(rgb[0], rgb[1], rgb[2]);
+}
+
+long residentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
 }

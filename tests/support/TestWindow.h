@@ -22,3 +22,6 @@ std::string stderrOf(const std::function<void()>& action);
 
 // Counts the non-overlapping occurrences of text in output.
 int occurrences(const std::string& output, const std::string& text);
+
+// The memory this process holds now, in kilobytes, for tests that a long run keeps it flat.
+long residentKilobytes();
